@@ -1,0 +1,65 @@
+# MinGW-w64 cross build: the Win32 file seam joins the core; the Win32 layer, Pinote.dll, the
+# stand-in host B2.exe and (x86_64) the GoogleTest programs run under Wine.
+target_sources(pinote_core PRIVATE src/common/win32/file_io_win32.cpp)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# No MinGW runtime DLLs next to anything we build.
+add_link_options(-static -static-libgcc -static-libstdc++)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  # A calling-convention mismatch is a type error here; the 64-bit build cannot see it.
+  add_compile_options(-Werror)
+  # Undecorated stdcall names in the export tables.
+  add_link_options(-Wl,--kill-at)
+endif()
+
+set(PINOTE_WIN_LIBS user32 gdi32 comctl32 comdlg32 shell32 ole32 version)
+
+file(GLOB PINOTE_WIN_SOURCES CONFIGURE_DEPENDS
+  src/common/win32/*.cpp src/store/win32/*.cpp src/host/win32/*.cpp src/forms/win32/*.cpp)
+list(FILTER PINOTE_WIN_SOURCES EXCLUDE REGEX "file_io_win32\\.cpp$")
+add_library(pinote_win STATIC ${PINOTE_WIN_SOURCES})
+target_link_libraries(pinote_win PUBLIC pinote_core ${PINOTE_WIN_LIBS})
+
+# The plug-in library: exports from the .def file at their fixed ordinals.
+add_library(Pinote SHARED src/host/win32/pinote.def src/host/win32/pinote.rc)
+set_target_properties(Pinote PROPERTIES PREFIX "" OUTPUT_NAME "Pinote"
+  LINKER_LANGUAGE CXX)
+target_link_libraries(Pinote PRIVATE -Wl,--whole-archive pinote_win -Wl,--no-whole-archive
+  pinote_core ${PINOTE_WIN_LIBS})
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
+  add_subdirectory(tools)
+endif()
+
+if(PINOTE_TESTS AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  enable_testing()
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS tests/core/*.cpp)
+  add_executable(core_tests ${CORE_TEST_SOURCES})
+  target_link_libraries(core_tests PRIVATE pinote_core gtest gtest_main)
+  target_compile_definitions(core_tests PRIVATE PINOTE_CORPUS_DIR="Z:${CMAKE_SOURCE_DIR}/../shared/corpus")
+  add_test(NAME core_tests COMMAND core_tests)
+
+  file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp)
+  if(WIN_TEST_SOURCES)
+    add_executable(win32_tests ${WIN_TEST_SOURCES})
+    target_link_libraries(win32_tests PRIVATE pinote_win pinote_core gtest gtest_main)
+    add_test(NAME win32_tests COMMAND win32_tests)
+  endif()
+
+  file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp)
+  if(E2E_TEST_SOURCES)
+    add_executable(e2e_tests ${E2E_TEST_SOURCES})
+    target_link_libraries(e2e_tests PRIVATE pinote_core gtest gtest_main ${PINOTE_WIN_LIBS})
+    target_compile_definitions(e2e_tests PRIVATE PINOTE_BUILD_DIR="${CMAKE_BINARY_DIR}"
+      PINOTE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    add_dependencies(e2e_tests Pinote)
+    if(TARGET B2)
+      add_dependencies(e2e_tests B2)
+    endif()
+    add_test(NAME e2e_tests COMMAND e2e_tests)
+    set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900)
+  endif()
+endif()

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The release library as users install it: a 32-bit PE exporting exactly the nine entry points
+# at their ordinals, importing only Windows system DLLs, each export cleaning its own stack.
+set -euo pipefail
+dll=${1:-build/win32-release/Pinote.dll}
+od=i686-w64-mingw32-objdump
+[ -f "$dll" ] || { echo "missing $dll"; exit 1; }
+fail() { echo "check-release-dll: $*"; exit 1; }
+$od -f "$dll" | grep -q 'file format pei-i386' || fail "not a 32-bit PE"
+exports=$($od -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -oE '\[ *[0-9]+\] [A-Za-z_]+' | tr -d '[]' | awk '{print $1, $2}' | sort -n)
+want=$'1 BKC_OnStart\n2 BKC_OnExit\n3 BKC_OnMenuInit\n5 BKC_OnOpenMail\n8 BKC_OnOutgoing\n13 BKC_OnPlugInSetup\n14 BKC_OnPlugInInfo\n21 NeverPrecede\n22 NeverFollow'
+[ "$exports" = "$want" ] || fail "exports differ:"$'\n'"$exports"
+imports=$($od -p "$dll" | awk '/DLL Name:/{print tolower($3)}' | sort -u)
+system="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll user32.dll version.dll shlwapi.dll uxtheme.dll"
+for d in $imports; do
+  case " $system " in *" $d "*) ;; *) fail "imports a non-system DLL: $d";; esac
+done
+here=$(cd "$(dirname "$0")/.." && pwd)
+chk="$here/../shared/tools/check-stdcall-exports"
+if [ -x "$chk" ]; then
+  res=$("$chk" "$dll"); [ "$res" = ok ] || fail "$res"
+fi
+echo "check-release-dll: ok ($(echo $imports | tr '\n' ' '))"

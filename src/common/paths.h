@@ -1,0 +1,53 @@
+// Path rules: long-name resolution, the names derived from the library's path, and which help
+// file to open.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pinote {
+
+struct DirEntry {
+  std::string name;  // the name as stored on disk
+  bool isFolder = false;
+};
+// Looks up one entry at `path` (no wildcards). With includeHidden false, hidden and system
+// entries are not found.
+using DirLookup = std::function<std::optional<DirEntry>(const std::string& path, bool includeHidden)>;
+
+// Every folder and file name of `path` replaced by its name as stored on disk. A path without
+// "\" gives ""; a component that is not found (or a hidden/system folder on the way) stops the
+// resolution at the part resolved so far. Double-byte characters are never split.
+[[nodiscard]] std::string ResolveLongPath(std::string_view path, const DirLookup& lookup);
+
+// Text up to and including the last "\" or ":"; "" when there is none.
+[[nodiscard]] std::string FolderOf(std::string_view path);
+// Extension (from the last "." after the last "\") replaced by `ext` (".dat"); appended when none.
+[[nodiscard]] std::string ChangeFileExt(std::string_view path, std::string_view ext);
+// "C:\x\Pinote.dll" -> "C:\x\Pinote.dat".
+[[nodiscard]] std::string DataPathFor(std::string_view pluginFileName);
+// The older data-file name: the extension, dot included, replaced by "dat" ("C:\x\Pinotedat").
+[[nodiscard]] std::string LegacyDataPathFor(std::string_view pluginFileName);
+// From the settings path: all but the last three characters, then "dat".
+[[nodiscard]] std::string DataPathFromSettingsPath(std::string_view settingsPath);
+
+struct HelpChoice {
+  std::string fileToOpen;     // empty when the message is to be shown instead
+  std::string japanesePath;   // PluginFolder + "Pinote.hlp"
+  std::string englishPath;    // PluginFolder + "PinoteE.hlp"
+};
+// English: PinoteE.hlp if it exists, else Pinote.hlp if it exists. Japanese: Pinote.hlp only.
+[[nodiscard]] HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
+                                        const std::function<bool(const std::string&)>& exists);
+// The missing-help message, UTF-8 around the ANSI paths given: Japanese "<jp> がありません" /
+// caption "エラー"; English "<en>\r\nnor\r\n<jp>\r\nis not found." / "Error". Paths are copied
+// as bytes, so the caller converts the pieces separately; see HelpMessageParts.
+struct HelpMessageParts {
+  // text = before + path1 + middle + path2 + after; path2 empty in Japanese.
+  std::string path1, middleUtf8, path2, afterUtf8, captionUtf8;
+};
+[[nodiscard]] HelpMessageParts MissingHelpMessage(const HelpChoice& choice, bool japanese);
+
+}  // namespace pinote

@@ -1,0 +1,88 @@
+// The typed settings store kept in Pinote.ini beside the library. One line per entry:
+// KeyText "=" TypeName ":" ValueText; keys are "Section\Key" and match without regard to case.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "common/file_io.h"
+
+namespace pinote {
+
+struct SettingDate {
+  int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
+};
+
+inline bool operator==(const SettingDate& a, const SettingDate& b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+         a.minute == b.minute && a.second == b.second;
+}
+
+// none (monostate), Boolean, Date, Float, Integer, String. Writing none deletes a key.
+using SettingValue = std::variant<std::monostate, bool, SettingDate, double, int32_t, std::string>;
+
+// "%" doubled, bytes below 0x20 as "%XX"; double-byte characters copied whole.
+[[nodiscard]] std::string EscapeText(std::string_view t);
+// Inverse of EscapeText. "%%" -> "%", "%XX" -> byte (one digit when only one follows);
+// returns nullopt (the conversion error) when the digits are missing or not hexadecimal.
+[[nodiscard]] std::optional<std::string> UnescapeText(std::string_view t);
+
+// Decimal with optional sign, or "$" + hex (all 32 bits, taken as signed); nullopt when the text
+// is empty, has any other character or is out of range.
+[[nodiscard]] std::optional<int32_t> ParseInteger(std::string_view t);
+[[nodiscard]] std::string FormatDate(const SettingDate& d);          // "yyyy/mm/dd hh:nn:ss"
+[[nodiscard]] std::optional<SettingDate> ParseDate(std::string_view t);  // date, optional time
+[[nodiscard]] std::string FormatFloat(double v);                     // shortest, <= 15 digits
+[[nodiscard]] std::optional<double> ParseFloat(std::string_view t);
+
+// "Pinote.dll" -> "Pinote.ini": the path without its last three characters, then "ini".
+[[nodiscard]] std::string SettingsPathFor(std::string_view pluginFileName);
+
+struct SettingEntry {
+  std::string keyText, lookupKey, typeName, valueText;
+};
+
+// Parses one line of the file into an entry (no "=": key, type and value are the whole line).
+[[nodiscard]] SettingEntry ParseSettingLine(std::string_view line);
+// Splits a file's text into lines at CR LF, CR or LF; a NUL byte ends the text.
+[[nodiscard]] std::vector<std::string_view> SplitLines(std::string_view text);
+
+class SettingsStore {
+ public:
+  // `pluginFileName` is asked once, at the first load, for the library's own path.
+  SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName);
+
+  // Reads the file once per store: later calls do nothing. Throws FileError when the file
+  // exists but cannot be read.
+  void Load();
+  // The stored value (kind of the stored entry), or `def` when absent or not convertible.
+  [[nodiscard]] SettingValue Read(std::string_view section, std::string_view key,
+                                  const SettingValue& def);
+  void Write(std::string_view section, std::string_view key, const SettingValue& value);
+  // Writes every entry to the settings path; throws FileError, leaving the old file intact.
+  void Save();
+  [[nodiscard]] const std::string& FileName() const noexcept { return path_; }
+  [[nodiscard]] const std::vector<SettingEntry>& Entries() const noexcept { return entries_; }
+
+  // Typed reads that also convert a stored value of another kind; `def` when that fails.
+  [[nodiscard]] bool ReadBool(std::string_view section, std::string_view key, bool def);
+  [[nodiscard]] int32_t ReadInt(std::string_view section, std::string_view key, int32_t def);
+  [[nodiscard]] std::string ReadString(std::string_view section, std::string_view key,
+                                       std::string_view def);
+
+ private:
+  [[nodiscard]] std::optional<size_t> Find(std::string_view fullKeyUpper) const;
+
+  FileSystem& fs_;
+  std::function<std::string()> pluginFileName_;
+  std::string path_;
+  bool loaded_ = false;
+  std::vector<SettingEntry> entries_;
+};
+
+}  // namespace pinote
