@@ -2,6 +2,7 @@
 // in Pinote.dat and rewritten whole after every change.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,12 +23,17 @@ struct TPerson {
 // Decimal ("+"/"-" optional) or "$"+hex after optional leading spaces, nothing after; decimal in
 // the 32-bit signed range, hex in 32 bits. "" and a trailing space are not integers.
 [[nodiscard]] bool IsInteger(std::string_view line);
-// The value of a line for which IsInteger is true (hex taken as signed 32-bit).
+// The value of a line for which IsInteger is true (hex taken as signed 32-bit); 0 otherwise.
 [[nodiscard]] int32_t IntegerValue(std::string_view line);
 
-// The bytes Save writes for `persons` (CR LF lines, one empty line after every record).
+// False for what a Pinote.dat line cannot hold as an address: "", a first byte of space or "@",
+// or any CR, LF or NUL byte. Such an address is left out when the file is written.
+[[nodiscard]] bool IsStorableAddress(std::string_view address);
+
+// The bytes Save writes for `persons` (CR LF lines, one empty line after every record); addresses
+// that IsStorableAddress rejects are left out, a memo is cut at a NUL byte.
 [[nodiscard]] std::string FormatMemoFile(const std::vector<std::unique_ptr<TPerson>>& persons);
-// Records of a data file's text, in file order.
+// Records of a data file's text, in file order. Lines end at CR LF, CR or LF; NUL ends the text.
 [[nodiscard]] std::vector<std::unique_ptr<TPerson>> ParseMemoFile(std::string_view text);
 
 class TMemoData {
@@ -35,10 +41,13 @@ class TMemoData {
   explicit TMemoData(FileSystem& fs = SystemFileSystem()) : fs_(fs) {}
 
   // Sets FileName; when the file exists, replaces all records with its content. Always ends with
-  // RebuildIndex. Throws FileError when it exists but cannot be read (store then empty).
+  // RebuildIndex. Throws FileError when it exists but cannot be read (store then empty, and
+  // ReadFailed() true until a later Save or Load reads it).
   void Load(const std::string& path);
   // Prunes records with an empty memo and at most one address, rebuilds the index, rewrites
   // FileName in one step. Throws FileError; the old file is then intact and records stay.
+  // After a failed Load it first reads the file again and merges the records edited meanwhile
+  // into it by address; while it stays unreadable Save throws and writes nothing.
   void Save();
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(persons_.size()); }
   // The record at `index`, or nullptr when index < 0 or >= Count.
@@ -46,22 +55,33 @@ class TMemoData {
   // Record index of the first record holding `address` (case ignored), as of the last
   // RebuildIndex; -1 when none.
   [[nodiscard]] int IndexOfAddress(std::string_view address) const;
+  // Appends the record (nullptr is ignored) and rebuilds the index.
   void Add(std::unique_ptr<TPerson> person);
   // Removes the record; an invalid index does nothing.
   void Delete(int index);
   void RebuildIndex();
-  // Merges the name-list file at `path`; nothing when no file exists there.
+  // Merges the name-list file at `path`; nothing when no file exists there ("" included).
+  // Throws FileError when it exists but cannot be read.
   void LoadMeibo(const std::string& path);
-  // The merge itself, over the file's text (used by LoadMeibo).
+  // The merge itself, over the file's text (used by LoadMeibo); always ends with RebuildIndex.
+  // A negative count ends the walk; an entry text with a bad escape is kept as written.
   void MergeMeiboText(std::string_view text);
 
   [[nodiscard]] const std::string& FileName() const noexcept { return fileName_; }
+  // True while the file named by FileName exists but its content has not been read.
+  [[nodiscard]] bool ReadFailed() const noexcept { return readFailed_; }
 
  private:
+  void MergeEditsInto(std::vector<std::unique_ptr<TPerson>> loaded);
+
   FileSystem& fs_;
   std::string fileName_;
+  bool readFailed_ = false;
   std::vector<std::unique_ptr<TPerson>> persons_;
   std::unordered_map<std::string, int> index_;  // upper-cased address -> first record
 };
+
+// Whether Save keeps `person`: a memo, or two or more addresses.
+[[nodiscard]] bool IsKeptOnSave(const TPerson& person) noexcept;
 
 }  // namespace pinote

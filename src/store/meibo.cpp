@@ -1,0 +1,135 @@
+// The name-list (address book) reader: integer lines and the merge of its entries into the store.
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "common/mbtext.h"
+#include "common/settings.h"
+#include "store/memo_data.h"
+
+namespace pinote {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::optional<int32_t> ParseCountLine(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && line[i] == ' ') ++i;
+  if (i == line.size()) return std::nullopt;
+  if (line[i] == '$') {
+    ++i;
+    if (i == line.size()) return std::nullopt;
+    uint64_t value = 0;
+    for (; i < line.size(); ++i) {
+      const int d = HexDigit(line[i]);
+      if (d < 0) return std::nullopt;
+      value = value * 16 + static_cast<uint64_t>(d);
+      if (value > 0xFFFFFFFFu) return std::nullopt;
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
+  }
+  bool negative = false;
+  if (line[i] == '+' || line[i] == '-') {
+    negative = line[i] == '-';
+    ++i;
+  }
+  if (i == line.size()) return std::nullopt;
+  int64_t value = 0;
+  for (; i < line.size(); ++i) {
+    if (!IsDigit(line[i])) return std::nullopt;
+    value = value * 10 + (line[i] - '0');
+    if (value > 2147483648LL) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > 2147483647LL) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+bool IsInteger(std::string_view line) { return ParseCountLine(line).has_value(); }
+
+int32_t IntegerValue(std::string_view line) { return ParseCountLine(line).value_or(0); }
+
+void TMemoData::LoadMeibo(const std::string& path) {
+  if (!fs_.Exists(path)) return;
+  MergeMeiboText(fs_.ReadAll(path));
+}
+
+void TMemoData::MergeMeiboText(std::string_view text) {
+  const std::vector<std::string_view> lines = SplitLines(text);
+  // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
+  const int64_t count = static_cast<int64_t>(lines.size());
+  // Upper-cased addresses of each record the walk has reached, built on first contact so that
+  // "not yet contained, case ignored" costs one hash look-up per address.
+  std::unordered_map<int, std::unordered_set<std::string>> held;
+  // The count line at `pos`, when it exists and is an integer.
+  const auto countAt = [&](int64_t pos) -> std::optional<int32_t> {
+    if (pos >= count) return std::nullopt;
+    return ParseCountLine(lines[static_cast<size_t>(pos)]);
+  };
+
+  int64_t pos = 1;
+  // index_ is not touched until the walk ends: look-ups see the store as it was at the start.
+  while (pos < count - 5) {
+    const std::string_view rawText = lines[static_cast<size_t>(pos)];
+    pos += 3;
+    const auto n = countAt(pos);
+    if (!n) continue;
+    if (*n < 0) break;  // a negative skip would walk backwards, maybe forever: stop here
+    pos += 3 * static_cast<int64_t>(*n) + 1;
+    const auto m = countAt(pos);
+    if (!m) continue;
+    if (*m < 0) break;
+    const int64_t firstAddress = pos + 1;
+    const int64_t endAddress = std::min(pos + 1 + static_cast<int64_t>(*m), count);
+    pos += static_cast<int64_t>(*m) + 1;
+    const auto p = countAt(pos);
+    if (!p) continue;
+    if (*p < 0) break;
+    pos += 2 * static_cast<int64_t>(*p) + 2;
+
+    // A bad escape leaves the entry's text as written rather than losing the entry.
+    std::optional<std::string> decoded = UnescapeText(rawText);
+    std::string entryText = decoded ? std::move(*decoded) : std::string(rawText);
+
+    int record = -1;
+    for (int64_t i = firstAddress; i < endAddress && record < 0; ++i) {
+      const int found = IndexOfAddress(lines[static_cast<size_t>(i)]);
+      if (Get(found) != nullptr) record = found;
+    }
+    if (record < 0) {
+      auto person = std::make_unique<TPerson>();
+      for (int64_t i = firstAddress; i < endAddress; ++i) {
+        person->Addresses.emplace_back(lines[static_cast<size_t>(i)]);
+      }
+      person->MeiboText = std::move(entryText);
+      persons_.push_back(std::move(person));
+      continue;
+    }
+    TPerson& r = *persons_[static_cast<size_t>(record)];
+    if (r.MeiboText.empty()) r.MeiboText = std::move(entryText);
+    auto [it, fresh] = held.try_emplace(record);
+    std::unordered_set<std::string>& upper = it->second;
+    if (fresh) {
+      for (const auto& a : r.Addresses) upper.insert(UpperAnsi(a));
+    }
+    for (int64_t i = firstAddress; i < endAddress; ++i) {
+      const std::string_view address = lines[static_cast<size_t>(i)];
+      if (upper.insert(UpperAnsi(address)).second) r.Addresses.emplace_back(address);
+    }
+  }
+  RebuildIndex();
+}
+
+}  // namespace pinote

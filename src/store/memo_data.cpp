@@ -1,0 +1,209 @@
+#include "store/memo_data.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/mbtext.h"
+#include "common/settings.h"
+
+namespace pinote {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kImportantLine = "@Important";
+
+// Calls `fn` for every line of a memo: breaks at CR LF, CR or LF, a final break makes no extra
+// line, and a NUL ends the text (the file reader would stop there anyway).
+template <typename Fn>
+void ForEachMemoLine(std::string_view memo, Fn&& fn) {
+  const size_t zero = memo.find('\0');
+  if (zero != std::string_view::npos) memo = memo.substr(0, zero);
+  size_t begin = 0;
+  while (begin < memo.size()) {
+    const size_t brk = memo.find_first_of("\r\n", begin);
+    if (brk == std::string_view::npos) {
+      fn(memo.substr(begin));
+      return;
+    }
+    fn(memo.substr(begin, brk - begin));
+    begin = brk + (memo[brk] == '\r' && brk + 1 < memo.size() && memo[brk + 1] == '\n' ? 2 : 1);
+  }
+}
+
+}  // namespace
+
+bool IsStorableAddress(std::string_view address) {
+  if (address.empty() || address.front() == ' ' || address.front() == '@') return false;
+  return address.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+bool IsKeptOnSave(const TPerson& person) noexcept {
+  return !person.Memo.empty() || person.Addresses.size() > 1;
+}
+
+std::string FormatMemoFile(const std::vector<std::unique_ptr<TPerson>>& persons) {
+  size_t size = 0;
+  for (const auto& p : persons) {
+    for (const auto& a : p->Addresses) size += a.size() + 2;
+    size += p->Memo.size() * 2 + kImportantLine.size() + 6;  // generous: lone breaks grow
+  }
+  std::string out;
+  out.reserve(size);
+  for (const auto& p : persons) {
+    for (const auto& a : p->Addresses) {
+      // An address the format cannot hold would end the record, mark it, turn into memo text
+      // or, with a NUL, cut off every record after it; it is left out instead.
+      if (!IsStorableAddress(a)) continue;
+      out += a;
+      out += kCrLf;
+    }
+    if (p->Important) {
+      out += kImportantLine;
+      out += kCrLf;
+    }
+    ForEachMemoLine(p->Memo, [&out](std::string_view line) {
+      out += ' ';
+      out += line;
+      out += kCrLf;
+    });
+    out += kCrLf;
+  }
+  return out;
+}
+
+std::vector<std::unique_ptr<TPerson>> ParseMemoFile(std::string_view text) {
+  std::vector<std::unique_ptr<TPerson>> persons;
+  std::vector<std::string_view> addresses;
+  std::string memo;
+  bool important = false;
+  const auto makeRecord = [&] {
+    auto p = std::make_unique<TPerson>();
+    p->Addresses.assign(addresses.begin(), addresses.end());
+    p->Important = important;
+    p->Memo = memo;
+    persons.push_back(std::move(p));
+  };
+  for (std::string_view line : SplitLines(text)) {
+    if (line.empty()) {
+      if (!addresses.empty()) {
+        makeRecord();
+        addresses.clear();
+        important = false;
+      }
+      memo.clear();
+    } else if (line.front() == ' ') {
+      memo.append(line.substr(1));
+      memo += kCrLf;
+    } else if (line.front() == '@') {
+      important = true;
+    } else {
+      addresses.push_back(line);
+    }
+  }
+  if (!addresses.empty()) makeRecord();
+  return persons;
+}
+
+TPerson* TMemoData::Get(int index) const noexcept {
+  if (index < 0 || index >= Count()) return nullptr;
+  return persons_[static_cast<size_t>(index)].get();
+}
+
+int TMemoData::IndexOfAddress(std::string_view address) const {
+  const auto it = index_.find(UpperAnsi(address));
+  return it == index_.end() ? -1 : it->second;
+}
+
+void TMemoData::RebuildIndex() {
+  index_.clear();
+  size_t total = 0;
+  for (const auto& p : persons_) total += p->Addresses.size();
+  index_.reserve(total);
+  for (size_t i = 0; i < persons_.size(); ++i) {
+    for (const auto& a : persons_[i]->Addresses) {
+      index_.emplace(UpperAnsi(a), static_cast<int>(i));  // keeps the earliest record
+    }
+  }
+}
+
+void TMemoData::Add(std::unique_ptr<TPerson> person) {
+  if (!person) return;
+  persons_.push_back(std::move(person));
+  RebuildIndex();
+}
+
+void TMemoData::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  persons_.erase(persons_.begin() + index);
+  RebuildIndex();
+}
+
+void TMemoData::Load(const std::string& path) {
+  fileName_ = path;
+  readFailed_ = false;
+  if (fs_.Exists(path)) {
+    persons_.clear();
+    index_.clear();
+    std::string text;
+    try {
+      text = fs_.ReadAll(path);
+    } catch (const FileError&) {
+      // Remembered so that Save never replaces a file whose memos were not read.
+      readFailed_ = true;
+      throw;
+    }
+    persons_ = ParseMemoFile(text);
+  }
+  RebuildIndex();
+}
+
+void TMemoData::MergeEditsInto(std::vector<std::unique_ptr<TPerson>> loaded) {
+  std::unordered_map<std::string, size_t> byAddress;
+  for (size_t i = 0; i < loaded.size(); ++i) {
+    for (const auto& a : loaded[i]->Addresses) byAddress.emplace(UpperAnsi(a), i);
+  }
+  for (auto& p : persons_) {
+    // A record that Save would drop carries nothing; letting it win would erase a memo that was
+    // never shown, because the store was empty when it was made.
+    if (!IsKeptOnSave(*p)) continue;
+    size_t found = loaded.size();
+    for (const auto& a : p->Addresses) {
+      const auto it = byAddress.find(UpperAnsi(a));
+      if (it != byAddress.end()) {
+        found = it->second;
+        break;
+      }
+    }
+    if (found < loaded.size()) {
+      loaded[found] = std::move(p);
+    } else {
+      loaded.push_back(std::move(p));
+    }
+  }
+  persons_ = std::move(loaded);
+}
+
+void TMemoData::Save() {
+  if (readFailed_) {
+    if (fs_.Exists(fileName_)) {
+      std::string text;
+      try {
+        text = fs_.ReadAll(fileName_);
+      } catch (const FileError& e) {
+        throw FileError(fileName_, "not saved, because the existing file could not be read (" +
+                                       e.systemMessage() + ")");
+      }
+      MergeEditsInto(ParseMemoFile(text));
+    }
+    readFailed_ = false;
+  }
+  // Prune in one stable pass; erasing one by one is quadratic on a large store.
+  persons_.erase(std::remove_if(persons_.begin(), persons_.end(),
+                                [](const auto& p) { return !IsKeptOnSave(*p); }),
+                 persons_.end());
+  RebuildIndex();
+  fs_.WriteAllSafely(fileName_, FormatMemoFile(persons_));
+}
+
+}  // namespace pinote
