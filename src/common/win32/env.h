@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,8 @@ void SetPluginDescription(std::string ansi);
 [[nodiscard]] const std::string& HostExePath();
 [[nodiscard]] const std::string& HostFolder();  // ends with "\"
 void ClearPathCaches();
+// Test hook: fixes PluginFileName (and so the settings and data paths) to `path`.
+void SetPluginFileNameForTesting(std::string path);
 
 // The library-wide settings store (created at load, freed at unload).
 [[nodiscard]] SettingsStore& Settings();
@@ -43,6 +46,8 @@ void DestroySettingsStore();
 // Message box with the error's text (for a FileError: the path and the system's message).
 void ReportError(HWND owner, const std::exception& e) noexcept;
 void ReportUnknownError(HWND owner) noexcept;
+// Test hook: receives the text of every report instead of a message box (empty: boxes again).
+void SetErrorReporterForTesting(std::function<void(const std::wstring&)> reporter);
 
 // Runs `f`, reporting any exception instead of letting it reach the host.
 template <class F>
