@@ -88,7 +88,7 @@ std::string SearchPluginFolder(const std::string& base) {
 }
 
 std::string HostDataFolder() {
-  if (HostApi().GetDataFolder == nullptr) return {};
+  if (!HostApiBound()) return {};
   const char* folder = HostFn<BKA_GetDataFolder_t>(HostApi().GetDataFolder)();
   return folder != nullptr ? std::string(folder) : std::string();
 }

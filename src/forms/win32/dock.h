@@ -35,4 +35,7 @@ inline constexpr WORD kSplitterMoved = 0x7001;
                                 DWORD style, int id, int x, int y, int w, int h, Align align,
                                 DWORD exStyle = 0);
 
+// Removes the panel and splitter classes (a library's classes outlive it otherwise).
+void UnregisterDockClasses();
+
 }  // namespace pinote

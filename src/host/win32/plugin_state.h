@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "host/win32/host_api.h"
 
 namespace pinote {
@@ -26,8 +28,14 @@ template <class Fn>
 [[nodiscard]] Fn HostFn(FARPROC p) { return reinterpret_cast<Fn>(reinterpret_cast<void*>(p)); }
 
 [[nodiscard]] HBITMAP MenuBitmap();   // 16x16, menu background behind the green
+void CreateMenuBitmap();
+void DestroyMenuBitmap();
 [[nodiscard]] HMENU& MainMenuHandle();
 [[nodiscard]] TMainForm* MainForm();  // null before the first main-menu build and after exit
+// The owner of the memo window: set by the creation step, reset (window destroyed) at exit.
+[[nodiscard]] std::unique_ptr<TMainForm>& MainFormHolder();
+// Whether the creation step of the first main-menu build has run.
+[[nodiscard]] bool& FormsCreated();
 
 // The plug-in's module handle (for resources and window classes).
 [[nodiscard]] HINSTANCE PluginInstance();
