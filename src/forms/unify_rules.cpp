@@ -1,0 +1,63 @@
+#include "forms/unify_rules.h"
+
+#include <algorithm>
+
+namespace pinote {
+
+namespace {
+
+bool RecordMatches(const TPerson& person, std::string_view keyword) {
+  if (keyword.empty()) return true;
+  if (std::string_view(person.Memo).find(keyword) != std::string_view::npos) return true;
+  return std::any_of(person.Addresses.begin(), person.Addresses.end(), [&](const std::string& a) {
+    return std::string_view(a).find(keyword) != std::string_view::npos;
+  });
+}
+
+}  // namespace
+
+std::vector<UnifyLine> FilterAddresses(const TMemoData& data, std::string_view keyword) {
+  std::vector<UnifyLine> lines;
+  for (int r = 0; r < data.Count(); ++r) {
+    const TPerson* person = data.Get(r);
+    if (person == nullptr || !RecordMatches(*person, keyword)) continue;
+    for (size_t a = 0; a < person->Addresses.size(); ++a) {
+      lines.push_back({r, static_cast<int>(a), person->Addresses[a]});
+    }
+  }
+  return lines;
+}
+
+std::vector<std::string> UpdateKeywordHistory(std::vector<std::string> items,
+                                              std::string_view text) {
+  const auto same = std::find(items.begin(), items.end(), text);
+  if (same != items.end()) items.erase(same);
+  items.insert(items.begin(), std::string(text));
+  if (items.size() > kKeywordHistoryMax) items.resize(kKeywordHistoryMax);
+  return items;
+}
+
+std::string JoinKeywordHistory(const std::vector<std::string>& items) {
+  std::string out;
+  for (const std::string& item : items) {
+    out += item;
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::vector<std::string> SplitKeywordHistory(std::string_view stored) {
+  std::vector<std::string> items;
+  size_t start = 0;
+  for (size_t i = 0; i < stored.size(); ++i) {
+    const char c = stored[i];
+    if (c != '\r' && c != '\n') continue;
+    items.emplace_back(stored.substr(start, i - start));
+    if (c == '\r' && i + 1 < stored.size() && stored[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < stored.size()) items.emplace_back(stored.substr(start));
+  return items;
+}
+
+}  // namespace pinote
