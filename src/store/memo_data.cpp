@@ -1,6 +1,7 @@
 #include "store/memo_data.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 #include "common/mbtext.h"
@@ -163,23 +164,35 @@ void TMemoData::MergeEditsInto(std::vector<std::unique_ptr<TPerson>> loaded) {
   for (size_t i = 0; i < loaded.size(); ++i) {
     for (const auto& a : loaded[i]->Addresses) byAddress.emplace(UpperAnsi(a), i);
   }
+  // A record that Save would drop carries nothing; letting it win would erase a memo that was
+  // never shown, because the store was empty when it was made.
+  std::unordered_set<std::string> edited;
+  for (const auto& p : persons_) {
+    if (!IsKeptOnSave(*p)) continue;
+    for (const auto& a : p->Addresses) edited.insert(UpperAnsi(a));
+  }
+  std::vector<bool> replaced(loaded.size(), false);
   for (auto& p : persons_) {
-    // A record that Save would drop carries nothing; letting it win would erase a memo that was
-    // never shown, because the store was empty when it was made.
     if (!IsKeptOnSave(*p)) continue;
     size_t found = loaded.size();
     for (const auto& a : p->Addresses) {
       const auto it = byAddress.find(UpperAnsi(a));
-      if (it != byAddress.end()) {
+      if (it != byAddress.end() && !replaced[it->second]) {
         found = it->second;
         break;
       }
     }
-    if (found < loaded.size()) {
-      loaded[found] = std::move(p);
-    } else {
+    if (found == loaded.size()) {
       loaded.push_back(std::move(p));
+      continue;
     }
+    // The edited record wins; the file's addresses that no edited record holds stay with it, so
+    // a grouping that was never shown is not lost.
+    for (const auto& a : loaded[found]->Addresses) {
+      if (edited.count(UpperAnsi(a)) == 0) p->Addresses.push_back(a);
+    }
+    loaded[found] = std::move(p);
+    replaced[found] = true;
   }
   persons_ = std::move(loaded);
 }

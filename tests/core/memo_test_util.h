@@ -1,0 +1,64 @@
+// Helpers shared by the memo store and name-list tests: building records and describing a store
+// compactly so that tables can state the expected records in one string.
+#pragma once
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/memo_data.h"
+
+namespace pinote::test {
+
+inline std::unique_ptr<TPerson> Person(std::initializer_list<std::string> addresses,
+                                       std::string memo = "", bool important = false,
+                                       std::string meibo = "") {
+  auto p = std::make_unique<TPerson>();
+  p->Addresses = addresses;
+  p->Memo = std::move(memo);
+  p->Important = important;
+  p->MeiboText = std::move(meibo);
+  return p;
+}
+
+// "a,b!=l1/l2/" : addresses joined by ",", "!" when important, "=" then the memo with every
+// CR LF shown as "/"; records joined by "|". Name-list text is not shown.
+inline std::string Describe(const TPerson& p) {
+  std::string out;
+  for (size_t i = 0; i < p.Addresses.size(); ++i) {
+    if (i > 0) out += ',';
+    out += p.Addresses[i];
+  }
+  if (p.Important) out += '!';
+  out += '=';
+  for (size_t i = 0; i < p.Memo.size(); ++i) {
+    if (p.Memo.compare(i, 2, "\r\n") == 0) {
+      out += '/';
+      ++i;
+    } else {
+      out += p.Memo[i];
+    }
+  }
+  return out;
+}
+
+inline std::string Describe(const std::vector<std::unique_ptr<TPerson>>& persons) {
+  std::string out;
+  for (size_t i = 0; i < persons.size(); ++i) {
+    if (i > 0) out += '|';
+    out += Describe(*persons[i]);
+  }
+  return out;
+}
+
+inline std::string Describe(const TMemoData& store) {
+  std::string out;
+  for (int i = 0; i < store.Count(); ++i) {
+    if (i > 0) out += '|';
+    out += Describe(*store.Get(i));
+  }
+  return out;
+}
+
+}  // namespace pinote::test
