@@ -28,6 +28,13 @@ class TMainForm {
   virtual void SetMemoText(const std::string& text) = 0;
   [[nodiscard]] virtual HWND Handle() const = 0;
   [[nodiscard]] virtual TMemoData& Data() = 0;
+  // The shown address and sender (ANSI): the texts of AddressLabel and SenderLabel.
+  [[nodiscard]] virtual std::string AddressText() const = 0;
+  [[nodiscard]] virtual std::string SenderText() const = 0;
+  // ImportanceCheck's state.
+  [[nodiscard]] virtual bool IsImportantChecked() const = 0;
+  // True once the first ShowMemo ran (MemoMemo enabled).
+  [[nodiscard]] virtual bool IsAddressShown() const = 0;
 };
 
 }  // namespace pinote
