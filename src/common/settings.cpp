@@ -1,8 +1,337 @@
 #include "common/settings.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
 #include "common/mbtext.h"
 
 namespace pinote {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+int HexValue(char c) noexcept {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Byte length of the character at `i` (a lead byte with a byte after it takes two).
+size_t CharSize(std::string_view t, size_t i) noexcept {
+  return IsLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() ? 2 : 1;
+}
+
+// Reads an unsigned decimal number of 1 to `maxDigits` digits at `pos`, advancing it.
+std::optional<int> ReadNumber(std::string_view t, size_t& pos, size_t maxDigits) {
+  size_t start = pos;
+  int value = 0;
+  while (pos < t.size() && IsDigit(t[pos]) && pos - start < maxDigits) {
+    value = value * 10 + (t[pos] - '0');
+    ++pos;
+  }
+  if (pos == start || (pos < t.size() && IsDigit(t[pos]))) return std::nullopt;
+  return value;
+}
+
+bool IsLeapYear(int y) noexcept { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) noexcept {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+}
+
+std::string JoinKey(std::string_view section, std::string_view key) {
+  std::string full(section);
+  full += '\\';
+  full += key;
+  return full;
+}
+
+void SetValue(SettingEntry& e, const SettingValue& value) {
+  if (const bool* b = std::get_if<bool>(&value)) {
+    e.typeName = "Boolean";
+    e.valueText = *b ? "True" : "False";
+  } else if (const SettingDate* d = std::get_if<SettingDate>(&value)) {
+    e.typeName = "Date";
+    e.valueText = FormatDate(*d);
+  } else if (const double* f = std::get_if<double>(&value)) {
+    e.typeName = "Float";
+    e.valueText = FormatFloat(*f);
+  } else if (const int32_t* i = std::get_if<int32_t>(&value)) {
+    e.typeName = "Integer";
+    e.valueText = std::to_string(*i);
+  } else if (const std::string* s = std::get_if<std::string>(&value)) {
+    e.typeName = "String";
+    e.valueText = EscapeText(*s);
+  }
+}
+
+std::optional<SettingValue> Convert(const SettingEntry& e) {
+  if (e.typeName == "Boolean") return SettingValue(e.valueText == "True");
+  if (e.typeName == "Date") {
+    if (auto d = ParseDate(e.valueText)) return SettingValue(*d);
+    return std::nullopt;
+  }
+  if (e.typeName == "Float") {
+    if (auto f = ParseFloat(e.valueText)) return SettingValue(*f);
+    return std::nullopt;
+  }
+  if (e.typeName == "Integer") {
+    if (auto i = ParseInteger(e.valueText)) return SettingValue(*i);
+    return std::nullopt;
+  }
+  if (auto s = UnescapeText(e.valueText)) return SettingValue(std::move(*s));
+  return std::nullopt;
+}
+
+std::vector<SettingEntry> ParseFile(std::string_view text) {
+  std::vector<SettingEntry> entries;
+  for (std::string_view line : SplitLines(text)) entries.push_back(ParseSettingLine(line));
+  return entries;
+}
+
+std::optional<size_t> FindIn(const std::vector<SettingEntry>& entries, std::string_view upper) {
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].lookupKey == upper) return i;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string EscapeText(std::string_view t) {
+  std::string out;
+  out.reserve(t.size());
+  for (size_t i = 0; i < t.size();) {
+    const unsigned char c = static_cast<unsigned char>(t[i]);
+    const size_t n = CharSize(t, i);
+    // A lead byte followed by a control byte is no real character; kept together they would
+    // put a raw line break into the file, so the lead byte is escaped on its own.
+    const bool strayLead = n == 2 && static_cast<unsigned char>(t[i + 1]) < 0x20;
+    if (n == 1 && c == '%') {
+      out += "%%";
+    } else if ((n == 1 && c < 0x20) || strayLead) {
+      out += '%';
+      out += kHexDigits[c >> 4];
+      out += kHexDigits[c & 15];
+      i += 1;
+      continue;
+    } else {
+      out.append(t.substr(i, n));
+    }
+    i += n;
+  }
+  return out;
+}
+
+std::optional<std::string> UnescapeText(std::string_view t) {
+  std::string out;
+  out.reserve(t.size());
+  for (size_t i = 0; i < t.size();) {
+    if (t[i] != '%') {
+      const size_t n = CharSize(t, i);
+      out.append(t.substr(i, n));
+      i += n;
+      continue;
+    }
+    if (i + 1 < t.size() && t[i + 1] == '%') {
+      out += '%';
+      i += 2;
+      continue;
+    }
+    // One or two hexadecimal digits; a double-byte character there is no digit.
+    const size_t digits = t.size() - (i + 1) >= 2 ? 2 : t.size() - (i + 1);
+    if (digits == 0) return std::nullopt;
+    int value = 0;
+    for (size_t k = 0; k < digits; ++k) {
+      const int h = HexValue(t[i + 1 + k]);
+      if (h < 0) return std::nullopt;
+      value = value * 16 + h;
+    }
+    out += static_cast<char>(value);
+    i += 1 + digits;
+  }
+  return out;
+}
+
+std::optional<int32_t> ParseInteger(std::string_view t) {
+  if (t.empty()) return std::nullopt;
+  if (t[0] == '$') {
+    const std::string_view hex = t.substr(1);
+    if (hex.empty()) return std::nullopt;
+    uint64_t value = 0;
+    for (char c : hex) {
+      const int h = HexValue(c);
+      if (h < 0) return std::nullopt;
+      value = value * 16 + static_cast<uint64_t>(h);
+      if (value > 0xFFFFFFFFu) return std::nullopt;
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
+  }
+  bool negative = false;
+  size_t i = 0;
+  if (t[0] == '+' || t[0] == '-') {
+    negative = t[0] == '-';
+    i = 1;
+  }
+  if (i == t.size()) return std::nullopt;
+  int64_t value = 0;
+  for (; i < t.size(); ++i) {
+    if (!IsDigit(t[i])) return std::nullopt;
+    value = value * 10 + (t[i] - '0');
+    if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+std::string FormatDate(const SettingDate& d) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour,
+                d.minute, d.second);
+  return buf;
+}
+
+std::optional<SettingDate> ParseDate(std::string_view t) {
+  t = TrimControls(t);
+  SettingDate d;
+  size_t pos = 0;
+  auto sep = [&](char c) {
+    if (pos < t.size() && t[pos] == c) {
+      ++pos;
+      return true;
+    }
+    return false;
+  };
+  auto y = ReadNumber(t, pos, 4);
+  if (!y || !sep('/')) return std::nullopt;
+  auto m = ReadNumber(t, pos, 2);
+  if (!m || !sep('/')) return std::nullopt;
+  auto day = ReadNumber(t, pos, 2);
+  if (!day) return std::nullopt;
+  d.year = *y;
+  d.month = *m;
+  d.day = *day;
+  d.hour = d.minute = d.second = 0;
+  if (d.year < 1 || d.month < 1 || d.month > 12 || d.day < 1 ||
+      d.day > DaysInMonth(d.year, d.month)) {
+    return std::nullopt;
+  }
+  if (pos == t.size()) return d;
+  if (t[pos] != ' ') return std::nullopt;
+  while (pos < t.size() && t[pos] == ' ') ++pos;
+  auto h = ReadNumber(t, pos, 2);
+  if (!h || !sep(':')) return std::nullopt;
+  auto mi = ReadNumber(t, pos, 2);
+  if (!mi) return std::nullopt;
+  std::optional<int> s = 0;
+  if (sep(':')) s = ReadNumber(t, pos, 2);
+  if (!s || pos != t.size() || *h > 23 || *mi > 59 || *s > 59) return std::nullopt;
+  d.hour = *h;
+  d.minute = *mi;
+  d.second = *s;
+  return d;
+}
+
+std::string FormatFloat(double v) {
+  if (std::isnan(v)) return "NAN";
+  if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
+  char buf[400];
+  // The fewest significant digits (at most 15) that read back as the same value; values that
+  // need more digits are rounded to 15.
+  int precision = 1;
+  std::to_chars_result r{};
+  for (; precision <= 15; ++precision) {
+    r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision - 1);
+    double back = 0;
+    auto p = std::from_chars(buf, r.ptr, back);
+    if (p.ec == std::errc() && back == v) break;
+  }
+  if (precision > 15) precision = 15;
+  r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision - 1);
+  std::string sci(buf, static_cast<size_t>(r.ptr - buf));
+  size_t e = sci.find('e');
+  // Rounded to 15 digits the value may end in zeros, which the general form leaves out.
+  size_t last = e;
+  while (last > 0 && sci[last - 1] == '0') --last;
+  if (last > 0 && sci[last - 1] == '.') --last;
+  sci.erase(last, e - last);
+  e = last;
+  precision = 0;
+  for (size_t k = 0; k < e; ++k) precision += IsDigit(sci[k]) ? 1 : 0;
+  int exponent = 0;
+  std::from_chars(sci.data() + e + (sci[e + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);
+  // Plain notation within the range where 15 digits show the value without an exponent.
+  if (exponent < -4 || exponent >= 15) return sci;
+  const int decimals = std::max(0, precision - 1 - exponent);
+  r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+  return std::string(buf, static_cast<size_t>(r.ptr - buf));
+}
+
+std::optional<double> ParseFloat(std::string_view t) {
+  if (t == "NAN") return std::numeric_limits<double>::quiet_NaN();
+  if (t == "INF") return std::numeric_limits<double>::infinity();
+  if (t == "-INF") return -std::numeric_limits<double>::infinity();
+  // Strict decimal form: sign, digits with an optional ".", optional exponent.
+  size_t i = 0;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+  const size_t numberStart = i;
+  size_t digits = 0;
+  while (i < t.size() && IsDigit(t[i])) ++i, ++digits;
+  if (i < t.size() && t[i] == '.') {
+    ++i;
+    while (i < t.size() && IsDigit(t[i])) ++i, ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+    ++i;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    size_t expDigits = 0;
+    while (i < t.size() && IsDigit(t[i])) ++i, ++expDigits;
+    if (expDigits == 0) return std::nullopt;
+  }
+  if (i != t.size()) return std::nullopt;
+  double value = 0;
+  // from_chars takes no "+" sign; it is dropped here and the sign applied afterwards.
+  auto r = std::from_chars(t.data() + numberStart, t.data() + t.size(), value);
+  if (r.ec == std::errc::result_out_of_range) {
+    // Underflow gives zero, overflow infinity, as the usual text-to-float conversions do.
+    size_t e = t.find_first_of("eE");
+    const bool negExp = e != std::string_view::npos && e + 1 < t.size() && t[e + 1] == '-';
+    value = negExp ? 0.0 : std::numeric_limits<double>::infinity();
+  } else if (r.ec != std::errc() || r.ptr != t.data() + t.size()) {
+    return std::nullopt;
+  }
+  return numberStart == 1 && t[0] == '-' ? -value : value;
+}
+
+std::string SettingsPathFor(std::string_view pluginFileName) {
+  const int keep = MbLength(pluginFileName) - 3;
+  std::string path = keep > 0 ? MbCopy(pluginFileName, 1, keep) : std::string();
+  return path + "ini";
+}
+
+SettingEntry ParseSettingLine(std::string_view line) {
+  // For a missing separator MbPos gives 0: the copy of characters 1 .. -1 is then the whole
+  // line, and so is the copy from character 1 on.
+  SettingEntry e;
+  const int eq = MbPos("=", line);
+  e.keyText = MbCopy(line, 1, eq - 1);
+  const std::string rest = MbCopy(line, eq + 1, kMbRest);
+  const int colon = MbPos(":", rest);
+  e.typeName = MbCopy(rest, 1, colon - 1);
+  e.valueText = MbCopy(rest, colon + 1, kMbRest);
+  e.lookupKey = UpperAnsi(e.keyText);
+  return e;
+}
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   const size_t zero = text.find('\0');
@@ -19,6 +348,153 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     begin = brk + (text[brk] == '\r' && brk + 1 < text.size() && text[brk + 1] == '\n' ? 2 : 1);
   }
   return lines;
+}
+
+SettingsStore::SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName)
+    : fs_(fs), pluginFileName_(std::move(pluginFileName)) {}
+
+void SettingsStore::Load() {
+  if (loaded_) return;
+  loaded_ = true;  // set first: a failed read is not retried by every later call
+  path_ = SettingsPathFor(pluginFileName_ ? pluginFileName_() : std::string());
+  if (!fs_.Exists(path_)) return;
+  std::string text;
+  try {
+    text = fs_.ReadAll(path_);
+  } catch (const FileError&) {
+    readFailed_ = true;
+    throw;
+  }
+  entries_ = ParseFile(text);
+}
+
+std::optional<size_t> SettingsStore::Find(std::string_view fullKeyUpper) const {
+  return FindIn(entries_, fullKeyUpper);
+}
+
+void SettingsStore::NoteChanged(const std::string& fullKeyUpper) {
+  for (const std::string& k : changed_) {
+    if (k == fullKeyUpper) return;
+  }
+  changed_.push_back(fullKeyUpper);
+}
+
+SettingValue SettingsStore::Read(std::string_view section, std::string_view key,
+                                 const SettingValue& def) {
+  Load();
+  const auto i = Find(UpperAnsi(JoinKey(section, key)));
+  if (!i) return def;
+  auto value = Convert(entries_[*i]);
+  return value ? std::move(*value) : def;
+}
+
+void SettingsStore::Write(std::string_view section, std::string_view key,
+                          const SettingValue& value) {
+  Load();
+  const std::string full = JoinKey(section, key);
+  const std::string upper = UpperAnsi(full);
+  const auto i = Find(upper);
+  if (std::holds_alternative<std::monostate>(value)) {
+    if (i) {
+      entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(*i));
+      NoteChanged(upper);
+    }
+    return;
+  }
+  size_t at;
+  if (i) {
+    at = *i;
+  } else {
+    entries_.emplace_back();
+    at = entries_.size() - 1;
+  }
+  SettingEntry& e = entries_[at];
+  e.keyText = full;
+  e.lookupKey = upper;
+  SetValue(e, value);
+  NoteChanged(upper);
+}
+
+void SettingsStore::RecoverUnreadFile() {
+  std::vector<SettingEntry> fresh;
+  if (fs_.Exists(path_)) {
+    try {
+      fresh = ParseFile(fs_.ReadAll(path_));
+    } catch (const FileError& e) {
+      // Replacing the file now would drop every setting it holds.
+      throw FileError(path_, "The settings file could not be read, so it is not replaced: " +
+                                 e.systemMessage());
+    }
+  }
+  // Lay what was written or deleted since onto the entries just read.
+  for (const std::string& upper : changed_) {
+    const auto mine = Find(upper);
+    const auto theirs = FindIn(fresh, upper);
+    if (!mine) {
+      if (theirs) fresh.erase(fresh.begin() + static_cast<std::ptrdiff_t>(*theirs));
+    } else if (theirs) {
+      fresh[*theirs] = entries_[*mine];
+    } else {
+      fresh.push_back(entries_[*mine]);
+    }
+  }
+  entries_ = std::move(fresh);
+  readFailed_ = false;
+}
+
+void SettingsStore::Save() {
+  Load();
+  if (readFailed_) RecoverUnreadFile();
+  std::string text;
+  for (const SettingEntry& e : entries_) {
+    text += e.keyText;
+    text += '=';
+    text += e.typeName;
+    text += ':';
+    text += e.valueText;
+    text += "\r\n";
+  }
+  fs_.WriteAllSafely(path_, text);
+}
+
+bool SettingsStore::ReadBool(std::string_view section, std::string_view key, bool def) {
+  const SettingValue v = Read(section, key, def);
+  if (const bool* b = std::get_if<bool>(&v)) return *b;
+  if (const int32_t* i = std::get_if<int32_t>(&v)) return *i != 0;
+  if (const double* f = std::get_if<double>(&v)) return std::isnan(*f) ? def : *f != 0;
+  if (const std::string* s = std::get_if<std::string>(&v)) {
+    const std::string u = UpperAnsi(*s);
+    if (u == "TRUE") return true;
+    if (u == "FALSE") return false;
+    if (auto i = ParseInteger(*s)) return *i != 0;
+  }
+  return def;
+}
+
+int32_t SettingsStore::ReadInt(std::string_view section, std::string_view key, int32_t def) {
+  const SettingValue v = Read(section, key, def);
+  if (const int32_t* i = std::get_if<int32_t>(&v)) return *i;
+  if (const bool* b = std::get_if<bool>(&v)) return *b ? 1 : 0;
+  if (const double* f = std::get_if<double>(&v)) {
+    const double r = std::nearbyint(*f);
+    if (std::isfinite(r) && r >= INT32_MIN && r <= INT32_MAX) return static_cast<int32_t>(r);
+    return def;
+  }
+  if (const std::string* s = std::get_if<std::string>(&v)) {
+    if (auto i = ParseInteger(TrimControls(*s))) return *i;
+  }
+  return def;
+}
+
+std::string SettingsStore::ReadString(std::string_view section, std::string_view key,
+                                      std::string_view def) {
+  const SettingValue v = Read(section, key, std::string(def));
+  if (const std::string* s = std::get_if<std::string>(&v)) return *s;
+  if (const bool* b = std::get_if<bool>(&v)) return *b ? "True" : "False";
+  if (const int32_t* i = std::get_if<int32_t>(&v)) return std::to_string(*i);
+  if (const double* f = std::get_if<double>(&v)) return FormatFloat(*f);
+  if (const SettingDate* d = std::get_if<SettingDate>(&v)) return FormatDate(*d);
+  return std::string(def);
 }
 
 }  // namespace pinote

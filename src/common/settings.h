@@ -58,14 +58,18 @@ class SettingsStore {
   SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName);
 
   // Reads the file once per store: later calls do nothing. Throws FileError when the file
-  // exists but cannot be read.
+  // exists but cannot be read; the store then stays empty and remembers it (ReadFailed).
   void Load();
   // The stored value (kind of the stored entry), or `def` when absent or not convertible.
   [[nodiscard]] SettingValue Read(std::string_view section, std::string_view key,
                                   const SettingValue& def);
   void Write(std::string_view section, std::string_view key, const SettingValue& value);
   // Writes every entry to the settings path; throws FileError, leaving the old file intact.
+  // After a failed read the file is read again first and the values written since are applied
+  // onto its entries; when it still cannot be read nothing is written and FileError is thrown.
   void Save();
+  // True while the file existed at the load but could not be read.
+  [[nodiscard]] bool ReadFailed() const noexcept { return readFailed_; }
   [[nodiscard]] const std::string& FileName() const noexcept { return path_; }
   [[nodiscard]] const std::vector<SettingEntry>& Entries() const noexcept { return entries_; }
 
@@ -77,12 +81,18 @@ class SettingsStore {
 
  private:
   [[nodiscard]] std::optional<size_t> Find(std::string_view fullKeyUpper) const;
+  void NoteChanged(const std::string& fullKeyUpper);
+  void RecoverUnreadFile();
 
   FileSystem& fs_;
   std::function<std::string()> pluginFileName_;
   std::string path_;
   bool loaded_ = false;
+  bool readFailed_ = false;
   std::vector<SettingEntry> entries_;
+  // Upper-cased full keys written or deleted since the load, in the order first touched: what
+  // must survive when an unreadable file is read again before saving.
+  std::vector<std::string> changed_;
 };
 
 }  // namespace pinote

@@ -1,0 +1,20 @@
+#include "common/language.h"
+
+#include "common/mbtext.h"
+
+namespace pinote {
+
+bool IsJapaneseFor(std::string_view commandLine, std::string_view languageName) {
+  // Plain substring tests on the whole command line, program path included, in any letter case.
+  const std::string upper = UpperAnsi(commandLine);
+  if (upper.find("/JAPANESE") != std::string::npos) return true;
+  if (upper.find("/ENGLISH") != std::string::npos) return false;
+  static constexpr std::string_view kNihon = "\x93\xFA\x96\x7B";  // "日本" in Shift-JIS
+  return languageName.substr(0, kNihon.size()) == kNihon;
+}
+
+const char* PluginDescriptionUtf8(bool japanese) noexcept {
+  return japanese ? "メモ書きプラグイン" : "Memo Plugin";
+}
+
+}  // namespace pinote
