@@ -9,14 +9,14 @@
 #include <random>
 #include <utility>
 
-#include "memo_fake_fs.h"
+#include "fake_file_system.h"
 #include "memo_test_util.h"
 
 namespace pinote {
 namespace {
 
 using test::Describe;
-using test::MemoFakeFs;
+using testing::FakeFileSystem;
 using test::Person;
 
 template <typename... P>
@@ -83,7 +83,7 @@ TEST(ParseMemoFile, ClassifiesLinesByFirstByte) {
       {"\x83\x65\x83\x58\x83\x67\r\n \x82\xa0\r\n", "\x83\x65\x83\x58\x83\x67=\x82\xa0/"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.text));
+    SCOPED_TRACE(::testing::PrintToString(c.text));
     EXPECT_EQ(Describe(ParseMemoFile(c.text)), c.expected);
   }
 }
@@ -110,7 +110,7 @@ TEST(MemoSaveLoad, RoundTripsThroughTheFile) {
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.name);
-    MemoFakeFs fs;
+    FakeFileSystem fs;
     TMemoData store(fs);
     store.Load("Pinote.dat");
     for (auto& p : c.persons) store.Add(std::move(p));
@@ -148,7 +148,7 @@ TEST(MemoSaveLoad, RealFileSystemKeepsBytes) {
 // --- Records and index ---------------------------------------------------------------------
 
 TEST(MemoIndexOfAddress, IgnoresCaseAndKeepsStoredForm) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   fs.files["d"] = "Taro.Yamada@Example.JP\r\n m\r\n\r\n\x83\x65st@x\r\n n\r\n\r\n";
   TMemoData store(fs);
   store.Load("d");
@@ -170,7 +170,7 @@ TEST(MemoIndexOfAddress, IgnoresCaseAndKeepsStoredForm) {
 }
 
 TEST(MemoIndexOfAddress, AddressInTwoRecordsResolvesToEarlier) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   fs.files["d"] = "x@y\r\n first\r\n\r\nother\r\nX@Y\r\n second\r\n\r\n";
   TMemoData store(fs);
   store.Load("d");
@@ -182,7 +182,7 @@ TEST(MemoIndexOfAddress, AddressInTwoRecordsResolvesToEarlier) {
 }
 
 TEST(MemoIndexOfAddress, SeesTheOldIndexUntilRebuilt) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   TMemoData store(fs);
   store.Load("d");
   store.Add(Person({"a", "b"}, "m"));
@@ -199,7 +199,7 @@ TEST(MemoIndexOfAddress, SeesTheOldIndexUntilRebuilt) {
 }
 
 TEST(MemoGetAndDelete, InvalidIndicesDoNothing) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   TMemoData store(fs);
   EXPECT_EQ(store.Get(0), nullptr);
   store.Add(Person({"a"}, "m"));
@@ -239,7 +239,7 @@ TEST(MemoSave, PrunesRecordsWithEmptyMemoAndAtMostOneAddress) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    MemoFakeFs fs;
+    FakeFileSystem fs;
     TMemoData store(fs);
     store.Load("d");
     auto p = std::make_unique<TPerson>();
@@ -255,7 +255,7 @@ TEST(MemoSave, PrunesRecordsWithEmptyMemoAndAtMostOneAddress) {
 }
 
 TEST(MemoSave, LaterRecordsMoveDownAfterPrune) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   TMemoData store(fs);
   store.Load("d");
   store.Add(Person({"keep1"}, "m"));
@@ -270,7 +270,7 @@ TEST(MemoSave, LaterRecordsMoveDownAfterPrune) {
 }
 
 TEST(MemoLoad, MissingFileKeepsRecordsAndSetsFileName) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   fs.files["old.dat"] = "a\r\n m\r\n\r\n";
   TMemoData store(fs);
   store.Load("old.dat");
@@ -285,7 +285,7 @@ TEST(MemoLoad, MissingFileKeepsRecordsAndSetsFileName) {
 }
 
 TEST(MemoLoad, ExistingFileReplacesRecords) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   fs.files["d"] = "x\r\n m\r\n\r\n";
   TMemoData store(fs);
   store.Add(Person({"a"}, "n"));
@@ -304,7 +304,7 @@ TEST(IsStorableAddress, RejectsWhatAMemoLineCannotHold) {
       {"\ta", true},     {"\x83\x40@x", true}, {"a@@x", true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.address));
+    SCOPED_TRACE(::testing::PrintToString(c.address));
     EXPECT_EQ(IsStorableAddress(c.address), c.storable);
   }
 }
@@ -312,25 +312,25 @@ TEST(IsStorableAddress, RejectsWhatAMemoLineCannotHold) {
 // --- Failures ------------------------------------------------------------------------------
 
 TEST(MemoSave, FailedWriteLeavesFileAndRecords) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   fs.files["d"] = "a\r\n old\r\n\r\n";
   TMemoData store(fs);
   store.Load("d");
   store.Get(0)->Memo = "new\r\n";
   store.Add(Person({"b"}, "m"));
-  fs.unwritable.insert("d");
+  fs.failWrite.insert("d");
   EXPECT_THROW(store.Save(), FileError);
   EXPECT_EQ(fs.files["d"], "a\r\n old\r\n\r\n");
   EXPECT_EQ(Describe(store), "a=new/|b=m");
-  fs.unwritable.clear();
+  fs.failWrite.clear();
   store.Save();
   EXPECT_EQ(fs.files["d"], "a\r\n new\r\n\r\nb\r\n m\r\n\r\n");
 }
 
 TEST(MemoLoad, UnreadableFileThrowsAndLeavesStoreEmpty) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   fs.files["d"] = "a\r\n m\r\n\r\n";
-  fs.unreadable.insert("d");
+  fs.failRead.insert("d");
   TMemoData store(fs);
   store.Add(Person({"x"}, "y"));
   EXPECT_THROW(store.Load("d"), FileError);
@@ -338,17 +338,17 @@ TEST(MemoLoad, UnreadableFileThrowsAndLeavesStoreEmpty) {
   EXPECT_EQ(store.IndexOfAddress("x"), -1);
   EXPECT_TRUE(store.ReadFailed());
   EXPECT_EQ(store.FileName(), "d");
-  fs.unreadable.clear();
+  fs.failRead.clear();
   store.Load("d");
   EXPECT_FALSE(store.ReadFailed());
   EXPECT_EQ(Describe(store), "a=m/");
 }
 
 TEST(MemoSave, NeverReplacesAFileThatWasNotRead) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   const std::string original = "a@x\r\n old a\r\n\r\nb@x\r\nc@x\r\n old b\r\n\r\n";
   fs.files["d"] = original;
-  fs.unreadable.insert("d");
+  fs.failRead.insert("d");
   TMemoData store(fs);
   EXPECT_THROW(store.Load("d"), FileError);
   store.Add(Person({"B@X"}, "new b\r\n"));
@@ -366,16 +366,16 @@ TEST(MemoSave, NeverReplacesAFileThatWasNotRead) {
 }
 
 TEST(MemoSave, MergesEditsIntoTheFileOnceItReads) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   fs.files["d"] = "a@x\r\n old a\r\n\r\nb@x\r\nc@x\r\n old b\r\n\r\nd@x\r\n old d\r\n\r\n";
-  fs.unreadable.insert("d");
+  fs.failRead.insert("d");
   TMemoData store(fs);
   EXPECT_THROW(store.Load("d"), FileError);
   store.Add(Person({"B@X"}, "new b\r\n", true));  // same person as the file's b@x, other case
   store.Add(Person({"z@x"}, "z\r\n"));             // unknown to the file: appended
   store.Add(Person({"a@x"}, "", true));            // would be pruned: must not erase "old a"
   EXPECT_THROW(store.Save(), FileError);
-  fs.unreadable.clear();
+  fs.failRead.clear();
   store.Save();
   EXPECT_FALSE(store.ReadFailed());
   EXPECT_EQ(fs.files["d"],
@@ -388,25 +388,25 @@ TEST(MemoSave, MergesEditsIntoTheFileOnceItReads) {
 }
 
 TEST(MemoSave, TwoEditedRecordsOfOneFileRecordAreBothKept) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   fs.files["d"] = "a\r\nb\r\n old\r\n\r\n";
-  fs.unreadable.insert("d");
+  fs.failRead.insert("d");
   TMemoData store(fs);
   EXPECT_THROW(store.Load("d"), FileError);
   store.Add(Person({"a"}, "one"));
   store.Add(Person({"b"}, "two"));
-  fs.unreadable.clear();
+  fs.failRead.clear();
   store.Save();
   EXPECT_EQ(fs.files["d"], "a\r\n one\r\n\r\nb\r\n two\r\n\r\n");
 }
 
 TEST(MemoSave, FileGoneAfterFailedLoadIsWrittenAnew) {
-  MemoFakeFs fs;
+  FakeFileSystem fs;
   fs.files["d"] = "a\r\n m\r\n\r\n";
-  fs.unreadable.insert("d");
+  fs.failRead.insert("d");
   TMemoData store(fs);
   EXPECT_THROW(store.Load("d"), FileError);
-  fs.unreadable.clear();
+  fs.failRead.clear();
   fs.files.clear();
   store.Add(Person({"z"}, "n"));
   store.Save();
@@ -466,7 +466,7 @@ TEST(MemoIndexOfAddress, AgreesWithLinearScanOverRandomStores) {
   };
   const auto randomAddress = [&] { return randomCase(stems[rng() % stems.size()]); };
   for (int round = 0; round < 200; ++round) {
-    MemoFakeFs fs;
+    FakeFileSystem fs;
     TMemoData store(fs);
     store.Load("d");
     LinearIndex reference;
