@@ -35,6 +35,13 @@ class TMainForm {
   [[nodiscard]] virtual bool IsImportantChecked() const = 0;
   // True once the first ShowMemo ran (MemoMemo enabled).
   [[nodiscard]] virtual bool IsAddressShown() const = 0;
+  // The child control with an id of control_ids.h (kMemoMemo, kAddressLabel...), or null.
+  [[nodiscard]] virtual HWND Control(int id) const = 0;
+  // Hides the window without writing anything.
+  virtual void Hide() = 0;
 };
+
+// Removes the memo window's class (a library's classes outlive it otherwise).
+void UnregisterMainFormClass();
 
 }  // namespace pinote
