@@ -1,6 +1,7 @@
 // Taking a "From" header apart, and the "X-Mailer-Plugin" stamp on outgoing mail.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,10 @@ inline constexpr char kMailerPluginHeader[] = "X-Mailer-Plugin";
 // The new "X-Mailer-Plugin" value: this plug-in's entry appended (",\r\n\t" before it when the
 // old value is not empty), or an older entry of it replaced in place.
 [[nodiscard]] std::string StampedMailerPlugin(std::string_view oldValue);
+
+// True when a header value read into a buffer the host was told is `bufferSize` bytes long
+// fills it (size >= bufferSize - 1): the host may have cut it, and rebuilding it from those
+// bytes would lose the rest, so the caller must leave the header alone. bufferSize <= 1: true.
+[[nodiscard]] bool HeaderMayBeTruncated(std::string_view valueRead, size_t bufferSize);
 
 }  // namespace pinote

@@ -1,0 +1,39 @@
+#include "host/plugin_info.h"
+
+#include <cstring>
+
+#include "common/mbtext.h"
+#include "common/texts.h"
+
+namespace pinote {
+
+namespace {
+
+// Copies `text` into the field with its terminating zero, cut at a character boundary so that
+// no lone lead byte ends up before the zero. Bytes after the zero are not touched.
+void PutField(char* field, size_t size, std::string_view text) noexcept {
+  const size_t zero = text.find('\0');
+  if (zero != std::string_view::npos) text = text.substr(0, zero);
+  size_t n = 0;
+  while (n < text.size()) {
+    const size_t step =
+        IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() ? 2 : 1;
+    if (n + step > size - 1) break;
+    n += step;
+  }
+  std::memcpy(field, text.data(), n);
+  field[n] = '\0';
+}
+
+}  // namespace
+
+void FillPluginInfo(char* record, std::string_view description) noexcept {
+  PutField(record + kInfoNameOffset, kInfoVendorOffset - kInfoNameOffset, kPluginName);
+  PutField(record + kInfoVendorOffset, kInfoVersionOffset - kInfoVendorOffset, kVendorText);
+  PutField(record + kInfoVersionOffset, kInfoDescriptionOffset - kInfoVersionOffset,
+           kVersionText);
+  PutField(record + kInfoDescriptionOffset, kInfoRecordSize - kInfoDescriptionOffset,
+           description);
+}
+
+}  // namespace pinote

@@ -1,0 +1,136 @@
+#include "common/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/mbtext.h"
+
+namespace pinote {
+namespace {
+
+// A disk that matches names without regard to case, like Windows, and records the lookups.
+struct FakeDisk {
+  struct Node {
+    std::string name;
+    bool folder, hidden;
+  };
+  std::map<std::string, Node> nodes;  // upper-cased full path -> stored name
+  std::vector<std::string> asked;
+
+  void Add(const std::string& parent, const std::string& name, bool folder, bool hidden = false) {
+    nodes[UpperAnsi(parent + "\\" + name)] = {name, folder, hidden};
+  }
+  DirLookup Lookup() {
+    return [this](const std::string& path, bool includeHidden) -> std::optional<DirEntry> {
+      asked.push_back(path);
+      auto it = nodes.find(UpperAnsi(path));
+      if (it == nodes.end() || (it->second.hidden && !includeHidden)) return std::nullopt;
+      return DirEntry{it->second.name, it->second.folder};
+    };
+  }
+};
+
+TEST(ResolveLongPath, StoredNamesAndStops) {
+  FakeDisk disk;
+  disk.Add("C:", "Becky!", true);
+  disk.Add("C:\\Becky!", "Plugins", true);
+  disk.Add("C:\\Becky!\\Plugins", "PINOTE.DLL", false);
+  disk.Add("C:\\Becky!\\Plugins", "Sub", true);
+  disk.Add("C:", "Hidden", true, true);
+  disk.Add("C:\\Hidden", "x.txt", false);
+  disk.Add("C:\\Becky!\\Plugins", "secret.ini", false, true);
+  disk.Add("C:", "\x95\x5C", true);  // "表": second byte is "\"
+  disk.Add("C:\\\x95\x5C", "Memo.txt", false);
+  struct Case {
+    std::string in, out;
+  } cases[] = {
+      {"c:\\BECKY!\\PLUGINS\\pinote.dll", "c:\\Becky!\\Plugins\\PINOTE.DLL"},
+      {"C:\\becky!\\plugins\\sub", "C:\\Becky!\\Plugins\\Sub\\"},
+      {"C:\\becky!\\plugins\\", "C:\\Becky!\\Plugins\\"},
+      {"C:\\becky!\\missing\\pinote.dll", "C:\\Becky!\\"},
+      {"C:\\becky!\\plugins\\missing.dll", "C:\\Becky!\\Plugins\\"},
+      {"C:\\Hidden\\x.txt", "C:\\"},  // a hidden folder on the way stops the walk
+      {"C:\\becky!\\plugins\\SECRET.INI", "C:\\Becky!\\Plugins\\secret.ini"},  // last: any
+      {"C:\\\x95\x5C\\memo.TXT", "C:\\\x95\x5C\\Memo.txt"},
+      {"Pinote.dll", ""},
+      {"", ""},
+      {"C:\\", "C:\\"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(ResolveLongPath(c.in, disk.Lookup()), c.out);
+  }
+}
+
+TEST(ResolveLongPath, NeverSplitsADoubleByteName) {
+  FakeDisk disk;
+  disk.Add("C:", "\x95\x5C", true);
+  disk.Add("C:\\\x95\x5C", "Memo.txt", false);
+  (void)ResolveLongPath("C:\\\x95\x5C\\memo.txt", disk.Lookup());
+  const std::vector<std::string> expected = {"C:\\\x95\x5C", "C:\\\x95\x5C\\memo.txt"};
+  EXPECT_EQ(disk.asked, expected);
+}
+
+TEST(PathNames, DerivedFromLibraryPath) {
+  struct Case {
+    std::string dll, folder, data, legacy, settingsToData;
+  } cases[] = {
+      {"C:\\x\\Pinote.dll", "C:\\x\\", "C:\\x\\Pinote.dat", "C:\\x\\Pinotedat",
+       "C:\\x\\Pinote.dat"},
+      {"C:\\x.y\\PINOTE", "C:\\x.y\\", "C:\\x.y\\PINOTE.dat", "C:\\x.y\\PINOTEdat",
+       "C:\\x.y\\PINdat"},
+      {"C:Pinote.dll", "C:", "C:Pinote.dat", "C:Pinotedat", "C:Pinote.dat"},
+      {"\x95\x5C.dll", "", "\x95\x5C.dat", "\x95\x5C" "dat", "\x95\x5C.dat"},
+      {"", "", ".dat", "dat", "dat"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dll);
+    EXPECT_EQ(FolderOf(c.dll), c.folder);
+    EXPECT_EQ(DataPathFor(c.dll), c.data);
+    EXPECT_EQ(LegacyDataPathFor(c.dll), c.legacy);
+    EXPECT_EQ(DataPathFromSettingsPath(c.dll), c.settingsToData);
+  }
+  EXPECT_EQ(ChangeFileExt("a.b.c", ".x"), "a.b.x");
+  EXPECT_EQ(ChangeFileExt("dir.d\\file", ".x"), "dir.d\\file.x");
+}
+
+TEST(ChooseHelpFile, ByLanguageAndPresence) {
+  const std::string dir = "C:\\P\\";
+  const std::string jp = dir + "Pinote.hlp", en = dir + "PinoteE.hlp";
+  struct Case {
+    bool japanese;
+    std::set<std::string> present;
+    std::string opened;
+  } cases[] = {
+      {false, {jp, en}, en}, {false, {jp}, jp}, {false, {}, ""},
+      {true, {jp, en}, jp},  {true, {en}, ""},  {true, {}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.japanese) + " " + std::to_string(c.present.size()));
+    const HelpChoice h = ChooseHelpFile(dir, c.japanese,
+                                        [&](const std::string& p) { return c.present.count(p) > 0; });
+    EXPECT_EQ(h.fileToOpen, c.opened);
+    EXPECT_EQ(h.japanesePath, jp);
+    EXPECT_EQ(h.englishPath, en);
+  }
+}
+
+TEST(MissingHelpMessage, BothLanguages) {
+  const HelpChoice h = ChooseHelpFile("C:\\P\\", true, [](const std::string&) { return false; });
+  const HelpMessageParts ja = MissingHelpMessage(h, true);
+  EXPECT_EQ(ja.path1 + ja.middleUtf8 + ja.path2 + ja.afterUtf8,
+            "C:\\P\\Pinote.hlp \xE3\x81\x8C\xE3\x81\x82\xE3\x82\x8A\xE3\x81\xBE\xE3\x81\x9B"
+            "\xE3\x82\x93");
+  EXPECT_EQ(ja.captionUtf8, "\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC");
+  const HelpMessageParts en = MissingHelpMessage(h, false);
+  EXPECT_EQ(en.path1 + en.middleUtf8 + en.path2 + en.afterUtf8,
+            "C:\\P\\PinoteE.hlp\r\nnor\r\nC:\\P\\Pinote.hlp\r\nis not found.");
+  EXPECT_EQ(en.captionUtf8, "Error");
+}
+
+}  // namespace
+}  // namespace pinote
