@@ -36,9 +36,9 @@ class TMainForm {
   // True once the first ShowMemo ran (MemoMemo enabled).
   [[nodiscard]] virtual bool IsAddressShown() const = 0;
   // The child control with an id of control_ids.h (kMemoMemo, kAddressLabel...), or null.
-  [[nodiscard]] virtual HWND Control(int id) const = 0;
+  [[nodiscard]] virtual HWND Control(int id) const { return nullptr; }
   // Hides the window without writing anything.
-  virtual void Hide() = 0;
+  virtual void Hide() { ::ShowWindow(Handle(), SW_HIDE); }
 };
 
 // Removes the memo window's class (a library's classes outlive it otherwise).
