@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "common/mbtext.h"
 #include "common/settings.h"
+#include "store/address_index.h"
 #include "store/memo_data.h"
 
 namespace pinote {
@@ -70,9 +70,11 @@ void TMemoData::MergeMeiboText(std::string_view text) {
   const std::vector<std::string_view> lines = SplitLines(text);
   // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
   const int64_t count = static_cast<int64_t>(lines.size());
-  // Upper-cased addresses of each record the walk has reached, built on first contact so that
-  // "not yet contained, case ignored" costs one hash look-up per address.
-  std::unordered_map<int, std::unordered_set<std::string>> held;
+  // "Not yet contained, case ignored": a short address list is scanned; a record that grows
+  // longer gets a table of its addresses, built once, so a record that collects many entries
+  // costs one look-up per address instead of a scan.
+  constexpr size_t kScanLimit = 8;
+  std::unordered_map<int, AddressIndex> held;
   // The count line at `pos`, when it exists and is an integer.
   const auto countAt = [&](int64_t pos) -> std::optional<int32_t> {
     if (pos >= count) return std::nullopt;
@@ -119,14 +121,21 @@ void TMemoData::MergeMeiboText(std::string_view text) {
     }
     TPerson& r = *persons_[static_cast<size_t>(record)];
     if (r.MeiboText.empty()) r.MeiboText = std::move(entryText);
-    auto [it, fresh] = held.try_emplace(record);
-    std::unordered_set<std::string>& upper = it->second;
-    if (fresh) {
-      for (const auto& a : r.Addresses) upper.insert(UpperAnsi(a));
-    }
+    auto it = held.find(record);
     for (int64_t i = firstAddress; i < endAddress; ++i) {
       const std::string_view address = lines[static_cast<size_t>(i)];
-      if (upper.insert(UpperAnsi(address)).second) r.Addresses.emplace_back(address);
+      if (it == held.end() && r.Addresses.size() >= kScanLimit) {
+        it = held.try_emplace(record).first;
+        it->second.Reserve(r.Addresses.size() * 2, 0);
+        for (const auto& a : r.Addresses) it->second.Insert(a, record);
+      }
+      if (it != held.end()) {
+        if (it->second.Insert(address, record)) r.Addresses.emplace_back(address);
+      } else if (std::none_of(r.Addresses.begin(), r.Addresses.end(), [&](const std::string& a) {
+                   return SameAddressKey(a, address);
+                 })) {
+        r.Addresses.emplace_back(address);
+      }
     }
   }
   RebuildIndex();

@@ -21,14 +21,14 @@ void ForEachMemoLine(std::string_view memo, Fn&& fn) {
   const size_t zero = memo.find('\0');
   if (zero != std::string_view::npos) memo = memo.substr(0, zero);
   size_t begin = 0;
-  while (begin < memo.size()) {
-    const size_t brk = memo.find_first_of("\r\n", begin);
-    if (brk == std::string_view::npos) {
-      fn(memo.substr(begin));
-      return;
-    }
+  const size_t size = memo.size();
+  while (begin < size) {
+    // A plain loop: find_first_of with a two-byte set costs a library call per byte.
+    size_t brk = begin;
+    while (brk < size && memo[brk] != '\r' && memo[brk] != '\n') ++brk;
     fn(memo.substr(begin, brk - begin));
-    begin = brk + (memo[brk] == '\r' && brk + 1 < memo.size() && memo[brk + 1] == '\n' ? 2 : 1);
+    if (brk == size) return;
+    begin = brk + (memo[brk] == '\r' && brk + 1 < size && memo[brk + 1] == '\n' ? 2 : 1);
   }
 }
 
@@ -36,7 +36,10 @@ void ForEachMemoLine(std::string_view memo, Fn&& fn) {
 
 bool IsStorableAddress(std::string_view address) {
   if (address.empty() || address.front() == ' ' || address.front() == '@') return false;
-  return address.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+  for (const char c : address) {
+    if (c == '\r' || c == '\n' || c == '\0') return false;
+  }
+  return true;
 }
 
 bool IsKeptOnSave(const TPerson& person) noexcept {
@@ -112,20 +115,18 @@ TPerson* TMemoData::Get(int index) const noexcept {
 }
 
 int TMemoData::IndexOfAddress(std::string_view address) const {
-  const auto it = index_.find(UpperAnsi(address));
-  return it == index_.end() ? -1 : it->second;
+  return index_.Find(address);
 }
 
 void TMemoData::RebuildIndex() {
-  index_.clear();
-  size_t total = 0;
-  for (const auto& p : persons_) total += p->Addresses.size();
-  index_.reserve(total);
+  std::vector<AddressIndex::Entry> entries;
+  size_t keys = 0;
+  for (const auto& p : persons_) keys += p->Addresses.size();
+  entries.reserve(keys);
   for (size_t i = 0; i < persons_.size(); ++i) {
-    for (const auto& a : persons_[i]->Addresses) {
-      index_.emplace(UpperAnsi(a), static_cast<int>(i));  // keeps the earliest record
-    }
+    for (const auto& a : persons_[i]->Addresses) entries.push_back({a, static_cast<int>(i)});
   }
+  index_.Assign(entries);  // in record order: the earliest record keeps a key
 }
 
 void TMemoData::Add(std::unique_ptr<TPerson> person) {
@@ -145,7 +146,7 @@ void TMemoData::Load(const std::string& path) {
   readFailed_ = false;
   if (fs_.Exists(path)) {
     persons_.clear();
-    index_.clear();
+    index_.Clear();
     std::string text;
     try {
       text = fs_.ReadAll(path);

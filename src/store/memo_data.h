@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "common/file_io.h"
+#include "store/address_index.h"
 
 namespace pinote {
 
@@ -78,7 +78,7 @@ class TMemoData {
   std::string fileName_;
   bool readFailed_ = false;
   std::vector<std::unique_ptr<TPerson>> persons_;
-  std::unordered_map<std::string, int> index_;  // upper-cased address -> first record
+  AddressIndex index_;  // upper-cased address -> first record, as of the last rebuild
 };
 
 // Whether Save keeps `person`: a memo, or two or more addresses.

@@ -1,0 +1,183 @@
+#include "store/address_index.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/mbtext.h"
+
+namespace pinote {
+
+namespace {
+
+// Appends UpperAnsi(t) to `out` (which has room for t.size() more bytes).
+char* AppendUpper(std::string_view t, char* out) noexcept {
+  for (size_t i = 0; i < t.size(); ++i) {
+    const auto b = static_cast<unsigned char>(t[i]);
+    if (IsLeadByte(b) && i + 1 < t.size()) {
+      *out++ = t[i];
+      *out++ = t[++i];
+    } else {
+      *out++ = static_cast<char>(b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
+    }
+  }
+  return out;
+}
+
+// A word-at-a-time hash of an upper-cased key; the slot is taken from its low bits.
+uint64_t HashKey(const char* p, size_t n) noexcept {
+  constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  uint64_t h = n * kMul;
+  while (n >= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    h = (h ^ w) * kMul;
+    h ^= h >> 29;
+    p += 8;
+    n -= 8;
+  }
+  uint64_t w = 0;
+  for (size_t i = 0; i < n; ++i) w |= static_cast<uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+  h = (h ^ w) * kMul;
+  h ^= h >> 32;
+  h *= 0xff51afd7ed558ccdull;
+  h ^= h >> 33;
+  return h;
+}
+
+// UpperAnsi of an address in a stack buffer when it is short (all real addresses are).
+class UpperKey {
+ public:
+  explicit UpperKey(std::string_view t) {
+    char* data = buffer_;
+    if (t.size() > sizeof buffer_) {
+      heap_.resize(t.size());
+      data = heap_.data();
+    }
+    AppendUpper(t, data);
+    key_ = std::string_view(data, t.size());
+  }
+  [[nodiscard]] std::string_view view() const noexcept { return key_; }
+
+ private:
+  char buffer_[256];
+  std::string heap_;
+  std::string_view key_;
+};
+
+}  // namespace
+
+bool SameAddressKey(std::string_view a, std::string_view b) noexcept {
+  if (a.size() != b.size()) return false;  // folding keeps the length
+  bool trailA = false, trailB = false;
+  const auto fold = [](std::string_view t, size_t i, bool& trail) {
+    const auto c = static_cast<unsigned char>(t[i]);
+    if (trail) {
+      trail = false;
+      return c;
+    }
+    if (IsLeadByte(c) && i + 1 < t.size()) {
+      trail = true;
+      return c;
+    }
+    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+  };
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (fold(a, i, trailA) != fold(b, i, trailB)) return false;
+  }
+  return true;
+}
+
+void AddressIndex::Clear() noexcept {
+  arena_.clear();
+  std::fill(slots_.begin(), slots_.end(), Slot{});
+  count_ = 0;
+}
+
+void AddressIndex::Reserve(size_t keys, size_t bytes) {
+  arena_.reserve(arena_.size() + bytes);
+  size_t slots = 16;
+  while (slots < (count_ + keys) * 2) slots *= 2;
+  if (slots > slots_.size()) Grow(slots);
+}
+
+void AddressIndex::Grow(size_t slots) {
+  std::vector<Slot> old = std::move(slots_);
+  slots_.assign(slots, Slot{});
+  const size_t mask = slots - 1;
+  for (const Slot& s : old) {
+    if (s.record < 0) continue;
+    size_t at = s.hash & mask;
+    while (slots_[at].record >= 0) at = (at + 1) & mask;
+    slots_[at] = s;
+  }
+}
+
+size_t AddressIndex::Probe(uint64_t hash, std::string_view upperKey) const noexcept {
+  const size_t mask = slots_.size() - 1;
+  size_t at = hash & mask;
+  while (true) {
+    const Slot& s = slots_[at];
+    if (s.record < 0) return at;
+    if (s.hash == hash && s.length == upperKey.size() &&
+        std::memcmp(arena_.data() + s.offset, upperKey.data(), upperKey.size()) == 0) {
+      return at;
+    }
+    at = (at + 1) & mask;
+  }
+}
+
+bool AddressIndex::Place(uint64_t hash, uint64_t offset, uint32_t length, int record) {
+  Slot& s = slots_[Probe(hash, std::string_view(arena_).substr(offset, length))];
+  if (s.record >= 0) return false;
+  s = Slot{hash, offset, length, record};
+  ++count_;
+  return true;
+}
+
+void AddressIndex::Assign(const std::vector<Entry>& entries) {
+  Clear();
+  size_t bytes = 0;
+  for (const Entry& e : entries) bytes += e.address.size();
+  Reserve(entries.size(), bytes);
+  // One sequential pass folds every key into the arena and hashes it; placing them afterwards
+  // touches the slots in random order, so they are asked for a few keys ahead.
+  arena_.resize(bytes);
+  std::vector<uint64_t> hashes(entries.size());
+  size_t offset = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const std::string_view a = entries[i].address;
+    AppendUpper(a, arena_.data() + offset);
+    hashes[i] = HashKey(arena_.data() + offset, a.size());
+    offset += a.size();
+  }
+  const size_t mask = slots_.size() - 1;
+  constexpr size_t kAhead = 16;
+  offset = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+#if defined(__GNUC__)
+    if (i + kAhead < entries.size()) __builtin_prefetch(&slots_[hashes[i + kAhead] & mask]);
+#endif
+    const auto length = static_cast<uint32_t>(entries[i].address.size());
+    Place(hashes[i], offset, length, entries[i].record);  // a repeated key keeps the first
+    offset += length;
+  }
+}
+
+bool AddressIndex::Insert(std::string_view address, int record) {
+  Reserve(1, address.size());
+  const uint64_t offset = arena_.size();
+  arena_.resize(offset + address.size());
+  AppendUpper(address, arena_.data() + offset);
+  const uint64_t hash = HashKey(arena_.data() + offset, address.size());
+  if (Place(hash, offset, static_cast<uint32_t>(address.size()), record)) return true;
+  arena_.resize(offset);
+  return false;
+}
+
+int AddressIndex::Find(std::string_view address) const noexcept {
+  if (count_ == 0) return -1;
+  const UpperKey key(address);
+  return slots_[Probe(HashKey(key.view().data(), key.view().size()), key.view())].record;
+}
+
+}  // namespace pinote

@@ -1,0 +1,55 @@
+// The address look-up table of the memo store: upper-cased address -> first record holding it.
+// Keys live in one byte arena and slots in one open-addressed array, so rebuilding the table for
+// a large store costs no allocation per address.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pinote {
+
+// True when `a` and `b` are equal after UpperAnsi (single-byte a-z folded, double-byte
+// characters compared as they are); "" equals only "".
+[[nodiscard]] bool SameAddressKey(std::string_view a, std::string_view b) noexcept;
+
+class AddressIndex {
+ public:
+  struct Entry {
+    std::string_view address;
+    int record;
+  };
+
+  void Clear() noexcept;
+  // Clear, then Insert every entry in order; faster than one by one for a large table.
+  void Assign(const std::vector<Entry>& entries);
+  // Room for `keys` keys of `bytes` bytes in all, so that inserting them does not reallocate.
+  void Reserve(size_t keys, size_t bytes);
+  // Records `address` for `record` unless an equal key (case ignored) is present: the first
+  // record inserted for a key keeps it. Returns false when the key was present.
+  bool Insert(std::string_view address, int record);
+  // The record stored for `address` (case ignored), or -1.
+  [[nodiscard]] int Find(std::string_view address) const noexcept;
+  [[nodiscard]] size_t size() const noexcept { return count_; }
+
+ private:
+  struct Slot {
+    uint64_t hash = 0;
+    uint64_t offset = 0;
+    uint32_t length = 0;
+    int32_t record = -1;  // -1: empty slot
+  };
+  // The slot holding `upperKey`, or the empty slot where it would go.
+  [[nodiscard]] size_t Probe(uint64_t hash, std::string_view upperKey) const noexcept;
+  // Puts the arena key at `offset` into its slot unless the key is there already.
+  bool Place(uint64_t hash, uint64_t offset, uint32_t length, int record);
+  void Grow(size_t slots);
+
+  std::string arena_;
+  std::vector<Slot> slots_;
+  size_t count_ = 0;
+};
+
+}  // namespace pinote
