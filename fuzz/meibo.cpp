@@ -1,0 +1,77 @@
+// A name list of arbitrary text merged into a small store: the walk must end, and afterwards every
+// address resolves to the first record holding it, as a plain scan finds it.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/mbtext.h"
+#include "store/memo_data.h"
+
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  bool trail = false;
+  for (size_t k = 0; k < a.size(); ++k) {
+    const auto x = static_cast<unsigned char>(a[k]);
+    const auto y = static_cast<unsigned char>(b[k]);
+    if (trail || (pinote::IsLeadByte(x) && k + 1 < a.size())) {
+      if (x != y) return false;
+      trail = !trail;
+    } else {
+      const auto up = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+      if (up(x) != up(y)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  pinote::TMemoData store;
+  for (const char* group : {"a@x\x01" "B@X", "c@y", "\x83\x61@z\x01" "d"}) {
+    auto p = std::make_unique<pinote::TPerson>();
+    std::string_view g = group;
+    size_t cut;
+    while ((cut = g.find('\x01')) != std::string_view::npos) {
+      p->Addresses.emplace_back(g.substr(0, cut));
+      g.remove_prefix(cut + 1);
+    }
+    p->Addresses.emplace_back(g);
+    p->Memo = "m";
+    store.Add(std::move(p));
+  }
+  const int before = store.Count();
+  store.MergeMeiboText(text);
+  if (store.Count() < before) std::abort();
+  for (int i = 0; i < store.Count(); ++i) {
+    const pinote::TPerson* p = store.Get(i);
+    if (p == nullptr) std::abort();
+    for (const auto& a : p->Addresses) {
+      int linear = -1;
+      for (int j = 0; j < store.Count() && linear < 0; ++j) {
+        for (const auto& b : store.Get(j)->Addresses) {
+          if (SameIgnoringCase(a, b)) {
+            linear = j;
+            break;
+          }
+        }
+      }
+      if (store.IndexOfAddress(a) != linear) std::abort();
+    }
+    // A record that existed before never holds the same address twice (case ignored).
+    if (i < before) {
+      for (size_t x = 0; x < p->Addresses.size(); ++x) {
+        for (size_t y = x + 1; y < p->Addresses.size(); ++y) {
+          if (SameIgnoringCase(p->Addresses[x], p->Addresses[y])) std::abort();
+        }
+      }
+    }
+  }
+  return 0;
+}
