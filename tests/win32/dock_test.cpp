@@ -113,14 +113,11 @@ TEST(LayoutChildren, PlacesChildrenBySideAndDesignOrder) {
     ASSERT_TRUE(top);
     std::vector<HWND> made;
     for (const ChildSpec& s : c.children) {
-      HWND w = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | (s.visible ? WS_VISIBLE : 0), s.x,
-                                 s.y, s.w, s.h, top.get(), nullptr, nullptr, nullptr);
+      HWND w = CreateDocked(top.get(), L"STATIC", L"", s.visible ? WS_VISIBLE : 0, 0, s.x, s.y,
+                            s.w, s.h, s.align);
       ASSERT_NE(w, nullptr);
       made.push_back(w);
     }
-    // Each SetAlign re-lays out the container with the sides given so far; the final layout
-    // must not depend on that history.
-    for (size_t i = 0; i < made.size(); ++i) SetAlign(made[i], c.children[i].align);
     LayoutChildren(top.get());
     for (size_t i = 0; i < made.size(); ++i) {
       SCOPED_TRACE("child " + std::to_string(i));

@@ -261,6 +261,11 @@ bool RegisterOnce(const wchar_t* name, WNDPROC proc, HCURSOR cursor) {
   return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+void StoreAlign(HWND child, Align align) {
+  ::SetPropW(child, kAlignProp,
+             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(static_cast<int>(align) + 1)));
+}
+
 HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
                  int id, int x, int y, int w, int h) {
   return ::CreateWindowExW(exStyle, cls, text, WS_CHILD | style, x, y, w, h, parent,
@@ -271,8 +276,7 @@ HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD sty
 }  // namespace
 
 void SetAlign(HWND child, Align align) {
-  ::SetPropW(child, kAlignProp,
-             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(static_cast<int>(align) + 1)));
+  StoreAlign(child, align);
   if (HWND parent = ::GetParent(child)) LayoutChildren(parent);
 }
 
@@ -295,21 +299,21 @@ HWND CreatePanel(HWND parent, int x, int y, int w, int h, Align align, DWORD ext
   if (!RegisterOnce(kPanelClass, &PanelProc, ::LoadCursorW(nullptr, IDC_ARROW))) return nullptr;
   HWND panel = CreateChild(parent, kPanelClass, L"", WS_VISIBLE | WS_CLIPSIBLINGS | extraStyle,
                            WS_EX_CONTROLPARENT, 0, x, y, w, h);
-  if (panel != nullptr) SetAlign(panel, align);
+  if (panel != nullptr) StoreAlign(panel, align);
   return panel;
 }
 
 HWND CreateSplitter(HWND parent, int id, int x, int y, int w, int h, Align align) {
   if (!RegisterOnce(kSplitterClass, &SplitterProc, nullptr)) return nullptr;
   HWND splitter = CreateChild(parent, kSplitterClass, L"", WS_VISIBLE, 0, id, x, y, w, h);
-  if (splitter != nullptr) SetAlign(splitter, align);
+  if (splitter != nullptr) StoreAlign(splitter, align);
   return splitter;
 }
 
 HWND CreateDocked(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
                   int x, int y, int w, int h, Align align, DWORD exStyle) {
   HWND wnd = CreateChild(parent, className, text, style, exStyle, id, x, y, w, h);
-  if (wnd != nullptr) SetAlign(wnd, align);
+  if (wnd != nullptr) StoreAlign(wnd, align);
   return wnd;
 }
 

@@ -30,7 +30,8 @@ inline constexpr WORD kSplitterMoved = 0x7001;
 [[nodiscard]] HWND CreateSplitter(HWND parent, int id, int x, int y, int w, int h, Align align);
 
 // Creates a child control with a docking side (the "alignable" controls are standard controls
-// created through this).
+// created through this). Like a form being loaded, the Create* functions do not lay out: the
+// design places of all children decide their order at the caller's first LayoutChildren.
 [[nodiscard]] HWND CreateDocked(HWND parent, const wchar_t* className, const wchar_t* text,
                                 DWORD style, int id, int x, int y, int w, int h, Align align,
                                 DWORD exStyle = 0);

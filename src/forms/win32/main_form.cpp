@@ -357,6 +357,8 @@ void MainFormWindow::SetMemoText(const std::string& text) {
   // Text put here is an edit; where it could not be stored it is not put in at all.
   if (!IsAddressShown() || !storable_) return;
   ::SetWindowTextW(memoMemo_, Widen(text).c_str());
+  // A multi-line edit sends no EN_CHANGE for WM_SETTEXT, so the change is stored here.
+  Guarded(wnd_.get(), [this] { MemoMemoChange(); });
 }
 
 HWND MainFormWindow::Control(int id) const {
