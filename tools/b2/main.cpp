@@ -57,7 +57,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int show) {
   using namespace b2;
   ParseCommandLine();
   if (!Opt().log.empty()) OpenLog(Opt().log);
-  Log("start cmdline=" + Quote(Utf8(GetCommandLineW())));
+  Log("start cmdline=" + Quote(Utf8(GetCommandLineW())) + " acp=" + std::to_string(GetACP()));
 #ifdef B2_LACKING
   Log(std::string("start lacking=") + B2_LACKING);
 #endif

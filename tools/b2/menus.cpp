@@ -139,7 +139,7 @@ void DumpMenu(HMENU menu, const std::string& prefix) {
   for (int i = 0; i < n; ++i) {
     MENUITEMINFOW mi{};
     mi.cbSize = sizeof mi;
-    mi.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_BITMAP | MIIM_STATE;
+    mi.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_BITMAP | MIIM_STATE | MIIM_CHECKMARKS;
     GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mi);
     std::string path = prefix.empty() ? std::to_string(i) : prefix + "." + std::to_string(i);
     std::string text = MenuText(menu, i);
@@ -148,9 +148,9 @@ void DumpMenu(HMENU menu, const std::string& prefix) {
                        : text.empty()             ? "empty"
                                                   : "item";
     char id[16];
-    snprintf(id, sizeof id, "0x%04X", mi.wID);
+    snprintf(id, sizeof id, "0x%04X", mi.hSubMenu ? 0u : mi.wID);  // popups: handle noise
     Log("menu " + path + " " + kind + " id=" + id + " text=" + Quote(text) +
-        (mi.hbmpItem ? " bitmap=1" : " bitmap=0") +
+        (mi.hbmpItem || mi.hbmpUnchecked ? " bitmap=1" : " bitmap=0") +
         ((mi.fState & MFS_DISABLED) ? " disabled=1" : ""));
     if (mi.hSubMenu) DumpMenu(mi.hSubMenu, path);
   }

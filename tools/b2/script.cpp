@@ -99,7 +99,12 @@ void Send(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   SendMessageTimeoutW(w, msg, wp, lp, SMTO_NORMAL, kUiWait, &r);
 }
 
+// Typing goes where a user who clicked at the end of the text would put it.
 void TypeText(HWND ctl, const std::string& text) {
+  Send(ctl, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+  DWORD_PTR len = 0;
+  SendMessageTimeoutW(ctl, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kUiWait, &len);
+  Send(ctl, EM_SETSEL, len, static_cast<LPARAM>(len));
   for (wchar_t c : Wide(text)) {
     if (c == L'\n') {
       Send(ctl, WM_KEYDOWN, VK_RETURN, 1);
@@ -225,6 +230,12 @@ bool Run(const std::string& line) {
   if (w.empty()) return true;
   const std::string& cmd = w[0];
   Log("> " + line);
+  // Only these may run while the host is still loading plug-ins (a plug-in's message box at
+  // load time is answered by "msgbox"); everything else sees the host as the user would.
+  static const char* const kEarly[] = {"msgbox", "expect-no-msgbox", "wait", "log", "set"};
+  bool early = false;
+  for (const char* e : kEarly) early = early || cmd == e;
+  if (!early && !WaitReady()) return true;
   if (cmd == "wait") {
     Sleep(static_cast<DWORD>(Int(rest)));
   } else if (cmd == "log") {
@@ -307,6 +318,12 @@ bool Run(const std::string& line) {
   } else if (cmd == "foreground") {
     HWND f = GetForegroundWindow();
     Log("foreground class=" + Quote(Utf8(ClassOf(f))) + " caption=" + Quote(Utf8(TextOf(f))));
+  } else if (cmd == "copyfile") {
+    // Paths relative to the folder of B2.exe: lets a test see a file as it was at this point.
+    auto a = Words(rest, 2, nullptr);
+    bool ok = a.size() == 2 && CopyFileW((Opt().exe_folder + Wide(a[0])).c_str(),
+                                         (Opt().exe_folder + Wide(a[1])).c_str(), FALSE);
+    Log("copyfile " + Quote(a.empty() ? "" : a[0]) + (ok ? " ok" : " failed"));
   } else if (cmd == "set") {
     auto a = Words(rest, 2, nullptr);
     if (a.size() == 2 && a[0] == "msgbox-timeout") SetMsgBoxTimeout(static_cast<DWORD>(Int(a[1])));

@@ -1,0 +1,218 @@
+#include "harness.h"
+
+#include <cstdio>
+
+namespace e2e {
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+  return w;
+}
+
+std::wstring WithSlash(std::wstring p) {
+  if (!p.empty() && p.back() != L'\\') p += L'\\';
+  return p;
+}
+
+void CopyOrFail(const std::wstring& from, const std::wstring& to) {
+  if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+    fwprintf(stderr, L"e2e: cannot copy %ls to %ls (%lu)\n", from.c_str(), to.c_str(),
+             GetLastError());
+}
+
+void CopyTree(const std::wstring& from, const std::wstring& to) {
+  CreateDirectoryW(to.c_str(), nullptr);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((from + L"*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    std::wstring n = fd.cFileName;
+    if (n == L"." || n == L"..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + n + L"\\", to + n + L"\\");
+    else CopyOrFail(from + n, to + n);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+}
+
+void RemoveTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring n = fd.cFileName;
+      if (n == L"." || n == L"..") continue;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(dir + n + L"\\");
+      else DeleteFileW((dir + n).c_str());
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+std::wstring WinPath(const std::string& path) {
+  std::wstring w = Wide(path);
+  if (!w.empty() && w[0] == L'/') w = L"Z:" + w;
+  for (auto& c : w)
+    if (c == L'/') c = L'\\';
+  return w;
+}
+
+std::wstring BuildDir() { return WithSlash(WinPath(PINOTE_BUILD_DIR)); }
+std::wstring SourceDir() { return WithSlash(WinPath(PINOTE_SOURCE_DIR)); }
+
+std::string ReadBytes(const std::wstring& path, bool* exists) {
+  std::string data;
+  FILE* f = _wfopen(path.c_str(), L"rb");
+  if (exists) *exists = f != nullptr;
+  if (!f) return data;
+  char buf[8192];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+  fclose(f);
+  return data;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  if (FILE* f = _wfopen(path.c_str(), L"wb")) {
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+  }
+}
+
+std::string Quoted(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '"') out += "\\\"";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else out += c;
+  }
+  return out + "\"";
+}
+
+bool RunResult::Has(const std::string& needle) const {
+  for (const auto& l : lines)
+    if (l.find(needle) != std::string::npos) return true;
+  return false;
+}
+
+int RunResult::Count(const std::string& prefix) const {
+  return static_cast<int>(Starting(prefix).size());
+}
+
+std::vector<std::string> RunResult::Starting(const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const auto& l : lines)
+    if (l.compare(0, prefix.size(), prefix) == 0) out.push_back(l);
+  return out;
+}
+
+std::string RunResult::First(const std::string& prefix) const {
+  auto all = Starting(prefix);
+  return all.empty() ? std::string() : all.front();
+}
+
+std::string RunResult::Text() const {
+  std::string t;
+  for (const auto& l : lines) t += l + "\n";
+  return t;
+}
+
+Installation::Installation(const std::string& name) {
+  wchar_t tmp[MAX_PATH];
+  GetTempPathW(MAX_PATH, tmp);
+  dir_ = WithSlash(tmp) + L"b2e2e-" + Wide(name) + L"-" + std::to_wstring(GetCurrentProcessId()) +
+         L"-" + std::to_wstring(GetTickCount()) + L"\\";
+  CreateDirectoryW(dir_.c_str(), nullptr);
+  CreateDirectoryW(PluginDir().c_str(), nullptr);
+  CopyOrFail(BuildDir() + L"B2.exe", dir_ + L"B2.exe");
+  CopyOrFail(BuildDir() + L"Pinote.dll", PluginDir() + L"Pinote.dll");
+  CopyTree(SourceDir() + L"data\\sample\\Mail\\", dir_ + L"Mail\\");
+}
+
+Installation::~Installation() {
+  if (!GetEnvironmentVariableW(L"B2E2E_KEEP", nullptr, 0)) RemoveTree(dir_);
+}
+
+void Installation::UseLackingHost() {
+  CopyOrFail(BuildDir() + L"lacking\\B2.exe", dir_ + L"B2.exe");
+}
+
+void Installation::AddOtherPlugin() {
+  CopyOrFail(BuildDir() + L"OtherPlugin.dll", PluginDir() + L"OtherPlugin.dll");
+}
+
+void Installation::AddSampleMemoData() {
+  CopyOrFail(SourceDir() + L"data\\sample\\Pinote.dat", PluginDir() + L"Pinote.dat");
+}
+
+void Installation::AddSampleNameList() {
+  CopyOrFail(SourceDir() + L"data\\sample\\meibo.txt", dir_ + L"meibo.txt");
+  std::string ini = ReadBytes(SourceDir() + L"data\\sample\\Pinote.ini");
+  std::string key = "Meibo\\Path=String:";
+  size_t at = ini.find(key);
+  int n = WideCharToMultiByte(CP_ACP, 0, dir_.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string ansi_dir(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+  WideCharToMultiByte(CP_ACP, 0, dir_.c_str(), -1, ansi_dir.data(), n, nullptr, nullptr);
+  if (at != std::string::npos) {
+    size_t end = ini.find("\r\n", at);
+    ini.replace(at, end - at, key + ansi_dir + "meibo.txt");
+  }
+  WriteSettings(ini);
+}
+
+void Installation::WriteSettings(const std::string& bytes) {
+  WriteBytes(PluginDir() + L"Pinote.ini", bytes);
+}
+
+void Installation::Write(const std::wstring& relative, const std::string& bytes) {
+  WriteBytes(dir_ + relative, bytes);
+}
+
+std::string Installation::Read(const std::wstring& relative, bool* exists) const {
+  return ReadBytes(dir_ + relative, exists);
+}
+
+RunResult Installation::Run(const std::string& script, const std::wstring& extra_args,
+                            DWORD timeout_ms) {
+  Write(L"script.txt", script);
+  DeleteFileW((dir_ + L"log.txt").c_str());
+  std::wstring cmd = L"\"" + dir_ + L"B2.exe\" /script:\"" + dir_ + L"script.txt\" /log:\"" +
+                     dir_ + L"log.txt\" " + extra_args;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  RunResult result;
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(),
+                      &si, &pi)) {
+    result.lines.push_back("harness: CreateProcess failed " + std::to_string(GetLastError()));
+    return result;
+  }
+  if (WaitForSingleObject(pi.hProcess, timeout_ms) != WAIT_OBJECT_0) {
+    result.timed_out = true;
+    TerminateProcess(pi.hProcess, 99);
+    WaitForSingleObject(pi.hProcess, 5000);
+  }
+  GetExitCodeProcess(pi.hProcess, &result.exit_code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  std::string log = Read(L"log.txt");
+  size_t at = 0;
+  while (at < log.size()) {
+    size_t nl = log.find('\n', at);
+    if (nl == std::string::npos) nl = log.size();
+    result.lines.push_back(log.substr(at, nl - at));
+    at = nl + 1;
+  }
+  return result;
+}
+
+}  // namespace e2e

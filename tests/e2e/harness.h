@@ -1,0 +1,59 @@
+// End-to-end harness: a fresh folder laid out like a Becky! installation (B2.exe, PlugIns\ with
+// Pinote.dll, mails, optional memo data and settings), one scripted run of the stand-in host
+// and its log. Files are read back byte for byte.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Windows form of a path given by the build (Unix paths become Z:\...).
+std::wstring WinPath(const std::string& path);
+std::wstring BuildDir();   // ends with "\"
+std::wstring SourceDir();  // ends with "\"
+std::string ReadBytes(const std::wstring& path, bool* exists = nullptr);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+// The log's quoted form of a text: "..." with \\ \" \r \n \t escaped.
+std::string Quoted(const std::string& text);
+
+struct RunResult {
+  std::vector<std::string> lines;  // the log, one event per line (UTF-8)
+  bool timed_out = false;
+  DWORD exit_code = 0;
+  bool Has(const std::string& needle) const;            // any line contains it
+  int Count(const std::string& prefix) const;           // lines starting with it
+  std::vector<std::string> Starting(const std::string& prefix) const;
+  std::string First(const std::string& prefix) const;   // "" when none
+  std::string Text() const;                             // all lines, for failure output
+};
+
+class Installation {
+ public:
+  explicit Installation(const std::string& name);
+  ~Installation();
+  Installation(const Installation&) = delete;
+  Installation& operator=(const Installation&) = delete;
+
+  const std::wstring& dir() const { return dir_; }  // ends with "\"
+  std::wstring PluginDir() const { return dir_ + L"PlugIns\\"; }
+
+  void UseLackingHost();   // B2.exe without one entry point
+  void AddOtherPlugin();   // OtherPlugin.dll beside Pinote.dll
+  void AddSampleMemoData();        // data/sample/Pinote.dat into PlugIns
+  void AddSampleNameList();        // meibo.txt beside B2.exe, its Z:\ path in Pinote.ini
+  void WriteSettings(const std::string& bytes);  // PlugIns\Pinote.ini
+  void Write(const std::wstring& relative, const std::string& bytes);
+  std::string Read(const std::wstring& relative, bool* exists = nullptr) const;
+
+  // Runs B2.exe with the script (one command a line) and returns its log.
+  RunResult Run(const std::string& script, const std::wstring& extra_args = L"",
+                DWORD timeout_ms = 90000);
+
+ private:
+  std::wstring dir_;
+};
+
+}  // namespace e2e
