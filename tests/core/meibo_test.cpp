@@ -425,7 +425,7 @@ TEST(MeiboMerge, AgreesWithAPlainWalkOnRandomLists) {
       start.push_back(p);
     }
     std::string file;
-    for (unsigned e = rng() % 6; e > 0; --e) {
+    for (unsigned e = rng() % 12; e > 0; --e) {
       if (rng() % 4 == 0) {  // damage: a line of anything
         file += (rng() % 2 ? counts[rng() % counts.size()] : pool[rng() % pool.size()]) + "\r\n";
         continue;
@@ -433,6 +433,12 @@ TEST(MeiboMerge, AgreesWithAPlainWalkOnRandomLists) {
       Entry entry{texts[rng() % texts.size()], {}, static_cast<int>(rng() % 2),
                   static_cast<int>(rng() % 2)};
       for (unsigned n = rng() % 4; n > 0; --n) entry.addresses.push_back(pool[rng() % pool.size()]);
+      // Many distinct addresses in letter-case variants, so that a record grows long.
+      for (unsigned n = rng() % 6; n > 0; --n) {
+        std::string a = "n" + std::to_string(rng() % 24) + "@x";
+        if (rng() % 2 != 0) a = "N" + a.substr(1, a.size() - 2) + "X";
+        entry.addresses.push_back(a);
+      }
       file += NameList({entry});
     }
     if (rng() % 3 == 0) file.resize(rng() % (file.size() + 1));  // cut anywhere

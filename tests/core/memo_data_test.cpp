@@ -169,6 +169,19 @@ TEST(MemoIndexOfAddress, IgnoresCaseAndKeepsStoredForm) {
   EXPECT_EQ(store.Get(0)->Addresses[0], "Taro.Yamada@Example.JP");
 }
 
+TEST(MemoIndexOfAddress, LongAddressesAreFound) {
+  FakeFileSystem fs;
+  TMemoData store(fs);
+  const std::string longLower = std::string(300, 'x') + "@example.jp";
+  std::string longUpper = longLower;
+  for (auto& c : longUpper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  store.Add(Person({"short@x"}, "m"));
+  store.Add(Person({longLower}, "n"));
+  EXPECT_EQ(store.IndexOfAddress(longUpper), 1);
+  EXPECT_EQ(store.IndexOfAddress(longUpper.substr(1)), -1);
+  EXPECT_EQ(store.IndexOfAddress(longUpper + "X"), -1);
+}
+
 TEST(MemoIndexOfAddress, AddressInTwoRecordsResolvesToEarlier) {
   FakeFileSystem fs;
   fs.files["d"] = "x@y\r\n first\r\n\r\nother\r\nX@Y\r\n second\r\n\r\n";
