@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/mbtext.h"
+#include "common/settings.h"
 #include "store/memo_data.h"
 
 namespace pinote {
@@ -138,6 +139,81 @@ void BM_LoadMeibo_100k_Into_100k(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LoadMeibo_100k_Into_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The walk read plainly: a linear scan of (upper-cased address, record) pairs per look-up and a
+// linear "already contained" check, over copies of the records. Only for comparison, at a size
+// where its quadratic cost still finishes.
+void NaiveWalk(std::vector<TPerson>& persons, std::string_view text) {
+  const std::vector<std::string_view> lines = SplitLines(text);
+  std::vector<std::pair<std::string, int>> pairs;
+  for (size_t i = 0; i < persons.size(); ++i) {
+    for (const auto& a : persons[i].Addresses) pairs.emplace_back(UpperAnsi(a), static_cast<int>(i));
+  }
+  const int64_t count = static_cast<int64_t>(lines.size());
+  int64_t pos = 1;
+  while (pos < count - 5) {
+    const std::string text = UnescapeText(lines[pos]).value_or(std::string(lines[pos]));
+    pos += 3;
+    if (pos >= count || !IsInteger(lines[pos])) continue;
+    pos += 3 * int64_t{IntegerValue(lines[pos])} + 1;
+    if (pos >= count || !IsInteger(lines[pos])) continue;
+    const int64_t m = IntegerValue(lines[pos]);
+    std::vector<std::string> addresses;
+    for (int64_t i = pos + 1; i <= pos + m && i < count; ++i) addresses.emplace_back(lines[i]);
+    pos += m + 1;
+    if (pos >= count || !IsInteger(lines[pos])) continue;
+    pos += 2 * int64_t{IntegerValue(lines[pos])} + 2;
+    int record = -1;
+    for (const auto& a : addresses) {
+      const std::string key = UpperAnsi(a);
+      for (const auto& [k, index] : pairs) {
+        if (record < 0 && SameIgnoringCase(k, key)) record = index;
+      }
+    }
+    if (record < 0) {
+      persons.push_back(TPerson{addresses, false, "", text});
+      continue;
+    }
+    TPerson& r = persons[static_cast<size_t>(record)];
+    if (r.MeiboText.empty()) r.MeiboText = text;
+    for (const auto& a : addresses) {
+      bool held = false;
+      for (const auto& h : r.Addresses) held = held || SameIgnoringCase(h, a);
+      if (!held) r.Addresses.push_back(a);
+    }
+  }
+}
+
+constexpr int kSmall = 5000;
+
+void BM_LoadMeibo_5k_Into_5k(benchmark::State& state) {
+  MemoryFs fs;
+  fs.files["d"] = StoreText(kSmall);
+  fs.files["list"] = NameListText(kSmall);
+  for (auto _ : state) {
+    state.PauseTiming();
+    TMemoData store(fs);
+    store.Load("d");
+    state.ResumeTiming();
+    store.LoadMeibo("list");
+    benchmark::DoNotOptimize(store.Count());
+  }
+}
+BENCHMARK(BM_LoadMeibo_5k_Into_5k)->Unit(benchmark::kMillisecond);
+
+void BM_LoadMeibo_5k_Into_5k_NaiveWalk(benchmark::State& state) {
+  const std::string list = NameListText(kSmall);
+  std::vector<TPerson> start;
+  for (const auto& p : ParseMemoFile(StoreText(kSmall))) start.push_back(*p);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<TPerson> persons = start;
+    state.ResumeTiming();
+    NaiveWalk(persons, list);
+    benchmark::DoNotOptimize(persons.size());
+  }
+}
+BENCHMARK(BM_LoadMeibo_5k_Into_5k_NaiveWalk)->Unit(benchmark::kMillisecond);
 
 std::string TempPath(const char* name) {
   const auto dir = std::filesystem::temp_directory_path() / "pinote_memo_bench";

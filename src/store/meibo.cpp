@@ -6,6 +6,7 @@
 
 #include "common/mbtext.h"
 #include "common/settings.h"
+#include "store/text_lines.h"
 #include "store/address_index.h"
 #include "store/memo_data.h"
 
@@ -67,7 +68,7 @@ void TMemoData::LoadMeibo(const std::string& path) {
 }
 
 void TMemoData::MergeMeiboText(std::string_view text) {
-  const std::vector<std::string_view> lines = SplitLines(text);
+  const std::vector<std::string_view> lines = SplitStoreLines(text);
   // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
   const int64_t count = static_cast<int64_t>(lines.size());
   // "Not yet contained, case ignored": a short address list is scanned; a record that grows

@@ -1,11 +1,12 @@
 #include "store/memo_data.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
 #include "common/mbtext.h"
-#include "common/settings.h"
+#include "store/text_lines.h"
 
 namespace pinote {
 
@@ -88,7 +89,7 @@ std::vector<std::unique_ptr<TPerson>> ParseMemoFile(std::string_view text) {
     p->Memo = memo;
     persons.push_back(std::move(p));
   };
-  for (std::string_view line : SplitLines(text)) {
+  for (std::string_view line : SplitStoreLines(text)) {
     if (line.empty()) {
       if (!addresses.empty()) {
         makeRecord();

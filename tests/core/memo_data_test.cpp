@@ -9,7 +9,9 @@
 #include <random>
 #include <utility>
 
+#include "common/settings.h"
 #include "fake_file_system.h"
+#include "store/text_lines.h"
 #include "memo_test_util.h"
 
 namespace pinote {
@@ -527,6 +529,23 @@ TEST(MemoIndexOfAddress, AgreesWithLinearScanOverRandomStores) {
             << "round " << round << " step " << step << " query " << query;
       }
     }
+  }
+}
+
+}  // namespace
+}  // namespace pinote
+
+namespace pinote {
+namespace {
+
+TEST(SplitStoreLines, MatchesTheSettingsSplitterForMemoFiles) {
+  std::mt19937 rng(99);
+  const char alphabet[] = {'a', 'b', '\r', '\n', ' ', '\0', '\x83'};
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (unsigned n = rng() % 12; n > 0; --n) text += alphabet[rng() % sizeof alphabet];
+    SCOPED_TRACE(::testing::PrintToString(text));
+    EXPECT_EQ(SplitStoreLines(text), SplitLines(text));
   }
 }
 
