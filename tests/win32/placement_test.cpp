@@ -44,6 +44,16 @@ class PlacementTest : public ::testing::Test {
     return wnd;
   }
 
+  // Wine's X11 driver can fail on a window destroyed while its state change is still pending
+  // with the X server; letting the queued messages through first avoids that.
+  static void Settle() {
+    MSG msg;
+    for (int i = 0; i < 5; ++i) {
+      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+      ::Sleep(10);
+    }
+  }
+
   static RECT WindowRect(HWND wnd) {
     RECT r{};
     ::GetWindowRect(wnd, &r);
@@ -169,11 +179,10 @@ TEST_F(PlacementTest, StateIsComparedWithLetterCase) {
     const char* stored;  // null: no key
     bool zoomed, iconic;
   } cases[] = {
-      {"Maximized", true, false}, {"maximized", false, false}, {"MAXIMIZED", false, false},
-      {"Minimized", false, true}, {"minimized", false, false}, {"Normal", false, false},
-      {"", false, false},         {nullptr, false, false},
+      {"Maximized", true, false}, {"maximized", false, false}, {"Minimized", false, true},
+      {"MINIMIZED", false, false}, {"Normal", false, false},   {nullptr, false, false},
   };
-  for (bool visible : {false, true}) {
+  for (bool visible : {true, false}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(testing::Message() << (c.stored ? c.stored : "(none)") << " visible "
                                       << visible);
@@ -182,10 +191,19 @@ TEST_F(PlacementTest, StateIsComparedWithLetterCase) {
       UniqueWindow wnd = MakeWindow(true, 30, 40, 300, 200);
       if (visible) ::ShowWindow(wnd.get(), SW_SHOWNOACTIVATE);
       LoadFormPlacement(wnd.get(), "StateForm", true);
-      EXPECT_EQ(::IsZoomed(wnd.get()) != FALSE, c.zoomed);
-      EXPECT_EQ(::IsIconic(wnd.get()) != FALSE, c.iconic);
-      // A hidden form takes the state without being shown.
-      EXPECT_EQ(::IsWindowVisible(wnd.get()) != FALSE, visible);
+      if (visible) {
+        EXPECT_EQ(::IsZoomed(wnd.get()) != FALSE, c.zoomed);
+        EXPECT_EQ(::IsIconic(wnd.get()) != FALSE, c.iconic);
+        EXPECT_EQ(TakePendingShowCommand(wnd.get()), 0);
+      } else {
+        // A hidden form is not shown; the state waits for its first showing.
+        EXPECT_FALSE(::IsWindowVisible(wnd.get()));
+        const int expected =
+            c.zoomed ? SW_SHOWMAXIMIZED : (c.iconic ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL);
+        EXPECT_EQ(TakePendingShowCommand(wnd.get()), expected);
+        EXPECT_EQ(TakePendingShowCommand(wnd.get()), 0);  // taken once
+      }
+      Settle();
     }
   }
 }

@@ -73,29 +73,33 @@ void MoveTo(HWND form, int left, int top) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
-// Shows `form` in the stored state. A hidden form keeps its state for the moment it is shown
-// (as a minimized or maximized window that is simply not visible yet), so the state is taken
-// and the window hidden again; a visible form just changes state.
+constexpr wchar_t kPendingStateProp[] = L"PinotePendingShowState";
+
+// Puts `form` in the stored state. A visible form changes state at once. A hidden form keeps
+// the state for the moment it is first shown (TakePendingShowCommand): maximizing a window that
+// was never mapped and hiding it again trips Wine's X11 driver, and would flash it on Windows.
 void ApplyState(HWND form, const std::string& state) {
-  int command = SW_RESTORE;
+  int command = SW_SHOWNORMAL;
   if (state == "Minimized") command = SW_SHOWMINNOACTIVE;
   if (state == "Maximized") command = SW_SHOWMAXIMIZED;
-  const bool visible = ::IsWindowVisible(form) != FALSE;
-  if (!visible) {
-    if (command == SW_RESTORE) return;  // a hidden window is created in the normal state
-    HWND foreground = ::GetForegroundWindow();
-    ::ShowWindow(form, command);
-    ::ShowWindow(form, SW_HIDE);
-    if (foreground != nullptr && foreground != form) ::SetForegroundWindow(foreground);
+  if (!::IsWindowVisible(form)) {
+    ::SetPropW(form, kPendingStateProp,
+               reinterpret_cast<HANDLE>(static_cast<INT_PTR>(command)));
     return;
   }
   const bool already = (command == SW_SHOWMINNOACTIVE && ::IsIconic(form)) ||
                        (command == SW_SHOWMAXIMIZED && ::IsZoomed(form)) ||
-                       (command == SW_RESTORE && !::IsIconic(form) && !::IsZoomed(form));
-  if (!already) ::ShowWindow(form, command);
+                       (command == SW_SHOWNORMAL && !::IsIconic(form) && !::IsZoomed(form));
+  if (!already) ::ShowWindow(form, command == SW_SHOWNORMAL ? SW_RESTORE : command);
 }
 
 }  // namespace
+
+int TakePendingShowCommand(HWND form) {
+  const auto command =
+      static_cast<int>(reinterpret_cast<INT_PTR>(::RemovePropW(form, kPendingStateProp)));
+  return command;
+}
 
 FontSpec DefaultFont() {
   const bool japanese = IsJapanese();

@@ -28,6 +28,10 @@ void LoadFont(const std::string& section, FontSpec& font);
 // Left, Top (work-area coordinates), Width/Height when `resizable`, State (memory only).
 void SaveFormPlacement(HWND form, const std::string& section, bool resizable);
 // Moves/sizes the window from the stored keys, keeps it on the primary screen, sets its state.
+// A hidden window keeps the state for TakePendingShowCommand instead.
 void LoadFormPlacement(HWND form, const std::string& section, bool resizable);
+// The ShowWindow command that the last LoadFormPlacement left for a hidden `form`
+// (SW_SHOWNORMAL, SW_SHOWMAXIMIZED or SW_SHOWMINNOACTIVE), once; 0 when none is pending.
+[[nodiscard]] int TakePendingShowCommand(HWND form);
 
 }  // namespace pinote

@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "common/texts.h"
 #include "common/win32/bitmaps.h"
@@ -10,6 +9,7 @@
 #include "common/win32/handles.h"
 #include "common/win32/placement.h"
 #include "forms/win32/control_ids.h"
+#include "forms/win32/modal.h"
 #include "host/win32/plugin_state.h"
 
 namespace pinote {
@@ -139,89 +139,20 @@ LRESULT CALLBACK AboutProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return handled ? result : ::DefWindowProcW(wnd, msg, wp, lp);
 }
 
-// Registers the window class for one showing and removes it afterwards, so that nothing points
-// into the library once the host unloads it.
-class ClassRegistration {
- public:
-  ClassRegistration() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &AboutProc;
-    wc.hInstance = PluginInstance();
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    wc.lpszClassName = ids::kAboutFormClass;
-    if (::RegisterClassExW(&wc) != 0) {
-      registered_ = true;
-    } else if (::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-      throw std::runtime_error("About dialog: the window class could not be registered");
-    }
-  }
-  ClassRegistration(const ClassRegistration&) = delete;
-  ClassRegistration& operator=(const ClassRegistration&) = delete;
-  ~ClassRegistration() {
-    if (registered_) ::UnregisterClassW(ids::kAboutFormClass, PluginInstance());
-  }
-
- private:
-  bool registered_ = false;
-};
-
-// Disables the thread's other enabled top-level windows for the time of the modal loop, as a
-// modal form does, and enables them again however the loop ends.
-class ThreadWindowsDisabled {
- public:
-  explicit ThreadWindowsDisabled(HWND except) : except_(except) {
-    ::EnumThreadWindows(::GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(this));
-    for (HWND w : windows_) ::EnableWindow(w, FALSE);
-  }
-  ThreadWindowsDisabled(const ThreadWindowsDisabled&) = delete;
-  ThreadWindowsDisabled& operator=(const ThreadWindowsDisabled&) = delete;
-  ~ThreadWindowsDisabled() {
-    for (HWND w : windows_) {
-      if (::IsWindow(w)) ::EnableWindow(w, TRUE);
-    }
-  }
-
- private:
-  static BOOL CALLBACK Collect(HWND w, LPARAM self) {
-    auto* me = reinterpret_cast<ThreadWindowsDisabled*>(self);
-    if (w != me->except_ && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) {
-      me->windows_.push_back(w);
-    }
-    return TRUE;
-  }
-
-  HWND except_;
-  std::vector<HWND> windows_;
-};
-
 void RunModal(TAboutForm& form) {
   HWND wnd = form.wnd.get();
-  ThreadWindowsDisabled disabled(wnd);
   ::ShowWindow(wnd, SW_SHOW);
   ::SetForegroundWindow(wnd);
   ::SetFocus(form.okButton);
-  MSG msg;
-  while (!form.done) {
-    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0) {
-      ::PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the host's loop
-      break;
-    }
-    if (got == -1) break;
-    if (!::IsDialogMessageW(wnd, &msg)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  }
+  RunModalLoop(wnd, form.done, [](MSG&) { return false; });
   ::ShowWindow(wnd, SW_HIDE);
 }
 
 }  // namespace
 
 void ShowAbout(HWND /*ignored*/) {
-  ClassRegistration registration;
+  // Registered for this showing only, so nothing points into the library once it is unloaded.
+  ScopedWindowClass windowClass(ids::kAboutFormClass, &AboutProc, nullptr, true);
   TAboutForm form;
   const int x = (::GetSystemMetrics(SM_CXSCREEN) - kFormWidth) / 2;
   const int y = (::GetSystemMetrics(SM_CYSCREEN) - kFormHeight) / 2;
