@@ -41,6 +41,7 @@ struct Mail {
   // Raw value of header `name` (case-insensitive), folding kept, "" when absent.
   std::string Header(const std::string& name) const;
   std::wstring Display() const;  // the message view's text
+  UINT CodePage() const;         // from the Content-Type charset, else the system's
 };
 struct Folder {
   std::string id;            // the BKA_GetCurrentFolder text, e.g. "1234abcd.mb\!!!!Inbox\"

@@ -59,8 +59,8 @@ void FillList() {
   const Folder& f = Folders()[static_cast<size_t>(H().current_folder)];
   for (size_t i = 0; i < f.mails.size(); ++i) {
     const Mail& m = f.mails[i];
-    std::wstring from = DecodeHeaderForDisplay(m.Header("From"), CP_ACP);
-    std::wstring subject = DecodeHeaderForDisplay(m.Header("Subject"), CP_ACP);
+    std::wstring from = DecodeHeaderForDisplay(m.Header("From"), m.CodePage());
+    std::wstring subject = DecodeHeaderForDisplay(m.Header("Subject"), m.CodePage());
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(i);
@@ -208,11 +208,7 @@ bool OpenMail(int index) {
                         LVIS_SELECTED | LVIS_FOCUSED);
   SetWindowTextW(h.view, m.Display().c_str());
   std::wstring file = m.file.substr(m.file.find_last_of(L'\\') + 1);
-  std::string charset = m.Header("Content-Type");
-  UINT cp = charset.find("Shift_JIS") != std::string::npos ||
-                    charset.find("shift_jis") != std::string::npos
-                ? 932
-                : CP_ACP;
+  UINT cp = m.CodePage();
   Log("open-mail " + std::to_string(index) + " file=" + Quote(Utf8(file)) + " from=" +
       Quote(Utf8(DecodeHeaderForDisplay(m.Header("From"), cp))));
   CallOpenMail(h.current_folder_text + Utf8ToAnsi(Utf8(file)));

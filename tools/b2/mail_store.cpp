@@ -104,7 +104,14 @@ std::string Base64(const std::string& in) {
 
 // Encoded words (=?charset?B|Q?text?=) decoded for the list and the view; the plug-ins get the
 // raw header instead.
-std::wstring DecodeHeaderForDisplay(const std::string& raw, UINT fallback_cp) {
+std::wstring DecodeHeaderForDisplay(const std::string& folded, UINT fallback_cp) {
+  std::string raw;  // unfolded: a line break before a blank is dropped
+  for (size_t k = 0; k < folded.size(); ++k) {
+    if ((folded[k] == '\r' || folded[k] == '\n') && k + 1 < folded.size() &&
+        (folded[k + 1] == '\n' || folded[k + 1] == ' ' || folded[k + 1] == '\t'))
+      continue;
+    raw += folded[k];
+  }
   std::wstring out;
   size_t i = 0;
   while (i < raw.size()) {
@@ -158,8 +165,10 @@ std::string Mail::Header(const std::string& name) const {
   return {};
 }
 
+UINT Mail::CodePage() const { return CodePageOf(Header("Content-Type")); }
+
 std::wstring Mail::Display() const {
-  UINT cp = CodePageOf(Header("Content-Type"));
+  UINT cp = CodePage();
   size_t body = raw.find("\r\n\r\n");
   size_t skip = 4;
   if (body == std::string::npos) {

@@ -92,6 +92,14 @@ void SetMsgBoxTimeout(DWORD ms) {
   timeout_ms = ms;
 }
 
-void StartMsgBoxWatcher() { std::thread(WatchLoop).detach(); }
+void StartMsgBoxWatcher() {
+  HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // see StartScript
+  std::thread([started] {
+    SetEvent(started);
+    WatchLoop();
+  }).detach();
+  WaitForSingleObject(started, 10000);
+  CloseHandle(started);
+}
 
 }  // namespace b2

@@ -365,6 +365,16 @@ void ScriptMain(std::wstring file) {
 
 }  // namespace
 
-void StartScript() { std::thread(ScriptMain, Opt().script).detach(); }
+void StartScript() {
+  // Wait until the thread runs: a thread still starting when a plug-in shows a message box from
+  // inside LoadLibrary would wait on the loader lock until that box is gone.
+  HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread([started](std::wstring file) {
+    SetEvent(started);
+    ScriptMain(std::move(file));
+  }, Opt().script).detach();
+  WaitForSingleObject(started, 10000);
+  CloseHandle(started);
+}
 
 }  // namespace b2
