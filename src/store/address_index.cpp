@@ -11,7 +11,24 @@ namespace {
 
 // Appends UpperAnsi(t) to `out` (which has room for t.size() more bytes).
 char* AppendUpper(std::string_view t, char* out) noexcept {
-  for (size_t i = 0; i < t.size(); ++i) {
+  size_t i = 0;
+  // Eight single-byte characters at a time while no byte has its top bit set (then none can be
+  // part of a double-byte character): add so that the top bit of each byte tells ">= 'a'" and
+  // "> 'z'", and clear bit 5 of the bytes between.
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHigh = 0x8080808080808080ull;
+  for (; i + 8 <= t.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, t.data() + i, 8);
+    if ((w & kHigh) != 0) break;
+    const uint64_t atLeastA = w + kOnes * (0x80 - 'a');
+    const uint64_t aboveZ = w + kOnes * (0x80 - 'z' - 1);
+    const uint64_t lower = atLeastA & ~aboveZ & kHigh;
+    w ^= lower >> 2;
+    std::memcpy(out, &w, 8);
+    out += 8;
+  }
+  for (; i < t.size(); ++i) {
     const auto b = static_cast<unsigned char>(t[i]);
     if (IsLeadByte(b) && i + 1 < t.size()) {
       *out++ = t[i];
@@ -142,7 +159,8 @@ void AddressIndex::Assign(const std::vector<Entry>& entries) {
   // One sequential pass folds every key into the arena and hashes it; placing them afterwards
   // touches the slots in random order, so they are asked for a few keys ahead.
   arena_.resize(bytes);
-  std::vector<uint64_t> hashes(entries.size());
+  std::vector<uint64_t>& hashes = hashes_;
+  hashes.resize(entries.size());
   size_t offset = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     const std::string_view a = entries[i].address;

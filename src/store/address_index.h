@@ -49,6 +49,7 @@ class AddressIndex {
 
   std::string arena_;
   std::vector<Slot> slots_;
+  std::vector<uint64_t> hashes_;  // scratch of Assign
   size_t count_ = 0;
 };
 

@@ -77,6 +77,10 @@ class TMemoData {
   FileSystem& fs_;
   std::string fileName_;
   bool readFailed_ = false;
+  // Scratch of Save, kept between calls (see Save).
+  std::string saveText_;
+  std::vector<AddressIndex::Entry> saveKeys_;
+  std::vector<size_t> saveWritten_;
   std::vector<std::unique_ptr<TPerson>> persons_;
   AddressIndex index_;  // upper-cased address -> first record, as of the last rebuild
 };

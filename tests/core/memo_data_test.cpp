@@ -9,6 +9,7 @@
 #include <random>
 #include <utility>
 
+#include "common/mbtext.h"
 #include "common/settings.h"
 #include "fake_file_system.h"
 #include "store/text_lines.h"
@@ -182,6 +183,27 @@ TEST(MemoIndexOfAddress, LongAddressesAreFound) {
   EXPECT_EQ(store.IndexOfAddress(longUpper), 1);
   EXPECT_EQ(store.IndexOfAddress(longUpper.substr(1)), -1);
   EXPECT_EQ(store.IndexOfAddress(longUpper + "X"), -1);
+}
+
+TEST(MemoIndexOfAddress, FoldsLikeUpperAnsiAtEveryLength) {
+  // Letters next to the folded range ('@', '[', '`', '{') and double-byte characters whose second
+  // byte is a letter, at lengths that cross eight-byte words.
+  const char alphabet[] = {'a', 'z', 'A', 'Z', '@', '[', '`', '{', '.', '\x83', '\x82', 'q'};
+  std::mt19937 rng(5);
+  for (int round = 0; round < 3000; ++round) {
+    std::string stored;
+    for (unsigned n = rng() % 40; n > 0; --n) stored += alphabet[rng() % sizeof alphabet];
+    std::string query = stored;
+    for (auto& c : query) {
+      if (rng() % 3 == 0) c = alphabet[rng() % sizeof alphabet];
+    }
+    SCOPED_TRACE(::testing::PrintToString(stored) + " / " + ::testing::PrintToString(query));
+    FakeFileSystem fs;
+    TMemoData store(fs);
+    store.Add(Person({stored}, "m"));
+    EXPECT_EQ(store.IndexOfAddress(query), UpperAnsi(query) == UpperAnsi(stored) ? 0 : -1);
+    EXPECT_EQ(store.IndexOfAddress(UpperAnsi(stored)), 0);
+  }
 }
 
 TEST(MemoIndexOfAddress, AddressInTwoRecordsResolvesToEarlier) {
