@@ -46,8 +46,10 @@ class TMemoData {
   void Load(const std::string& path);
   // Prunes records with an empty memo and at most one address, rebuilds the index, rewrites
   // FileName in one step. Throws FileError; the old file is then intact and records stay.
-  // After a failed Load it first reads the file again and merges the records edited meanwhile
-  // into it by address; while it stays unreadable Save throws and writes nothing.
+  // After a failed Load it first reads the file again and merges the records made meanwhile
+  // into it by address (a record kept by Save wins over the file's record sharing an address,
+  // which lends it its other addresses, and its memo and mark where it has none; the rest are
+  // appended); while the file stays unreadable Save throws and writes nothing.
   void Save();
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(persons_.size()); }
   // The record at `index`, or nullptr when index < 0 or >= Count.

@@ -424,6 +424,19 @@ TEST(MemoSave, MergesEditsIntoTheFileOnceItReads) {
   EXPECT_EQ(store.IndexOfAddress("z@x"), 3);
 }
 
+TEST(MemoSave, NameListRecordsMadeMeanwhileKeepTheFilesMemo) {
+  FakeFileSystem fs;
+  fs.files["d"] = "a@x\r\n@Important\r\n kept\r\n\r\n";
+  fs.files["list"] = "u\r\nBook\r\nu\r\nu\r\n0\r\n2\r\nA@X\r\nb@x\r\n0\r\n";
+  fs.failRead.insert("d");
+  TMemoData store(fs);
+  EXPECT_THROW(store.Load("d"), FileError);
+  store.LoadMeibo("list");  // makes {A@X, b@x}: kept by Save, with no memo of its own
+  fs.failRead.clear();
+  store.Save();
+  EXPECT_EQ(fs.Content("d"), "A@X\r\nb@x\r\n@Important\r\n kept\r\n\r\n");
+}
+
 TEST(MemoSave, TwoEditedRecordsOfOneFileRecordAreBothKept) {
   FakeFileSystem fs;
   fs.files["d"] = "a\r\nb\r\n old\r\n\r\n";
