@@ -7,7 +7,14 @@ od=i686-w64-mingw32-objdump
 [ -f "$dll" ] || { echo "missing $dll"; exit 1; }
 fail() { echo "check-release-dll: $*"; exit 1; }
 $od -f "$dll" | grep -q 'file format pei-i386' || fail "not a 32-bit PE"
-exports=$($od -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -oE '\[ *[0-9]+\] [A-Za-z_]+' | tr -d '[]' | awk '{print $1, $2}' | sort -n)
+# binutils 2.40 prints the name table with indices into the address table (ordinal minus the
+# ordinal base, marked by "+base[" in the address table); older ones print the ordinals.
+dump=$($od -p "$dll")
+bias=0
+if grep -q '+base\[' <<<"$dump"; then
+  bias=$(awk '/^Ordinal Base/{print $3; exit}' <<<"$dump")
+fi
+exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | grep -oE '\[ *[0-9]+\] [A-Za-z_]+' | tr -d '[]' | awk -v b="$bias" '{print $1 + b, $2}' | sort -n)
 want=$'1 BKC_OnStart\n2 BKC_OnExit\n3 BKC_OnMenuInit\n5 BKC_OnOpenMail\n8 BKC_OnOutgoing\n13 BKC_OnPlugInSetup\n14 BKC_OnPlugInInfo\n21 NeverPrecede\n22 NeverFollow'
 [ "$exports" = "$want" ] || fail "exports differ:"$'\n'"$exports"
 imports=$($od -p "$dll" | awk '/DLL Name:/{print tolower($3)}' | sort -u)
