@@ -2,9 +2,11 @@
 # A short look at the plug-in in the stand-in host: builds the x86_64 Windows tree, lays out an
 # installation under build/demo (B2.exe, PlugIns\Pinote.dll, sample mails, memo data, name list),
 # runs a scripted session under Wine (a visible window when $DISPLAY is set, Xvfb otherwise) and
-# saves screenshots as PNG under build/demo/screenshots.
+# saves screenshots as PNG under build/demo/screenshots; then scripts/screenshots.sh renews the
+# English and Japanese pictures of the windows and dialogs in docs/screenshots.
 #   PINOTE_DEMO_BUILD_DIR  build tree to use (default build/win64, the win64 preset)
-#   DEMO_JAPANESE=1        Japanese texts (/JAPANESE; LANG=ja_JP.UTF-8 when that locale exists)
+#   DEMO_JAPANESE=1        Japanese texts (/JAPANESE; LC_ALL=ja_JP.UTF-8 when that locale exists)
+#   DEMO_SCREENSHOTS=0     skip the docs/screenshots sessions
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -74,15 +76,16 @@ args=()
 env_lang=()
 if [ "${DEMO_JAPANESE:-0}" = 1 ]; then
   args+=(/JAPANESE)
-  locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$' && env_lang=(env LANG=ja_JP.UTF-8)
+  locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$' && env_lang=(env LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8)
 fi
 run=(/usr/lib/wine/wine64 B2.exe /script:demo-script.txt /log:demo.log "${args[@]}")
 echo "demo: running B2.exe in $demo"
 cd "$demo"
+# The script ends the host itself; the time limit only guards against a hung session.
 if [ -n "${DISPLAY:-}" ]; then
-  timeout 180 "${env_lang[@]}" "${run[@]}" || echo "demo: B2.exe ended with $?"
+  timeout -k 10 180 "${env_lang[@]}" "${run[@]}" || echo "demo: B2.exe ended with $?"
 else
-  timeout 180 "${env_lang[@]}" xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" ||
+  timeout -k 10 180 "${env_lang[@]}" xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" ||
     echo "demo: B2.exe ended with $?"
 fi
 
@@ -100,5 +103,11 @@ echo "--- memo window after typing:"
 grep -E '^child id=(102|103|105) ' demo.log | tail -3 | sed 's/ rect=[^ ]*//' || true
 echo "--- memo data file:"
 tr -d '\r' < PlugIns/Pinote.dat | tail -4
-echo "--- screenshots:"
+echo "--- screenshots of this session ($demo/screenshots):"
 ls -1 screenshots
+if [ "${DEMO_SCREENSHOTS:-1}" = 1 ]; then
+  echo
+  echo "=== English and Japanese windows and dialogs"
+  cd "$root"
+  scripts/screenshots.sh "$build"
+fi

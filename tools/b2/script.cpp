@@ -263,6 +263,21 @@ bool Run(const std::string& line) {
     HWND top = a.size() == 2 ? FindTop(Wide(a[0])) : nullptr;
     if (top) PostMessageW(top, WM_COMMAND, MAKEWPARAM(Int(a[1]), 0), 0);
     else Log("error command no-window");
+  } else if (cmd == "sendmsg") {
+    // Generic escape hatch for controls without a command of their own (e.g. switching the
+    // page of a tab control with TCM_SETCURFOCUS, which also sends TCN_SELCHANGE).
+    auto a = Words(rest, 5, nullptr);
+    HWND ctl = a.size() == 5 ? Control(a[0], a[1], "sendmsg") : nullptr;
+    if (ctl) {
+      DWORD_PTR r = 0;
+      bool ok = SendMessageTimeoutW(ctl, static_cast<UINT>(Int(a[2])),
+                                    static_cast<WPARAM>(Int(a[3])), static_cast<LPARAM>(Int(a[4])),
+                                    SMTO_NORMAL, kUiWait, &r) != 0;
+      Log("sendmsg id=" + a[1] + " msg=" + a[2] +
+          (ok ? " -> " + std::to_string(static_cast<long long>(r)) : " timeout"));
+    } else if (a.size() != 5) {
+      Log("error sendmsg needs TARGET ID MSG WPARAM LPARAM");
+    }
   } else if (cmd == "hostmenu") {
     CmdHostMenu(Trim(rest));
   } else if (cmd == "dumpmenu") {

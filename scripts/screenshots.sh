@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# Screenshots for people: runs one scripted session of the stand-in host in English and one in
+# Japanese under Xvfb and stores what the user sees as PNG files in docs/screenshots/:
+# the memo window beside the host, the unify dialog, every page of the options dialog and the
+# About dialog.
+#   scripts/screenshots.sh BUILD_DIR [OUT_DIR]   BUILD_DIR holds B2.exe and Pinote.dll (x86_64)
+# The files are written without time stamps, so an unchanged UI gives byte-identical PNGs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${1:?usage: scripts/screenshots.sh BUILD_DIR [OUT_DIR]}
+out=${2:-$root/docs/screenshots}
+work=$root/build/screenshots
+. scripts/wine-env.sh
+wine_init
+mkdir -p "$out"
+
+# Wine has none of the Windows UI fonts. Its own fallback for the dialogs' Japanese face
+# ("ＭＳ Ｐゴシック") can land on a face without Japanese glyphs, which draws boxes; point the
+# Windows names at IPA Gothic (fonts-ipafont-gothic) once per prefix. Latin text keeps
+# Wine's Tahoma look through "MS Shell Dlg".
+if [ "${SHOTS_FONT_REPLACEMENTS:-1}" = 1 ] &&
+   ! grep -q '"MS UI Gothic"="IPAPGothic"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  key='HKCU\Software\Wine\Fonts\Replacements'
+  for face in "ＭＳ Ｐゴシック" "ＭＳ ゴシック" "MS UI Gothic" "MS PGothic" "MS Gothic"; do
+    # Wine reads the command line in the locale's code set: the face names need UTF-8.
+    LC_ALL=C.UTF-8 /usr/lib/wine/wine64 reg add "$key" /v "$face" /t REG_SZ /d "IPAPGothic" /f >/dev/null 2>&1
+  done
+fi
+
+# No window manager runs under Xvfb, so the X server draws no title bars; let Wine draw the
+# frames of B2.exe's windows itself (only for that program), so the shots show captions.
+if ! grep -q 'AppDefaults\\\\B2.exe\\\\X11 Driver' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\AppDefaults\B2.exe\X11 Driver' \
+    /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+fi
+
+# One installation: the sample mails and name list, adjusted so that the shown sender has a
+# memo, the importance mark, a second address and a name-list entry.
+layout() {  # DIR LANG
+  local dir=$1 lang=$2
+  rm -rf "$dir"
+  mkdir -p "$dir/PlugIns" "$dir/shots"
+  cp "$build/B2.exe" "$dir/"
+  cp "$build/Pinote.dll" "$dir/PlugIns/"
+  cp -r data/sample/Mail "$dir/"
+  cp data/sample/meibo.txt "$dir/"
+  python3 - "$dir" "$lang" <<'PY'
+import sys
+d, lang = sys.argv[1], sys.argv[2]
+dat = open("data/sample/Pinote.dat", "rb").read()
+if lang == "en":
+    # Alice gets a second address next to the one the name list knows.
+    dat = dat.replace(b"alice@example.com\r\n", b"alice@example.com\r\nalice.example@example.org\r\n", 1)
+else:
+    # Tanaka already has two addresses and a Japanese memo; mark it and give him a name-list
+    # entry. (Suzuki's mail carries his name as an encoded word, which the host passes on raw.)
+    dat = dat.replace(b"taro.tanaka@example.co.jp\r\n", b"taro.tanaka@example.co.jp\r\n@Important\r\n", 1)
+    entry = "-\r\n田中 太郎%0D%0A株式会社サンプル 営業部\r\nTanaka\r\nTaro\r\n0\r\n1\r\ntanaka@example.jp\r\n0\r\n"
+    with open(d + "/meibo.txt", "ab") as f:
+        f.write(entry.encode("cp932"))
+open(d + "/PlugIns/Pinote.dat", "wb").write(dat)
+win = "Z:" + d.replace("/", "\\") + "\\meibo.txt"
+ini = [
+    "Show\\Load=Integer:1", "Hide\\Load=Integer:1", "Memo\\AlwaysTop=Boolean:False",
+    "Meibo\\Path=String:" + win,
+    # Beside the host window (20, 20, 900 x 640) rather than the full screen height.
+    "MainForm\\Left=Integer:930", "MainForm\\Top=Integer:20",
+    "MainForm\\Width=Integer:300", "MainForm\\Height=Integer:640",
+    "MainForm\\State=String:Normal", "Meibo\\Height=Integer:90",
+]
+open(d + "/PlugIns/Pinote.ini", "wb").write(("\r\n".join(ini) + "\r\n").encode("ascii"))
+PY
+}
+
+# The session: the mail index of the shown sender differs per language.
+session() {  # MAIL-INDEX
+  cat <<SCRIPT
+wait 500
+open $1
+waitwindow PinoteMainForm
+wait 1000
+window B2MainWnd
+window PinoteMainForm
+screenshot shots/memo.bmp
+# Tool > Unify... of the memo window.
+command PinoteMainForm 202
+waitwindow PinoteUnifyForm
+wait 800
+screenshot shots/unify.bmp PinoteUnifyForm
+click PinoteUnifyForm 2
+wait 600
+# The options dialog, page by page (TCM_SETCURFOCUS notifies the dialog like a click).
+setup
+waitwindow PinoteSetupForm
+wait 600
+sendmsg PinoteSetupForm 401 0x1330 0 0
+wait 500
+screenshot shots/options-view.bmp PinoteSetupForm
+sendmsg PinoteSetupForm 401 0x1330 1 0
+wait 500
+screenshot shots/options-font.bmp PinoteSetupForm
+sendmsg PinoteSetupForm 401 0x1330 2 0
+wait 500
+screenshot shots/options-appear.bmp PinoteSetupForm
+sendmsg PinoteSetupForm 401 0x1330 3 0
+wait 500
+screenshot shots/options-namelist.bmp PinoteSetupForm
+click PinoteSetupForm 2
+wait 600
+# Help > Version of the memo window.
+command PinoteMainForm 207
+waitwindow PinoteAboutForm
+wait 800
+screenshot shots/about.bmp PinoteAboutForm
+click PinoteAboutForm 1
+wait 500
+exit
+SCRIPT
+}
+
+# Crops a full-screen shot to the union of the windows logged by "window" (host and memo).
+crop_to_windows() {  # LOG BMP PNG
+  python3 - "$1" <<'PY' | { read -r geom; convert "$2" -crop "$geom" +repage -strip \
+      -define png:exclude-chunks=date,time "$3"; }
+import re, sys
+boxes = [tuple(map(int, m.groups())) for m in
+         re.finditer(r'^window class=.* visible=1 rect=(-?\d+),(-?\d+),(\d+),(\d+)',
+                     open(sys.argv[1], encoding="utf-8", errors="replace").read(), re.M)]
+if not boxes:
+    print("1280x1024+0+0")
+else:
+    l = max(0, min(b[0] for b in boxes) - 8); t = max(0, min(b[1] for b in boxes) - 8)
+    r = max(b[0] + b[2] for b in boxes) + 8; btm = max(b[1] + b[3] for b in boxes) + 8
+    print(f"{r - l}x{btm - t}+{l}+{t}")
+PY
+}
+
+run_lang() {  # LANG MAIL-INDEX SWITCH ENV...
+  local lang=$1 mail=$2 switch=$3
+  shift 3
+  local dir=$work/$lang
+  layout "$dir" "$lang"
+  session "$mail" > "$dir/shots-script.txt"
+  echo "screenshots: $lang session in $dir"
+  (cd "$dir" && timeout -k 10 150 env "$@" xvfb-run -a -s "-screen 0 1280x1024x24" \
+     /usr/lib/wine/wine64 B2.exe /script:shots-script.txt /log:shots.log $switch) ||
+    echo "screenshots: B2.exe ($lang) ended with $?"
+  local name
+  for bmp in "$dir"/shots/*.bmp; do
+    [ -f "$bmp" ] || continue
+    name=$(basename "$bmp" .bmp)
+    if [ "$name" = memo ]; then
+      crop_to_windows "$dir/shots.log" "$bmp" "$out/memo-$lang.png"
+    else
+      convert "$bmp" -strip -define png:exclude-chunks=date,time "$out/$name-$lang.png"
+    fi
+  done
+  grep -E '^(error|msgbox|window-missing|screenshot .* failed)' "$dir/shots.log" || true
+}
+
+run_lang en 0 /ENGLISH LC_ALL=C.UTF-8
+if locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
+  run_lang ja 2 /JAPANESE LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
+else
+  echo "screenshots: no ja_JP.UTF-8 locale (scripts/deps.sh makes it); Japanese shots skipped"
+fi
+[ -f "$out/memo-en.png" ] && cp "$out/memo-en.png" "$out/demo-main.png"
+echo "screenshots: $(cd "$out" && ls -1 ./*.png 2>/dev/null | wc -l) PNG files in ${out#$root/}"
+(cd "$out" && for f in *.png; do [ -f "$f" ] && printf '  %-26s %6d bytes\n' "$f" "$(stat -c %s "$f")"; done)
