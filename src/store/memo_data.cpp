@@ -218,14 +218,15 @@ void TMemoData::MergeEditsInto(std::vector<std::unique_ptr<TPerson>> loaded) {
       loaded.push_back(std::move(p));
       continue;
     }
-    // The edited record wins, but nothing of the file's record that was never shown is dropped
-    // for lack of a counterpart: its addresses that no edited record holds stay with it, and an
-    // empty memo or a clear mark (such as a record the name list made) keeps the file's.
+    // The edited record takes the file record's place, but nothing of the file's record that
+    // was never shown is dropped: its addresses that no edited record holds stay with it, its
+    // memo comes first (the edit was typed into a box that showed nothing of it) and its mark
+    // is kept.
     const TPerson& file = *loaded[found];
     for (const auto& a : file.Addresses) {
       if (edited.count(UpperAnsi(a)) == 0) p->Addresses.push_back(a);
     }
-    if (p->Memo.empty()) p->Memo = file.Memo;
+    if (p->Memo.compare(0, file.Memo.size(), file.Memo) != 0) p->Memo = file.Memo + p->Memo;
     p->Important = p->Important || file.Important;
     loaded[found] = std::move(p);
     replaced[found] = true;

@@ -47,9 +47,10 @@ class TMemoData {
   // Prunes records with an empty memo and at most one address, rebuilds the index, rewrites
   // FileName in one step. Throws FileError; the old file is then intact and records stay.
   // After a failed Load it first reads the file again and merges the records made meanwhile
-  // into it by address (a record kept by Save wins over the file's record sharing an address,
-  // which lends it its other addresses, and its memo and mark where it has none; the rest are
-  // appended); while the file stays unreadable Save throws and writes nothing.
+  // into it by address (a record kept by Save takes the place of the file's record sharing an
+  // address, which lends it its other addresses and its mark, and whose memo comes before the
+  // new one; the rest are appended); while the file stays unreadable Save throws and writes
+  // nothing.
   void Save();
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(persons_.size()); }
   // The record at `index`, or nullptr when index < 0 or >= Count.

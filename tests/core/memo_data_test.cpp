@@ -417,7 +417,7 @@ TEST(MemoSave, MergesEditsIntoTheFileOnceItReads) {
   EXPECT_FALSE(store.ReadFailed());
   EXPECT_EQ(fs.files["d"],
             "a@x\r\n old a\r\n\r\n"
-            "B@X\r\nc@x\r\n@Important\r\n new b\r\n\r\n"
+            "B@X\r\nc@x\r\n@Important\r\n old b\r\n new b\r\n\r\n"
             "d@x\r\n old d\r\n\r\n"
             "z@x\r\n z\r\n\r\n");
   EXPECT_EQ(store.IndexOfAddress("c@x"), 1);
@@ -447,7 +447,7 @@ TEST(MemoSave, TwoEditedRecordsOfOneFileRecordAreBothKept) {
   store.Add(Person({"b"}, "two"));
   fs.failRead.clear();
   store.Save();
-  EXPECT_EQ(fs.files["d"], "a\r\n one\r\n\r\nb\r\n two\r\n\r\n");
+  EXPECT_EQ(fs.files["d"], "a\r\n old\r\n one\r\n\r\nb\r\n two\r\n\r\n");
 }
 
 TEST(MemoSave, FileGoneAfterFailedLoadIsWrittenAnew) {

@@ -1,0 +1,122 @@
+// The plug-in on a Japanese system: B2.exe runs with LC_ALL=ja_JP.UTF-8, from which Wine takes
+// code page 932, and with "/JAPANESE" (Wine names the language "Japanese" in Latin letters, so
+// the language name alone selects English). Texts reach the log as UTF-8.
+#include <gtest/gtest.h>
+
+#include "e2e_util.h"
+
+namespace e2e {
+namespace {
+
+void Japanese(Installation& inst) { inst.SetEnv(L"LC_ALL", L"ja_JP.UTF-8"); }
+
+// Where the locale is missing Wine gives the host another code page: say so and skip.
+#define SKIP_UNLESS_932(r)                                                             \
+  if (FieldOf((r).First("start cmdline="), "acp") != "932")                            \
+  GTEST_SKIP() << "no code page 932 for the host (ja_JP.UTF-8 locale missing?): "      \
+               << (r).First("start cmdline=")
+
+std::string Child(const WindowDump& d, int id, const std::string& key) {
+  auto it = d.children.find(id);
+  return it == d.children.end() ? "(missing)" : FieldOf(it->second, key);
+}
+
+TEST(JapaneseHost, VersionMismatchMessageIsJapanese) {
+  Installation inst("ja-lacking");
+  inst.UseLackingHost();
+  Japanese(inst);
+  RunResult r = inst.Run("msgbox ok 30000\nexit\n", L"/JAPANESE");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  SKIP_UNLESS_932(r);
+  auto boxes = r.Starting("msgbox caption=");
+  ASSERT_EQ(boxes.size(), 1u) << r.Text();
+  EXPECT_EQ(FieldOf(boxes[0], "caption"), Quoted("Pinote"));
+  EXPECT_NE(boxes[0].find(" text=" + Quoted("Quillet for Becky!2 のバージョンと\r\n"
+                                            "Becky! のバージョンが合っていないようです。\r\n\r\n"
+                                            "Quillet for Becky!2 のバージョンは\r\n"
+                                            "Ver.0.03 Rev.2 です。")),
+            std::string::npos)
+      << boxes[0];
+}
+
+TEST(JapaneseHost, MenusAndInformationRecordAreJapanese) {
+  Installation inst("ja-menus");
+  Japanese(inst);
+  RunResult r = inst.Run("dumpmenu\ninfo\ncontextmenu view\nexit\n", L"/JAPANESE");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  SKIP_UNLESS_932(r);
+  auto menu = MenuDump(r, "menubar");
+  std::string help = TopPath(menu, "ヘルプ(&H)"), tool = TopPath(menu, "ツール(&T)");
+  ASSERT_FALSE(help.empty()) << r.Text();
+  ASSERT_FALSE(tool.empty()) << r.Text();
+  auto texts = [](const std::vector<MenuItem>& items) {
+    std::vector<std::string> out;
+    for (const auto& m : items) out.push_back(m.kind + " " + m.text);
+    return out;
+  };
+  auto help_items = Children(menu, help);
+  ASSERT_EQ(help_items.size(), 5u) << r.Text();
+  EXPECT_EQ(help_items[2].text, Quoted("Becky!について(&A)"));
+  EXPECT_EQ(help_items[3].text, Quoted("プラグインヘルプ"));
+  EXPECT_EQ(help_items[4].text, Quoted("プラグインについて"));
+  for (size_t i : {3u, 4u}) {
+    auto sub = Children(menu, help_items[i].path);
+    ASSERT_EQ(sub.size(), 1u);
+    EXPECT_EQ(sub[0].text, Quoted("Quillet for Becky!2"));
+  }
+  auto tool_items = Children(menu, tool);
+  ASSERT_EQ(tool_items.size(), 3u) << ::testing::PrintToString(texts(tool_items));
+  EXPECT_EQ(tool_items[2].text, Quoted("Quillet for Becky!2"));
+  auto open = Children(menu, tool_items[2].path);
+  ASSERT_EQ(open.size(), 1u);
+  EXPECT_EQ(open[0].text, Quoted("Quilletを開く"));
+  std::string info = r.First("info plugin=\"Pinote.dll\"");
+  EXPECT_EQ(FieldOf(info, "description"), Quoted("メモ書きプラグイン")) << info;
+  auto ctx = MenuDump(r, "contextmenu");
+  ASSERT_FALSE(ctx.empty()) << r.Text();
+  EXPECT_EQ(ctx.back().text, Quoted("Quilletに選択文字列を追加"));
+}
+
+TEST(JapaneseHost, ShiftJisSenderNamesAndMemosRoundTrip) {
+  struct Case {
+    std::string from;     // Shift-JIS bytes of the header
+    std::string sender;   // UTF-8 as shown
+    std::string address;
+  };
+  // 表 and ソ end in 0x5C, the byte of "\\": a byte-wise parser cuts them apart.
+  const Case cases[] = {
+      {"\"\x8d\xb2\x93\xa1 \x89\xd4\x8e\x71\" <sato@example.jp>", "佐藤 花子", "sato@example.jp"},
+      {"\x95\x5c\x8e\xa6\x83\x5c\x83\x74\x83\x67 <soft@example.jp>", "表示ソフト",
+       "soft@example.jp"},
+  };
+  Installation inst("ja-sjis");
+  Japanese(inst);
+  CreateDirectoryW((inst.dir() + L"ja").c_str(), nullptr);
+  std::string script;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    inst.Write(L"ja\\" + std::to_wstring(10 + i) + L".eml",
+               "From: " + cases[i].from + "\r\nTo: you@example.net\r\nSubject: x\r\n\r\nbody\r\n");
+    script += "open " + std::to_string(i) +
+              "\nhostmenu ツール(&T)/Quillet for Becky!2/Quilletを開く\n"
+              "waitwindow PinoteMainForm\ntype PinoteMainForm 105 \\u30e1\\u30e2\\u8868\n"
+              "window PinoteMainForm\n";
+  }
+  RunResult r = inst.Run(script + "exit\n", L"/JAPANESE /mail:\"" + inst.dir() + L"ja\"");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  SKIP_UNLESS_932(r);
+  auto dumps = WindowDumps(r);
+  ASSERT_EQ(dumps.size(), std::size(cases)) << r.Text();
+  std::string want_dat;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].address);
+    EXPECT_EQ(Child(dumps[i], 102, "text"), Quoted(cases[i].sender));
+    EXPECT_EQ(Child(dumps[i], 103, "text"), Quoted(cases[i].address));
+    EXPECT_EQ(Child(dumps[i], 101, "text"), Quoted("重要"));
+    EXPECT_EQ(Child(dumps[i], 105, "text"), Quoted("メモ表"));
+    want_dat += cases[i].address + "\r\n \x83\x81\x83\x82\x95\x5c\r\n\r\n";
+  }
+  EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), want_dat) << "memos are stored in Shift-JIS";
+}
+
+}  // namespace
+}  // namespace e2e
