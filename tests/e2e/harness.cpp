@@ -181,39 +181,6 @@ std::string Installation::Read(const std::wstring& relative, bool* exists) const
   return ReadBytes(dir_ + relative, exists);
 }
 
-void Installation::SetEnv(const std::wstring& name, const std::wstring& value) {
-  for (auto& e : env_) {
-    if (_wcsicmp(e.first.c_str(), name.c_str()) == 0) {
-      e.second = value;
-      return;
-    }
-  }
-  env_.emplace_back(name, value);
-}
-
-namespace {
-
-// The inherited environment block with `overrides` set; names compared without case.
-std::wstring EnvironmentBlock(const std::vector<std::pair<std::wstring, std::wstring>>& overrides) {
-  std::wstring block;
-  if (wchar_t* env = GetEnvironmentStringsW()) {
-    for (const wchar_t* p = env; *p; p += wcslen(p) + 1) {
-      std::wstring entry = p;
-      size_t eq = entry.find(L'=', 1);  // "=C:=C:\..." entries start with '='
-      bool replaced = false;
-      for (const auto& o : overrides)
-        if (eq == o.first.size() && _wcsnicmp(entry.c_str(), o.first.c_str(), eq) == 0)
-          replaced = true;
-      if (!replaced) block += entry + L'\0';
-    }
-    FreeEnvironmentStringsW(env);
-  }
-  for (const auto& o : overrides) block += o.first + L"=" + o.second + L'\0';
-  return block + L'\0';
-}
-
-}  // namespace
-
 RunResult Installation::Run(const std::string& script, const std::wstring& extra_args,
                             DWORD timeout_ms) {
   Write(L"script.txt", script);
@@ -224,11 +191,9 @@ RunResult Installation::Run(const std::string& script, const std::wstring& extra
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   RunResult result;
-  std::wstring env = env_.empty() ? std::wstring() : EnvironmentBlock(env_);
-  DWORD flags = (env_.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT) |
-                (on_started_ ? CREATE_SUSPENDED : 0);
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, flags,
-                      env_.empty() ? nullptr : env.data(), dir_.c_str(), &si, &pi)) {
+  const DWORD flags = on_started_ ? CREATE_SUSPENDED : 0;
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, flags, nullptr, dir_.c_str(),
+                      &si, &pi)) {
     result.lines.push_back("harness: CreateProcess failed " + std::to_string(GetLastError()));
     return result;
   }

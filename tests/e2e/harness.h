@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -50,9 +49,6 @@ class Installation {
   void Write(const std::wstring& relative, const std::string& bytes);
   std::string Read(const std::wstring& relative, bool* exists = nullptr) const;
 
-  // Runs B2.exe with NAME=VALUE added to (or replacing in) the inherited environment, e.g.
-  // LC_ALL=ja_JP.UTF-8, from which Wine takes the child's ANSI code page.
-  void SetEnv(const std::wstring& name, const std::wstring& value);
   // Called with B2.exe's process id while it is still suspended, before it runs any code
   // (names that embed the host's process id can be laid out in time).
   void OnStarted(std::function<void(DWORD pid)> hook) { on_started_ = std::move(hook); }
@@ -63,7 +59,6 @@ class Installation {
 
  private:
   std::wstring dir_;
-  std::vector<std::pair<std::wstring, std::wstring>> env_;
   std::function<void(DWORD)> on_started_;
 };
 
