@@ -199,6 +199,11 @@ void CreateSettingsStore() {
 
 void DestroySettingsStore() { g_settings.reset(); }
 
+void SaveSettingsFile() {
+  if (PluginFileName().empty()) return;
+  Settings().Save();
+}
+
 std::wstring Widen(std::string_view ansi) { return Convert(CP_ACP, ansi); }
 
 std::wstring Utf8(std::string_view utf8) { return Convert(CP_UTF8, utf8); }

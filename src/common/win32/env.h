@@ -32,6 +32,9 @@ void SetPluginFileNameForTesting(std::string path);
 // The library-wide settings store (created at load, freed at unload).
 [[nodiscard]] SettingsStore& Settings();
 void CreateSettingsStore();
+// Writes the settings file; nothing when the library's own path is unknown, since the file's
+// name derives from it and a bare relative name would land wherever the host's folder is.
+void SaveSettingsFile();
 void DestroySettingsStore();
 
 // ANSI (system code page) <-> UTF-16 and UTF-8 -> UTF-16.

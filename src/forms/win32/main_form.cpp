@@ -330,7 +330,7 @@ void MainFormWindow::RecordWindowSettings() {
   ::GetWindowRect(meiboMemo_, &r);
   Settings().Write("Meibo", "Height", static_cast<int32_t>(r.bottom - r.top));
   SaveFormPlacement(wnd_.get(), "MainForm", true);
-  Settings().Save();
+  SaveSettingsFile();
 }
 
 void MainFormWindow::FormCloseQuery() {

@@ -98,7 +98,8 @@ void PluginSetup() {
 }
 
 void Exit() {
-  Guarded(nullptr, [] { Settings().Save(); });
+  // An unbound library never read the settings and has nothing of its own to write.
+  if (HostApiBound()) Guarded(nullptr, [] { SaveSettingsFile(); });
   // Destroying the window records its placement and writes the settings once more.
   MainFormHolder().reset();
 }

@@ -1,0 +1,209 @@
+// The library as a host without the "BKA_" entry points sees it, the handle owners and the
+// error reports.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/file_io.h"
+#include "common/win32/env.h"
+#include "common/win32/handles.h"
+#include "host/win32/host_api.h"
+
+namespace pinote {
+namespace {
+
+// Pinote.dll is built next to this test program; without it the export tests are skipped.
+std::wstring LibraryPath() {
+  wchar_t exe[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring path(exe);
+  return path.substr(0, path.find_last_of(L'\\') + 1) + L"Pinote.dll";
+}
+
+template <class Fn>
+Fn Export(HMODULE m, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m, name)));
+}
+
+class LibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // This process is no "B2.exe": binding fails silently and the library stays unbound.
+    module_.reset(::LoadLibraryW(LibraryPath().c_str()));
+    if (!module_) GTEST_SKIP() << "Pinote.dll not built next to the tests";
+  }
+  UniqueModule module_;
+};
+
+TEST_F(LibraryTest, NeverPrecedeAndNeverFollowReturnStableEmptyTexts) {
+  for (const char* name : {"NeverPrecede", "NeverFollow"}) {
+    SCOPED_TRACE(name);
+    auto fn = Export<NeverPrecede_t>(module_.get(), name);
+    ASSERT_NE(fn, nullptr);
+    LPCSTR first = fn();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first[0], '\0');
+    EXPECT_EQ(fn(), first);
+  }
+  EXPECT_NE(Export<NeverPrecede_t>(module_.get(), "NeverPrecede")(),
+            Export<NeverFollow_t>(module_.get(), "NeverFollow")());
+}
+
+TEST_F(LibraryTest, PluginInfoIsFilledWithoutTheHost) {
+  auto info = Export<BKC_OnPlugInInfo_t>(module_.get(), "BKC_OnPlugInInfo");
+  ASSERT_NE(info, nullptr);
+  PluginInfoRecord record;
+  std::memset(&record, 'x', sizeof(record));
+  EXPECT_EQ(info(&record), 0);
+  EXPECT_STREQ(record.name, "Quillet for Becky!2");
+  EXPECT_STREQ(record.version, "Ver.0.03 Rev.2");
+  if (!IsJapanese()) {
+    EXPECT_STREQ(record.description, "Memo Plugin");
+  }
+  EXPECT_EQ(record.name[sizeof("Quillet for Becky!2")], 'x');  // past the terminator: untouched
+  EXPECT_EQ(info(nullptr), 0);
+}
+
+TEST_F(LibraryTest, UnboundLibraryAddsNothingAndReturnsFixedValues) {
+  UniqueMenu bar(::CreateMenu());
+  HMENU help = ::CreatePopupMenu();
+  ::AppendMenuW(help, MF_STRING, 1, L"&About \"Becky!\"");
+  ::AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+  auto menuInit = Export<BKC_OnMenuInit_t>(module_.get(), "BKC_OnMenuInit");
+  ASSERT_NE(menuInit, nullptr);
+  for (int type : {0, 3, 4, 7, -1}) {
+    SCOPED_TRACE(type);
+    EXPECT_EQ(menuInit(nullptr, bar.get(), type), 0);
+    EXPECT_EQ(::GetMenuItemCount(bar.get()), 1);
+    EXPECT_EQ(::GetMenuItemCount(help), 1);
+  }
+  EXPECT_EQ(Export<BKC_OnStart_t>(module_.get(), "BKC_OnStart")(), 0);
+  EXPECT_EQ(Export<BKC_OnOpenMail_t>(module_.get(), "BKC_OnOpenMail")("1"), 0);
+  EXPECT_EQ(Export<BKC_OnOutgoing_t>(module_.get(), "BKC_OnOutgoing")(nullptr, 0), 0);
+  EXPECT_EQ(Export<BKC_OnExit_t>(module_.get(), "BKC_OnExit")(), 0);
+  // No memo window was created in this process (the Wine desktop may hold other programs').
+  for (HWND w = ::FindWindowExW(nullptr, nullptr, L"PinoteMainForm", nullptr); w != nullptr;
+       w = ::FindWindowExW(nullptr, w, L"PinoteMainForm", nullptr)) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(w, &pid);
+    EXPECT_NE(pid, ::GetCurrentProcessId());
+  }
+}
+
+// A handle type whose frees are counted, to check the owner's bookkeeping.
+std::vector<int> g_freed;
+struct CountingTraits {
+  static int Invalid() noexcept { return 0; }
+  static void Free(int h) noexcept { g_freed.push_back(h); }
+};
+using Counted = UniqueHandle<int, CountingTraits>;
+
+TEST(UniqueHandle, FreesExactlyOnceWhateverTheMoves) {
+  g_freed.clear();
+  {
+    Counted a(1);
+    Counted b(std::move(a));
+    EXPECT_FALSE(a.valid());
+    EXPECT_EQ(b.get(), 1);
+    Counted c(2);
+    c = std::move(b);  // frees 2, takes 1
+    EXPECT_EQ(g_freed, std::vector<int>{2});
+    c = std::move(c);  // self-move keeps it
+    EXPECT_EQ(c.get(), 1);
+    c.reset(3);  // frees 1
+    c.reset(3);  // same handle: not freed
+    int raw = c.release();
+    EXPECT_EQ(raw, 3);
+    Counted empty;
+    EXPECT_FALSE(empty);
+  }
+  EXPECT_EQ(g_freed, (std::vector<int>{2, 1}));
+}
+
+TEST(UniqueHandle, OwnsRealWindowsAndGdiObjects) {
+  UniqueWindow wnd(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                     nullptr, nullptr));
+  HWND raw = wnd.get();
+  ASSERT_TRUE(::IsWindow(raw));
+  wnd.reset();
+  EXPECT_FALSE(::IsWindow(raw));
+  UniqueBrush brush(::CreateSolidBrush(RGB(1, 2, 3)));
+  HBRUSH rawBrush = brush.get();
+  LOGBRUSH lb{};
+  EXPECT_NE(::GetObjectW(rawBrush, sizeof(lb), &lb), 0);
+  brush.reset();
+  EXPECT_EQ(::GetObjectW(rawBrush, sizeof(lb), &lb), 0);
+}
+
+TEST(ReportError, TellsTheFileErrorsPathAndTheSystemMessage) {
+  std::vector<std::wstring> seen;
+  SetErrorReporterForTesting([&](const std::wstring& t) { seen.push_back(t); });
+  struct Case {
+    std::function<void()> raise;
+    std::vector<std::wstring> expectedParts;
+  };
+  const std::vector<Case> cases = {
+      {[] { throw FileError("C:\\data\\Pinote.dat", "Access is denied."); },
+       {L"C:\\data\\Pinote.dat", L"Access is denied."}},
+      {[] { throw std::runtime_error("plain failure"); }, {L"plain failure"}},
+      {[] { throw 42; }, {L"unknown"}},
+  };
+  for (const Case& c : cases) {
+    seen.clear();
+    Guarded(nullptr, c.raise);
+    ASSERT_EQ(seen.size(), 1u);
+    for (const std::wstring& part : c.expectedParts) {
+      SCOPED_TRACE(std::string(part.begin(), part.end()));
+      EXPECT_NE(seen[0].find(part), std::wstring::npos);
+    }
+  }
+  // The text of a FileError does not repeat the path after the message.
+  seen.clear();
+  Guarded(nullptr, [] { throw FileError("P", "M"); });
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], L"P\r\n\r\nM");
+  SetErrorReporterForTesting(nullptr);
+}
+
+TEST(TextConversion, RoundTripsAndEdges) {
+  struct Case {
+    std::string ansi;
+    std::wstring wide;
+  };
+  const Case cases[] = {{"", L""}, {"abc@example.com", L"abc@example.com"},
+                        {std::string("a\0b", 3), std::wstring(L"a\0b", 3)}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(Widen(c.ansi), c.wide);
+    EXPECT_EQ(Narrow(c.wide), c.ansi);
+  }
+  EXPECT_EQ(Utf8("\xE6\x97\xA5\xE6\x9C\xAC"), L"\u65E5\u672C");
+  EXPECT_EQ(Utf8ToAnsi("Memo Plugin"), "Memo Plugin");
+  EXPECT_EQ(Tr("\xE6\x97\xA5", "en"), IsJapanese() ? L"\u65E5" : L"en");
+}
+
+TEST(PluginFileName, TestPathGivesTheFolderAndSurvivesUntilCleared) {
+  SetPluginFileNameForTesting("C:\\Becky\\PlugIns\\Pinote.dll");
+  EXPECT_EQ(PluginFileName(), "C:\\Becky\\PlugIns\\Pinote.dll");
+  EXPECT_EQ(PluginFolder(), "C:\\Becky\\PlugIns\\");
+  SetPluginFileNameForTesting("D:\\other\\Pinote.dll");
+  EXPECT_EQ(PluginFolder(), "D:\\other\\");
+  ClearPathCaches();
+}
+
+TEST(HostExePath, IsTheRunningProgramWithItsFolder) {
+  wchar_t exe[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  EXPECT_EQ(_wcsicmp(Widen(HostExePath()).c_str(), exe), 0) << HostExePath();
+  const std::string& folder = HostFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '\\');
+  EXPECT_EQ(HostExePath().compare(0, folder.size(), folder), 0);
+}
+
+}  // namespace
+}  // namespace pinote
