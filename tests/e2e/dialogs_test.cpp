@@ -1,0 +1,165 @@
+// The options and unify dialogs driven through their controls, and the memo window's Tool menu
+// commands, as a user reaches them inside the host.
+#include <gtest/gtest.h>
+
+#include "e2e_util.h"
+
+namespace e2e {
+namespace {
+
+std::string SampleDat() { return ReadBytes(SourceDir() + L"data\\sample\\Pinote.dat"); }
+
+std::string Child(const WindowDump& d, int id, const std::string& key) {
+  auto it = d.children.find(id);
+  return it == d.children.end() ? "(missing)" : FieldOf(it->second, key);
+}
+
+// The memo window's caption: its Tool menu commands are posted to it.
+const char kMemo[] = "\"Quillet for Becky!2\"";
+const char kUnify[] = "202", kSeparate[] = "203", kHide[] = "204";
+// The edit box inside the unify dialog's keyword combo (CBS_DROPDOWN gives it id 1001): typing
+// there is what filters the list.
+const char kKeywordEdit[] = "1001";
+
+std::string Cmd(const char* id) { return std::string("command ") + kMemo + " " + id + "\n"; }
+
+// Opens the unify dialog, narrows the list by `keyword` (its first line gets selected) and
+// presses OK.
+std::string UnifyWith(const std::string& keyword) {
+  return Cmd(kUnify) + "waitwindow PinoteUnifyForm\ntype PinoteUnifyForm " + kKeywordEdit + " " +
+         keyword + "\nclick PinoteUnifyForm 1\nwaithidden PinoteUnifyForm\nwait 300\n";
+}
+
+TEST(OptionsDialog, OkWritesEveryKeyInOrderAtOnceAndCancelWritesNothing) {
+  const char* keys[] = {"Memo\\AlwaysTop=Boolean:True\r\n", "Importance\\Visible=Boolean:True\r\n",
+                        "Sender\\Visible=Boolean:True\r\n", "Address\\Visible=Boolean:True\r\n",
+                        "OtherAddress\\Visible=Boolean:True\r\n", "Memo\\Color=Integer:-2147483643\r\n",
+                        "Show\\Start=Boolean:False\r\n", "Show\\Load=Integer:0\r\n",
+                        "Hide\\Load=Integer:0\r\n", "Meibo\\Path=String:\r\n"};
+  struct Case {
+    const char* name;
+    const char* button;
+    bool written;
+  };
+  for (const Case c : {Case{"OK", "1", true}, Case{"Cancel", "2", false}}) {
+    SCOPED_TRACE(c.name);
+    Installation inst("setup");
+    // Always Top on, Always Appear (which forces Not Disappear).
+    RunResult r = inst.Run(std::string("setup\nwaitwindow PinoteSetupForm\n"
+                                       "click PinoteSetupForm 402\nclick PinoteSetupForm 412\n"
+                                       "wait 300\nclick PinoteSetupForm ") +
+                           c.button +
+                           "\nwaithidden PinoteSetupForm\n"
+                           "copyfile PlugIns\\Pinote.ini after.ini\nexit\n");
+    ASSERT_FALSE(r.timed_out) << r.Text();
+    EXPECT_TRUE(r.Has("waithidden \"PinoteSetupForm\" ok")) << r.Text();
+    bool exists = false;
+    std::string ini = inst.Read(L"after.ini", &exists);
+    EXPECT_EQ(exists, c.written) << ini;
+    if (!c.written) continue;
+    size_t at = 0;
+    for (const char* k : keys) {
+      size_t found = ini.find(k);
+      ASSERT_NE(found, std::string::npos) << k << "\n" << ini;
+      EXPECT_GE(found, at) << "out of order: " << k << "\n" << ini;
+      at = found;
+    }
+    EXPECT_NE(ini.find("Memo\\Font\\"), std::string::npos) << ini;
+    EXPECT_LT(ini.find("Memo\\Font\\"), ini.find("Memo\\Color=")) << ini;
+  }
+}
+
+TEST(OptionsDialog, ANewNameListPathReloadsTheStore) {
+  Installation inst("setup-meibo");
+  inst.AddSampleMemoData();
+  inst.Write(L"meibo.txt", ReadBytes(SourceDir() + L"data\\sample\\meibo.txt"));
+  RunResult r = inst.Run(
+      "open 4\nsetup\nwaitwindow PinoteSetupForm\n"
+      "settext PinoteSetupForm 421 " + ScriptText(std::string(inst.dir().begin(),
+                                                              inst.dir().end())) +
+      "meibo.txt\nclick PinoteSetupForm 1\nwaithidden PinoteSetupForm\n"
+      "open 0\nwindow PinoteMainForm\nexit\n");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  auto dumps = WindowDumps(r);
+  ASSERT_EQ(dumps.size(), 1u) << r.Text();
+  EXPECT_EQ(Child(dumps[0], 107, "visible"), "1") << r.Text();
+  EXPECT_EQ(Child(dumps[0], 107, "text"), Quoted("Alice Example\r\nExample Corp. Sales"));
+}
+
+TEST(MemoCommands, UnifyJoinsTheShownRecordIntoTheChosenOne) {
+  Installation inst("unify");
+  inst.AddSampleMemoData();
+  // Carol's record goes into Alice's: memos joined as they are, Alice's mark kept.
+  RunResult r = inst.Run("open 4\n" + UnifyWith("alice") + "window PinoteMainForm\nexit\n");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  EXPECT_EQ(r.Count("msgbox"), 0) << r.Text();
+  auto dumps = WindowDumps(r);
+  ASSERT_EQ(dumps.size(), 1u) << r.Text();
+  EXPECT_EQ(Child(dumps[0], 103, "text"), Quoted("carol@example.net"));
+  EXPECT_EQ(Child(dumps[0], 104, "text"), Quoted("(alice@example.com)"));
+  EXPECT_EQ(Child(dumps[0], 101, "checked"), "1");
+  EXPECT_EQ(Child(dumps[0], 105, "text"),
+            Quoted("Met at the conference in Kyoto.\r\nPrefers short mails.\r\n"
+                   "Carol - sends the invoices\r\n"));
+  std::string want = SampleDat();
+  want.replace(want.find("alice@example.com\r\n"), 19,
+               "alice@example.com\r\ncarol@example.net\r\n");
+  want.replace(want.find(" Prefers short mails.\r\n"), 23,
+               " Prefers short mails.\r\n Carol - sends the invoices\r\n");
+  want.erase(want.find("carol@example.net\r\n Carol"), 50);
+  EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), want);
+}
+
+TEST(MemoCommands, UnifyRefusesTheSameAddressAndAnAlreadyUnifiedOne) {
+  struct Case {
+    int mail;
+    const char* keyword;
+    const char* caption;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, "alice@", "Same Address", "Can't unify with the same address."},
+      // The list shows every address of a record that holds the keyword, in record order:
+      // Taro's address comes first here and belongs to the shown address's own record.
+      {2, "taro", "Unified", "These addresses have already been unified."},
+  };
+  const std::string dat =
+      "alice@example.com\r\n m\r\n\r\ntaro.tanaka@example.co.jp\r\ntanaka@example.jp\r\n t\r\n\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    Installation inst("unify-refused");
+    inst.Write(L"PlugIns\\Pinote.dat", dat);
+    RunResult r = inst.Run("open " + std::to_string(c.mail) + "\n" + Cmd(kUnify) +
+                           "waitwindow PinoteUnifyForm\ntype PinoteUnifyForm " + kKeywordEdit +
+                           " " + c.keyword + "\nclick PinoteUnifyForm 1\nmsgbox ok\nexit\n");
+    ASSERT_FALSE(r.timed_out) << r.Text();
+    auto boxes = r.Starting("msgbox caption=");
+    ASSERT_EQ(boxes.size(), 1u) << r.Text();
+    EXPECT_EQ(FieldOf(boxes[0], "caption"), Quoted(c.caption));
+    EXPECT_NE(boxes[0].find("text=" + Quoted(c.text)), std::string::npos) << boxes[0];
+    EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), dat) << "nothing changes";
+  }
+}
+
+TEST(MemoCommands, SeparateCopiesMemoAndMarkAndHideHides) {
+  Installation inst("separate");
+  inst.AddSampleMemoData();
+  inst.Write(L"PlugIns\\Pinote.dat", "a@example.com\r\nalice@example.com\r\n@Important\r\n"
+                                     " shared\r\n\r\n");
+  RunResult r = inst.Run("open 0\nwaitwindow PinoteMainForm\n" + Cmd(kSeparate) +
+                         "wait 500\nwindow PinoteMainForm\n" + Cmd(kHide) +
+                         "waithidden PinoteMainForm\nexit\n");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  auto dumps = WindowDumps(r);
+  ASSERT_EQ(dumps.size(), 1u) << r.Text();
+  EXPECT_EQ(Child(dumps[0], 104, "visible"), "0") << "no other address any more";
+  EXPECT_EQ(Child(dumps[0], 101, "checked"), "1");
+  EXPECT_EQ(Child(dumps[0], 105, "text"), Quoted("shared\r\n"));
+  EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"),
+            "a@example.com\r\n@Important\r\n shared\r\n\r\n"
+            "alice@example.com\r\n@Important\r\n shared\r\n\r\n");
+  EXPECT_TRUE(r.Has("waithidden \"PinoteMainForm\" ok")) << r.Text();
+}
+
+}  // namespace
+}  // namespace e2e
