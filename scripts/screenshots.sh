@@ -4,7 +4,7 @@
 # the memo window beside the host, the unify dialog, every page of the options dialog and the
 # About dialog.
 #   scripts/screenshots.sh BUILD_DIR [OUT_DIR]   BUILD_DIR holds B2.exe and Pinote.dll (x86_64)
-# The files are written without time stamps, so an unchanged UI gives byte-identical PNGs.
+# The files are written without time stamps (only the active-caption colour varies by run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -111,7 +111,7 @@ wait 600
 # Help > Version of the memo window.
 command PinoteMainForm 207
 waitwindow PinoteAboutForm
-wait 800
+wait 1200
 screenshot shots/about.bmp PinoteAboutForm
 click PinoteAboutForm 1
 wait 500
