@@ -311,9 +311,23 @@ void MainFormWindow::MemoMemoChange() {
   if (r == nullptr) return;
   r->Important = IsImportantChecked();
   r->Memo = MemoText();
+  const std::string typed = r->Memo;
+  const bool important = r->Important;
   // A failed write is reported by the window procedure; the record keeps the edit and the
   // next successful save writes it.
-  data_.Save();
+  data_.Save();  // may prune and free r
+  // The first save after an unreadable data file could be read again puts that file's memo
+  // and mark into the record; show them, or the next keystroke would store the box over them.
+  const int saved = data_.IndexOfAddress(address_);
+  const TPerson* s = data_.Get(saved);
+  if (s != nullptr && (s->Memo != typed || s->Important != important)) {
+    loading_ = true;
+    struct Clear {
+      bool& flag;
+      ~Clear() { flag = false; }
+    } clear{loading_};
+    FillRecord(saved);
+  }
 }
 
 void MainFormWindow::ReloadData(const std::string& nameListPath) {
