@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/win32/env.h"
@@ -18,10 +19,15 @@
 namespace pinote::testing_dialogs {
 
 using Step = std::function<void(HWND form)>;
+// A step for a window of another class (a message box is "#32770"), shown while a command runs.
+struct ClassStep {
+  const wchar_t* cls;
+  Step step;
+};
 
 struct Script {
   const wchar_t* cls = nullptr;
-  std::vector<Step> steps;
+  std::vector<ClassStep> steps;
   size_t next = 0;
   int idleTicks = 0;
 };
@@ -34,10 +40,11 @@ inline Script*& CurrentScript() {
 inline void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
   Script* s = CurrentScript();
   if (s == nullptr) return;
-  HWND form = ::FindWindowW(s->cls, nullptr);
+  const wchar_t* cls = s->next < s->steps.size() ? s->steps[s->next].cls : s->cls;
+  HWND form = ::FindWindowW(cls, nullptr);
   if (form == nullptr || !::IsWindowVisible(form)) return;
   if (s->next < s->steps.size()) {
-    const Step step = s->steps[s->next++];
+    const Step step = s->steps[s->next++].step;
     step(form);
     return;
   }
@@ -48,9 +55,9 @@ inline void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-// Opens the form with `open` (which blocks in the form's modal loop) while `steps` run.
+// Runs `open` (which blocks in a modal loop) while `steps` run, each on the window of its class.
 template <class F>
-auto RunScripted(const wchar_t* cls, std::vector<Step> steps, F&& open) {
+auto RunClassScripted(const wchar_t* cls, std::vector<ClassStep> steps, F&& open) {
   Script script{cls, std::move(steps)};
   CurrentScript() = &script;
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &ScriptTick);
@@ -65,6 +72,14 @@ auto RunScripted(const wchar_t* cls, std::vector<Step> steps, F&& open) {
   EXPECT_EQ(script.next, script.steps.size()) << "not every step ran";
   EXPECT_EQ(::FindWindowW(cls, nullptr), nullptr) << "the form outlived its modal call";
   return result;
+}
+
+// Opens the form with `open` (which blocks in the form's modal loop) while `steps` run.
+template <class F>
+auto RunScripted(const wchar_t* cls, std::vector<Step> steps, F&& open) {
+  std::vector<ClassStep> classed;
+  for (Step& step : steps) classed.push_back({cls, std::move(step)});
+  return RunClassScripted(cls, std::move(classed), std::forward<F>(open));
 }
 
 inline HWND Ctl(HWND form, int id) {
