@@ -137,7 +137,10 @@ using pinote::Run;
 
 int WINAPI BKC_OnStart() {
   return Run(0, [] {
-    if (pinote::HostApiBound()) pinote::CloseToolGroup();
+    if (!pinote::HostApiBound()) return;
+    pinote::CloseToolGroup();
+    // "Appear on Start" in the options: the memo window comes up with the host.
+    if (pinote::MainForm() && pinote::ShouldAppearOnStart()) pinote::MainForm()->ShowAndActivate();
   });
 }
 
