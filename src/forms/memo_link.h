@@ -1,5 +1,5 @@
 // What a memo line names for opening: free text, then "!", then a file, folder, link or a program
-// with its arguments, e.g. "manual ! "C:\Program Files\Viewer\view.exe" -r spec.txt".
+// with its arguments, e.g. "manual ! "C:\Program Files\Viewer\view.exe" -r notes.txt".
 #pragma once
 
 #include <optional>

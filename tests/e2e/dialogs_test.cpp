@@ -7,13 +7,6 @@
 namespace e2e {
 namespace {
 
-std::string SampleDat() { return ReadBytes(SourceDir() + L"data\\sample\\Pinote.dat"); }
-
-std::string Child(const WindowDump& d, int id, const std::string& key) {
-  auto it = d.children.find(id);
-  return it == d.children.end() ? "(missing)" : FieldOf(it->second, key);
-}
-
 // The memo window's caption: its Tool menu commands are posted to it.
 const char kMemo[] = "\"Quillet for Becky!2\"";
 const char kUnify[] = "202", kSeparate[] = "203", kHide[] = "204";

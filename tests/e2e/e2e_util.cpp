@@ -82,4 +82,11 @@ std::string ScriptText(const std::string& text) {
   return out;
 }
 
+std::string Child(const WindowDump& d, int id, const std::string& key) {
+  auto it = d.children.find(id);
+  return it == d.children.end() ? "(missing)" : FieldOf(it->second, key);
+}
+
+std::string SampleDat() { return ReadBytes(SourceDir() + L"data\\sample\\Pinote.dat"); }
+
 }  // namespace e2e

@@ -30,6 +30,10 @@ struct WindowDump {
   std::map<int, std::string> children;   // id -> "child ..." line
 };
 std::vector<WindowDump> WindowDumps(const RunResult& r);
+// The `key` field of child control `id` in a window dump, or "(missing)".
+std::string Child(const WindowDump& d, int id, const std::string& key);
+// The bundled sample Pinote.dat, byte for byte.
+std::string SampleDat();
 
 // A text as the script wants it: CR, LF, TAB and backslash escaped.
 std::string ScriptText(const std::string& text);

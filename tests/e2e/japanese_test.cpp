@@ -18,11 +18,6 @@ namespace {
 #define EXPECT_HOST_932(r) \
   EXPECT_EQ(FieldOf((r).First("start cmdline="), "acp"), "932") << (r).First("start cmdline=")
 
-std::string Child(const WindowDump& d, int id, const std::string& key) {
-  auto it = d.children.find(id);
-  return it == d.children.end() ? "(missing)" : FieldOf(it->second, key);
-}
-
 TEST(JapaneseHost, VersionMismatchMessageIsJapanese) {
   SKIP_UNLESS_932();
   Installation inst("ja-lacking");

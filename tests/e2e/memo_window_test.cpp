@@ -7,13 +7,6 @@
 namespace e2e {
 namespace {
 
-std::string SampleDat() { return ReadBytes(SourceDir() + L"data\\sample\\Pinote.dat"); }
-
-std::string Child(const WindowDump& d, int id, const std::string& key) {
-  auto it = d.children.find(id);
-  return it == d.children.end() ? "(missing)" : FieldOf(it->second, key);
-}
-
 TEST(MemoWindow, OpenedMailsShowTheSendersRecordByTheDefaultRules) {
   struct Case {
     int mail;

@@ -11,13 +11,6 @@
 namespace e2e {
 namespace {
 
-std::string SampleDat() { return ReadBytes(SourceDir() + L"data\\sample\\Pinote.dat"); }
-
-std::string Child(const WindowDump& d, int id, const std::string& key) {
-  auto it = d.children.find(id);
-  return it == d.children.end() ? "(missing)" : FieldOf(it->second, key);
-}
-
 // Runs `action` on a thread of the test once the script created `flag` in the installation
 // (with `copyfile`), so the test can change the files while the host is running.
 class WhenFlagged {

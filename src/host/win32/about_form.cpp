@@ -71,9 +71,9 @@ HWND MakeLabel(HWND parent, int id, int x, int y, const std::wstring& text, HFON
 }
 
 void FormCreate(TAboutForm& f, HWND wnd) {
-  FontSpec spec = DesignFont();
-  LoadFont("AboutForm", spec);
-  f.font.reset(::CreateFontIndirectW(&spec.log));
+  FontSpec design = DesignFont();
+  LoadFont("AboutForm", design);
+  f.font.reset(::CreateFontIndirectW(&design.log));
   const FontSpec versionSpec = DesignFont();
   f.versionFont.reset(::CreateFontIndirectW(&versionSpec.log));
   HFONT font = f.font ? f.font.get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
