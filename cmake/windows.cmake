@@ -47,6 +47,7 @@ if(PINOTE_TESTS AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     add_executable(win32_tests ${WIN_TEST_SOURCES})
     target_link_libraries(win32_tests PRIVATE pinote_win pinote_core gtest gtest_main)
     add_test(NAME win32_tests COMMAND win32_tests)
+    set_tests_properties(win32_tests PROPERTIES TIMEOUT 900)
   endif()
 
   file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp)

@@ -1,6 +1,6 @@
 # Sourced by the scripts that run Windows programs: a quiet, project-local Wine prefix.
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export PINOTE_WINEPREFIX="${PINOTE_WINEPREFIX:-$HOME/.wine-pinote}"
 export WINEPREFIX="$PINOTE_WINEPREFIX"
 wine_init() {

@@ -107,5 +107,19 @@ TEST(MemoWindow, AppearAlwaysWinsOverDisappearAlways) {
   EXPECT_EQ(FieldOf(dumps[0].window, "visible"), "1");
 }
 
+// "Appear on Start" in the options brings the memo window up with the host; off, it stays hidden.
+TEST(MemoWindow, AppearOnStartShowsTheWindowWhenTheHostStarts) {
+  for (const bool on : {true, false}) {
+    SCOPED_TRACE(on ? "on" : "off");
+    Installation inst(on ? "start-on" : "start-off");
+    inst.WriteSettings(std::string("Show\\Start=Boolean:") + (on ? "True" : "False") + "\r\n");
+    RunResult r = inst.Run("wait 500\nwindow PinoteMainForm\nexit\n");
+    ASSERT_FALSE(r.timed_out) << r.Text();
+    auto dumps = WindowDumps(r);
+    ASSERT_EQ(dumps.size(), 1u) << r.Text();
+    EXPECT_EQ(FieldOf(dumps[0].window, "visible"), on ? "1" : "0");
+  }
+}
+
 }  // namespace
 }  // namespace e2e

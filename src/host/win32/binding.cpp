@@ -39,6 +39,13 @@ bool BindHostApi() {
   // life of the process, so the module handle is deliberately not owned.
   HMODULE host = ::LoadLibraryA("B2.exe");
   if (reinterpret_cast<uintptr_t>(host) <= 32) return false;
+  // Only the running executable is a host. A "B2.exe" that some other program's search path
+  // turned up is an executable mapped as a library, its runtime never started: calling into it
+  // would crash that program, so it counts as no host at all.
+  if (host != ::GetModuleHandleW(nullptr)) {
+    ::FreeLibrary(host);
+    return false;
+  }
 #define PINOTE_BIND_FIELD(name) g_api.name = ::GetProcAddress(host, "BKA_" #name);
   PINOTE_HOST_API(PINOTE_BIND_FIELD)
 #undef PINOTE_BIND_FIELD
