@@ -13,6 +13,7 @@ root=$PWD
 build=${PINOTE_DEMO_BUILD_DIR:-build/win64}
 demo=$root/build/demo
 . scripts/wine-env.sh
+. scripts/layout.sh
 wine_init
 
 if [ "$build" = build/win64 ]; then
@@ -23,13 +24,9 @@ else
 fi
 cmake --build "$build" -j "${JOBS:-2}" --target B2 Pinote
 
-rm -rf "$demo"
-mkdir -p "$demo/PlugIns" "$demo/screenshots"
-cp "$build/B2.exe" "$demo/"
-cp "$build/Pinote.dll" "$demo/PlugIns/"
-cp -r data/sample/Mail "$demo/"
+lay_out_installation "$demo" "$build"
+mkdir -p "$demo/screenshots"
 cp data/sample/Pinote.dat "$demo/PlugIns/"
-cp data/sample/meibo.txt "$demo/"
 # The plug-in does not resolve relative paths: the name list gets its absolute Wine path.
 python3 - "$demo" <<'PY'
 import sys

@@ -12,6 +12,7 @@ build=${1:?usage: scripts/screenshots.sh BUILD_DIR [OUT_DIR]}
 out=${2:-$root/docs/screenshots}
 work=$root/build/screenshots
 . scripts/wine-env.sh
+. scripts/layout.sh
 wine_init
 mkdir -p "$out"
 
@@ -39,12 +40,8 @@ fi
 # memo, the importance mark, a second address and a name-list entry.
 layout() {  # DIR LANG
   local dir=$1 lang=$2
-  rm -rf "$dir"
-  mkdir -p "$dir/PlugIns" "$dir/shots"
-  cp "$build/B2.exe" "$dir/"
-  cp "$build/Pinote.dll" "$dir/PlugIns/"
-  cp -r data/sample/Mail "$dir/"
-  cp data/sample/meibo.txt "$dir/"
+  lay_out_installation "$dir" "$build"
+  mkdir -p "$dir/shots"
   python3 - "$dir" "$lang" <<'PY'
 import sys
 d, lang = sys.argv[1], sys.argv[2]
