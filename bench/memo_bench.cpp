@@ -15,7 +15,7 @@
 
 #include "common/mbtext.h"
 #include "common/settings.h"
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 namespace pinote {
 namespace {
@@ -39,10 +39,10 @@ std::string Address(int i, int which) {
 
 // Two addresses each, a three-line memo: about 100 bytes a record.
 std::string StoreText(int records) {
-  std::vector<std::unique_ptr<TPerson>> persons;
+  std::vector<std::unique_ptr<Person>> persons;
   persons.reserve(records);
   for (int i = 0; i < records; ++i) {
-    auto p = std::make_unique<TPerson>();
+    auto p = std::make_unique<Person>();
     p->Addresses = {Address(i, 0), Address(i, 1)};
     p->Important = i % 7 == 0;
     p->Memo = "Met at the meeting " + std::to_string(i) + "\r\nPhone 03-1234-5678\r\nNote\r\n";
@@ -61,7 +61,7 @@ std::vector<std::string> Queries() {
 void BM_IndexOfAddress_Hashed(benchmark::State& state) {
   MemoryFs fs;
   fs.files["d"] = StoreText(kRecords);
-  TMemoData store(fs);
+  MemoStore store(fs);
   store.Load("d");
   const std::vector<std::string> queries = Queries();
   size_t i = 0;
@@ -122,28 +122,28 @@ std::string NameListText(int entries) {
   return out;
 }
 
-void BM_LoadMeibo_100k_Into_100k(benchmark::State& state) {
+void BM_LoadNameList_100k_Into_100k(benchmark::State& state) {
   MemoryFs fs;
   fs.files["d"] = StoreText(kRecords);
   fs.files["list"] = NameListText(kRecords);
   for (auto _ : state) {
     state.PauseTiming();
-    auto store = std::make_unique<TMemoData>(fs);
+    auto store = std::make_unique<MemoStore>(fs);
     store->Load("d");
     state.ResumeTiming();
-    store->LoadMeibo("list");
+    store->LoadNameList("list");
     benchmark::DoNotOptimize(store->Count());
     state.PauseTiming();
     store.reset();
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_LoadMeibo_100k_Into_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LoadNameList_100k_Into_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The walk read plainly: a linear scan of (upper-cased address, record) pairs per look-up and a
 // linear "already contained" check, over copies of the records. Only for comparison, at a size
 // where its quadratic cost still finishes.
-void NaiveWalk(std::vector<TPerson>& persons, std::string_view text) {
+void NaiveWalk(std::vector<Person>& persons, std::string_view text) {
   const std::vector<std::string_view> lines = SplitLines(text);
   std::vector<std::pair<std::string, int>> pairs;
   for (size_t i = 0; i < persons.size(); ++i) {
@@ -171,11 +171,11 @@ void NaiveWalk(std::vector<TPerson>& persons, std::string_view text) {
       }
     }
     if (record < 0) {
-      persons.push_back(TPerson{addresses, false, "", text});
+      persons.push_back(Person{addresses, false, "", text});
       continue;
     }
-    TPerson& r = persons[static_cast<size_t>(record)];
-    if (r.MeiboText.empty()) r.MeiboText = text;
+    Person& r = persons[static_cast<size_t>(record)];
+    if (r.NameListText.empty()) r.NameListText = text;
     for (const auto& a : addresses) {
       bool held = false;
       for (const auto& h : r.Addresses) held = held || SameIgnoringCase(h, a);
@@ -186,34 +186,34 @@ void NaiveWalk(std::vector<TPerson>& persons, std::string_view text) {
 
 constexpr int kSmall = 5000;
 
-void BM_LoadMeibo_5k_Into_5k(benchmark::State& state) {
+void BM_LoadNameList_5k_Into_5k(benchmark::State& state) {
   MemoryFs fs;
   fs.files["d"] = StoreText(kSmall);
   fs.files["list"] = NameListText(kSmall);
   for (auto _ : state) {
     state.PauseTiming();
-    TMemoData store(fs);
+    MemoStore store(fs);
     store.Load("d");
     state.ResumeTiming();
-    store.LoadMeibo("list");
+    store.LoadNameList("list");
     benchmark::DoNotOptimize(store.Count());
   }
 }
-BENCHMARK(BM_LoadMeibo_5k_Into_5k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadNameList_5k_Into_5k)->Unit(benchmark::kMillisecond);
 
-void BM_LoadMeibo_5k_Into_5k_NaiveWalk(benchmark::State& state) {
+void BM_LoadNameList_5k_Into_5k_NaiveWalk(benchmark::State& state) {
   const std::string list = NameListText(kSmall);
-  std::vector<TPerson> start;
+  std::vector<Person> start;
   for (const auto& p : ParseMemoFile(StoreText(kSmall))) start.push_back(*p);
   for (auto _ : state) {
     state.PauseTiming();
-    std::vector<TPerson> persons = start;
+    std::vector<Person> persons = start;
     state.ResumeTiming();
     NaiveWalk(persons, list);
     benchmark::DoNotOptimize(persons.size());
   }
 }
-BENCHMARK(BM_LoadMeibo_5k_Into_5k_NaiveWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadNameList_5k_Into_5k_NaiveWalk)->Unit(benchmark::kMillisecond);
 
 std::string TempPath(const char* name) {
   const auto dir = std::filesystem::temp_directory_path() / "pinote_memo_bench";
@@ -225,7 +225,7 @@ void BM_Save_10MB(benchmark::State& state) {
   const std::string bytes = StoreText(kRecords);
   const std::string path = TempPath("Pinote.dat");
   SystemFileSystem().WriteAllSafely(path, bytes);
-  TMemoData store;
+  MemoStore store;
   store.Load(path);
   for (auto _ : state) store.Save();
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
@@ -259,7 +259,7 @@ void BM_Load_10MB(benchmark::State& state) {
   const std::string path = TempPath("Pinote.dat");
   SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
   for (auto _ : state) {
-    TMemoData store;
+    MemoStore store;
     store.Load(path);
     benchmark::DoNotOptimize(store.Count());
   }

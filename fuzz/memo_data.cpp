@@ -11,11 +11,11 @@
 
 #include "../tests/core/fake_file_system.h"
 #include "common/mbtext.h"
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 namespace {
 
-using pinote::TPerson;
+using pinote::Person;
 
 // The memo as the file gives it back: every line followed by CR LF, cut at a NUL.
 std::string ReadBackMemo(std::string_view memo) {
@@ -35,7 +35,7 @@ std::string ReadBackMemo(std::string_view memo) {
 
 bool Fold(unsigned char c) { return c >= 'a' && c <= 'z'; }
 
-int LinearIndexOf(const pinote::TMemoData& s, const std::string& address) {
+int LinearIndexOf(const pinote::MemoStore& s, const std::string& address) {
   for (int i = 0; i < s.Count(); ++i) {
     for (const auto& a : s.Get(i)->Addresses) {
       if (a.size() != address.size()) continue;
@@ -57,7 +57,7 @@ int LinearIndexOf(const pinote::TMemoData& s, const std::string& address) {
   return -1;
 }
 
-void CheckIndex(const pinote::TMemoData& s) {
+void CheckIndex(const pinote::MemoStore& s) {
   for (int i = 0; i < s.Count(); ++i) {
     for (const auto& a : s.Get(i)->Addresses) {
       if (s.IndexOfAddress(a) != LinearIndexOf(s, a)) std::abort();
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t mark = input.find("\xff\xff");
   pinote::testing::FakeFileSystem fs;
   fs.files["Pinote.dat"] = std::string(input.substr(0, mark));
-  pinote::TMemoData store(fs);
+  pinote::MemoStore store(fs);
   store.Load("Pinote.dat");
   CheckIndex(store);
   for (int i = 0; i < store.Count(); ++i) {
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   if (mark != std::string_view::npos) {
-    auto extra = std::make_unique<TPerson>();
+    auto extra = std::make_unique<Person>();
     std::string_view rest = input.substr(mark + 2);
     size_t cut;
     while ((cut = rest.find('\x01')) != std::string_view::npos) {
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::vector<std::string> expected;
   for (int i = 0; i < store.Count(); ++i) {
-    const TPerson& p = *store.Get(i);
+    const Person& p = *store.Get(i);
     if (!pinote::IsKeptOnSave(p)) continue;
     std::string d;
     for (const auto& a : p.Addresses) {
@@ -110,11 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   store.Save();
   CheckIndex(store);
   const std::string saved = fs.files["Pinote.dat"];
-  pinote::TMemoData again(fs);
+  pinote::MemoStore again(fs);
   again.Load("Pinote.dat");
   if (again.Count() != static_cast<int>(expected.size())) std::abort();
   for (int i = 0; i < again.Count(); ++i) {
-    const TPerson& p = *again.Get(i);
+    const Person& p = *again.Get(i);
     std::string d;
     for (const auto& a : p.Addresses) d += a + '\x01';
     d += p.Important ? "!" : "-";

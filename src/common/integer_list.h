@@ -7,7 +7,7 @@
 
 namespace pinote {
 
-class TIntegerList {
+class IntegerList {
  public:
   void Clear() noexcept { items_.clear(); }
   void Add(int32_t value) { items_.push_back(value); }

@@ -6,7 +6,7 @@ namespace pinote {
 
 namespace {
 
-bool RecordMatches(const TPerson& person, std::string_view keyword) {
+bool RecordMatches(const Person& person, std::string_view keyword) {
   if (keyword.empty()) return true;
   if (std::string_view(person.Memo).find(keyword) != std::string_view::npos) return true;
   return std::any_of(person.Addresses.begin(), person.Addresses.end(), [&](const std::string& a) {
@@ -16,10 +16,10 @@ bool RecordMatches(const TPerson& person, std::string_view keyword) {
 
 }  // namespace
 
-std::vector<UnifyLine> FilterAddresses(const TMemoData& data, std::string_view keyword) {
+std::vector<UnifyLine> FilterAddresses(const MemoStore& data, std::string_view keyword) {
   std::vector<UnifyLine> lines;
   for (int r = 0; r < data.Count(); ++r) {
-    const TPerson* person = data.Get(r);
+    const Person* person = data.Get(r);
     if (person == nullptr || !RecordMatches(*person, keyword)) continue;
     for (size_t a = 0; a < person->Addresses.size(); ++a) {
       lines.push_back({r, static_cast<int>(a), person->Addresses[a]});

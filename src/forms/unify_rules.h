@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 namespace pinote {
 
@@ -25,7 +25,7 @@ struct UnifyLine {
 // Every address of each record whose memo or any address holds `keyword` (byte-wise, letter
 // case counts), in store order and address order; "" lists every address of every record; a
 // record without addresses adds no line.
-[[nodiscard]] std::vector<UnifyLine> FilterAddresses(const TMemoData& data,
+[[nodiscard]] std::vector<UnifyLine> FilterAddresses(const MemoStore& data,
                                                      std::string_view keyword);
 
 inline constexpr size_t kKeywordHistoryMax = 16;

@@ -5,8 +5,8 @@
 namespace pinote {
 namespace {
 
-TEST(TIntegerList, GetNeverFails) {
-  TIntegerList list;
+TEST(IntegerList, GetNeverFails) {
+  IntegerList list;
   EXPECT_EQ(list.Count(), 0);
   EXPECT_EQ(list.Get(0), 0);
   list.Add(5);

@@ -7,24 +7,24 @@
 #include <string>
 #include <vector>
 
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 namespace pinote::test {
 
-inline std::unique_ptr<TPerson> Person(std::initializer_list<std::string> addresses,
+inline std::unique_ptr<Person> MakePerson(std::initializer_list<std::string> addresses,
                                        std::string memo = "", bool important = false,
-                                       std::string meibo = "") {
-  auto p = std::make_unique<TPerson>();
+                                       std::string nameList = "") {
+  auto p = std::make_unique<Person>();
   p->Addresses = addresses;
   p->Memo = std::move(memo);
   p->Important = important;
-  p->MeiboText = std::move(meibo);
+  p->NameListText = std::move(nameList);
   return p;
 }
 
 // "a,b!=l1/l2/" : addresses joined by ",", "!" when important, "=" then the memo with every
 // CR LF shown as "/"; records joined by "|". Name-list text is not shown.
-inline std::string Describe(const TPerson& p) {
+inline std::string Describe(const Person& p) {
   std::string out;
   for (size_t i = 0; i < p.Addresses.size(); ++i) {
     if (i > 0) out += ',';
@@ -43,7 +43,7 @@ inline std::string Describe(const TPerson& p) {
   return out;
 }
 
-inline std::string Describe(const std::vector<std::unique_ptr<TPerson>>& persons) {
+inline std::string Describe(const std::vector<std::unique_ptr<Person>>& persons) {
   std::string out;
   for (size_t i = 0; i < persons.size(); ++i) {
     if (i > 0) out += '|';
@@ -52,7 +52,7 @@ inline std::string Describe(const std::vector<std::unique_ptr<TPerson>>& persons
   return out;
 }
 
-inline std::string Describe(const TMemoData& store) {
+inline std::string Describe(const MemoStore& store) {
   std::string out;
   for (int i = 0; i < store.Count(); ++i) {
     if (i > 0) out += '|';

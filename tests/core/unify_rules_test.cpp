@@ -9,8 +9,8 @@
 namespace pinote {
 namespace {
 
-std::unique_ptr<TPerson> Person(std::vector<std::string> addresses, std::string memo) {
-  auto p = std::make_unique<TPerson>();
+std::unique_ptr<Person> MakePerson(std::vector<std::string> addresses, std::string memo) {
+  auto p = std::make_unique<Person>();
   p->Addresses = std::move(addresses);
   p->Memo = std::move(memo);
   return p;
@@ -18,18 +18,18 @@ std::unique_ptr<TPerson> Person(std::vector<std::string> addresses, std::string 
 
 // Records: 0 two addresses, lower-case memo word; 1 three addresses, one holds "Corp";
 // 2 no address (a name-list record); 3 one address, Shift-JIS memo.
-void Fill(TMemoData& data) {
-  data.Add(Person({"alice@example.com", "Alice@Home.example"}, "met at the fair\r\n"));
-  data.Add(Person({"bob@mail.example", "bob@Corp.example", "bob@other.example"}, ""));
-  data.Add(Person({}, "orphan memo fair\r\n"));
-  data.Add(Person({"kato@example.jp"}, "\x89\xC1\x93\xA1\x82\xB3\x82\xF1\r\n"));  // 加藤さん
+void Fill(MemoStore& data) {
+  data.Add(MakePerson({"alice@example.com", "Alice@Home.example"}, "met at the fair\r\n"));
+  data.Add(MakePerson({"bob@mail.example", "bob@Corp.example", "bob@other.example"}, ""));
+  data.Add(MakePerson({}, "orphan memo fair\r\n"));
+  data.Add(MakePerson({"kato@example.jp"}, "\x89\xC1\x93\xA1\x82\xB3\x82\xF1\r\n"));  // 加藤さん
 }
 
 // The simple reference: every address of a record whose joined text holds the keyword.
-std::vector<UnifyLine> Reference(const TMemoData& data, const std::string& keyword) {
+std::vector<UnifyLine> Reference(const MemoStore& data, const std::string& keyword) {
   std::vector<UnifyLine> out;
   for (int r = 0; r < data.Count(); ++r) {
-    const TPerson& p = *data.Get(r);
+    const Person& p = *data.Get(r);
     bool take = keyword.empty() || p.Memo.find(keyword) != std::string::npos;
     for (const std::string& a : p.Addresses) take = take || a.find(keyword) != std::string::npos;
     if (!take) continue;
@@ -41,7 +41,7 @@ std::vector<UnifyLine> Reference(const TMemoData& data, const std::string& keywo
 }
 
 TEST(FilterAddresses, KeywordTable) {
-  TMemoData data;
+  MemoStore data;
   Fill(data);
   struct Case {
     std::string keyword;
@@ -78,15 +78,15 @@ TEST(FilterAddresses, KeywordTable) {
 }
 
 TEST(FilterAddresses, EmptyStoreListsNothing) {
-  TMemoData data;
+  MemoStore data;
   EXPECT_TRUE(FilterAddresses(data, "").empty());
   EXPECT_TRUE(FilterAddresses(data, "x").empty());
 }
 
 TEST(FilterAddresses, AgreesWithReferenceOnManyKeywords) {
-  TMemoData data;
+  MemoStore data;
   Fill(data);
-  data.Add(Person({"a@b", "c@d"}, "x\r\ny"));
+  data.Add(MakePerson({"a@b", "c@d"}, "x\r\ny"));
   for (const std::string k : {"@", "example", ".", "e", "b@", "\r", "y", "x\r\ny", "@b"}) {
     SCOPED_TRACE(k);
     EXPECT_EQ(FilterAddresses(data, k), Reference(data, k));

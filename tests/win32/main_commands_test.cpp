@@ -46,7 +46,7 @@ class FakeForm : public TMainForm {
   std::string MemoText() const override { return memo; }
   void SetMemoText(const std::string& text) override { memo = text; }
   HWND Handle() const override { return wnd_.get(); }
-  TMemoData& Data() override { return data_; }
+  MemoStore& Data() override { return data_; }
   std::string AddressText() const override { return address_; }
   std::string SenderText() const override { return sender_; }
   bool IsImportantChecked() const override { return important; }
@@ -70,13 +70,13 @@ class FakeForm : public TMainForm {
 
  private:
   UniqueWindow wnd_;
-  TMemoData data_;
+  MemoStore data_;
   std::string address_, sender_;
 };
 
-std::unique_ptr<TPerson> Person(std::vector<std::string> addresses, std::string memo,
+std::unique_ptr<Person> MakePerson(std::vector<std::string> addresses, std::string memo,
                                 bool important = false) {
-  auto p = std::make_unique<TPerson>();
+  auto p = std::make_unique<Person>();
   p->Addresses = std::move(addresses);
   p->Memo = std::move(memo);
   p->Important = important;
@@ -141,8 +141,8 @@ TEST_F(MainCommandsTest, ToolMenuEnablesByStoreAndShownRecord) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeForm form(DataPath());
-    if (c.records >= 1) form.Data().Add(Person({"a@x", "b@x"}, "m\r\n"));
-    if (c.records >= 2) form.Data().Add(Person({"c@x"}, "n\r\n"));
+    if (c.records >= 1) form.Data().Add(MakePerson({"a@x", "b@x"}, "m\r\n"));
+    if (c.records >= 2) form.Data().Add(MakePerson({"c@x"}, "n\r\n"));
     if (c.shown != nullptr) form.Shows(c.shown, "");
     UniqueMenu menu(::CreatePopupMenu());
     for (int id : {ids::kLook1, ids::kUnify1, ids::kSeparate1}) {
@@ -159,8 +159,8 @@ TEST_F(MainCommandsTest, ToolMenuEnablesByStoreAndShownRecord) {
 }
 
 TEST_F(MainCommandsTest, UnifyAppendsAnAddressWithoutRecord) {
-  form_->Data().Add(Person({"a@x"}, "alpha\r\n"));
-  form_->Data().Add(Person({"b@x"}, "beta\r\n"));
+  form_->Data().Add(MakePerson({"a@x"}, "alpha\r\n"));
+  form_->Data().Add(MakePerson({"b@x"}, "beta\r\n"));
   form_->Shows("new@x", "New Person");
   Run(ids::kUnify1, {Pick(1)});
   ASSERT_EQ(form_->Data().Count(), 2);
@@ -173,12 +173,12 @@ TEST_F(MainCommandsTest, UnifyAppendsAnAddressWithoutRecord) {
 }
 
 TEST_F(MainCommandsTest, UnifyMergesTheShownRecordIntoTheChosenOne) {
-  form_->Data().Add(Person({"a@x"}, "alpha"));             // chosen: memo without line break
-  form_->Data().Add(Person({"b@x", "b2@x"}, "beta\r\n", true));  // the shown address's record
+  form_->Data().Add(MakePerson({"a@x"}, "alpha"));             // chosen: memo without line break
+  form_->Data().Add(MakePerson({"b@x", "b2@x"}, "beta\r\n", true));  // the shown address's record
   form_->Shows("B@X", "Bee");
   Run(ids::kUnify1, {Pick(0)});
   ASSERT_EQ(form_->Data().Count(), 1);
-  const TPerson& merged = *form_->Data().Get(0);
+  const Person& merged = *form_->Data().Get(0);
   EXPECT_EQ(merged.Addresses, (std::vector<std::string>{"a@x", "b@x", "b2@x"}));
   EXPECT_EQ(merged.Memo, "alphabeta\r\n");
   EXPECT_TRUE(merged.Important);
@@ -187,8 +187,8 @@ TEST_F(MainCommandsTest, UnifyMergesTheShownRecordIntoTheChosenOne) {
 }
 
 TEST_F(MainCommandsTest, UnifyRefusesTheSameAddressAndAnAlreadyUnifiedOne) {
-  form_->Data().Add(Person({"a@x", "a2@x"}, "alpha\r\n"));
-  form_->Data().Add(Person({"b@x"}, "beta\r\n"));
+  form_->Data().Add(MakePerson({"a@x", "a2@x"}, "alpha\r\n"));
+  form_->Data().Add(MakePerson({"b@x"}, "beta\r\n"));
   form_->Shows("A@x", "");
   const bool ja = IsJapanese();
   Run(ids::kUnify1,
@@ -208,8 +208,8 @@ TEST_F(MainCommandsTest, UnifyRefusesTheSameAddressAndAnAlreadyUnifiedOne) {
 }
 
 TEST_F(MainCommandsTest, UnifyAndSeparateDoNothingBeforeAnAddressIsShown) {
-  form_->Data().Add(Person({"a@x", "b@x"}, "m\r\n"));
-  form_->Data().Add(Person({"c@x"}, "n\r\n"));
+  form_->Data().Add(MakePerson({"a@x", "b@x"}, "m\r\n"));
+  form_->Data().Add(MakePerson({"c@x"}, "n\r\n"));
   OnMainMenuCommand(*form_, ids::kUnify1);  // would block in the dialog if it opened one
   OnMainMenuCommand(*form_, ids::kSeparate1);
   EXPECT_EQ(form_->Data().Get(0)->Addresses.size(), 2u);
@@ -217,7 +217,7 @@ TEST_F(MainCommandsTest, UnifyAndSeparateDoNothingBeforeAnAddressIsShown) {
 }
 
 TEST_F(MainCommandsTest, SeparateTakesTheShownAddressOutWithACopyOfMemoAndMark) {
-  form_->Data().Add(Person({"a@x", "b@x", "c@x"}, "shared\r\n", false));
+  form_->Data().Add(MakePerson({"a@x", "b@x", "c@x"}, "shared\r\n", false));
   form_->Shows("B@X", "Bee");
   form_->memo = "shared\r\n";
   form_->important = true;
@@ -225,7 +225,7 @@ TEST_F(MainCommandsTest, SeparateTakesTheShownAddressOutWithACopyOfMemoAndMark) 
   ASSERT_EQ(form_->Data().Count(), 2);
   EXPECT_EQ(form_->Data().Get(0)->Addresses, (std::vector<std::string>{"a@x", "c@x"}));
   EXPECT_EQ(form_->Data().Get(0)->Memo, "shared\r\n");
-  const TPerson& single = *form_->Data().Get(1);
+  const Person& single = *form_->Data().Get(1);
   EXPECT_EQ(single.Addresses, (std::vector<std::string>{"B@X"}));
   EXPECT_TRUE(single.Important);
   EXPECT_EQ(single.Memo, "shared\r\n");
@@ -234,7 +234,7 @@ TEST_F(MainCommandsTest, SeparateTakesTheShownAddressOutWithACopyOfMemoAndMark) 
 }
 
 TEST_F(MainCommandsTest, LookShowsThePickedAddressWithoutSender) {
-  form_->Data().Add(Person({"a@x", "a2@x"}, "alpha\r\n"));
+  form_->Data().Add(MakePerson({"a@x", "a2@x"}, "alpha\r\n"));
   Run(ids::kLook1, {Pick(1)});
   ASSERT_EQ(form_->shown.size(), 1u);
   EXPECT_EQ(form_->shown[0].address, "a2@x");

@@ -67,7 +67,7 @@ class FakeMainForm : public TMainForm {
     ++stored;
   }
   HWND Handle() const override { return nullptr; }
-  TMemoData& Data() override { return data; }
+  MemoStore& Data() override { return data; }
   std::string AddressText() const override { return {}; }
   std::string SenderText() const override { return {}; }
   bool IsImportantChecked() const override { return false; }
@@ -77,7 +77,7 @@ class FakeMainForm : public TMainForm {
 
   std::string memo;
   int shown = 0, stored = 0;
-  TMemoData data;
+  MemoStore data;
 };
 
 template <class F>

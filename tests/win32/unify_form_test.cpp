@@ -15,8 +15,8 @@ namespace {
 
 using namespace testing_dialogs;
 
-std::unique_ptr<TPerson> Person(std::vector<std::string> addresses, std::string memo) {
-  auto p = std::make_unique<TPerson>();
+std::unique_ptr<Person> MakePerson(std::vector<std::string> addresses, std::string memo) {
+  auto p = std::make_unique<Person>();
   p->Addresses = std::move(addresses);
   p->Memo = std::move(memo);
   return p;
@@ -58,23 +58,23 @@ class UnifyFormTest : public ::testing::Test {
     folder_ = FreshSettingsFolder("pinote-unify-form-test");
     // 0: two addresses, the word "fair" only in the memo; 1: three addresses, "Corp" in one;
     // 2: one address with an empty memo.
-    data_.Add(Person({"alice@example.com", "Alice@Home.example"}, "met at the fair\r\n"));
-    data_.Add(Person({"bob@mail.example", "bob@Corp.example", "bob@other.example"},
+    data_.Add(MakePerson({"alice@example.com", "Alice@Home.example"}, "met at the fair\r\n"));
+    data_.Add(MakePerson({"bob@mail.example", "bob@Corp.example", "bob@other.example"},
                      "Bob's notes\r\nline 2\r\n"));
-    data_.Add(Person({"carol@example.org"}, ""));
+    data_.Add(MakePerson({"carol@example.org"}, ""));
   }
   void TearDown() override {
     DestroySettingsStore();
     SetPluginFileNameForTesting("");
   }
-  UnifyResult Show(std::vector<Step> steps, const TMemoData* data = nullptr) {
-    const TMemoData& d = data != nullptr ? *data : data_;
+  UnifyResult Show(std::vector<Step> steps, const MemoStore* data = nullptr) {
+    const MemoStore& d = data != nullptr ? *data : data_;
     return RunScripted(ids::kUnifyFormClass, std::move(steps),
                        [&] { return ShowUnifyForm(nullptr, d, L"See"); });
   }
 
   std::string folder_;
-  TMemoData data_;
+  MemoStore data_;
 };
 
 TEST_F(UnifyFormTest, OpensWithEveryAddressAndTheFirstMemo) {
@@ -185,7 +185,7 @@ TEST_F(UnifyFormTest, EmptyListIgnoresEnterAndDoubleClick) {
 }
 
 TEST_F(UnifyFormTest, EmptyStoreGivesAnEmptyListAndCancelStillWorks) {
-  TMemoData empty;
+  MemoStore empty;
   const UnifyResult r = Show({[](HWND f) {
                                EXPECT_TRUE(ListLines(f).empty());
                                EXPECT_FALSE(Enabled(f, ids::kUnifyOKButton));

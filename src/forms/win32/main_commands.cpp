@@ -33,8 +33,8 @@ void Warn(HWND owner, const char* titleJa, const char* titleEn, const char* text
 }
 
 // The address that the dialog picked, or nullptr when the pick names nothing in the store.
-const std::string* PickedAddress(const TMemoData& data, const UnifyResult& r) {
-  const TPerson* person = data.Get(r.record);
+const std::string* PickedAddress(const MemoStore& data, const UnifyResult& r) {
+  const Person* person = data.Get(r.record);
   if (person == nullptr || r.address < 0 ||
       static_cast<size_t>(r.address) >= person->Addresses.size()) {
     return nullptr;
@@ -55,7 +55,7 @@ void Unify1Click(TMainForm& form) {
   if (!form.IsAddressShown()) return;
   const UnifyResult r = ShowUnifyForm(form.Handle(), form.Data(), Tr("統合する", "Unify"));
   if (!r.ok) return;
-  TMemoData& data = form.Data();
+  MemoStore& data = form.Data();
   const std::string* chosen = PickedAddress(data, r);
   if (chosen == nullptr) return;
   const std::string cur = form.AddressText();
@@ -71,11 +71,11 @@ void Unify1Click(TMainForm& form) {
          "These addresses have already been unified.");
     return;
   }
-  TPerson* target = data.Get(a);
+  Person* target = data.Get(a);
   if (b < 0) {
     target->Addresses.push_back(cur);
   } else {
-    const TPerson* other = data.Get(b);
+    const Person* other = data.Get(b);
     target->Addresses.insert(target->Addresses.end(), other->Addresses.begin(),
                              other->Addresses.end());
     target->Important = target->Important || other->Important;
@@ -88,9 +88,9 @@ void Unify1Click(TMainForm& form) {
 
 void Separate1Click(TMainForm& form) {
   if (!form.IsAddressShown()) return;
-  TMemoData& data = form.Data();
+  MemoStore& data = form.Data();
   const std::string cur = form.AddressText();
-  TPerson* record = data.Get(data.IndexOfAddress(cur));
+  Person* record = data.Get(data.IndexOfAddress(cur));
   // Only a group of two or more can be separated (the menu item is disabled otherwise); taking
   // the only address out would leave a record nobody can reach.
   if (record == nullptr || record->Addresses.size() < 2) return;
@@ -100,7 +100,7 @@ void Separate1Click(TMainForm& form) {
       break;
     }
   }
-  auto person = std::make_unique<TPerson>();
+  auto person = std::make_unique<Person>();
   person->Addresses.push_back(cur);
   person->Important = form.IsImportantChecked();
   person->Memo = form.MemoText();
@@ -233,13 +233,13 @@ void OnMainMenuCommand(TMainForm& form, int id) {
 
 void OnToolMenuOpening(TMainForm& form, HMENU toolMenu) {
   Guarded(form.Handle(), [&] {
-    const TMemoData& data = form.Data();
+    const MemoStore& data = form.Data();
     auto enable = [&](int id, bool on) {
       ::EnableMenuItem(toolMenu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
     };
     enable(ids::kLook1, data.Count() > 0);
     enable(ids::kUnify1, data.Count() > 1);
-    const TPerson* shown =
+    const Person* shown =
         form.IsAddressShown() ? data.Get(data.IndexOfAddress(form.AddressText())) : nullptr;
     enable(ids::kSeparate1, shown != nullptr && shown->Addresses.size() > 1);
   });

@@ -195,7 +195,7 @@ void MainFormWindow::SetOtherAddressText(const std::wstring& text) {
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
-void MainFormWindow::FillOtherAddresses(const TPerson& person) {
+void MainFormWindow::FillOtherAddresses(const Person& person) {
   if (!Settings().ReadBool("OtherAddress", "Visible", true)) {
     Show(otherAddressLabel_, false);
     return;
@@ -224,7 +224,7 @@ void MainFormWindow::HideMeibo() {
 }
 
 void MainFormWindow::FillRecord(int index) {
-  const TPerson* r = data_.Get(index);
+  const Person* r = data_.Get(index);
   if (r == nullptr) {
     ::SendMessageW(importanceCheck_, BM_SETCHECK, BST_UNCHECKED, 0);
     ::SetWindowTextW(memoMemo_, L"");
@@ -235,8 +235,8 @@ void MainFormWindow::FillRecord(int index) {
   ::SetWindowTextW(memoMemo_, Widen(r->Memo).c_str());
   ::SendMessageW(importanceCheck_, BM_SETCHECK, r->Important ? BST_CHECKED : BST_UNCHECKED, 0);
   FillOtherAddresses(*r);
-  if (!r->MeiboText.empty()) {
-    ShowMeibo(r->MeiboText);
+  if (!r->NameListText.empty()) {
+    ShowMeibo(r->NameListText);
   } else {
     HideMeibo();
   }
@@ -302,12 +302,12 @@ void MainFormWindow::MemoMemoChange() {
   if (loading_ || !storable_ || !IsAddressShown()) return;
   int i = data_.IndexOfAddress(address_);
   if (i < 0) {
-    auto person = std::make_unique<TPerson>();
+    auto person = std::make_unique<Person>();
     person->Addresses.push_back(address_);
     data_.Add(std::move(person));
     i = data_.IndexOfAddress(address_);
   }
-  TPerson* r = data_.Get(i);
+  Person* r = data_.Get(i);
   if (r == nullptr) return;
   r->Important = IsImportantChecked();
   r->Memo = MemoText();
@@ -319,7 +319,7 @@ void MainFormWindow::MemoMemoChange() {
   // The first save after an unreadable data file could be read again puts that file's memo
   // and mark into the record; show them, or the next keystroke would store the box over them.
   const int saved = data_.IndexOfAddress(address_);
-  const TPerson* s = data_.Get(saved);
+  const Person* s = data_.Get(saved);
   if (s != nullptr && (s->Memo != typed || s->Important != important)) {
     loading_ = true;
     struct Clear {
@@ -336,7 +336,7 @@ void MainFormWindow::ReloadData(const std::string& nameListPath) {
   if (Settings().FileName().empty()) dataPath = data_.FileName();
   if (dataPath.empty()) return;
   data_.Load(dataPath);
-  data_.LoadMeibo(nameListPath);
+  data_.LoadNameList(nameListPath);
 }
 
 void MainFormWindow::RecordWindowSettings() {

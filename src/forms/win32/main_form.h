@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 namespace pinote {
 
@@ -27,7 +27,7 @@ class TMainForm {
   [[nodiscard]] virtual std::string MemoText() const = 0;
   virtual void SetMemoText(const std::string& text) = 0;
   [[nodiscard]] virtual HWND Handle() const = 0;
-  [[nodiscard]] virtual TMemoData& Data() = 0;
+  [[nodiscard]] virtual MemoStore& Data() = 0;
   // The shown address and sender (ANSI): the texts of AddressLabel and SenderLabel.
   [[nodiscard]] virtual std::string AddressText() const = 0;
   [[nodiscard]] virtual std::string SenderText() const = 0;

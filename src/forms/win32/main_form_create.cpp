@@ -226,7 +226,7 @@ void MainFormWindow::LoadData() {
     // A failed move leaves the old file where it is; the store then starts empty.
   }
   Guarded(wnd_.get(), [&] { data_.Load(dataPath); });
-  Guarded(wnd_.get(), [&] { data_.LoadMeibo(Settings().ReadString("Meibo", "Path", "")); });
+  Guarded(wnd_.get(), [&] { data_.LoadNameList(Settings().ReadString("Meibo", "Path", "")); });
 }
 
 void MainFormWindow::PlaceWindow() {

@@ -8,7 +8,7 @@
 #include "common/win32/handles.h"
 #include "common/win32/placement.h"
 #include "forms/win32/main_form.h"
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 namespace pinote {
 
@@ -34,7 +34,7 @@ class MainFormWindow final : public TMainForm {
   [[nodiscard]] std::string MemoText() const override;
   void SetMemoText(const std::string& text) override;
   [[nodiscard]] HWND Handle() const override { return wnd_.get(); }
-  [[nodiscard]] TMemoData& Data() override { return data_; }
+  [[nodiscard]] MemoStore& Data() override { return data_; }
   [[nodiscard]] HWND Control(int id) const override;
   [[nodiscard]] std::string AddressText() const override { return address_; }
   [[nodiscard]] std::string SenderText() const override { return sender_; }
@@ -67,7 +67,7 @@ class MainFormWindow final : public TMainForm {
   void RecordWindowSettings();
 
   void FillRecord(int index);
-  void FillOtherAddresses(const TPerson& person);
+  void FillOtherAddresses(const Person& person);
   void ShowMeibo(const std::string& text);
   void HideMeibo();
   void ApplyStorable();
@@ -88,7 +88,7 @@ class MainFormWindow final : public TMainForm {
   FontSpec memoFontSpec_;
   COLORREF memoTextColor_ = 0, memoBackColor_ = 0;
 
-  TMemoData data_;
+  MemoStore data_;
   std::string address_, sender_;
   bool loading_ = false;
   // Whether the shown address can be kept in Pinote.dat; false until the first ShowMemo.

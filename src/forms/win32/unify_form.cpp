@@ -25,9 +25,9 @@ constexpr int kDesignLabelHeight = 12;
 constexpr int kDropDownHeight = 200;
 
 struct TUnifyForm {
-  explicit TUnifyForm(const TMemoData& d) : data(d) {}
+  explicit TUnifyForm(const MemoStore& d) : data(d) {}
 
-  const TMemoData& data;
+  const MemoStore& data;
   FontSpec fontSpec;
   UniqueFont font;
 
@@ -40,8 +40,8 @@ struct TUnifyForm {
   HWND okButton = nullptr;
 
   // For each line of AddressList: its record, and the address's index in that record.
-  TIntegerList itemPersons;
-  TIntegerList itemAddresses;
+  IntegerList itemPersons;
+  IntegerList itemAddresses;
   UnifyResult result;
   bool done = false;
   bool updatingHistory = false;
@@ -194,7 +194,7 @@ void TUnifyForm::FillList(const std::string& keyword) {
 
 void TUnifyForm::AddressListClick() {
   const int line = static_cast<int>(::SendMessageW(addressList, LB_GETCURSEL, 0, 0));
-  const TPerson* person = data.Get(itemPersons.Get(line));
+  const Person* person = data.Get(itemPersons.Get(line));
   ::SetWindowTextW(memoMemo, person != nullptr ? Widen(person->Memo).c_str() : L"");
 }
 
@@ -323,7 +323,7 @@ LRESULT CALLBACK UnifyFormProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-UnifyResult ShowUnifyForm(HWND owner, const TMemoData& data, const std::wstring& okCaption) {
+UnifyResult ShowUnifyForm(HWND owner, const MemoStore& data, const std::wstring& okCaption) {
   ScopedWindowClass cls(ids::kUnifyFormClass, &UnifyFormProc, nullptr, true);
   TUnifyForm form(data);
   UniqueWindow wnd(::CreateWindowExW(

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 namespace pinote {
 
@@ -20,7 +20,7 @@ struct UnifyResult {
 // only read. OK, a double-click or Enter on a line picks that line; while the list is empty
 // nothing can be picked and only Cancel, Esc or the close box end the dialog. Throws when the
 // dialog cannot be created (callers run it Guarded).
-[[nodiscard]] UnifyResult ShowUnifyForm(HWND owner, const TMemoData& data,
+[[nodiscard]] UnifyResult ShowUnifyForm(HWND owner, const MemoStore& data,
                                         const std::wstring& okCaption);
 
 }  // namespace pinote

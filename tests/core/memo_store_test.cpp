@@ -1,4 +1,4 @@
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,11 @@ namespace {
 
 using test::Describe;
 using testing::FakeFileSystem;
-using test::Person;
+using test::MakePerson;
 
 template <typename... P>
-std::vector<std::unique_ptr<TPerson>> List(P&&... p) {
-  std::vector<std::unique_ptr<TPerson>> v;
+std::vector<std::unique_ptr<Person>> List(P&&... p) {
+  std::vector<std::unique_ptr<Person>> v;
   (v.push_back(std::forward<P>(p)), ...);
   return v;
 }
@@ -34,25 +34,25 @@ std::vector<std::unique_ptr<TPerson>> List(P&&... p) {
 TEST(FormatMemoFile, WritesEachRecordByteForByte) {
   struct Case {
     const char* name;
-    std::vector<std::unique_ptr<TPerson>> persons;
+    std::vector<std::unique_ptr<Person>> persons;
     std::string expected;
   };
   Case cases[] = {
       {"nothing", List(), ""},
       {"two addresses, mark, two-line memo",
-       List(Person({"a@x.jp", "b@x.jp"}, "line1\r\nline2\r\n", true)),
+       List(MakePerson({"a@x.jp", "b@x.jp"}, "line1\r\nline2\r\n", true)),
        "a@x.jp\r\nb@x.jp\r\n@Important\r\n line1\r\n line2\r\n\r\n"},
-      {"two addresses, empty memo", List(Person({"a@x.jp", "b@x.jp"})), "a@x.jp\r\nb@x.jp\r\n\r\n"},
-      {"one-line memo without final break", List(Person({"a"}, "one")), "a\r\n one\r\n\r\n"},
-      {"empty memo lines", List(Person({"a"}, "\r\nx\r\n\r\n")), "a\r\n \r\n x\r\n \r\n\r\n"},
-      {"memo line starting with a space", List(Person({"a"}, " lead")), "a\r\n  lead\r\n\r\n"},
-      {"lone CR and LF breaks", List(Person({"a"}, "p\rq\nr")), "a\r\n p\r\n q\r\n r\r\n\r\n"},
-      {"NUL ends the memo", List(Person({"a"}, std::string("ab\0cd", 5))), "a\r\n ab\r\n\r\n"},
-      {"two records", List(Person({"a"}, "m"), Person({"b", "c"})), "a\r\n m\r\n\r\nb\r\nc\r\n\r\n"},
+      {"two addresses, empty memo", List(MakePerson({"a@x.jp", "b@x.jp"})), "a@x.jp\r\nb@x.jp\r\n\r\n"},
+      {"one-line memo without final break", List(MakePerson({"a"}, "one")), "a\r\n one\r\n\r\n"},
+      {"empty memo lines", List(MakePerson({"a"}, "\r\nx\r\n\r\n")), "a\r\n \r\n x\r\n \r\n\r\n"},
+      {"memo line starting with a space", List(MakePerson({"a"}, " lead")), "a\r\n  lead\r\n\r\n"},
+      {"lone CR and LF breaks", List(MakePerson({"a"}, "p\rq\nr")), "a\r\n p\r\n q\r\n r\r\n\r\n"},
+      {"NUL ends the memo", List(MakePerson({"a"}, std::string("ab\0cd", 5))), "a\r\n ab\r\n\r\n"},
+      {"two records", List(MakePerson({"a"}, "m"), MakePerson({"b", "c"})), "a\r\n m\r\n\r\nb\r\nc\r\n\r\n"},
       {"addresses the file cannot hold are left out",
-       List(Person({"", " sp", "@at", "cr\rx", "lf\nx", std::string("n\0l", 3), "ok"}, "m")),
+       List(MakePerson({"", " sp", "@at", "cr\rx", "lf\nx", std::string("n\0l", 3), "ok"}, "m")),
        "ok\r\n m\r\n\r\n"},
-      {"double-byte address kept as bytes", List(Person({"\x83\x65\x83\x58\x83\x67@x.jp"}, "m")),
+      {"double-byte address kept as bytes", List(MakePerson({"\x83\x65\x83\x58\x83\x67@x.jp"}, "m")),
        "\x83\x65\x83\x58\x83\x67@x.jp\r\n m\r\n\r\n"},
   };
   for (const auto& c : cases) {
@@ -94,31 +94,31 @@ TEST(ParseMemoFile, ClassifiesLinesByFirstByte) {
 TEST(MemoSaveLoad, RoundTripsThroughTheFile) {
   struct Case {
     const char* name;
-    std::vector<std::unique_ptr<TPerson>> persons;
+    std::vector<std::unique_ptr<Person>> persons;
     std::string expected;
   };
   Case cases[] = {
-      {"memo lines starting with spaces", List(Person({"a"}, " one\r\n  two\r\n")),
+      {"memo lines starting with spaces", List(MakePerson({"a"}, " one\r\n  two\r\n")),
        "a= one/  two/"},
-      {"one-line memo without final break", List(Person({"a"}, "text")), "a=text/"},
-      {"memo ending with CR LF unchanged", List(Person({"a"}, "x\r\ny\r\n")), "a=x/y/"},
-      {"lone CR and LF become CR LF", List(Person({"a"}, "x\ry\nz")), "a=x/y/z/"},
-      {"empty memo lines", List(Person({"a"}, "\r\n\r\nx")), "a=//x/"},
-      {"mark and several addresses", List(Person({"A@X", "b@y"}, "m", true)), "A@X,b@y!=m/"},
-      {"mark alone is pruned", List(Person({"a"}, "", true), Person({"b"}, "m")), "b=m/"},
-      {"double-byte", List(Person({"\x83\x65\x83\x58\x83\x67@x", "\x82\xa0@y"}, "\x93\xfa")),
+      {"one-line memo without final break", List(MakePerson({"a"}, "text")), "a=text/"},
+      {"memo ending with CR LF unchanged", List(MakePerson({"a"}, "x\r\ny\r\n")), "a=x/y/"},
+      {"lone CR and LF become CR LF", List(MakePerson({"a"}, "x\ry\nz")), "a=x/y/z/"},
+      {"empty memo lines", List(MakePerson({"a"}, "\r\n\r\nx")), "a=//x/"},
+      {"mark and several addresses", List(MakePerson({"A@X", "b@y"}, "m", true)), "A@X,b@y!=m/"},
+      {"mark alone is pruned", List(MakePerson({"a"}, "", true), MakePerson({"b"}, "m")), "b=m/"},
+      {"double-byte", List(MakePerson({"\x83\x65\x83\x58\x83\x67@x", "\x82\xa0@y"}, "\x93\xfa")),
        "\x83\x65\x83\x58\x83\x67@x,\x82\xa0@y=\x93\xfa/"},
-      {"NUL in a memo ends it", List(Person({"a"}, std::string("x\0y", 3))), "a=x/"},
-      {"unstorable address dropped, others kept", List(Person({"@bad", "ok"}, "m")), "ok=m/"},
+      {"NUL in a memo ends it", List(MakePerson({"a"}, std::string("x\0y", 3))), "a=x/"},
+      {"unstorable address dropped, others kept", List(MakePerson({"@bad", "ok"}, "m")), "ok=m/"},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
-    TMemoData store(fs);
+    MemoStore store(fs);
     store.Load("Pinote.dat");
     for (auto& p : c.persons) store.Add(std::move(p));
     store.Save();
-    TMemoData again(fs);
+    MemoStore again(fs);
     again.Load("Pinote.dat");
     EXPECT_EQ(Describe(again), c.expected);
     // Saving what was read writes the same bytes again.
@@ -133,15 +133,15 @@ TEST(MemoSaveLoad, RealFileSystemKeepsBytes) {
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "Pinote.dat").string();
   std::filesystem::remove(path);
-  TMemoData store;
+  MemoStore store;
   store.Load(path);
-  store.Add(Person({"a@x", "B@Y"}, "l1\r\n l2", true));
+  store.Add(MakePerson({"a@x", "B@Y"}, "l1\r\n l2", true));
   store.Save();
   std::ifstream in(path, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   in.close();
   EXPECT_EQ(bytes, "a@x\r\nB@Y\r\n@Important\r\n l1\r\n  l2\r\n\r\n");
-  TMemoData again;
+  MemoStore again;
   again.Load(path);
   EXPECT_EQ(Describe(again), "a@x,B@Y!=l1/ l2/");
   EXPECT_EQ(again.IndexOfAddress("b@y"), 0);
@@ -153,7 +153,7 @@ TEST(MemoSaveLoad, RealFileSystemKeepsBytes) {
 TEST(MemoIndexOfAddress, IgnoresCaseAndKeepsStoredForm) {
   FakeFileSystem fs;
   fs.files["d"] = "Taro.Yamada@Example.JP\r\n m\r\n\r\n\x83\x65st@x\r\n n\r\n\r\n";
-  TMemoData store(fs);
+  MemoStore store(fs);
   store.Load("d");
   const struct {
     std::string query;
@@ -174,12 +174,12 @@ TEST(MemoIndexOfAddress, IgnoresCaseAndKeepsStoredForm) {
 
 TEST(MemoIndexOfAddress, LongAddressesAreFound) {
   FakeFileSystem fs;
-  TMemoData store(fs);
+  MemoStore store(fs);
   const std::string longLower = std::string(300, 'x') + "@example.jp";
   std::string longUpper = longLower;
   for (auto& c : longUpper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  store.Add(Person({"short@x"}, "m"));
-  store.Add(Person({longLower}, "n"));
+  store.Add(MakePerson({"short@x"}, "m"));
+  store.Add(MakePerson({longLower}, "n"));
   EXPECT_EQ(store.IndexOfAddress(longUpper), 1);
   EXPECT_EQ(store.IndexOfAddress(longUpper.substr(1)), -1);
   EXPECT_EQ(store.IndexOfAddress(longUpper + "X"), -1);
@@ -199,8 +199,8 @@ TEST(MemoIndexOfAddress, FoldsLikeUpperAnsiAtEveryLength) {
     }
     SCOPED_TRACE(::testing::PrintToString(stored) + " / " + ::testing::PrintToString(query));
     FakeFileSystem fs;
-    TMemoData store(fs);
-    store.Add(Person({stored}, "m"));
+    MemoStore store(fs);
+    store.Add(MakePerson({stored}, "m"));
     EXPECT_EQ(store.IndexOfAddress(query), UpperAnsi(query) == UpperAnsi(stored) ? 0 : -1);
     EXPECT_EQ(store.IndexOfAddress(UpperAnsi(stored)), 0);
   }
@@ -209,7 +209,7 @@ TEST(MemoIndexOfAddress, FoldsLikeUpperAnsiAtEveryLength) {
 TEST(MemoIndexOfAddress, AddressInTwoRecordsResolvesToEarlier) {
   FakeFileSystem fs;
   fs.files["d"] = "x@y\r\n first\r\n\r\nother\r\nX@Y\r\n second\r\n\r\n";
-  TMemoData store(fs);
+  MemoStore store(fs);
   store.Load("d");
   EXPECT_EQ(store.IndexOfAddress("x@y"), 0);
   EXPECT_EQ(store.IndexOfAddress("other"), 1);
@@ -220,10 +220,10 @@ TEST(MemoIndexOfAddress, AddressInTwoRecordsResolvesToEarlier) {
 
 TEST(MemoIndexOfAddress, SeesTheOldIndexUntilRebuilt) {
   FakeFileSystem fs;
-  TMemoData store(fs);
+  MemoStore store(fs);
   store.Load("d");
-  store.Add(Person({"a", "b"}, "m"));
-  store.Add(Person({"c"}, "n"));
+  store.Add(MakePerson({"a", "b"}, "m"));
+  store.Add(MakePerson({"c"}, "n"));
   store.Get(0)->Addresses.pop_back();     // b leaves record 0 directly
   store.Get(1)->Addresses.push_back("B");  // and joins record 1
   EXPECT_EQ(store.IndexOfAddress("b"), 0);
@@ -237,9 +237,9 @@ TEST(MemoIndexOfAddress, SeesTheOldIndexUntilRebuilt) {
 
 TEST(MemoGetAndDelete, InvalidIndicesDoNothing) {
   FakeFileSystem fs;
-  TMemoData store(fs);
+  MemoStore store(fs);
   EXPECT_EQ(store.Get(0), nullptr);
-  store.Add(Person({"a"}, "m"));
+  store.Add(MakePerson({"a"}, "m"));
   store.Add(nullptr);
   const struct {
     int index;
@@ -264,7 +264,7 @@ TEST(MemoSave, PrunesRecordsWithEmptyMemoAndAtMostOneAddress) {
     std::vector<std::string> addresses;
     std::string memo;
     bool important;
-    std::string meibo;
+    std::string nameList;
     bool kept;
   } cases[] = {
       {"one address, no memo, marked", {"a"}, "", true, "", false},
@@ -277,13 +277,13 @@ TEST(MemoSave, PrunesRecordsWithEmptyMemoAndAtMostOneAddress) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
-    TMemoData store(fs);
+    MemoStore store(fs);
     store.Load("d");
-    auto p = std::make_unique<TPerson>();
+    auto p = std::make_unique<Person>();
     p->Addresses = c.addresses;
     p->Memo = c.memo;
     p->Important = c.important;
-    p->MeiboText = c.meibo;
+    p->NameListText = c.nameList;
     store.Add(std::move(p));
     store.Save();
     EXPECT_EQ(store.Count(), c.kept ? 1 : 0);
@@ -293,11 +293,11 @@ TEST(MemoSave, PrunesRecordsWithEmptyMemoAndAtMostOneAddress) {
 
 TEST(MemoSave, LaterRecordsMoveDownAfterPrune) {
   FakeFileSystem fs;
-  TMemoData store(fs);
+  MemoStore store(fs);
   store.Load("d");
-  store.Add(Person({"keep1"}, "m"));
-  store.Add(Person({"drop"}));
-  store.Add(Person({"keep2"}, "n"));
+  store.Add(MakePerson({"keep1"}, "m"));
+  store.Add(MakePerson({"drop"}));
+  store.Add(MakePerson({"keep2"}, "n"));
   EXPECT_EQ(store.IndexOfAddress("keep2"), 2);
   store.Save();
   EXPECT_EQ(store.Count(), 2);
@@ -309,7 +309,7 @@ TEST(MemoSave, LaterRecordsMoveDownAfterPrune) {
 TEST(MemoLoad, MissingFileKeepsRecordsAndSetsFileName) {
   FakeFileSystem fs;
   fs.files["old.dat"] = "a\r\n m\r\n\r\n";
-  TMemoData store(fs);
+  MemoStore store(fs);
   store.Load("old.dat");
   store.Get(0)->Addresses.push_back("b");
   store.Load("new.dat");
@@ -324,8 +324,8 @@ TEST(MemoLoad, MissingFileKeepsRecordsAndSetsFileName) {
 TEST(MemoLoad, ExistingFileReplacesRecords) {
   FakeFileSystem fs;
   fs.files["d"] = "x\r\n m\r\n\r\n";
-  TMemoData store(fs);
-  store.Add(Person({"a"}, "n"));
+  MemoStore store(fs);
+  store.Add(MakePerson({"a"}, "n"));
   store.Load("d");
   EXPECT_EQ(Describe(store), "x=m/");
   EXPECT_EQ(store.IndexOfAddress("a"), -1);
@@ -351,10 +351,10 @@ TEST(IsStorableAddress, RejectsWhatAMemoLineCannotHold) {
 TEST(MemoSave, FailedWriteLeavesFileAndRecords) {
   FakeFileSystem fs;
   fs.files["d"] = "a\r\n old\r\n\r\n";
-  TMemoData store(fs);
+  MemoStore store(fs);
   store.Load("d");
   store.Get(0)->Memo = "new\r\n";
-  store.Add(Person({"b"}, "m"));
+  store.Add(MakePerson({"b"}, "m"));
   fs.failWrite.insert("d");
   EXPECT_THROW(store.Save(), FileError);
   EXPECT_EQ(fs.files["d"], "a\r\n old\r\n\r\n");
@@ -368,8 +368,8 @@ TEST(MemoLoad, UnreadableFileThrowsAndLeavesStoreEmpty) {
   FakeFileSystem fs;
   fs.files["d"] = "a\r\n m\r\n\r\n";
   fs.failRead.insert("d");
-  TMemoData store(fs);
-  store.Add(Person({"x"}, "y"));
+  MemoStore store(fs);
+  store.Add(MakePerson({"x"}, "y"));
   EXPECT_THROW(store.Load("d"), FileError);
   EXPECT_EQ(store.Count(), 0);
   EXPECT_EQ(store.IndexOfAddress("x"), -1);
@@ -386,9 +386,9 @@ TEST(MemoSave, NeverReplacesAFileThatWasNotRead) {
   const std::string original = "a@x\r\n old a\r\n\r\nb@x\r\nc@x\r\n old b\r\n\r\n";
   fs.files["d"] = original;
   fs.failRead.insert("d");
-  TMemoData store(fs);
+  MemoStore store(fs);
   EXPECT_THROW(store.Load("d"), FileError);
-  store.Add(Person({"B@X"}, "new b\r\n"));
+  store.Add(MakePerson({"B@X"}, "new b\r\n"));
   try {
     store.Save();
     ADD_FAILURE() << "Save replaced a file it had not read";
@@ -406,11 +406,11 @@ TEST(MemoSave, MergesEditsIntoTheFileOnceItReads) {
   FakeFileSystem fs;
   fs.files["d"] = "a@x\r\n old a\r\n\r\nb@x\r\nc@x\r\n old b\r\n\r\nd@x\r\n old d\r\n\r\n";
   fs.failRead.insert("d");
-  TMemoData store(fs);
+  MemoStore store(fs);
   EXPECT_THROW(store.Load("d"), FileError);
-  store.Add(Person({"B@X"}, "new b\r\n", true));  // same person as the file's b@x, other case
-  store.Add(Person({"z@x"}, "z\r\n"));             // unknown to the file: appended
-  store.Add(Person({"a@x"}, "", true));            // would be pruned: must not erase "old a"
+  store.Add(MakePerson({"B@X"}, "new b\r\n", true));  // same person as the file's b@x, other case
+  store.Add(MakePerson({"z@x"}, "z\r\n"));             // unknown to the file: appended
+  store.Add(MakePerson({"a@x"}, "", true));            // would be pruned: must not erase "old a"
   EXPECT_THROW(store.Save(), FileError);
   fs.failRead.clear();
   store.Save();
@@ -429,9 +429,9 @@ TEST(MemoSave, NameListRecordsMadeMeanwhileKeepTheFilesMemo) {
   fs.files["d"] = "a@x\r\n@Important\r\n kept\r\n\r\n";
   fs.files["list"] = "u\r\nBook\r\nu\r\nu\r\n0\r\n2\r\nA@X\r\nb@x\r\n0\r\n";
   fs.failRead.insert("d");
-  TMemoData store(fs);
+  MemoStore store(fs);
   EXPECT_THROW(store.Load("d"), FileError);
-  store.LoadMeibo("list");  // makes {A@X, b@x}: kept by Save, with no memo of its own
+  store.LoadNameList("list");  // makes {A@X, b@x}: kept by Save, with no memo of its own
   fs.failRead.clear();
   store.Save();
   EXPECT_EQ(fs.Content("d"), "A@X\r\nb@x\r\n@Important\r\n kept\r\n\r\n");
@@ -441,10 +441,10 @@ TEST(MemoSave, TwoEditedRecordsOfOneFileRecordAreBothKept) {
   FakeFileSystem fs;
   fs.files["d"] = "a\r\nb\r\n old\r\n\r\n";
   fs.failRead.insert("d");
-  TMemoData store(fs);
+  MemoStore store(fs);
   EXPECT_THROW(store.Load("d"), FileError);
-  store.Add(Person({"a"}, "one"));
-  store.Add(Person({"b"}, "two"));
+  store.Add(MakePerson({"a"}, "one"));
+  store.Add(MakePerson({"b"}, "two"));
   fs.failRead.clear();
   store.Save();
   EXPECT_EQ(fs.files["d"], "a\r\n old\r\n one\r\n\r\nb\r\n two\r\n\r\n");
@@ -454,11 +454,11 @@ TEST(MemoSave, FileGoneAfterFailedLoadIsWrittenAnew) {
   FakeFileSystem fs;
   fs.files["d"] = "a\r\n m\r\n\r\n";
   fs.failRead.insert("d");
-  TMemoData store(fs);
+  MemoStore store(fs);
   EXPECT_THROW(store.Load("d"), FileError);
   fs.failRead.clear();
   fs.files.clear();
-  store.Add(Person({"z"}, "n"));
+  store.Add(MakePerson({"z"}, "n"));
   store.Save();
   EXPECT_EQ(fs.files["d"], "z\r\n n\r\n\r\n");
 }
@@ -486,7 +486,7 @@ bool SameAddress(const std::string& a, const std::string& b) {
 
 struct LinearIndex {
   std::vector<std::pair<std::string, int>> pairs;
-  void Rebuild(const TMemoData& s) {
+  void Rebuild(const MemoStore& s) {
     pairs.clear();
     for (int i = 0; i < s.Count(); ++i) {
       for (const auto& a : s.Get(i)->Addresses) pairs.emplace_back(a, i);
@@ -517,14 +517,14 @@ TEST(MemoIndexOfAddress, AgreesWithLinearScanOverRandomStores) {
   const auto randomAddress = [&] { return randomCase(stems[rng() % stems.size()]); };
   for (int round = 0; round < 200; ++round) {
     FakeFileSystem fs;
-    TMemoData store(fs);
+    MemoStore store(fs);
     store.Load("d");
     LinearIndex reference;
     for (int step = 0; step < 40; ++step) {
       switch (rng() % 7) {
         case 0:
         case 1: {
-          auto p = std::make_unique<TPerson>();
+          auto p = std::make_unique<Person>();
           for (unsigned n = rng() % 3; n > 0; --n) p->Addresses.push_back(randomAddress());
           if (rng() % 2 != 0) p->Memo = "m";
           store.Add(std::move(p));
@@ -539,7 +539,7 @@ TEST(MemoIndexOfAddress, AgreesWithLinearScanOverRandomStores) {
           break;
         }
         case 3:  // a direct change, as unify and separate make; the index must not see it yet
-          if (TPerson* p = store.Get(static_cast<int>(rng() % (store.Count() + 1)))) {
+          if (Person* p = store.Get(static_cast<int>(rng() % (store.Count() + 1)))) {
             if (!p->Addresses.empty() && rng() % 2 != 0) {
               p->Addresses.erase(p->Addresses.begin());
             } else {

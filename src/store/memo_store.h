@@ -13,11 +13,11 @@
 
 namespace pinote {
 
-struct TPerson {
+struct Person {
   std::vector<std::string> Addresses;  // as received: case kept, not trimmed
   bool Important = false;
   std::string Memo;       // lines separated by CR LF
-  std::string MeiboText;  // from the name-list file; never written to Pinote.dat
+  std::string NameListText;  // from the name-list file; never written to Pinote.dat
 };
 
 // Decimal ("+"/"-" optional) or "$"+hex after optional leading spaces, nothing after; decimal in
@@ -32,13 +32,13 @@ struct TPerson {
 
 // The bytes Save writes for `persons` (CR LF lines, one empty line after every record); addresses
 // that IsStorableAddress rejects are left out, a memo is cut at a NUL byte.
-[[nodiscard]] std::string FormatMemoFile(const std::vector<std::unique_ptr<TPerson>>& persons);
+[[nodiscard]] std::string FormatMemoFile(const std::vector<std::unique_ptr<Person>>& persons);
 // Records of a data file's text, in file order. Lines end at CR LF, CR or LF; NUL ends the text.
-[[nodiscard]] std::vector<std::unique_ptr<TPerson>> ParseMemoFile(std::string_view text);
+[[nodiscard]] std::vector<std::unique_ptr<Person>> ParseMemoFile(std::string_view text);
 
-class TMemoData {
+class MemoStore {
  public:
-  explicit TMemoData(FileSystem& fs = SystemFileSystem()) : fs_(fs) {}
+  explicit MemoStore(FileSystem& fs = SystemFileSystem()) : fs_(fs) {}
 
   // Sets FileName; when the file exists, replaces all records with its content. Always ends with
   // RebuildIndex. Throws FileError when it exists but cannot be read (store then empty, and
@@ -54,28 +54,28 @@ class TMemoData {
   void Save();
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(persons_.size()); }
   // The record at `index`, or nullptr when index < 0 or >= Count.
-  [[nodiscard]] TPerson* Get(int index) const noexcept;
+  [[nodiscard]] Person* Get(int index) const noexcept;
   // Record index of the first record holding `address` (case ignored), as of the last
   // RebuildIndex; -1 when none.
   [[nodiscard]] int IndexOfAddress(std::string_view address) const;
   // Appends the record (nullptr is ignored) and rebuilds the index.
-  void Add(std::unique_ptr<TPerson> person);
+  void Add(std::unique_ptr<Person> person);
   // Removes the record; an invalid index does nothing.
   void Delete(int index);
   void RebuildIndex();
   // Merges the name-list file at `path`; nothing when no file exists there ("" included).
   // Throws FileError when it exists but cannot be read.
-  void LoadMeibo(const std::string& path);
-  // The merge itself, over the file's text (used by LoadMeibo); always ends with RebuildIndex.
+  void LoadNameList(const std::string& path);
+  // The merge itself, over the file's text (used by LoadNameList); always ends with RebuildIndex.
   // A negative count ends the walk; an entry text with a bad escape is kept as written.
-  void MergeMeiboText(std::string_view text);
+  void MergeNameListText(std::string_view text);
 
   [[nodiscard]] const std::string& FileName() const noexcept { return fileName_; }
   // True while the file named by FileName exists but its content has not been read.
   [[nodiscard]] bool ReadFailed() const noexcept { return readFailed_; }
 
  private:
-  void MergeEditsInto(std::vector<std::unique_ptr<TPerson>> loaded);
+  void MergeEditsInto(std::vector<std::unique_ptr<Person>> loaded);
 
   FileSystem& fs_;
   std::string fileName_;
@@ -84,11 +84,11 @@ class TMemoData {
   std::string saveText_;
   std::vector<AddressIndex::Entry> saveKeys_;
   std::vector<size_t> saveWritten_;
-  std::vector<std::unique_ptr<TPerson>> persons_;
+  std::vector<std::unique_ptr<Person>> persons_;
   AddressIndex index_;  // upper-cased address -> first record, as of the last rebuild
 };
 
 // Whether Save keeps `person`: a memo, or two or more addresses.
-[[nodiscard]] bool IsKeptOnSave(const TPerson& person) noexcept;
+[[nodiscard]] bool IsKeptOnSave(const Person& person) noexcept;
 
 }  // namespace pinote

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "common/mbtext.h"
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 namespace {
 
@@ -33,9 +33,9 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  pinote::TMemoData store;
+  pinote::MemoStore store;
   for (const char* group : {"a@x\x01" "B@X", "c@y", "\x83\x61@z\x01" "d"}) {
-    auto p = std::make_unique<pinote::TPerson>();
+    auto p = std::make_unique<pinote::Person>();
     std::string_view g = group;
     size_t cut;
     while ((cut = g.find('\x01')) != std::string_view::npos) {
@@ -47,10 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     store.Add(std::move(p));
   }
   const int before = store.Count();
-  store.MergeMeiboText(text);
+  store.MergeNameListText(text);
   if (store.Count() < before) std::abort();
   for (int i = 0; i < store.Count(); ++i) {
-    const pinote::TPerson* p = store.Get(i);
+    const pinote::Person* p = store.Get(i);
     if (p == nullptr) std::abort();
     for (const auto& a : p->Addresses) {
       int linear = -1;

@@ -8,7 +8,7 @@
 #include "common/settings.h"
 #include "store/text_lines.h"
 #include "store/address_index.h"
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 namespace pinote {
 
@@ -62,12 +62,12 @@ bool IsInteger(std::string_view line) { return ParseCountLine(line).has_value();
 
 int32_t IntegerValue(std::string_view line) { return ParseCountLine(line).value_or(0); }
 
-void TMemoData::LoadMeibo(const std::string& path) {
+void MemoStore::LoadNameList(const std::string& path) {
   if (!fs_.Exists(path)) return;
-  MergeMeiboText(fs_.ReadAll(path));
+  MergeNameListText(fs_.ReadAll(path));
 }
 
-void TMemoData::MergeMeiboText(std::string_view text) {
+void MemoStore::MergeNameListText(std::string_view text) {
   const std::vector<std::string_view> lines = SplitStoreLines(text);
   // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
   const int64_t count = static_cast<int64_t>(lines.size());
@@ -112,16 +112,16 @@ void TMemoData::MergeMeiboText(std::string_view text) {
       if (Get(found) != nullptr) record = found;
     }
     if (record < 0) {
-      auto person = std::make_unique<TPerson>();
+      auto person = std::make_unique<Person>();
       for (int64_t i = firstAddress; i < endAddress; ++i) {
         person->Addresses.emplace_back(lines[static_cast<size_t>(i)]);
       }
-      person->MeiboText = std::move(entryText);
+      person->NameListText = std::move(entryText);
       persons_.push_back(std::move(person));
       continue;
     }
-    TPerson& r = *persons_[static_cast<size_t>(record)];
-    if (r.MeiboText.empty()) r.MeiboText = std::move(entryText);
+    Person& r = *persons_[static_cast<size_t>(record)];
+    if (r.NameListText.empty()) r.NameListText = std::move(entryText);
     auto it = held.find(record);
     for (int64_t i = firstAddress; i < endAddress; ++i) {
       const std::string_view address = lines[static_cast<size_t>(i)];

@@ -10,13 +10,13 @@
 #include "common/settings.h"
 #include "fake_file_system.h"
 #include "memo_test_util.h"
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 namespace pinote {
 namespace {
 
 using test::Describe;
-using test::Person;
+using test::MakePerson;
 using testing::FakeFileSystem;
 
 // One name-list entry as the address book writes it.
@@ -58,16 +58,16 @@ std::string Lines(std::initializer_list<std::string_view> lines) {
 }
 
 // Records with their name-list text: "a,b==T" after the memo description.
-std::string DescribeWithText(const TMemoData& store) {
+std::string DescribeWithText(const MemoStore& store) {
   std::string out;
   for (int i = 0; i < store.Count(); ++i) {
     if (i > 0) out += '|';
-    out += Describe(*store.Get(i)) + "=" + store.Get(i)->MeiboText;
+    out += Describe(*store.Get(i)) + "=" + store.Get(i)->NameListText;
   }
   return out;
 }
 
-TEST(MeiboIsInteger, AcceptsDecimalAndDollarHex) {
+TEST(NameListIsInteger, AcceptsDecimalAndDollarHex) {
   const struct {
     std::string line;
     bool integer;
@@ -111,26 +111,26 @@ TEST(MeiboIsInteger, AcceptsDecimalAndDollarHex) {
   }
 }
 
-TEST(MeiboMerge, FilesOfSixLinesOrFewerYieldNothing) {
+TEST(NameListMerge, FilesOfSixLinesOrFewerYieldNothing) {
   for (int n = 0; n <= 6; ++n) {
     SCOPED_TRACE(n);
     std::string text;
     for (int i = 0; i < n; ++i) text += "0\r\n";
-    TMemoData store;
-    store.MergeMeiboText(text);
+    MemoStore store;
+    store.MergeNameListText(text);
     EXPECT_EQ(store.Count(), 0);
   }
-  TMemoData store;
-  store.MergeMeiboText(NameList({{"T", {}}}));  // seven lines: the shortest whole entry
+  MemoStore store;
+  store.MergeNameListText(NameList({{"T", {}}}));  // seven lines: the shortest whole entry
   EXPECT_EQ(store.Count(), 1);
 }
 
-TEST(MeiboMerge, UnknownEntryBecomesRecordDroppedAtSaveWhenBare) {
+TEST(NameListMerge, UnknownEntryBecomesRecordDroppedAtSaveWhenBare) {
   FakeFileSystem fs;
-  TMemoData store(fs);
+  MemoStore store(fs);
   store.Load("d");
-  store.Add(Person({"stored@x"}, "m"));
-  store.MergeMeiboText(NameList({{"Solo", {"solo@x"}}, {"Pair", {"p1@x", "p2@x"}, 1, 2}}));
+  store.Add(MakePerson({"stored@x"}, "m"));
+  store.MergeNameListText(NameList({{"Solo", {"solo@x"}}, {"Pair", {"p1@x", "p2@x"}, 1, 2}}));
   EXPECT_EQ(DescribeWithText(store), "stored@x=m=|solo@x==Solo|p1@x,p2@x==Pair");
   EXPECT_EQ(store.IndexOfAddress("SOLO@X"), 1);
   EXPECT_EQ(store.IndexOfAddress("p2@x"), 2);
@@ -138,30 +138,30 @@ TEST(MeiboMerge, UnknownEntryBecomesRecordDroppedAtSaveWhenBare) {
   EXPECT_EQ(fs.Content("d"), "stored@x\r\n m\r\n\r\np1@x\r\np2@x\r\n\r\n");
 }
 
-TEST(MeiboMerge, EntryWithoutAddressesBecomesUnfindableRecord) {
+TEST(NameListMerge, EntryWithoutAddressesBecomesUnfindableRecord) {
   FakeFileSystem fs;
-  TMemoData store(fs);
+  MemoStore store(fs);
   store.Load("d");
-  store.MergeMeiboText(NameList({{"Nobody", {}}}));
+  store.MergeNameListText(NameList({{"Nobody", {}}}));
   EXPECT_EQ(DescribeWithText(store), "==Nobody");
   store.Save();
   EXPECT_EQ(store.Count(), 0);
 }
 
-TEST(MeiboMerge, EntriesSharingAnUnknownAddressBothBecomeRecords) {
-  TMemoData store;
-  store.MergeMeiboText(NameList({{"First", {"s@x", "a@x"}}, {"Second", {"S@X", "b@x"}}}));
+TEST(NameListMerge, EntriesSharingAnUnknownAddressBothBecomeRecords) {
+  MemoStore store;
+  store.MergeNameListText(NameList({{"First", {"s@x", "a@x"}}, {"Second", {"S@X", "b@x"}}}));
   EXPECT_EQ(DescribeWithText(store), "s@x,a@x==First|S@X,b@x==Second");
   EXPECT_EQ(store.IndexOfAddress("s@x"), 0);
   EXPECT_EQ(store.IndexOfAddress("b@x"), 1);
 }
 
-TEST(MeiboMerge, SharedAddressJoinsTheStoredRecordInEntryOrder) {
+TEST(NameListMerge, SharedAddressJoinsTheStoredRecordInEntryOrder) {
   FakeFileSystem fs;
-  TMemoData store(fs);
+  MemoStore store(fs);
   store.Load("d");
-  store.Add(Person({"Taro@X", "t2@x"}, "memo\r\n"));
-  store.MergeMeiboText(
+  store.Add(MakePerson({"Taro@X", "t2@x"}, "memo\r\n"));
+  store.MergeNameListText(
       NameList({{"Taro", {"new1@x", "TARO@x", "T2@X", "new2@x", "NEW1@X", "new2@x"}}}));
   EXPECT_EQ(DescribeWithText(store), "Taro@X,t2@x,new1@x,new2@x=memo/=Taro");
   EXPECT_EQ(store.IndexOfAddress("NEW2@X"), 0);
@@ -169,17 +169,17 @@ TEST(MeiboMerge, SharedAddressJoinsTheStoredRecordInEntryOrder) {
   EXPECT_EQ(fs.Content("d"), "Taro@X\r\nt2@x\r\nnew1@x\r\nnew2@x\r\n memo\r\n\r\n");
 }
 
-TEST(MeiboMerge, FirstEntryNamesTheRecord) {
-  TMemoData store;
-  store.Add(Person({"a@x"}, "m"));
-  store.MergeMeiboText(NameList({{"One", {"a@x"}}, {"Two", {"A@X", "b@x"}}}));
+TEST(NameListMerge, FirstEntryNamesTheRecord) {
+  MemoStore store;
+  store.Add(MakePerson({"a@x"}, "m"));
+  store.MergeNameListText(NameList({{"One", {"a@x"}}, {"Two", {"A@X", "b@x"}}}));
   EXPECT_EQ(DescribeWithText(store), "a@x,b@x=m=One");
-  store.Get(0)->MeiboText.clear();
-  store.MergeMeiboText(NameList({{"Three", {"B@x"}}}));
-  EXPECT_EQ(store.Get(0)->MeiboText, "Three");
+  store.Get(0)->NameListText.clear();
+  store.MergeNameListText(NameList({{"Three", {"B@x"}}}));
+  EXPECT_EQ(store.Get(0)->NameListText, "Three");
 }
 
-TEST(MeiboMerge, EntryTextIsUnescaped) {
+TEST(NameListMerge, EntryTextIsUnescaped) {
   const struct {
     std::string line;
     std::string expected;
@@ -196,26 +196,26 @@ TEST(MeiboMerge, EntryTextIsUnescaped) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    TMemoData store;
-    store.MergeMeiboText(NameList({{c.line, {"a@x"}}, {"after", {"b@x"}}}));
+    MemoStore store;
+    store.MergeNameListText(NameList({{c.line, {"a@x"}}, {"after", {"b@x"}}}));
     ASSERT_EQ(store.Count(), 2);
-    EXPECT_EQ(store.Get(0)->MeiboText, c.expected);
-    EXPECT_EQ(store.Get(1)->MeiboText, "after");
+    EXPECT_EQ(store.Get(0)->NameListText, c.expected);
+    EXPECT_EQ(store.Get(1)->NameListText, "after");
     EXPECT_EQ(store.IndexOfAddress("b@x"), 1);
   }
 }
 
-TEST(MeiboMerge, LookupsDuringTheWalkSeeTheStoreAsItWas) {
-  TMemoData store;
-  store.Add(Person({"a@x"}, "m"));
+TEST(NameListMerge, LookupsDuringTheWalkSeeTheStoreAsItWas) {
+  MemoStore store;
+  store.Add(MakePerson({"a@x"}, "m"));
   // The first entry adds b@x to record 0; the second still does not find b@x there.
-  store.MergeMeiboText(NameList({{"One", {"a@x", "b@x"}}, {"Two", {"b@x", "c@x"}}}));
+  store.MergeNameListText(NameList({{"One", {"a@x", "b@x"}}, {"Two", {"b@x", "c@x"}}}));
   EXPECT_EQ(DescribeWithText(store), "a@x,b@x=m=One|b@x,c@x==Two");
   EXPECT_EQ(store.IndexOfAddress("b@x"), 0);
   EXPECT_EQ(store.IndexOfAddress("c@x"), 1);
 }
 
-TEST(MeiboMerge, TruncatedFileKeepsEntriesBeforeTheCut) {
+TEST(NameListMerge, TruncatedFileKeepsEntriesBeforeTheCut) {
   const std::string whole = NameList({{"One", {"a@x"}, 1, 1}, {"Two", {"b@x", "c@x"}, 2, 2}});
   const std::vector<std::string_view> lines = SplitLines(whole);
   // Lines 0-12 are the first entry. The second: 13 unread, 14 text, 17 N=2, 18-23 groups,
@@ -234,22 +234,22 @@ TEST(MeiboMerge, TruncatedFileKeepsEntriesBeforeTheCut) {
     SCOPED_TRACE(c.keep);
     std::string text;
     for (size_t i = 0; i < c.keep; ++i) text += std::string(lines[i]) + "\r\n";
-    TMemoData store;
-    store.MergeMeiboText(text);
+    MemoStore store;
+    store.MergeNameListText(text);
     EXPECT_EQ(DescribeWithText(store), c.expected);
   }
 }
 
-TEST(MeiboMerge, NonIntegerCountDropsTheEntryAndReadsOn) {
+TEST(NameListMerge, NonIntegerCountDropsTheEntryAndReadsOn) {
   // N is "x": the entry is dropped and the line "x" becomes the next entry's text.
   const std::string text =
       Lines({"u", "Lost", "u", "u", "x", "u", "u", "0", "1", "a@x", "0", "u", "u"});
-  TMemoData store;
-  store.MergeMeiboText(text);
+  MemoStore store;
+  store.MergeNameListText(text);
   EXPECT_EQ(DescribeWithText(store), "a@x==x");
 }
 
-TEST(MeiboMerge, NegativeCountEndsTheWalk) {
+TEST(NameListMerge, NegativeCountEndsTheWalk) {
   const struct {
     const char* name;
     std::vector<std::string_view> damaged;  // the second entry, from its unread line on
@@ -265,17 +265,17 @@ TEST(MeiboMerge, NegativeCountEndsTheWalk) {
     std::string text = NameList({{"Good", {"a@x"}}});
     for (auto l : c.damaged) text += std::string(l) + "\r\n";
     text += NameList({{"Later", {"z@x"}}});
-    TMemoData store;
-    store.Add(Person({"a@x"}, "m"));
+    MemoStore store;
+    store.Add(MakePerson({"a@x"}, "m"));
     store.Get(0)->Addresses.push_back("direct@x");  // not indexed until a rebuild
-    store.MergeMeiboText(text);
+    store.MergeNameListText(text);
     EXPECT_EQ(DescribeWithText(store), "a@x,direct@x=m=Good");
     EXPECT_EQ(store.IndexOfAddress("direct@x"), 0);  // rebuilt even though the walk broke off
     EXPECT_EQ(store.IndexOfAddress("z@x"), -1);
   }
 }
 
-TEST(MeiboMerge, HugeCountsEndTheWalk) {
+TEST(NameListMerge, HugeCountsEndTheWalk) {
   const struct {
     const char* name;
     std::vector<std::string_view> entry;
@@ -292,43 +292,43 @@ TEST(MeiboMerge, HugeCountsEndTheWalk) {
     std::string text;
     for (auto l : c.entry) text += std::string(l) + "\r\n";
     text += NameList({{"Later", {"z@x"}}});
-    TMemoData store;
-    store.MergeMeiboText(text);
+    MemoStore store;
+    store.MergeNameListText(text);
     EXPECT_EQ(DescribeWithText(store), c.expected);
   }
 }
 
-TEST(MeiboLoad, ReadsTheFileWithAnyLineBreak) {
+TEST(NameListLoad, ReadsTheFileWithAnyLineBreak) {
   for (std::string_view brk : {"\r\n", "\r", "\n"}) {
     SCOPED_TRACE(::testing::PrintToString(std::string(brk)));
     FakeFileSystem fs;
     fs.files["list.dat"] = NameList({{"One", {"a@x", "b@x"}}, {"Two", {"c@x"}}}, brk);
-    TMemoData store(fs);
-    store.LoadMeibo("list.dat");
+    MemoStore store(fs);
+    store.LoadNameList("list.dat");
     EXPECT_EQ(DescribeWithText(store), "a@x,b@x==One|c@x==Two");
   }
 }
 
-TEST(MeiboLoad, MissingFileChangesNothing) {
+TEST(NameListLoad, MissingFileChangesNothing) {
   FakeFileSystem fs;
-  TMemoData store(fs);
-  store.Add(Person({"a@x"}, "m"));
+  MemoStore store(fs);
+  store.Add(MakePerson({"a@x"}, "m"));
   store.Get(0)->Addresses.push_back("b@x");
   for (const std::string path : {"", "missing.dat"}) {
     SCOPED_TRACE(path);
-    store.LoadMeibo(path);
+    store.LoadNameList(path);
     EXPECT_EQ(store.Count(), 1);
     EXPECT_EQ(store.IndexOfAddress("b@x"), -1);  // not even the index is rebuilt
   }
   EXPECT_EQ(fs.reads, 0);
 }
 
-TEST(MeiboLoad, UnreadableFileThrows) {
+TEST(NameListLoad, UnreadableFileThrows) {
   FakeFileSystem fs;
   fs.files["list.dat"] = NameList({{"One", {"a@x"}}});
   fs.failRead.insert("list.dat");
-  TMemoData store(fs);
-  EXPECT_THROW(store.LoadMeibo("list.dat"), FileError);
+  MemoStore store(fs);
+  EXPECT_THROW(store.LoadNameList("list.dat"), FileError);
   EXPECT_EQ(store.Count(), 0);
 }
 
@@ -406,7 +406,7 @@ std::vector<RefPerson> ReferenceWalk(std::vector<RefPerson> persons, const std::
   return persons;
 }
 
-TEST(MeiboMerge, AgreesWithAPlainWalkOnRandomLists) {
+TEST(NameListMerge, AgreesWithAPlainWalkOnRandomLists) {
   std::mt19937 rng(7);
   const std::vector<std::string> pool = {"a@x", "A@X", "b@x", "c@y", "C@Y", "\x83\x61@z",
                                          "\x83\x41@z", "d"};
@@ -415,11 +415,11 @@ TEST(MeiboMerge, AgreesWithAPlainWalkOnRandomLists) {
                                            "2147483647"};
   for (int round = 0; round < 500; ++round) {
     std::vector<RefPerson> start;
-    TMemoData store;
+    MemoStore store;
     for (unsigned r = rng() % 4; r > 0; --r) {
       RefPerson p;
       for (unsigned n = rng() % 3; n > 0; --n) p.addresses.push_back(pool[rng() % pool.size()]);
-      auto person = std::make_unique<TPerson>();
+      auto person = std::make_unique<Person>();
       person->Addresses = p.addresses;
       store.Add(std::move(person));
       start.push_back(p);
@@ -445,11 +445,11 @@ TEST(MeiboMerge, AgreesWithAPlainWalkOnRandomLists) {
     SCOPED_TRACE(::testing::PrintToString(file));
 
     const std::vector<RefPerson> expected = ReferenceWalk(start, file);
-    store.MergeMeiboText(file);
+    store.MergeNameListText(file);
     ASSERT_EQ(store.Count(), static_cast<int>(expected.size()));
     for (size_t i = 0; i < expected.size(); ++i) {
       EXPECT_EQ(store.Get(static_cast<int>(i))->Addresses, expected[i].addresses);
-      EXPECT_EQ(store.Get(static_cast<int>(i))->MeiboText, expected[i].text);
+      EXPECT_EQ(store.Get(static_cast<int>(i))->NameListText, expected[i].text);
     }
     for (const auto& query : pool) {
       int linear = -1;

@@ -1,4 +1,4 @@
-#include "store/memo_data.h"
+#include "store/memo_store.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -43,7 +43,7 @@ bool IsStorableAddress(std::string_view address) {
   return true;
 }
 
-bool IsKeptOnSave(const TPerson& person) noexcept {
+bool IsKeptOnSave(const Person& person) noexcept {
   return !person.Memo.empty() || person.Addresses.size() > 1;
 }
 
@@ -52,14 +52,14 @@ namespace {
 // The file's bytes for `persons`. With `keys`, also every address of every record in order, as
 // the index is built from them: a written address is viewed in the output, which the caller
 // reads sequentially, instead of in its own scattered allocation.
-void FormatRecords(const std::vector<std::unique_ptr<TPerson>>& persons, std::string& out,
+void FormatRecords(const std::vector<std::unique_ptr<Person>>& persons, std::string& out,
                    std::vector<AddressIndex::Entry>* keys, std::vector<size_t>& written) {
   constexpr size_t kLeftOut = static_cast<size_t>(-1);
   out.clear();
   written.clear();
   if (keys != nullptr) keys->clear();
   for (size_t i = 0; i < persons.size(); ++i) {
-    const TPerson& p = *persons[i];
+    const Person& p = *persons[i];
     for (const auto& a : p.Addresses) {
       // An address the format cannot hold would end the record, mark it, turn into memo text
       // or, with a NUL, cut off every record after it; it is left out instead.
@@ -94,7 +94,7 @@ void FormatRecords(const std::vector<std::unique_ptr<TPerson>>& persons, std::st
 
 }  // namespace
 
-std::string FormatMemoFile(const std::vector<std::unique_ptr<TPerson>>& persons) {
+std::string FormatMemoFile(const std::vector<std::unique_ptr<Person>>& persons) {
   size_t size = 0;
   for (const auto& p : persons) {
     for (const auto& a : p->Addresses) size += a.size() + 2;
@@ -107,13 +107,13 @@ std::string FormatMemoFile(const std::vector<std::unique_ptr<TPerson>>& persons)
   return out;
 }
 
-std::vector<std::unique_ptr<TPerson>> ParseMemoFile(std::string_view text) {
-  std::vector<std::unique_ptr<TPerson>> persons;
+std::vector<std::unique_ptr<Person>> ParseMemoFile(std::string_view text) {
+  std::vector<std::unique_ptr<Person>> persons;
   std::vector<std::string_view> addresses;
   std::string memo;
   bool important = false;
   const auto makeRecord = [&] {
-    auto p = std::make_unique<TPerson>();
+    auto p = std::make_unique<Person>();
     p->Addresses.assign(addresses.begin(), addresses.end());
     p->Important = important;
     p->Memo = memo;
@@ -140,16 +140,16 @@ std::vector<std::unique_ptr<TPerson>> ParseMemoFile(std::string_view text) {
   return persons;
 }
 
-TPerson* TMemoData::Get(int index) const noexcept {
+Person* MemoStore::Get(int index) const noexcept {
   if (index < 0 || index >= Count()) return nullptr;
   return persons_[static_cast<size_t>(index)].get();
 }
 
-int TMemoData::IndexOfAddress(std::string_view address) const {
+int MemoStore::IndexOfAddress(std::string_view address) const {
   return index_.Find(address);
 }
 
-void TMemoData::RebuildIndex() {
+void MemoStore::RebuildIndex() {
   std::vector<AddressIndex::Entry> entries;
   size_t keys = 0;
   for (const auto& p : persons_) keys += p->Addresses.size();
@@ -160,19 +160,19 @@ void TMemoData::RebuildIndex() {
   index_.Assign(entries);  // in record order: the earliest record keeps a key
 }
 
-void TMemoData::Add(std::unique_ptr<TPerson> person) {
+void MemoStore::Add(std::unique_ptr<Person> person) {
   if (!person) return;
   persons_.push_back(std::move(person));
   RebuildIndex();
 }
 
-void TMemoData::Delete(int index) {
+void MemoStore::Delete(int index) {
   if (index < 0 || index >= Count()) return;
   persons_.erase(persons_.begin() + index);
   RebuildIndex();
 }
 
-void TMemoData::Load(const std::string& path) {
+void MemoStore::Load(const std::string& path) {
   fileName_ = path;
   readFailed_ = false;
   if (fs_.Exists(path)) {
@@ -191,7 +191,7 @@ void TMemoData::Load(const std::string& path) {
   RebuildIndex();
 }
 
-void TMemoData::MergeEditsInto(std::vector<std::unique_ptr<TPerson>> loaded) {
+void MemoStore::MergeEditsInto(std::vector<std::unique_ptr<Person>> loaded) {
   std::unordered_map<std::string, size_t> byAddress;
   for (size_t i = 0; i < loaded.size(); ++i) {
     for (const auto& a : loaded[i]->Addresses) byAddress.emplace(UpperAnsi(a), i);
@@ -222,7 +222,7 @@ void TMemoData::MergeEditsInto(std::vector<std::unique_ptr<TPerson>> loaded) {
     // was never shown is dropped: its addresses that no edited record holds stay with it, its
     // memo comes first (the edit was typed into a box that showed nothing of it) and its mark
     // is kept.
-    const TPerson& file = *loaded[found];
+    const Person& file = *loaded[found];
     for (const auto& a : file.Addresses) {
       if (edited.count(UpperAnsi(a)) == 0) p->Addresses.push_back(a);
     }
@@ -234,7 +234,7 @@ void TMemoData::MergeEditsInto(std::vector<std::unique_ptr<TPerson>> loaded) {
   persons_ = std::move(loaded);
 }
 
-void TMemoData::Save() {
+void MemoStore::Save() {
   if (readFailed_) {
     if (fs_.Exists(fileName_)) {
       std::string text;
