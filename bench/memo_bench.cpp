@@ -15,6 +15,7 @@
 
 #include "common/mbtext.h"
 #include "common/settings.h"
+#include "common/text_lines.h"
 #include "store/memo_store.h"
 
 namespace pinote {

@@ -8,6 +8,7 @@
 #include "../tests/core/fake_file_system.h"
 #include "common/mbtext.h"
 #include "common/settings.h"
+#include "common/text_lines.h"
 
 namespace {
 

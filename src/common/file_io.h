@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pinote {
 
@@ -31,6 +32,11 @@ class FileSystem {
   // Replaces the file's content in one step: writes a temporary file beside it, flushes it and
   // renames it over the old one. On failure the old file is intact and FileError is thrown.
   virtual void WriteAllSafely(const std::string& path, std::string_view data) = 0;
+  // WriteAllSafely of the pieces joined in order, without joining them in memory first where the
+  // platform can write them one after the other into the temporary file. No piece ("" content)
+  // writes an empty file. This default joins them and calls WriteAllSafely.
+  virtual void WritePiecesSafely(const std::string& path,
+                                 const std::vector<std::string_view>& pieces);
   // True when a file (not a folder) exists at `path`. "" gives false.
   [[nodiscard]] virtual bool Exists(const std::string& path) = 0;
   // Renames `from` to `to` (not replacing an existing `to`); throws FileError on failure.

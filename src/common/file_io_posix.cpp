@@ -3,12 +3,16 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/file_io.h"
 
@@ -53,15 +57,39 @@ std::string TempNameFor(const std::string& path) {
   return path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
 }
 
-void WriteFully(int fd, std::string_view data, const std::string& tempPath) {
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowErrno(tempPath, errno);
+// Writes the pieces in order, as many at a time as one writev takes, resuming after short writes.
+void WriteFully(int fd, const std::vector<std::string_view>& pieces, const std::string& path) {
+#ifdef IOV_MAX
+  constexpr size_t kBatch = IOV_MAX < 1024 ? IOV_MAX : 1024;
+#else
+  constexpr size_t kBatch = 16;
+#endif
+  size_t next = 0;       // first piece not yet (fully) written
+  size_t doneInNext = 0;  // bytes of it already written
+  iovec iov[kBatch];
+  while (next < pieces.size()) {
+    size_t n = 0;
+    for (size_t k = next; k < pieces.size() && n < kBatch; ++k) {
+      const size_t skip = k == next ? doneInNext : 0;
+      if (pieces[k].size() == skip) continue;
+      iov[n].iov_base = const_cast<char*>(pieces[k].data() + skip);
+      iov[n].iov_len = pieces[k].size() - skip;
+      ++n;
     }
-    done += static_cast<size_t>(n);
+    if (n == 0) return;
+    const ssize_t wrote = ::writev(fd, iov, static_cast<int>(n));
+    if (wrote < 0) {
+      if (errno == EINTR) continue;
+      ThrowErrno(path, errno);
+    }
+    if (wrote == 0) ThrowErrno(path, EIO);
+    size_t left = static_cast<size_t>(wrote);
+    while (next < pieces.size() && left >= pieces[next].size() - doneInNext) {
+      left -= pieces[next].size() - doneInNext;
+      ++next;
+      doneInNext = 0;
+    }
+    doneInNext += left;
   }
 }
 
@@ -73,21 +101,33 @@ class PosixFileSystem final : public FileSystem {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) ThrowErrno(path, errno);
     if (S_ISDIR(st.st_mode)) ThrowErrno(path, EISDIR);
-    std::string out;
-    char buf[65536];
+    // Read straight into a string of the file's size: what it is read into is often kept as long
+    // as the file is. A file that grows meanwhile is read on to its end.
+    std::string out(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0, '\0');
+    size_t got = 0;
     for (;;) {
-      const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+      char more[65536];
+      const bool full = got == out.size();
+      const ssize_t n = full ? ::read(fd.get(), more, sizeof more)
+                             : ::read(fd.get(), out.data() + got, out.size() - got);
       if (n < 0) {
         if (errno == EINTR) continue;
         ThrowErrno(path, errno);
       }
       if (n == 0) break;
-      out.append(buf, static_cast<size_t>(n));
+      if (full) out.append(more, static_cast<size_t>(n));
+      got += static_cast<size_t>(n);
     }
+    out.resize(got);
     return out;
   }
 
   void WriteAllSafely(const std::string& path, std::string_view data) override {
+    WritePiecesSafely(path, {data});
+  }
+
+  void WritePiecesSafely(const std::string& path,
+                         const std::vector<std::string_view>& pieces) override {
     struct stat old {};
     const bool hadOld = ::stat(path.c_str(), &old) == 0;
     if (hadOld && S_ISDIR(old.st_mode)) ThrowErrno(path, EISDIR);
@@ -101,7 +141,7 @@ class PosixFileSystem final : public FileSystem {
     if (fd.get() < 0) ThrowErrno(path, errno);
     try {
       if (hadOld) (void)::fchmod(fd.get(), old.st_mode & 07777);  // not cut by the umask
-      WriteFully(fd.get(), data, path);
+      WriteFully(fd.get(), pieces, path);
       if (::fsync(fd.get()) != 0) ThrowErrno(path, errno);
       if (fd.Close() != 0) ThrowErrno(path, errno);
       if (::rename(temp.c_str(), path.c_str()) != 0) ThrowErrno(path, errno);

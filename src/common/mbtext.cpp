@@ -4,32 +4,17 @@
 
 namespace pinote {
 
-namespace {
-
-// Byte length of the character starting at `i`: 2 for a lead byte with a byte after it, else 1.
-size_t CharSize(std::string_view t, size_t i) noexcept {
-  return IsLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() ? 2 : 1;
-}
-
-// The text up to its first zero byte, the way the host hands texts over.
-std::string_view UpToZero(std::string_view t) noexcept {
-  const size_t z = t.find('\0');
-  return z == std::string_view::npos ? t : t.substr(0, z);
-}
-
-}  // namespace
-
 int MbLength(std::string_view t) noexcept {
   int n = 0;
-  for (size_t i = 0; i < t.size(); i += CharSize(t, i)) ++n;
+  for (size_t i = 0; i < t.size(); i += MbCharSize(t, i)) ++n;
   return n;
 }
 
 int MbPos(std::string_view sub, std::string_view t) noexcept {
-  sub = UpToZero(sub);
-  t = UpToZero(t);
+  sub = BeforeNul(sub);
+  t = BeforeNul(t);
   int number = 1;
-  for (size_t i = 0; i < t.size(); i += CharSize(t, i), ++number) {
+  for (size_t i = 0; i < t.size(); i += MbCharSize(t, i), ++number) {
     if (t.size() - i >= sub.size() && t.compare(i, sub.size(), sub) == 0) return number;
   }
   return 0;
@@ -49,7 +34,7 @@ std::string MbCopy(std::string_view t, int start, int count) {
   bool begun = false;
   size_t begin = 0;
   int64_t number = 1;
-  for (size_t i = 0; i < t.size(); i += CharSize(t, i), ++number) {
+  for (size_t i = 0; i < t.size(); i += MbCharSize(t, i), ++number) {
     if (number == first) {
       begun = true;
       begin = i;
@@ -71,7 +56,7 @@ std::string_view TrimControls(std::string_view t) noexcept {
 
 std::string UpperAnsi(std::string_view t) {
   std::string out(t);
-  for (size_t i = 0; i < out.size(); i += CharSize(out, i)) {
+  for (size_t i = 0; i < out.size(); i += MbCharSize(out, i)) {
     if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
   }
   return out;
@@ -79,7 +64,7 @@ std::string UpperAnsi(std::string_view t) {
 
 size_t MbByteOffset(std::string_view t, int n) noexcept {
   int number = 1;
-  for (size_t i = 0; i < t.size(); i += CharSize(t, i), ++number) {
+  for (size_t i = 0; i < t.size(); i += MbCharSize(t, i), ++number) {
     if (number >= n) return i;
   }
   return t.size();

@@ -15,6 +15,18 @@ namespace pinote {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// Byte length of the character that starts at byte `i` of `t` (i < t.size()): 2 for a lead byte
+// with a byte after it, else 1.
+[[nodiscard]] constexpr size_t MbCharSize(std::string_view t, size_t i) noexcept {
+  return IsLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() ? 2 : 1;
+}
+
+// `t` up to its first NUL byte (all of it when there is none): where a zero-terminated text or a
+// file reader stops.
+[[nodiscard]] constexpr std::string_view BeforeNul(std::string_view t) noexcept {
+  return t.substr(0, t.find('\0'));
+}
+
 // Number of characters of `t`; "" gives 0; a trailing lone lead byte counts as one character.
 [[nodiscard]] int MbLength(std::string_view t) noexcept;
 

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "common/mbtext.h"
+#include "common/text_lines.h"
 
 namespace pinote {
 
@@ -21,11 +22,6 @@ int HexValue(char c) noexcept {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
-}
-
-// Byte length of the character at `i` (a lead byte with a byte after it takes two).
-size_t CharSize(std::string_view t, size_t i) noexcept {
-  return IsLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() ? 2 : 1;
 }
 
 // Reads an unsigned decimal number of 1 to `maxDigits` digits at `pos`, advancing it.
@@ -104,6 +100,32 @@ std::optional<size_t> FindIn(const std::vector<SettingEntry>& entries, std::stri
   return std::nullopt;
 }
 
+// Removes the entries of `upper` after position `first`: a hand-edited file can hold a key twice,
+// and a later line left behind would come back as the key's value once the first is deleted.
+void EraseLaterLines(std::vector<SettingEntry>& entries, std::string_view upper, size_t first) {
+  entries.erase(std::remove_if(entries.begin() + static_cast<std::ptrdiff_t>(first) + 1,
+                               entries.end(),
+                               [upper](const SettingEntry& e) { return e.lookupKey == upper; }),
+                entries.end());
+}
+
+// Writes `entry` over the first line of its key (or appends it) and drops the later ones; nullopt
+// removes every line of the key.
+void PutEntry(std::vector<SettingEntry>& entries, const std::string& upper,
+              const std::optional<SettingEntry>& entry) {
+  const auto i = FindIn(entries, upper);
+  if (!i) {
+    if (entry) entries.push_back(*entry);
+    return;
+  }
+  EraseLaterLines(entries, upper, *i);
+  if (entry) {
+    entries[*i] = *entry;
+  } else {
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(*i));
+  }
+}
+
 }  // namespace
 
 std::string EscapeText(std::string_view t) {
@@ -111,7 +133,7 @@ std::string EscapeText(std::string_view t) {
   out.reserve(t.size());
   for (size_t i = 0; i < t.size();) {
     const unsigned char c = static_cast<unsigned char>(t[i]);
-    const size_t n = CharSize(t, i);
+    const size_t n = MbCharSize(t, i);
     // A lead byte followed by a control byte is no real character; kept together they would
     // put a raw line break into the file, so the lead byte is escaped on its own.
     const bool strayLead = n == 2 && static_cast<unsigned char>(t[i + 1]) < 0x20;
@@ -136,7 +158,7 @@ std::optional<std::string> UnescapeText(std::string_view t) {
   out.reserve(t.size());
   for (size_t i = 0; i < t.size();) {
     if (t[i] != '%') {
-      const size_t n = CharSize(t, i);
+      const size_t n = MbCharSize(t, i);
       out.append(t.substr(i, n));
       i += n;
       continue;
@@ -333,23 +355,6 @@ SettingEntry ParseSettingLine(std::string_view line) {
   return e;
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  const size_t zero = text.find('\0');
-  if (zero != std::string_view::npos) text = text.substr(0, zero);
-  std::vector<std::string_view> lines;
-  size_t begin = 0;
-  while (begin < text.size()) {
-    const size_t brk = text.find_first_of("\r\n", begin);
-    if (brk == std::string_view::npos) {
-      lines.push_back(text.substr(begin));
-      break;
-    }
-    lines.push_back(text.substr(begin, brk - begin));
-    begin = brk + (text[brk] == '\r' && brk + 1 < text.size() && text[brk + 1] == '\n' ? 2 : 1);
-  }
-  return lines;
-}
-
 SettingsStore::SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName)
     : fs_(fs), pluginFileName_(std::move(pluginFileName)) {}
 
@@ -393,25 +398,19 @@ void SettingsStore::Write(std::string_view section, std::string_view key,
   Load();
   const std::string full = JoinKey(section, key);
   const std::string upper = UpperAnsi(full);
-  const auto i = Find(upper);
   if (std::holds_alternative<std::monostate>(value)) {
-    if (i) {
-      entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(*i));
-      NoteChanged(upper);
-    }
+    // While the file is unread the store cannot tell what it holds: the delete is remembered
+    // for the save that reads it again.
+    if (!Find(upper) && !readFailed_) return;
+    PutEntry(entries_, upper, std::nullopt);
+    NoteChanged(upper);
     return;
   }
-  size_t at;
-  if (i) {
-    at = *i;
-  } else {
-    entries_.emplace_back();
-    at = entries_.size() - 1;
-  }
-  SettingEntry& e = entries_[at];
+  SettingEntry e;
   e.keyText = full;
   e.lookupKey = upper;
   SetValue(e, value);
+  PutEntry(entries_, upper, e);
   NoteChanged(upper);
 }
 
@@ -429,14 +428,7 @@ void SettingsStore::RecoverUnreadFile() {
   // Lay what was written or deleted since onto the entries just read.
   for (const std::string& upper : changed_) {
     const auto mine = Find(upper);
-    const auto theirs = FindIn(fresh, upper);
-    if (!mine) {
-      if (theirs) fresh.erase(fresh.begin() + static_cast<std::ptrdiff_t>(*theirs));
-    } else if (theirs) {
-      fresh[*theirs] = entries_[*mine];
-    } else {
-      fresh.push_back(entries_[*mine]);
-    }
+    PutEntry(fresh, upper, mine ? std::optional<SettingEntry>(entries_[*mine]) : std::nullopt);
   }
   entries_ = std::move(fresh);
   readFailed_ = false;

@@ -32,8 +32,9 @@ using SettingValue = std::variant<std::monostate, bool, SettingDate, double, int
 // returns nullopt (the conversion error) when the digits are missing or not hexadecimal.
 [[nodiscard]] std::optional<std::string> UnescapeText(std::string_view t);
 
-// Decimal with optional sign, or "$" + hex (all 32 bits, taken as signed); nullopt when the text
-// is empty, has any other character or is out of range.
+// The one integer syntax of the plug-in's files: decimal with an optional "+"/"-" in the 32-bit
+// signed range, or "$" and hexadecimal digits in 32 bits taken as signed ("$FFFFFFFF" is -1).
+// nullopt when the text is empty, holds any other character (a space included) or is out of range.
 [[nodiscard]] std::optional<int32_t> ParseInteger(std::string_view t);
 [[nodiscard]] std::string FormatDate(const SettingDate& d);          // "yyyy/mm/dd hh:nn:ss"
 [[nodiscard]] std::optional<SettingDate> ParseDate(std::string_view t);  // date, optional time
@@ -49,8 +50,6 @@ struct SettingEntry {
 
 // Parses one line of the file into an entry (no "=": key, type and value are the whole line).
 [[nodiscard]] SettingEntry ParseSettingLine(std::string_view line);
-// Splits a file's text into lines at CR LF, CR or LF; a NUL byte ends the text.
-[[nodiscard]] std::vector<std::string_view> SplitLines(std::string_view text);
 
 class SettingsStore {
  public:
@@ -63,6 +62,8 @@ class SettingsStore {
   // The stored value (kind of the stored entry), or `def` when absent or not convertible.
   [[nodiscard]] SettingValue Read(std::string_view section, std::string_view key,
                                   const SettingValue& def);
+  // Sets the first entry of the key (case ignored), or appends one, and removes any later lines of
+  // the same key, so a file with a key twice keeps one; writing none removes every line of it.
   void Write(std::string_view section, std::string_view key, const SettingValue& value);
   // Writes every entry to the settings path; throws FileError, leaving the old file intact.
   // After a failed read the file is read again first and the values written since are applied

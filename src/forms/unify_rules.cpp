@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/text_lines.h"
+
 namespace pinote {
 
 namespace {
@@ -48,15 +50,7 @@ std::string JoinKeywordHistory(const std::vector<std::string>& items) {
 
 std::vector<std::string> SplitKeywordHistory(std::string_view stored) {
   std::vector<std::string> items;
-  size_t start = 0;
-  for (size_t i = 0; i < stored.size(); ++i) {
-    const char c = stored[i];
-    if (c != '\r' && c != '\n') continue;
-    items.emplace_back(stored.substr(start, i - start));
-    if (c == '\r' && i + 1 < stored.size() && stored[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < stored.size()) items.emplace_back(stored.substr(start));
+  ForEachLine(stored, [&items](std::string_view line) { items.emplace_back(line); });
   return items;
 }
 

@@ -38,8 +38,8 @@ inline constexpr size_t kKeywordHistoryMax = 16;
 // The stored form of the history: every item followed by CR LF ("" for no items).
 [[nodiscard]] std::string JoinKeywordHistory(const std::vector<std::string>& items);
 
-// The items of a stored history: lines ending at CR LF, CR or LF; a final line break adds no
-// item, so "" gives none and "\r\n" gives one empty item.
+// The items of a stored history: its lines by ForEachLine (a final line break adds no item, so ""
+// gives none and "\r\n" one empty item; a NUL byte stays in its item).
 [[nodiscard]] std::vector<std::string> SplitKeywordHistory(std::string_view stored);
 
 }  // namespace pinote

@@ -78,8 +78,8 @@ std::string StampedMailerPlugin(std::string_view oldValue) {
   return v;
 }
 
-bool HeaderMayBeTruncated(std::string_view valueRead, size_t bufferSize) {
-  return bufferSize <= 1 || valueRead.size() >= bufferSize - 1;
+bool HeaderMayBeTruncated(std::string_view valueRead, size_t sizeToldToHost) {
+  return sizeToldToHost <= 1 || valueRead.size() >= sizeToldToHost - 1;
 }
 
 }  // namespace pinote

@@ -19,9 +19,11 @@ inline constexpr char kMailerPluginHeader[] = "X-Mailer-Plugin";
 // old value is not empty), or an older entry of it replaced in place.
 [[nodiscard]] std::string StampedMailerPlugin(std::string_view oldValue);
 
-// True when a header value read into a buffer the host was told is `bufferSize` bytes long
-// fills it (size >= bufferSize - 1): the host may have cut it, and rebuilding it from those
-// bytes would lose the rest, so the caller must leave the header alone. bufferSize <= 1: true.
-[[nodiscard]] bool HeaderMayBeTruncated(std::string_view valueRead, size_t bufferSize);
+// True when a header value read through a buffer whose size the host was told is
+// `sizeToldToHost` may have been cut: a host may write that many bytes and rely on a terminator
+// after them, or count its terminator inside them, so a value of sizeToldToHost - 1 bytes or more
+// may be cut. Rebuilding it from those bytes would lose the rest, so the caller leaves the header
+// alone. sizeToldToHost <= 1: true.
+[[nodiscard]] bool HeaderMayBeTruncated(std::string_view valueRead, size_t sizeToldToHost);
 
 }  // namespace pinote

@@ -192,6 +192,22 @@ bool AddressIndex::Insert(std::string_view address, int record) {
   return false;
 }
 
+void AddressIndex::Claim(std::string_view address, int record) {
+  Reserve(1, address.size());
+  const uint64_t offset = arena_.size();
+  arena_.resize(offset + address.size());
+  AppendUpper(address, arena_.data() + offset);
+  const uint64_t hash = HashKey(arena_.data() + offset, address.size());
+  Slot& s = slots_[Probe(hash, std::string_view(arena_).substr(offset, address.size()))];
+  if (s.record < 0) {
+    s = Slot{hash, offset, static_cast<uint32_t>(address.size()), record};
+    ++count_;
+    return;
+  }
+  arena_.resize(offset);
+  if (s.record > record) s.record = record;
+}
+
 int AddressIndex::Find(std::string_view address) const noexcept {
   if (count_ == 0) return -1;
   const UpperKey key(address);

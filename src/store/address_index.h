@@ -30,6 +30,9 @@ class AddressIndex {
   // Records `address` for `record` unless an equal key (case ignored) is present: the first
   // record inserted for a key keeps it. Returns false when the key was present.
   bool Insert(std::string_view address, int record);
+  // Records `address` for `record` unless a record at or before it holds the key already: the
+  // key of an address added to an earlier record than the one holding it moves to it.
+  void Claim(std::string_view address, int record);
   // The record stored for `address` (case ignored), or -1.
   [[nodiscard]] int Find(std::string_view address) const noexcept;
   [[nodiscard]] size_t size() const noexcept { return count_; }

@@ -1,12 +1,14 @@
 #include "store/memo_store.h"
 
 #include <algorithm>
+#include <limits>
+#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
 #include "common/mbtext.h"
-#include "store/text_lines.h"
+#include "common/text_lines.h"
 
 namespace pinote {
 
@@ -15,22 +17,78 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kImportantLine = "@Important";
 
-// Calls `fn` for every line of a memo: breaks at CR LF, CR or LF, a final break makes no extra
-// line, and a NUL ends the text (the file reader would stop there anyway).
-template <typename Fn>
-void ForEachMemoLine(std::string_view memo, Fn&& fn) {
-  const size_t zero = memo.find('\0');
-  if (zero != std::string_view::npos) memo = memo.substr(0, zero);
-  size_t begin = 0;
-  const size_t size = memo.size();
-  while (begin < size) {
-    // A plain loop: find_first_of with a two-byte set costs a library call per byte.
-    size_t brk = begin;
-    while (brk < size && memo[brk] != '\r' && memo[brk] != '\n') ++brk;
-    fn(memo.substr(begin, brk - begin));
-    if (brk == size) return;
-    begin = brk + (memo[brk] == '\r' && brk + 1 < size && memo[brk + 1] == '\n' ? 2 : 1);
+// What a record carries into the file beyond its address.
+bool HasFileContent(const Person& person) noexcept {
+  return !person.Memo.empty() || person.Addresses.size() > 1;
+}
+
+bool HasStorableAddress(const Person& person) noexcept {
+  return std::any_of(person.Addresses.begin(), person.Addresses.end(),
+                     [](const std::string& a) { return IsStorableAddress(a); });
+}
+
+// Reads the records of a file's text. For each record, calls
+// onRecord(person, begin, size, exact): [begin, begin + size) is its block, from its first line
+// to the end of the empty line that closes it, and `exact` tells that the block holds exactly the
+// bytes AppendRecordBytes gives for the record (every break CR LF, addresses first, then one
+// "@Important", then the memo lines, then the empty line), so they can be kept as they are.
+template <typename OnRecord>
+void ParseBlocks(std::string_view text, OnRecord&& onRecord) {
+  text = BeforeNul(text);
+  const char* const base = text.data();
+  std::vector<std::string_view> addresses;
+  std::string memo;
+  bool important = false;
+  bool exact = true;
+  enum { kAddresses, kMark, kMemo } part = kAddresses;
+  size_t blockBegin = 0;
+  const auto makeRecord = [&](size_t end, bool closed) {
+    auto p = std::make_unique<Person>();
+    p->Addresses.assign(addresses.begin(), addresses.end());
+    p->Important = important;
+    p->Memo = memo;
+    onRecord(std::move(p), blockBegin, end - blockBegin, exact && closed);
+  };
+  ForEachLine(text, [&](std::string_view line) {
+    const size_t end = static_cast<size_t>(line.data() - base) + line.size();
+    const bool crLf = end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n';
+    if (line.empty()) {
+      // An empty line always has a break after it: a final break makes no line.
+      const size_t next = end + (crLf ? 2 : 1);
+      if (!addresses.empty()) makeRecord(next, crLf);
+      addresses.clear();
+      memo.clear();
+      // The mark belongs to its block only: one left over from a block without addresses would
+      // land on the next person.
+      important = false;
+      exact = true;
+      part = kAddresses;
+      blockBegin = next;
+      return;
+    }
+    if (!crLf) exact = false;
+    if (line.front() == ' ') {
+      if (addresses.empty()) exact = false;
+      part = kMemo;
+      memo.append(line.substr(1));
+      memo += kCrLf;
+    } else if (line.front() == '@') {
+      if (addresses.empty() || part != kAddresses || line != kImportantLine) exact = false;
+      part = kMark;
+      important = true;
+    } else {
+      if (part != kAddresses) exact = false;
+      addresses.push_back(line);
+    }
+  });
+  if (!addresses.empty()) makeRecord(text.size(), false);
+}
+
+uint32_t CheckedSize(size_t size) {
+  if (size > std::numeric_limits<uint32_t>::max()) {
+    throw std::length_error("a memo record of 4 GB or more cannot be saved");
   }
+  return static_cast<uint32_t>(size);
 }
 
 }  // namespace
@@ -43,56 +101,34 @@ bool IsStorableAddress(std::string_view address) {
   return true;
 }
 
-bool IsKeptOnSave(const Person& person) noexcept {
-  return !person.Memo.empty() || person.Addresses.size() > 1;
+bool IsWrittenOnSave(const Person& person) noexcept {
+  return HasFileContent(person) && HasStorableAddress(person);
 }
 
-namespace {
+bool IsKeptOnSave(const Person& person) noexcept {
+  return HasFileContent(person) || (!person.NameListText.empty() && !person.Addresses.empty());
+}
 
-// The file's bytes for `persons`. With `keys`, also every address of every record in order, as
-// the index is built from them: a written address is viewed in the output, which the caller
-// reads sequentially, instead of in its own scattered allocation.
-void FormatRecords(const std::vector<std::unique_ptr<Person>>& persons, std::string& out,
-                   std::vector<AddressIndex::Entry>* keys, std::vector<size_t>& written) {
-  constexpr size_t kLeftOut = static_cast<size_t>(-1);
-  out.clear();
-  written.clear();
-  if (keys != nullptr) keys->clear();
-  for (size_t i = 0; i < persons.size(); ++i) {
-    const Person& p = *persons[i];
-    for (const auto& a : p.Addresses) {
-      // An address the format cannot hold would end the record, mark it, turn into memo text
-      // or, with a NUL, cut off every record after it; it is left out instead.
-      const bool storable = IsStorableAddress(a);
-      if (keys != nullptr) {
-        keys->push_back({a, static_cast<int>(i)});
-        written.push_back(storable ? out.size() : kLeftOut);
-      }
-      if (!storable) continue;
-      out += a;
-      out += kCrLf;
-    }
-    if (p.Important) {
-      out += kImportantLine;
-      out += kCrLf;
-    }
-    ForEachMemoLine(p.Memo, [&out](std::string_view line) {
-      out += ' ';
-      out += line;
-      out += kCrLf;
-    });
+void AppendRecordBytes(const Person& person, std::string& out) {
+  if (!HasStorableAddress(person)) return;
+  for (const auto& a : person.Addresses) {
+    // An address the format cannot hold would end the record, mark it, turn into memo text
+    // or, with a NUL, cut off every record after it; it is left out instead.
+    if (!IsStorableAddress(a)) continue;
+    out += a;
     out += kCrLf;
   }
-  if (keys != nullptr) {
-    for (size_t k = 0; k < written.size(); ++k) {
-      if (written[k] == kLeftOut) continue;
-      auto& key = (*keys)[k].address;
-      key = std::string_view(out).substr(written[k], key.size());
-    }
+  if (person.Important) {
+    out += kImportantLine;
+    out += kCrLf;
   }
+  ForEachLine(BeforeNul(person.Memo), [&out](std::string_view line) {
+    out += ' ';
+    out += line;
+    out += kCrLf;
+  });
+  out += kCrLf;
 }
-
-}  // namespace
 
 std::string FormatMemoFile(const std::vector<std::unique_ptr<Person>>& persons) {
   size_t size = 0;
@@ -102,47 +138,23 @@ std::string FormatMemoFile(const std::vector<std::unique_ptr<Person>>& persons) 
   }
   std::string out;
   out.reserve(size);
-  std::vector<size_t> written;
-  FormatRecords(persons, out, nullptr, written);
+  for (const auto& p : persons) AppendRecordBytes(*p, out);
   return out;
 }
 
 std::vector<std::unique_ptr<Person>> ParseMemoFile(std::string_view text) {
   std::vector<std::unique_ptr<Person>> persons;
-  std::vector<std::string_view> addresses;
-  std::string memo;
-  bool important = false;
-  const auto makeRecord = [&] {
-    auto p = std::make_unique<Person>();
-    p->Addresses.assign(addresses.begin(), addresses.end());
-    p->Important = important;
-    p->Memo = memo;
+  ParseBlocks(text, [&persons](std::unique_ptr<Person> p, size_t, size_t, bool) {
     persons.push_back(std::move(p));
-  };
-  for (std::string_view line : SplitStoreLines(text)) {
-    if (line.empty()) {
-      if (!addresses.empty()) {
-        makeRecord();
-        addresses.clear();
-        important = false;
-      }
-      memo.clear();
-    } else if (line.front() == ' ') {
-      memo.append(line.substr(1));
-      memo += kCrLf;
-    } else if (line.front() == '@') {
-      important = true;
-    } else {
-      addresses.push_back(line);
-    }
-  }
-  if (!addresses.empty()) makeRecord();
+  });
   return persons;
 }
 
-Person* MemoStore::Get(int index) const noexcept {
+MemoStore::~MemoStore() = default;
+
+const Person* MemoStore::Get(int index) const noexcept {
   if (index < 0 || index >= Count()) return nullptr;
-  return persons_[static_cast<size_t>(index)].get();
+  return records_[static_cast<size_t>(index)].person.get();
 }
 
 int MemoStore::IndexOfAddress(std::string_view address) const {
@@ -152,32 +164,104 @@ int MemoStore::IndexOfAddress(std::string_view address) const {
 void MemoStore::RebuildIndex() {
   std::vector<AddressIndex::Entry> entries;
   size_t keys = 0;
-  for (const auto& p : persons_) keys += p->Addresses.size();
+  for (const auto& r : records_) keys += r.person->Addresses.size();
   entries.reserve(keys);
-  for (size_t i = 0; i < persons_.size(); ++i) {
-    for (const auto& a : persons_[i]->Addresses) entries.push_back({a, static_cast<int>(i)});
+  for (size_t i = 0; i < records_.size(); ++i) {
+    for (const auto& a : records_[i].person->Addresses) {
+      entries.push_back({a, static_cast<int>(i)});
+    }
   }
   index_.Assign(entries);  // in record order: the earliest record keeps a key
 }
 
-void MemoStore::Add(std::unique_ptr<Person> person) {
-  if (!person) return;
-  persons_.push_back(std::move(person));
-  RebuildIndex();
+void MemoStore::Touch(int index) { records_[static_cast<size_t>(index)].stale = true; }
+
+int MemoStore::Add(std::unique_ptr<Person> person) {
+  if (!person) return -1;
+  const int index = Count();
+  Record r;
+  r.person = std::move(person);
+  records_.push_back(std::move(r));
+  // Appended last, so it holds only the keys that no earlier record holds.
+  for (const auto& a : records_.back().person->Addresses) index_.Insert(a, index);
+  return index;
 }
 
 void MemoStore::Delete(int index) {
-  if (index < 0 || index >= Count()) return;
-  persons_.erase(persons_.begin() + index);
+  if (Get(index) == nullptr) return;
+  records_.erase(records_.begin() + index);
   RebuildIndex();
+}
+
+void MemoStore::SetMemo(int index, std::string memo) {
+  if (Get(index) == nullptr) return;
+  Person& p = *records_[static_cast<size_t>(index)].person;
+  if (p.Memo == memo) return;
+  p.Memo = std::move(memo);
+  Touch(index);
+}
+
+void MemoStore::SetImportant(int index, bool important) {
+  if (Get(index) == nullptr) return;
+  Person& p = *records_[static_cast<size_t>(index)].person;
+  if (p.Important == important) return;
+  p.Important = important;
+  Touch(index);
+}
+
+void MemoStore::SetNameListText(int index, std::string text) {
+  if (Get(index) == nullptr) return;
+  records_[static_cast<size_t>(index)].person->NameListText = std::move(text);
+  Touch(index);  // whether Save keeps the record may change
+}
+
+void MemoStore::AppendAddress(int index, std::string address) {
+  if (Get(index) == nullptr) return;
+  index_.Claim(address, index);
+  records_[static_cast<size_t>(index)].person->Addresses.push_back(std::move(address));
+  Touch(index);
+}
+
+bool MemoStore::RemoveAddress(int index, std::string_view address) {
+  if (Get(index) == nullptr) return false;
+  auto& addresses = records_[static_cast<size_t>(index)].person->Addresses;
+  const auto it =
+      std::find_if(addresses.begin(), addresses.end(),
+                   [address](const std::string& a) { return SameAddressKey(a, address); });
+  if (it == addresses.end()) return false;
+  addresses.erase(it);
+  Touch(index);
+  RebuildIndex();  // a later record, or none, holds the key now
+  return true;
+}
+
+void MemoStore::AdoptFileText(std::string text) {
+  text.resize(BeforeNul(text).size());  // nothing after a NUL is read, so none of it is kept
+  records_.clear();
+  edits_ = std::string();
+  image_ = std::move(text);
+  ParseBlocks(image_, [this](std::unique_ptr<Person> p, size_t begin, size_t size, bool exact) {
+    Record r;
+    // A block that is not exactly what Save would write (other line breaks, a bare "@" line,
+    // a record that Save drops or writes otherwise) is formatted at the first Save.
+    if (exact && IsWrittenOnSave(*p) && size <= std::numeric_limits<uint32_t>::max()) {
+      r.begin = begin;
+      r.size = static_cast<uint32_t>(size);
+      r.stale = false;
+    }
+    r.person = std::move(p);
+    records_.push_back(std::move(r));
+  });
 }
 
 void MemoStore::Load(const std::string& path) {
   fileName_ = path;
   readFailed_ = false;
   if (fs_.Exists(path)) {
-    persons_.clear();
+    records_.clear();
     index_.Clear();
+    image_ = std::string();
+    edits_ = std::string();
     std::string text;
     try {
       text = fs_.ReadAll(path);
@@ -186,7 +270,7 @@ void MemoStore::Load(const std::string& path) {
       readFailed_ = true;
       throw;
     }
-    persons_ = ParseMemoFile(text);
+    AdoptFileText(std::move(text));
   }
   RebuildIndex();
 }
@@ -196,24 +280,26 @@ void MemoStore::MergeEditsInto(std::vector<std::unique_ptr<Person>> loaded) {
   for (size_t i = 0; i < loaded.size(); ++i) {
     for (const auto& a : loaded[i]->Addresses) byAddress.emplace(UpperAnsi(a), i);
   }
-  // A record that Save would drop carries nothing; letting it win would erase a memo that was
-  // never shown, because the store was empty when it was made.
+  std::vector<std::unique_ptr<Person>> mine;
+  for (auto& r : records_) mine.push_back(std::move(r.person));
+  // A record without a memo and with at most one address carries nothing; letting it win would
+  // erase a memo that was never shown, because the store was empty when it was made.
   std::unordered_set<std::string> edited;
-  for (const auto& p : persons_) {
-    if (!IsKeptOnSave(*p)) continue;
+  for (const auto& p : mine) {
+    if (!HasFileContent(*p)) continue;
     for (const auto& a : p->Addresses) edited.insert(UpperAnsi(a));
   }
   std::vector<bool> replaced(loaded.size(), false);
-  for (auto& p : persons_) {
-    if (!IsKeptOnSave(*p)) continue;
-    size_t found = loaded.size();
-    for (const auto& a : p->Addresses) {
+  const auto fileRecordOf = [&](const Person& p, bool unreplacedOnly) {
+    for (const auto& a : p.Addresses) {
       const auto it = byAddress.find(UpperAnsi(a));
-      if (it != byAddress.end() && !replaced[it->second]) {
-        found = it->second;
-        break;
-      }
+      if (it != byAddress.end() && !(unreplacedOnly && replaced[it->second])) return it->second;
     }
+    return loaded.size();
+  };
+  for (auto& p : mine) {
+    if (!HasFileContent(*p)) continue;
+    const size_t found = fileRecordOf(*p, true);
     if (found == loaded.size()) {
       loaded.push_back(std::move(p));
       continue;
@@ -231,7 +317,102 @@ void MemoStore::MergeEditsInto(std::vector<std::unique_ptr<Person>> loaded) {
     loaded[found] = std::move(p);
     replaced[found] = true;
   }
-  persons_ = std::move(loaded);
+  // Name-list text made meanwhile names the file's record of the same person.
+  for (auto& p : mine) {
+    if (!p || p->NameListText.empty()) continue;
+    const size_t found = fileRecordOf(*p, false);
+    if (found == loaded.size()) {
+      loaded.push_back(std::move(p));
+    } else if (loaded[found]->NameListText.empty()) {
+      loaded[found]->NameListText = std::move(p->NameListText);
+    }
+  }
+  records_.clear();
+  records_.reserve(loaded.size());
+  for (auto& p : loaded) {
+    Record r;
+    r.person = std::move(p);
+    records_.push_back(std::move(r));
+  }
+  image_ = std::string();
+  edits_ = std::string();
+  RebuildIndex();
+}
+
+bool MemoStore::FormatStaleRecords() {
+  bool dropped = false;
+  for (Record& r : records_) {
+    if (!r.stale) continue;
+    const Person& p = *r.person;
+    if (!IsKeptOnSave(p)) {
+      r.person.reset();
+      dropped = true;
+      continue;
+    }
+    // Typing goes on in one memo: its bytes are the last ones formatted, and take their own
+    // place again instead of piling up.
+    if (r.inEdits && r.begin + r.size == edits_.size()) edits_.resize(r.begin);
+    const size_t begin = edits_.size();
+    if (IsWrittenOnSave(p)) AppendRecordBytes(p, edits_);
+    r.size = CheckedSize(edits_.size() - begin);
+    r.begin = begin;
+    r.inEdits = true;
+    r.stale = false;
+  }
+  if (dropped) {
+    // One stable pass; erasing one by one is quadratic on a large store.
+    records_.erase(std::remove_if(records_.begin(), records_.end(),
+                                  [](const Record& r) { return r.person == nullptr; }),
+                   records_.end());
+  }
+  return dropped;
+}
+
+namespace {
+
+// More pieces than this, or more stale bytes than a sixteenth of the file (at least the minimum),
+// and the kept bytes are compacted into one image of the file before it is written.
+constexpr size_t kMaxPieces = 1024;
+constexpr size_t kMinSlack = 64 * 1024;
+
+}  // namespace
+
+std::vector<std::string_view> MemoStore::FilePieces() const {
+  std::vector<std::string_view> pieces;
+  size_t live = 0;
+  const char* runEnd = nullptr;
+  for (const Record& r : records_) {
+    if (r.size == 0) continue;
+    live += r.size;
+    const char* data = (r.inEdits ? edits_.data() : image_.data()) + r.begin;
+    if (data == runEnd) {
+      pieces.back() = std::string_view(pieces.back().data(), pieces.back().size() + r.size);
+    } else {
+      if (pieces.size() == kMaxPieces) return {};
+      pieces.emplace_back(data, r.size);
+    }
+    runEnd = data + r.size;
+  }
+  const size_t held = image_.size() + edits_.size();
+  if (held - live > std::max(kMinSlack, live / 16)) return {};
+  if (pieces.empty()) pieces.emplace_back();  // an empty file
+  return pieces;
+}
+
+void MemoStore::Compact() {
+  size_t live = 0;
+  for (const Record& r : records_) live += r.size;
+  std::string image;
+  image.reserve(live);
+  for (Record& r : records_) {
+    const std::string& from = r.inEdits ? edits_ : image_;
+    const size_t begin = image.size();
+    image.append(from, r.begin, r.size);
+    r.begin = begin;
+    r.inEdits = false;
+  }
+  image_ = std::move(image);
+  edits_ = std::string();
 }
 
 void MemoStore::Save() {
@@ -248,17 +429,21 @@ void MemoStore::Save() {
     }
     readFailed_ = false;
   }
-  // Prune in one stable pass; erasing one by one is quadratic on a large store.
-  persons_.erase(std::remove_if(persons_.begin(), persons_.end(),
-                                [](const auto& p) { return !IsKeptOnSave(*p); }),
-                 persons_.end());
-  // Formatting and re-indexing in one walk over the records, which a large store pays for in
-  // cache misses; the index is rebuilt before the write, so it stands even when the write fails.
-  // The buffers are kept from one Save to the next: every edit saves the whole store, and fresh
-  // megabytes each time cost as much in page faults as the formatting itself.
-  FormatRecords(persons_, saveText_, &saveKeys_, saveWritten_);
-  index_.Assign(saveKeys_);
-  fs_.WriteAllSafely(fileName_, saveText_);
+  // Only records changed since the last Save are formatted, and only their pruning moves the
+  // others, so the index is rebuilt only then; the common case, one memo edited, touches one
+  // record. The index stands before the write, so it stays right when the write fails.
+  if (FormatStaleRecords()) RebuildIndex();
+  std::vector<std::string_view> pieces = FilePieces();
+  if (pieces.empty()) {
+    Compact();
+    pieces.assign(1, image_);
+  }
+  fs_.WritePiecesSafely(fileName_, pieces);
+}
+
+size_t MemoStore::KeptBytesMemory() const noexcept {
+  return image_.capacity() + edits_.capacity() +
+         records_.capacity() * (sizeof(Record) - sizeof(std::unique_ptr<Person>));
 }
 
 }  // namespace pinote

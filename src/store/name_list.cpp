@@ -6,7 +6,7 @@
 
 #include "common/mbtext.h"
 #include "common/settings.h"
-#include "store/text_lines.h"
+#include "common/text_lines.h"
 #include "store/address_index.h"
 #include "store/memo_store.h"
 
@@ -14,46 +14,11 @@ namespace pinote {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
+// A count line may have spaces before its number; nothing else is allowed around it.
 std::optional<int32_t> ParseCountLine(std::string_view line) {
-  size_t i = 0;
-  while (i < line.size() && line[i] == ' ') ++i;
-  if (i == line.size()) return std::nullopt;
-  if (line[i] == '$') {
-    ++i;
-    if (i == line.size()) return std::nullopt;
-    uint64_t value = 0;
-    for (; i < line.size(); ++i) {
-      const int d = HexDigit(line[i]);
-      if (d < 0) return std::nullopt;
-      value = value * 16 + static_cast<uint64_t>(d);
-      if (value > 0xFFFFFFFFu) return std::nullopt;
-    }
-    return static_cast<int32_t>(static_cast<uint32_t>(value));
-  }
-  bool negative = false;
-  if (line[i] == '+' || line[i] == '-') {
-    negative = line[i] == '-';
-    ++i;
-  }
-  if (i == line.size()) return std::nullopt;
-  int64_t value = 0;
-  for (; i < line.size(); ++i) {
-    if (!IsDigit(line[i])) return std::nullopt;
-    value = value * 10 + (line[i] - '0');
-    if (value > 2147483648LL) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > 2147483647LL) return std::nullopt;
-  return static_cast<int32_t>(value);
+  size_t spaces = 0;
+  while (spaces < line.size() && line[spaces] == ' ') ++spaces;
+  return ParseInteger(line.substr(spaces));
 }
 
 }  // namespace
@@ -68,7 +33,7 @@ void MemoStore::LoadNameList(const std::string& path) {
 }
 
 void MemoStore::MergeNameListText(std::string_view text) {
-  const std::vector<std::string_view> lines = SplitStoreLines(text);
+  const std::vector<std::string_view> lines = SplitLines(text);
   // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
   const int64_t count = static_cast<int64_t>(lines.size());
   // "Not yet contained, case ignored": a short address list is scanned; a record that grows
@@ -84,6 +49,8 @@ void MemoStore::MergeNameListText(std::string_view text) {
 
   int64_t pos = 1;
   // index_ is not touched until the walk ends: look-ups see the store as it was at the start.
+  // Records change here directly, not through the setters, for that reason; every record whose
+  // file bytes change is marked for the next Save.
   while (pos < count - 5) {
     const std::string_view rawText = lines[static_cast<size_t>(pos)];
     pos += 3;
@@ -117,11 +84,14 @@ void MemoStore::MergeNameListText(std::string_view text) {
         person->Addresses.emplace_back(lines[static_cast<size_t>(i)]);
       }
       person->NameListText = std::move(entryText);
-      persons_.push_back(std::move(person));
+      Record made;
+      made.person = std::move(person);
+      records_.push_back(std::move(made));
       continue;
     }
-    Person& r = *persons_[static_cast<size_t>(record)];
+    Person& r = *records_[static_cast<size_t>(record)].person;
     if (r.NameListText.empty()) r.NameListText = std::move(entryText);
+    const size_t addressesBefore = r.Addresses.size();
     auto it = held.find(record);
     for (int64_t i = firstAddress; i < endAddress; ++i) {
       const std::string_view address = lines[static_cast<size_t>(i)];
@@ -138,6 +108,7 @@ void MemoStore::MergeNameListText(std::string_view text) {
         r.Addresses.emplace_back(address);
       }
     }
+    if (r.Addresses.size() != addressesBefore) Touch(record);
   }
   RebuildIndex();
 }

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/file_io.h"
 
@@ -31,6 +32,13 @@ class FakeFileSystem final : public FileSystem {
     files[path] = std::string(data);
   }
 
+  // Joined like the default, after noting how many pieces came.
+  void WritePiecesSafely(const std::string& path,
+                         const std::vector<std::string_view>& pieces) override {
+    lastPieces = pieces.size();
+    FileSystem::WritePiecesSafely(path, pieces);
+  }
+
   bool Exists(const std::string& path) override {
     return !path.empty() && files.count(path) != 0;
   }
@@ -53,6 +61,7 @@ class FakeFileSystem final : public FileSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> failRead, failWrite, failRename;
   int reads = 0, writes = 0;
+  size_t lastPieces = 0;
 };
 
 }  // namespace pinote::testing

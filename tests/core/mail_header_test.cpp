@@ -179,13 +179,22 @@ TEST(StampedMailerPlugin, WorkedTable) {
   }
 }
 
-TEST(HeaderMayBeTruncated, FullBufferMeansCut) {
-  EXPECT_FALSE(HeaderMayBeTruncated("", 2047));
-  EXPECT_FALSE(HeaderMayBeTruncated(std::string(2045, 'x'), 2047));
-  EXPECT_TRUE(HeaderMayBeTruncated(std::string(2046, 'x'), 2047));
-  EXPECT_TRUE(HeaderMayBeTruncated(std::string(2047, 'x'), 2047));
-  EXPECT_TRUE(HeaderMayBeTruncated("", 0));
-  EXPECT_TRUE(HeaderMayBeTruncated("", 1));
+TEST(HeaderMayBeTruncated, AValueThatMayFillWhatTheHostWasToldIsCut) {
+  // The host is told 2047 bytes. One that counts its terminator inside them cuts a longer value
+  // at 2046 bytes; one that does not, at 2047. Either length may be a cut.
+  const struct {
+    size_t length;
+    size_t told;
+    bool cut;
+  } cases[] = {
+      {0, 2047, false},    {2045, 2047, false}, {2046, 2047, true}, {2047, 2047, true},
+      {3000, 2047, true},  {0, 0, true},        {0, 1, true},       {0, 2, false},
+      {1, 2, true},        {9, 10, true},       {8, 10, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.length) + " of " + std::to_string(c.told));
+    EXPECT_EQ(HeaderMayBeTruncated(std::string(c.length, 'x'), c.told), c.cut);
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/settings.h"
+#include "common/text_lines.h"
 #include "fake_file_system.h"
 #include "memo_test_util.h"
 #include "store/memo_store.h"
@@ -125,7 +126,7 @@ TEST(NameListMerge, FilesOfSixLinesOrFewerYieldNothing) {
   EXPECT_EQ(store.Count(), 1);
 }
 
-TEST(NameListMerge, UnknownEntryBecomesRecordDroppedAtSaveWhenBare) {
+TEST(NameListMerge, UnknownEntryBecomesRecordNotWrittenWhenBare) {
   FakeFileSystem fs;
   MemoStore store(fs);
   store.Load("d");
@@ -136,6 +137,9 @@ TEST(NameListMerge, UnknownEntryBecomesRecordDroppedAtSaveWhenBare) {
   EXPECT_EQ(store.IndexOfAddress("p2@x"), 2);
   store.Save();
   EXPECT_EQ(fs.Content("d"), "stored@x\r\n m\r\n\r\np1@x\r\np2@x\r\n\r\n");
+  // Not written, but kept in memory: its name-list text shows for the whole session.
+  EXPECT_EQ(DescribeWithText(store), "stored@x=m=|solo@x==Solo|p1@x,p2@x==Pair");
+  EXPECT_EQ(store.IndexOfAddress("solo@x"), 1);
 }
 
 TEST(NameListMerge, EntryWithoutAddressesBecomesUnfindableRecord) {
@@ -174,7 +178,7 @@ TEST(NameListMerge, FirstEntryNamesTheRecord) {
   store.Add(MakePerson({"a@x"}, "m"));
   store.MergeNameListText(NameList({{"One", {"a@x"}}, {"Two", {"A@X", "b@x"}}}));
   EXPECT_EQ(DescribeWithText(store), "a@x,b@x=m=One");
-  store.Get(0)->NameListText.clear();
+  store.SetNameListText(0, "");
   store.MergeNameListText(NameList({{"Three", {"B@x"}}}));
   EXPECT_EQ(store.Get(0)->NameListText, "Three");
 }
@@ -267,10 +271,10 @@ TEST(NameListMerge, NegativeCountEndsTheWalk) {
     text += NameList({{"Later", {"z@x"}}});
     MemoStore store;
     store.Add(MakePerson({"a@x"}, "m"));
-    store.Get(0)->Addresses.push_back("direct@x");  // not indexed until a rebuild
+    store.AppendAddress(0, "direct@x");
     store.MergeNameListText(text);
     EXPECT_EQ(DescribeWithText(store), "a@x,direct@x=m=Good");
-    EXPECT_EQ(store.IndexOfAddress("direct@x"), 0);  // rebuilt even though the walk broke off
+    EXPECT_EQ(store.IndexOfAddress("direct@x"), 0);  // the index stands though the walk broke off
     EXPECT_EQ(store.IndexOfAddress("z@x"), -1);
   }
 }
@@ -313,12 +317,12 @@ TEST(NameListLoad, MissingFileChangesNothing) {
   FakeFileSystem fs;
   MemoStore store(fs);
   store.Add(MakePerson({"a@x"}, "m"));
-  store.Get(0)->Addresses.push_back("b@x");
+  store.AppendAddress(0, "b@x");
   for (const std::string path : {"", "missing.dat"}) {
     SCOPED_TRACE(path);
     store.LoadNameList(path);
-    EXPECT_EQ(store.Count(), 1);
-    EXPECT_EQ(store.IndexOfAddress("b@x"), -1);  // not even the index is rebuilt
+    EXPECT_EQ(Describe(store), "a@x,b@x=m");
+    EXPECT_EQ(store.IndexOfAddress("b@x"), 0);
   }
   EXPECT_EQ(fs.reads, 0);
 }

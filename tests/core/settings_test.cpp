@@ -1,4 +1,5 @@
 #include "common/settings.h"
+#include "common/text_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -294,8 +295,59 @@ TEST(SettingsStore, KeysMatchWithoutCaseAndWriteRespells) {
   EXPECT_TRUE(s.ReadBool("Memo", "AlwaysTop", false));  // the first of the two
   s.Write("Memo", "AlwaysTop", false);
   s.Save();
-  EXPECT_EQ(f.fs.Content(kIni),
-            "Memo\\AlwaysTop=Boolean:False\r\nmemo\\alwaystop=Boolean:False\r\n");
+  EXPECT_EQ(f.fs.Content(kIni), "Memo\\AlwaysTop=Boolean:False\r\n");
+}
+
+TEST(SettingsStore, WritingAKeyLeavesAtMostOneLineOfIt) {
+  const std::string file =
+      "A\\k=Integer:1\r\nB\\x=Integer:5\r\na\\K=Integer:2\r\nA\\K=String:three\r\n";
+  const struct {
+    const char* name;
+    SettingValue value;
+    bool unreadableFirst;  // the file could not be read at the load and is read again at the save
+    std::string expected;
+  } cases[] = {
+      {"value", int32_t{7}, false, "A\\k=Integer:7\r\nB\\x=Integer:5\r\n"},
+      {"delete", std::monostate{}, false, "B\\x=Integer:5\r\n"},
+      {"value, file read again", int32_t{7}, true, "A\\k=Integer:7\r\nB\\x=Integer:5\r\n"},
+      {"delete, file read again", std::monostate{}, true, "B\\x=Integer:5\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f(file.c_str());
+    if (c.unreadableFirst) f.fs.failRead.insert(kIni);
+    SettingsStore s = f.NewStore();
+    if (c.unreadableFirst) {
+      EXPECT_THROW(s.Load(), FileError);
+    }
+    s.Write("A", "k", c.value);
+    f.fs.failRead.clear();
+    s.Save();
+    EXPECT_EQ(f.fs.Content(kIni), c.expected);
+    SettingsStore again = f.NewStore();
+    EXPECT_EQ(again.ReadInt("a", "K", -1), std::holds_alternative<int32_t>(c.value) ? 7 : -1);
+  }
+}
+
+TEST(SettingsStore, DeletedKeyStaysDeletedInAFileThatHeldItTwice) {
+  // Found by the fuzzer: two lines of one key (no "=", so the whole line is the key); the
+  // second came back after the key was deleted.
+  const std::string text(
+      "k=v\r\n\r\nn\\F<Flvat:\r\nn\\F<Flvat:+\rFUZZ\\KINDS\\GONE\n\r\x0b"
+      "n\\F<Flv+\rFUZZ\\KINDS\\GONE\n\r\x0b"
+      "n\\F<Flvat:+\x16\0\0\0\0\n\x02",
+      94);
+  Fixture f(nullptr);
+  f.fs.files[kIni] = text;
+  SettingsStore s = f.NewStore();
+  s.Write("Fuzz\\Kinds", "Gone", int32_t{1});
+  s.Write("fuzz\\kinds", "GONE", std::monostate{});
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(s.Read("Fuzz\\Kinds", "Gone", {})));
+  s.Save();
+  SettingsStore again = f.NewStore();
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(again.Read("FUZZ\\KINDS", "GONE", {})));
+  EXPECT_EQ(again.ReadString("k", "", "?"), "?");
+  EXPECT_EQ(again.Entries().size(), s.Entries().size());
 }
 
 TEST(SettingsStore, OddLinesSaveBackAsParsed) {

@@ -177,7 +177,7 @@ TEST_F(MainFormTest, NameListTextShowsTheBoxWithTheSplitterAboveIt) {
   Create();
   const int i = form_->Data().IndexOfAddress("listed@example.com");
   ASSERT_GE(i, 0);
-  form_->Data().Get(i)->NameListText = "Listed Person\r\nSales";
+  form_->Data().SetNameListText(i, "Listed Person\r\nSales");
   ::ShowWindow(form_->Handle(), SW_HIDE);
   form_->ShowMemo(host_.get(), "listed@example.com", "", false);
   // No memo, but name-list text: the default rule 1 makes the window appear.

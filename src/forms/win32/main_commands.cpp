@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -20,11 +21,10 @@
 #include "forms/win32/setup_form.h"
 #include "forms/win32/unify_form.h"
 #include "host/win32/about_form.h"
+#include "store/record_operations.h"
 
 namespace pinote {
 namespace {
-
-bool SameAddress(std::string_view a, std::string_view b) { return UpperAnsi(a) == UpperAnsi(b); }
 
 void Warn(HWND owner, const char* titleJa, const char* titleEn, const char* textJa,
           const char* textEn) {
@@ -32,81 +32,44 @@ void Warn(HWND owner, const char* titleJa, const char* titleEn, const char* text
                 MB_OK | MB_ICONWARNING);
 }
 
-// The address that the dialog picked, or nullptr when the pick names nothing in the store.
-const std::string* PickedAddress(const MemoStore& data, const UnifyResult& r) {
-  const Person* person = data.Get(r.record);
-  if (person == nullptr || r.address < 0 ||
-      static_cast<size_t>(r.address) >= person->Addresses.size()) {
-    return nullptr;
-  }
-  return &person->Addresses[static_cast<size_t>(r.address)];
-}
-
 void Look1Click(TMainForm& form) {
   const UnifyResult r = ShowUnifyForm(form.Handle(), form.Data(), Tr("見る", "See"));
   if (!r.ok) return;
-  const std::string* picked = PickedAddress(form.Data(), r);
-  if (picked == nullptr) return;
-  const std::string address = *picked;
-  form.ShowMemo(form.Handle(), address, "", true);
+  const std::optional<std::string> picked = PickedAddress(form.Data(), r.record, r.address);
+  if (!picked) return;
+  form.ShowMemo(form.Handle(), *picked, "", true);
 }
 
 void Unify1Click(TMainForm& form) {
   if (!form.IsAddressShown()) return;
   const UnifyResult r = ShowUnifyForm(form.Handle(), form.Data(), Tr("統合する", "Unify"));
   if (!r.ok) return;
-  MemoStore& data = form.Data();
-  const std::string* chosen = PickedAddress(data, r);
-  if (chosen == nullptr) return;
   const std::string cur = form.AddressText();
-  const int a = r.record;
-  const int b = data.IndexOfAddress(cur);
-  if (SameAddress(*chosen, cur)) {
-    Warn(form.Handle(), "同一アドレス", "Same Address", "同じアドレスに統合することはできません。",
-         "Can't unify with the same address.");
-    return;
+  switch (Unify(form.Data(), cur, r.record, r.address)) {
+    case UnifyOutcome::kUnified:
+      form.ShowMemo(form.Handle(), cur, form.SenderText(), true);
+      break;
+    case UnifyOutcome::kSameAddress:
+      Warn(form.Handle(), "同一アドレス", "Same Address", "同じアドレスに統合することはできません。",
+           "Can't unify with the same address.");
+      break;
+    case UnifyOutcome::kAlreadyUnified:
+      Warn(form.Handle(), "統合済み", "Unified", "既に統合されています。",
+           "These addresses have already been unified.");
+      break;
+    case UnifyOutcome::kNothingPicked:
+    case UnifyOutcome::kAddressNotStored:  // refused: nothing changed
+      break;
   }
-  if (a == b) {
-    Warn(form.Handle(), "統合済み", "Unified", "既に統合されています。",
-         "These addresses have already been unified.");
-    return;
-  }
-  Person* target = data.Get(a);
-  if (b < 0) {
-    target->Addresses.push_back(cur);
-  } else {
-    const Person* other = data.Get(b);
-    target->Addresses.insert(target->Addresses.end(), other->Addresses.begin(),
-                             other->Addresses.end());
-    target->Important = target->Important || other->Important;
-    target->Memo += other->Memo;  // joined as they are, no separator
-    data.Delete(b);               // its name-list text goes with it
-  }
-  data.Save();
-  form.ShowMemo(form.Handle(), cur, form.SenderText(), true);
 }
 
 void Separate1Click(TMainForm& form) {
   if (!form.IsAddressShown()) return;
-  MemoStore& data = form.Data();
   const std::string cur = form.AddressText();
-  Person* record = data.Get(data.IndexOfAddress(cur));
-  // Only a group of two or more can be separated (the menu item is disabled otherwise); taking
-  // the only address out would leave a record nobody can reach.
-  if (record == nullptr || record->Addresses.size() < 2) return;
-  for (auto it = record->Addresses.begin(); it != record->Addresses.end(); ++it) {
-    if (SameAddress(*it, cur)) {
-      record->Addresses.erase(it);
-      break;
-    }
+  if (Separate(form.Data(), cur, form.MemoText(), form.IsImportantChecked()) ==
+      SeparateOutcome::kSeparated) {
+    form.ShowMemo(form.Handle(), cur, form.SenderText(), true);
   }
-  auto person = std::make_unique<Person>();
-  person->Addresses.push_back(cur);
-  person->Important = form.IsImportantChecked();
-  person->Memo = form.MemoText();
-  data.Add(std::move(person));
-  data.Save();
-  form.ShowMemo(form.Handle(), cur, form.SenderText(), true);
 }
 
 HICON FormIcon(HWND wnd) {

@@ -18,6 +18,7 @@
 #include "forms/win32/main_commands.h"
 #include "forms/win32/main_form_testing.h"
 #include "forms/win32/main_form_window.h"
+#include "store/record_operations.h"
 
 namespace pinote {
 namespace {
@@ -300,33 +301,21 @@ void MainFormWindow::ShowMemo(HWND hostWindow, const std::string& address,
 
 void MainFormWindow::MemoMemoChange() {
   if (loading_ || !storable_ || !IsAddressShown()) return;
-  int i = data_.IndexOfAddress(address_);
-  if (i < 0) {
-    auto person = std::make_unique<Person>();
-    person->Addresses.push_back(address_);
-    data_.Add(std::move(person));
-    i = data_.IndexOfAddress(address_);
-  }
-  Person* r = data_.Get(i);
-  if (r == nullptr) return;
-  r->Important = IsImportantChecked();
-  r->Memo = MemoText();
-  const std::string typed = r->Memo;
-  const bool important = r->Important;
+  const std::string typed = MemoText();
+  const bool important = IsImportantChecked();
   // A failed write is reported by the window procedure; the record keeps the edit and the
   // next successful save writes it.
-  data_.Save();  // may prune and free r
+  const StoredMemo saved = StoreTypedMemo(data_, address_, typed, important);
   // The first save after an unreadable data file could be read again puts that file's memo
   // and mark into the record; show them, or the next keystroke would store the box over them.
-  const int saved = data_.IndexOfAddress(address_);
-  const Person* s = data_.Get(saved);
+  const Person* s = data_.Get(saved.record);
   if (s != nullptr && (s->Memo != typed || s->Important != important)) {
     loading_ = true;
     struct Clear {
       bool& flag;
       ~Clear() { flag = false; }
     } clear{loading_};
-    FillRecord(saved);
+    FillRecord(saved.record);
   }
 }
 

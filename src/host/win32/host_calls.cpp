@@ -25,7 +25,7 @@ void StampOutgoingHeader(HWND composer) {
   buffer[kHeaderBuffer - 1] = '\0';
   const std::string value(buffer);
   // Rebuilding from a truncated read would drop the other plug-ins' entries beyond the cut.
-  if (HeaderMayBeTruncated(value, kHeaderBuffer)) return;
+  if (HeaderMayBeTruncated(value, kHeaderBuffer - 1)) return;
   const std::string stamped = StampedMailerPlugin(value);
   HostFn<BKA_CompSetSpecifiedHeader_t>(HostApi().CompSetSpecifiedHeader)(
       composer, kMailerPluginHeader, stamped.c_str());

@@ -1,0 +1,15 @@
+#include "common/file_io.h"
+
+namespace pinote {
+
+void FileSystem::WritePiecesSafely(const std::string& path,
+                                   const std::vector<std::string_view>& pieces) {
+  size_t size = 0;
+  for (const std::string_view piece : pieces) size += piece.size();
+  std::string joined;
+  joined.reserve(size);
+  for (const std::string_view piece : pieces) joined += piece;
+  WriteAllSafely(path, joined);
+}
+
+}  // namespace pinote

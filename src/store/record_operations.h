@@ -1,0 +1,64 @@
+// What the memo window does to the store: look at a picked address, unify the shown address with
+// a picked record, separate it again, and store what the user typed. The window asks the user
+// and shows the outcome; the rules and their refusals live here.
+//
+// Every operation that changes the store ends with MemoStore::Save, so the change is on disk
+// when it returns; a refusal changes nothing and writes nothing. A FileError from that Save
+// propagates to the caller with the change kept in memory (the next Save writes it).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "store/memo_store.h"
+
+namespace pinote {
+
+// The address the unify dialog picked: entry `address` of record `record`; nullopt when either
+// index names nothing in the store.
+[[nodiscard]] std::optional<std::string> PickedAddress(const MemoStore& store, int record,
+                                                       int address);
+
+enum class UnifyOutcome {
+  kUnified,           // the shown address now belongs to the picked record, and it was saved
+  kNothingPicked,     // the pick names no address in the store
+  kSameAddress,       // the picked address is the shown one (case ignored)
+  kAlreadyUnified,    // the picked record already holds the shown address
+  kAddressNotStored,  // the shown address cannot be kept in Pinote.dat (IsStorableAddress)
+};
+
+// Unifies `shownAddress` with the picked record, refusing in the order of the outcomes above.
+// When no record holds the shown address it is appended to the picked record as written. Else
+// its record joins the picked one: its addresses are appended in order, the mark is set when
+// either had it, its memo follows the picked record's memo directly (no separator), and it is
+// deleted with its name-list text (the picked record keeps its own).
+[[nodiscard]] UnifyOutcome Unify(MemoStore& store, std::string_view shownAddress, int pickedRecord,
+                                 int pickedAddress);
+
+enum class SeparateOutcome {
+  kSeparated,         // the shown address has a record of its own now, and it was saved
+  kNotInGroup,        // no record holds it together with another address
+  kAddressNotStored,  // the shown address cannot be kept in Pinote.dat
+};
+
+// Takes `shownAddress` out of its group: the group's first address equal to it (case ignored)
+// is removed, and a new record {shownAddress as written, `important`, `memo`} is appended
+// without name-list text. The group keeps its memo, mark and name-list text. An empty memo makes
+// a record that the Save drops again.
+[[nodiscard]] SeparateOutcome Separate(MemoStore& store, std::string_view shownAddress,
+                                       std::string memo, bool important);
+
+struct StoredMemo {
+  bool stored = false;  // false: the address cannot be kept in Pinote.dat; nothing changed
+  int record = -1;      // the address's record after the Save; -1 when the Save dropped it
+};
+
+// Stores what the user typed for `address`: the memo text and the mark of its record, made (with
+// that one address) when it has none. A record left with an empty memo and one address is
+// dropped by the Save, so the result's record is then -1. Read the record back after the call:
+// the first Save after an unreadable file merges that file's memo and mark into it.
+[[nodiscard]] StoredMemo StoreTypedMemo(MemoStore& store, std::string_view address,
+                                        std::string memo, bool important);
+
+}  // namespace pinote

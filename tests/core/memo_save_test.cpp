@@ -1,0 +1,171 @@
+// Save keeps each record's file bytes and formats only the records changed since: the file must
+// stay exactly what a fresh format of the records gives.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fake_file_system.h"
+#include "memo_test_util.h"
+#include "store/memo_store.h"
+#include "store_edit_script.h"
+
+namespace pinote {
+namespace {
+
+using test::Describe;
+using test::MakePerson;
+using testing::FakeFileSystem;
+
+// The seeds of a fuzz target, as files of this repository.
+std::vector<std::string> Seeds(const std::string& target) {
+  std::string root = __FILE__;
+  root.erase(root.rfind("tests"));
+#ifdef _WIN32
+  if (!root.empty() && root[0] == '/') root = "Z:" + root;  // Wine's drive for the Unix root
+#endif
+  std::vector<std::string> seeds;
+  for (const auto& e : std::filesystem::directory_iterator(root + "fuzz/corpus/" + target)) {
+    std::ifstream in(e.path(), std::ios::binary);
+    seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return seeds;
+}
+
+std::string RecordText(int i) {
+  return "user" + std::to_string(i) + "@example.jp\r\nuser" + std::to_string(i) +
+         "@mail.example.com\r\n" + (i % 3 == 0 ? "@Important\r\n" : "") + " memo " +
+         std::to_string(i) + "\r\n \x93\xfa\x96\x7b\r\n\r\n";
+}
+
+TEST(IncrementalSave, KeepsTheBytesOfAFileWrittenInItsOwnFormat) {
+  FakeFileSystem fs;
+  std::string file;
+  for (int i = 0; i < 50; ++i) file += RecordText(i);
+  fs.files["d"] = file;
+  MemoStore store(fs);
+  store.Load("d");
+  store.Save();
+  EXPECT_EQ(fs.Content("d"), file);
+  EXPECT_EQ(fs.lastPieces, 1u);  // the file as read, untouched
+  // One memo changed: the bytes before it, its own, the bytes after it.
+  store.SetMemo(20, "changed\r\n");
+  store.Save();
+  EXPECT_EQ(fs.lastPieces, 3u);
+  const std::string changed = "user20@example.jp\r\nuser20@mail.example.com\r\n changed\r\n\r\n";
+  std::string expected = file;
+  expected.replace(expected.find(RecordText(20)), RecordText(20).size(), changed);
+  EXPECT_EQ(fs.Content("d"), expected);
+  // Typing on in the same memo reuses its place.
+  const size_t kept = store.KeptBytesMemory();
+  for (int k = 0; k < 100; ++k) {
+    store.SetMemo(20, "changed again " + std::to_string(k));
+    store.Save();
+  }
+  EXPECT_EQ(fs.lastPieces, 3u);
+  EXPECT_LE(store.KeptBytesMemory(), kept + 64);
+}
+
+TEST(IncrementalSave, FormatsAgainWhatIsNotExactlyItsOwnFormat) {
+  const struct {
+    const char* name;
+    std::string file;
+    std::string saved;
+  } cases[] = {
+      {"LF breaks", "a\nb\n m\n\n", "a\r\nb\r\n m\r\n\r\n"},
+      {"lone CR in one record", "a\r\n x\r\n\r\nb\r m\r\r\n", "a\r\n x\r\n\r\nb\r\n m\r\n\r\n"},
+      {"any @ line", "a\r\n@yes\r\n m\r\n\r\n", "a\r\n@Important\r\n m\r\n\r\n"},
+      {"two marks", "a\r\n@Important\r\n@Important\r\n m\r\n\r\n",
+       "a\r\n@Important\r\n m\r\n\r\n"},
+      {"memo before the address", " m\r\na\r\n\r\n", "a\r\n m\r\n\r\n"},
+      {"address after the memo", "a\r\n m\r\nb\r\n\r\n", "a\r\nb\r\n m\r\n\r\n"},
+      {"mark before the address", "@Important\r\na\r\n m\r\n\r\n", "a\r\n@Important\r\n m\r\n\r\n"},
+      {"empty lines between records", "\r\n\r\na\r\n m\r\n\r\n\r\nb\r\n n\r\n\r\n",
+       "a\r\n m\r\n\r\nb\r\n n\r\n\r\n"},
+      {"no closing empty line", "a\r\n m\r\n", "a\r\n m\r\n\r\n"},
+      {"one address, no memo", "a\r\n m\r\n\r\nlonely\r\n\r\n", "a\r\n m\r\n\r\n"},
+      {"a lone mark block", "@Important\r\n\r\na\r\n m\r\n\r\n", "a\r\n m\r\n\r\n"},
+      {"text after a NUL", std::string("a\r\n m\r\n\r\n\0b\r\n n\r\n\r\n", 19), "a\r\n m\r\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileSystem fs;
+    fs.files["d"] = c.file;
+    MemoStore store(fs);
+    store.Load("d");
+    store.Save();
+    EXPECT_EQ(fs.Content("d"), c.saved);
+    EXPECT_EQ(test::CheckSaved(store, fs), "");
+  }
+}
+
+TEST(IncrementalSave, SeedsSaveAsAFreshFormatAndReadBackTheSame) {
+  const std::vector<std::string> seeds = Seeds("memo_data");
+  ASSERT_FALSE(seeds.empty());
+  for (const std::string& seed : seeds) {
+    SCOPED_TRACE(::testing::PrintToString(seed));
+    FakeFileSystem fs;
+    fs.files["d"] = seed;
+    MemoStore store(fs);
+    store.Load("d");
+    store.Save();
+    EXPECT_EQ(test::CheckSaved(store, fs), "");
+    const std::string saved = fs.Content("d");
+    MemoStore again(fs);
+    again.Load("d");
+    EXPECT_EQ(Describe(again), Describe(store));
+    again.Save();
+    EXPECT_EQ(fs.Content("d"), saved);
+  }
+}
+
+TEST(IncrementalSave, RandomEditsFromEverySeedMatchAFreshFormat) {
+  std::vector<std::string> starts = Seeds("memo_data");
+  std::string large;
+  for (int i = 0; i < 60; ++i) large += RecordText(i);
+  starts.push_back(large);
+  std::mt19937 rng(2024);
+  for (const std::string& start : starts) {
+    for (int round = 0; round < 12; ++round) {
+      std::string script;
+      for (int n = 0; n < 500; ++n) script += static_cast<char>(rng());
+      FakeFileSystem fs;
+      fs.files["d"] = start;
+      MemoStore store(fs);
+      store.Load("d");
+      test::EditSource src(script);
+      ASSERT_EQ(test::RunEditScript(store, fs, src), "") << "round " << round;
+    }
+  }
+}
+
+TEST(IncrementalSave, KeptBytesStayNearTheFileSize) {
+  FakeFileSystem fs;
+  std::string file;
+  for (int i = 0; i < 1000; ++i) file += RecordText(i);
+  fs.files["d"] = file;
+  MemoStore store(fs);
+  store.Load("d");
+  // What each record's place costs, beside the bytes themselves.
+  const size_t places = store.KeptBytesMemory() - file.size();
+  std::mt19937 rng(11);
+  size_t most = 0;
+  for (int edit = 0; edit < 4000; ++edit) {
+    const int i = static_cast<int>(rng() % 1000);
+    store.SetMemo(i, "edit " + std::to_string(edit) + std::string(rng() % 200, 'x'));
+    store.Save();
+    most = std::max(most, store.KeptBytesMemory() - places);
+  }
+  const size_t now = fs.Content("d").size();
+  // The file's bytes, the stale ones allowed until they are compacted (a sixteenth, at least
+  // 64 KiB), and the growth room of the edits.
+  EXPECT_LE(most, now + 2 * (now / 16 + 64 * 1024) + now / 8);
+  EXPECT_EQ(test::CheckSaved(store, fs), "");
+}
+
+}  // namespace
+}  // namespace pinote

@@ -1,0 +1,220 @@
+#include "store/record_operations.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_file_system.h"
+#include "memo_test_util.h"
+
+namespace pinote {
+namespace {
+
+using test::Describe;
+using test::MakePerson;
+using testing::FakeFileSystem;
+
+// A saved store of three people: a group of two with a memo, one marked with a name-list text,
+// and one in Japanese.
+struct Fixture {
+  Fixture() {
+    store.Load("Pinote.dat");
+    store.Add(MakePerson({"a@x", "a2@x"}, "alpha"));
+    store.Add(MakePerson({"b@x"}, "beta\r\n", true, "B from the list"));
+    store.Add(MakePerson({"\x93\xfa\x96\x7b@x"}, "\x83\x81\x83\x82\r\n"));
+    store.Save();
+    writes = fs.writes;
+  }
+  FakeFileSystem fs;
+  MemoStore store{fs};
+  int writes = 0;
+};
+
+TEST(PickedAddress, NamesAnAddressOfTheStoreOrNothing) {
+  Fixture f;
+  const struct {
+    int record, address;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {0, 0, "a@x"}, {0, 1, "a2@x"}, {2, 0, "\x93\xfa\x96\x7b@x"}, {0, 2, std::nullopt},
+      {3, 0, std::nullopt}, {-1, 0, std::nullopt}, {0, -1, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.record) + "/" + std::to_string(c.address));
+    EXPECT_EQ(PickedAddress(f.store, c.record, c.address), c.expected);
+  }
+}
+
+TEST(Unify, OutcomesAndTheMergedRecords) {
+  const struct {
+    const char* name;
+    std::string shown;
+    int record, address;
+    UnifyOutcome outcome;
+    std::string after;  // the store; "" when it must be unchanged
+  } cases[] = {
+      // No record holds the shown address: it joins the picked record as written.
+      {"new address", "New@x", 1, 0, UnifyOutcome::kUnified,
+       "a@x,a2@x=alpha|b@x,New@x!=beta/|\x93\xfa\x96\x7b@x=\x83\x81\x83\x82/"},
+      // Its record joins the picked one: addresses in order, memo right after (no break is
+      // put after "alpha"), mark of either; the joining record goes, name-list text and all.
+      {"later record joins earlier", "B@X", 0, 1, UnifyOutcome::kUnified,
+       "a@x,a2@x,b@x!=alphabeta/|\x93\xfa\x96\x7b@x=\x83\x81\x83\x82/"},
+      {"earlier record joins later", "a2@x", 2, 0, UnifyOutcome::kUnified,
+       "b@x!=beta/|\x93\xfa\x96\x7b@x,a@x,a2@x=\x83\x81\x83\x82/alpha"},
+      {"marked record keeps its mark", "a@x", 1, 0, UnifyOutcome::kUnified,
+       "b@x,a@x,a2@x!=beta/alpha|\x93\xfa\x96\x7b@x=\x83\x81\x83\x82/"},
+      {"same address, other case", "A2@X", 0, 1, UnifyOutcome::kSameAddress, ""},
+      {"same Japanese address", "\x93\xfa\x96\x7b@X", 2, 0, UnifyOutcome::kSameAddress, ""},
+      {"picked record holds it already", "a2@x", 0, 0, UnifyOutcome::kAlreadyUnified, ""},
+      {"no such record", "New@x", 3, 0, UnifyOutcome::kNothingPicked, ""},
+      {"no such address", "New@x", 1, 1, UnifyOutcome::kNothingPicked, ""},
+      // What Pinote.dat cannot hold is refused: an empty "From" gives "".
+      {"empty address", "", 1, 0, UnifyOutcome::kAddressNotStored, ""},
+      {"leading space", " c@x", 1, 0, UnifyOutcome::kAddressNotStored, ""},
+      {"leading @", "@c", 1, 0, UnifyOutcome::kAddressNotStored, ""},
+      {"line break", "c@x\r\nd@x", 1, 0, UnifyOutcome::kAddressNotStored, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    const std::string before = Describe(f.store);
+    const std::string file = f.fs.Content("Pinote.dat");
+    EXPECT_EQ(Unify(f.store, c.shown, c.record, c.address), c.outcome);
+    if (c.after.empty()) {
+      EXPECT_EQ(Describe(f.store), before);
+      EXPECT_EQ(f.fs.writes, f.writes);
+      continue;
+    }
+    EXPECT_EQ(Describe(f.store), c.after);
+    EXPECT_EQ(f.fs.writes, f.writes + 1);
+    // The file holds what the store holds, and the index finds every address in its new place.
+    std::vector<std::unique_ptr<Person>> copies;
+    for (int i = 0; i < f.store.Count(); ++i) {
+      copies.push_back(std::make_unique<Person>(*f.store.Get(i)));
+    }
+    EXPECT_EQ(f.fs.Content("Pinote.dat"), FormatMemoFile(copies));
+    for (int i = 0; i < f.store.Count(); ++i) {
+      for (const auto& a : f.store.Get(i)->Addresses) {
+        EXPECT_EQ(f.store.IndexOfAddress(a), i) << a;
+      }
+    }
+  }
+}
+
+TEST(Unify, PickedRecordKeepsItsOwnNameListText) {
+  Fixture f;
+  f.store.SetNameListText(0, "A from the list");
+  ASSERT_EQ(Unify(f.store, "b@x", 0, 0), UnifyOutcome::kUnified);
+  EXPECT_EQ(f.store.Get(0)->NameListText, "A from the list");
+  Fixture g;
+  ASSERT_EQ(Unify(g.store, "b@x", 2, 0), UnifyOutcome::kUnified);
+  EXPECT_EQ(g.store.Get(1)->NameListText, "");  // the list text left with the joining record
+}
+
+TEST(Separate, OutcomesAndTheRecordsAfter) {
+  const struct {
+    const char* name;
+    std::string shown;
+    std::string memo;
+    bool important;
+    SeparateOutcome outcome;
+    std::string after;
+    std::string file;
+  } cases[] = {
+      // The group keeps its place, memo and mark; the address gets a record of its own, last.
+      {"middle of three", "B@X", "typed\r\n", true, SeparateOutcome::kSeparated,
+       "a@x,c@x=m/|solo@x=s|B@X!=typed/",
+       "a@x\r\nc@x\r\n m\r\n\r\nsolo@x\r\n s\r\n\r\nB@X\r\n@Important\r\n typed\r\n\r\n"},
+      // An empty memo makes a record that the save drops again.
+      {"empty memo", "a@x", "", false, SeparateOutcome::kSeparated, "b@x,c@x=m/|solo@x=s",
+       "b@x\r\nc@x\r\n m\r\n\r\nsolo@x\r\n s\r\n\r\n"},
+      {"no record", "z@x", "m", false, SeparateOutcome::kNotInGroup, "", ""},
+      {"alone in its record", "solo@x", "m", false, SeparateOutcome::kNotInGroup, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileSystem fs;
+    MemoStore store(fs);
+    store.Load("d");
+    store.Add(MakePerson({"a@x", "b@x", "c@x"}, "m\r\n"));
+    store.Add(MakePerson({"solo@x"}, "s"));
+    store.Save();
+    const std::string before = Describe(store);
+    const int writes = fs.writes;
+    EXPECT_EQ(Separate(store, c.shown, c.memo, c.important), c.outcome);
+    if (c.after.empty()) {
+      EXPECT_EQ(Describe(store), before);
+      EXPECT_EQ(fs.writes, writes);
+      continue;
+    }
+    EXPECT_EQ(Describe(store), c.after);
+    EXPECT_EQ(fs.Content("d"), c.file);
+    EXPECT_EQ(store.IndexOfAddress(c.shown), c.memo.empty() ? -1 : 2);
+  }
+}
+
+TEST(Separate, RefusesAnAddressTheFileCannotHold) {
+  FakeFileSystem fs;
+  MemoStore store(fs);
+  store.Load("d");
+  // A name list can put such an address into a group.
+  store.MergeNameListText("u\r\nT\r\nu\r\nu\r\n0\r\n2\r\n\r\na@x\r\n0\r\n");
+  ASSERT_EQ(store.IndexOfAddress(""), 0);
+  EXPECT_EQ(Separate(store, "", "m", true), SeparateOutcome::kAddressNotStored);
+  EXPECT_EQ(Describe(store), ",a@x=");
+  EXPECT_EQ(fs.writes, 0);
+}
+
+TEST(StoreTypedMemo, StoresCreatesAndDrops) {
+  const struct {
+    const char* name;
+    std::string address;
+    std::string memo;
+    bool important;
+    bool stored;
+    int record;
+    std::string file;
+  } cases[] = {
+      {"existing record", "A@X", "new\r\n", false, true, 0, "a@x\r\n new\r\n\r\n"},
+      {"new address", "n@x", "hi", true, true, 1,
+       "a@x\r\n old\r\n\r\nn@x\r\n@Important\r\n hi\r\n\r\n"},
+      // A record left with one address and no memo is dropped at once, mark or not.
+      {"memo cleared", "a@x", "", true, true, -1, ""},
+      {"mark on an address without memo", "n@x", "", true, true, -1, "a@x\r\n old\r\n\r\n"},
+      {"Japanese memo", "\x93\xfa@x", "\x83\x81\x83\x82", false, true, 1,
+       "a@x\r\n old\r\n\r\n\x93\xfa@x\r\n \x83\x81\x83\x82\r\n\r\n"},
+      {"empty address", "", "m", false, false, -1, "a@x\r\n old\r\n\r\n"},
+      {"address with a break", "x\ny", "m", false, false, -1, "a@x\r\n old\r\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileSystem fs;
+    fs.files["d"] = "a@x\r\n old\r\n\r\n";
+    MemoStore store(fs);
+    store.Load("d");
+    const StoredMemo got = StoreTypedMemo(store, c.address, c.memo, c.important);
+    EXPECT_EQ(got.stored, c.stored);
+    EXPECT_EQ(got.record, c.record);
+    EXPECT_EQ(fs.writes, c.stored ? 1 : 0);
+    EXPECT_EQ(fs.Content("d"), c.file);
+  }
+}
+
+TEST(StoreTypedMemo, AfterAnUnreadableFileTheRecordShowsTheFilesMemoFirst) {
+  FakeFileSystem fs;
+  fs.files["d"] = "a@x\r\n@Important\r\n from the file\r\n\r\n";
+  fs.failRead.insert("d");
+  MemoStore store(fs);
+  EXPECT_THROW(store.Load("d"), FileError);
+  EXPECT_THROW((void)StoreTypedMemo(store, "a@x", "typed", false), FileError);
+  fs.failRead.clear();
+  const StoredMemo got = StoreTypedMemo(store, "a@x", "typed2", false);
+  ASSERT_EQ(got.record, 0);
+  EXPECT_EQ(store.Get(0)->Memo, "from the file\r\ntyped2");
+  EXPECT_TRUE(store.Get(0)->Important);
+}
+
+}  // namespace
+}  // namespace pinote

@@ -1,0 +1,170 @@
+// Random edit sequences for the memo store, driven by a byte string (random bytes in the tests,
+// the fuzzer's input in fuzz/memo_edits.cpp): every change the store offers, and after each save
+// the checks that the file holds exactly what a fresh format of the records gives, that memory
+// holds what Save keeps, and that every address resolves to the first record holding it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/mbtext.h"
+#include "fake_file_system.h"
+#include "store/memo_store.h"
+#include "store/record_operations.h"
+
+namespace pinote::test {
+
+// Reads the script: bytes, small numbers and texts; zeros once it is used up.
+class EditSource {
+ public:
+  explicit EditSource(std::string_view bytes) : bytes_(bytes) {}
+  [[nodiscard]] bool Done() const { return at_ >= bytes_.size(); }
+  uint8_t Byte() { return at_ < bytes_.size() ? static_cast<uint8_t>(bytes_[at_++]) : 0; }
+  int Below(int n) { return n <= 0 ? 0 : Byte() % n; }
+  // A text from a pool of awkward ones, or a few raw bytes of the script.
+  std::string Text() {
+    static const char* const kPool[] = {
+        "",       "m",           "line\r\n",  "a\rb\nc",     "\x83\x5C\x82\xA0",  " lead",
+        "@mark",  "two\r\nlines\r\n",         "\r\n",        "end\r",             "x\x01y",
+    };
+    const uint8_t b = Byte();
+    if (b & 1) return kPool[(b >> 1) % (sizeof kPool / sizeof kPool[0])];
+    std::string raw;
+    for (int n = b >> 5; n > 0; --n) raw += static_cast<char>(Byte());
+    return raw;
+  }
+  // An address from a pool (letter-case variants, Shift-JIS, what the file cannot hold).
+  std::string Address() {
+    static const char* const kPool[] = {"a@x", "A@X", "b@x", "c@y", "C@y", "\x83\x61@z",
+                                        "\x83\x41@z", "d", "", "@bad", " sp", "n\r"};
+    const uint8_t b = Byte();
+    if (b < 240) return kPool[b % (sizeof kPool / sizeof kPool[0])];
+    std::string raw;
+    for (int n = b & 7; n > 0; --n) raw += static_cast<char>(Byte());
+    return raw;
+  }
+
+ private:
+  std::string_view bytes_;
+  size_t at_ = 0;
+};
+
+// Equality after UpperAnsi, read plainly.
+inline bool SameKey(const std::string& a, const std::string& b) {
+  return UpperAnsi(a) == UpperAnsi(b);
+}
+
+// What went wrong, or "" when the saved file and the store agree.
+inline std::string CheckSaved(const MemoStore& store, const testing::FakeFileSystem& fs) {
+  std::vector<std::unique_ptr<Person>> written;
+  for (int i = 0; i < store.Count(); ++i) {
+    const Person& p = *store.Get(i);
+    if (!IsKeptOnSave(p)) return "a record Save drops is still in memory: " + std::to_string(i);
+    if (IsWrittenOnSave(p)) written.push_back(std::make_unique<Person>(p));
+  }
+  if (fs.Content(store.FileName()) != FormatMemoFile(written)) {
+    return "the file differs from a fresh format of the records";
+  }
+  for (int i = 0; i < store.Count(); ++i) {
+    for (const std::string& a : store.Get(i)->Addresses) {
+      int first = -1;
+      for (int j = 0; j < store.Count() && first < 0; ++j) {
+        for (const std::string& b : store.Get(j)->Addresses) {
+          if (SameKey(a, b)) {
+            first = j;
+            break;
+          }
+        }
+      }
+      if (store.IndexOfAddress(a) != first) return "the index misses " + a;
+    }
+  }
+  return {};
+}
+
+// A small name list over the address pool.
+inline std::string NameListOf(EditSource& src) {
+  std::string out;
+  for (int e = src.Below(3) + 1; e > 0; --e) {
+    out += "u\r\n" + src.Text() + "x\r\nu\r\nu\r\n0\r\n";
+    const int m = src.Below(3);
+    out += std::to_string(m) + "\r\n";
+    for (int i = 0; i < m; ++i) out += src.Address() + "\r\n";
+    out += "0\r\n";
+  }
+  return out;
+}
+
+// Runs the script on `store` (loaded from its FileName on `fs`); returns the first failed check,
+// or "" when every save agreed.
+inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs,
+                                 EditSource& src) {
+  while (!src.Done()) {
+    const int record = src.Below(store.Count() + 2) - 1;  // -1 and Count included
+    bool saved = false;
+    switch (src.Below(13)) {
+      case 0:
+        store.SetMemo(record, src.Text());
+        break;
+      case 1:
+        store.SetImportant(record, src.Byte() & 1);
+        break;
+      case 2: {
+        auto p = std::make_unique<Person>();
+        for (int n = src.Below(4); n > 0; --n) p->Addresses.push_back(src.Address());
+        p->Memo = src.Text();
+        p->Important = src.Byte() & 1;
+        if (src.Byte() & 1) p->NameListText = src.Text();
+        store.Add(std::move(p));
+        break;
+      }
+      case 3:
+        store.Delete(record);
+        break;
+      case 4:
+        store.AppendAddress(record, src.Address());
+        break;
+      case 5:
+        store.RemoveAddress(record, src.Address());
+        break;
+      case 6:
+        store.SetNameListText(record, src.Text());
+        break;
+      case 7:
+        saved = Unify(store, src.Address(), record, src.Below(3)) == UnifyOutcome::kUnified;
+        break;
+      case 8:
+        saved = Separate(store, src.Address(), src.Text(), src.Byte() & 1) ==
+                SeparateOutcome::kSeparated;
+        break;
+      case 9:
+        saved = StoreTypedMemo(store, src.Address(), src.Text(), src.Byte() & 1).stored;
+        break;
+      case 10:
+        store.MergeNameListText(NameListOf(src));
+        break;
+      case 11:
+        store.Save();
+        saved = true;
+        break;
+      default:
+        // What was written reads back into records that write the same bytes again.
+        store.Save();
+        if (std::string failed = CheckSaved(store, fs); !failed.empty()) return failed;
+        store.Load(store.FileName());
+        store.Save();
+        saved = true;
+        break;
+    }
+    if (saved) {
+      if (std::string failed = CheckSaved(store, fs); !failed.empty()) return failed;
+    }
+  }
+  store.Save();
+  return CheckSaved(store, fs);
+}
+
+}  // namespace pinote::test
