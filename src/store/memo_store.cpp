@@ -28,10 +28,11 @@ bool HasStorableAddress(const Person& person) noexcept {
 }
 
 // Reads the records of a file's text. For each record, calls
-// onRecord(person, begin, size, exact): [begin, begin + size) is its block, from its first line
-// to the end of the empty line that closes it, and `exact` tells that the block holds exactly the
-// bytes AppendRecordBytes gives for the record (every break CR LF, addresses first, then one
-// "@Important", then the memo lines, then the empty line), so they can be kept as they are.
+// onRecord(person, begin, size, exact, addresses): [begin, begin + size) is its block, from its
+// first line to the end of the empty line that closes it; `exact` tells that the block holds
+// exactly the bytes AppendRecordBytes gives for the record (every break CR LF, addresses first,
+// then one "@Important", then the memo lines, then the empty line), so they can be kept as they
+// are; `addresses` are the record's addresses as views into `text`.
 template <typename OnRecord>
 void ParseBlocks(std::string_view text, OnRecord&& onRecord) {
   text = BeforeNul(text);
@@ -47,7 +48,7 @@ void ParseBlocks(std::string_view text, OnRecord&& onRecord) {
     p->Addresses.assign(addresses.begin(), addresses.end());
     p->Important = important;
     p->Memo = memo;
-    onRecord(std::move(p), blockBegin, end - blockBegin, exact && closed);
+    onRecord(std::move(p), blockBegin, end - blockBegin, exact && closed, addresses);
   };
   ForEachLine(text, [&](std::string_view line) {
     const size_t end = static_cast<size_t>(line.data() - base) + line.size();
@@ -84,11 +85,14 @@ void ParseBlocks(std::string_view text, OnRecord&& onRecord) {
   if (!addresses.empty()) makeRecord(text.size(), false);
 }
 
-uint32_t CheckedSize(size_t size) {
-  if (size > std::numeric_limits<uint32_t>::max()) {
-    throw std::length_error("a memo record of 4 GB or more cannot be saved");
+// Where a record's bytes lie is kept in 32 bits: a record below 1 GiB in a buffer below 4 GiB.
+constexpr size_t kMaxRecordBytes = (size_t{1} << 30) - 1;
+constexpr size_t kMaxKeptBytes = std::numeric_limits<uint32_t>::max();
+
+void CheckKeptSize(size_t recordBytes, size_t bufferBytes) {
+  if (recordBytes > kMaxRecordBytes || bufferBytes > kMaxKeptBytes) {
+    throw std::length_error("memo data of this size cannot be kept");
   }
-  return static_cast<uint32_t>(size);
 }
 
 }  // namespace
@@ -144,7 +148,8 @@ std::string FormatMemoFile(const std::vector<std::unique_ptr<Person>>& persons) 
 
 std::vector<std::unique_ptr<Person>> ParseMemoFile(std::string_view text) {
   std::vector<std::unique_ptr<Person>> persons;
-  ParseBlocks(text, [&persons](std::unique_ptr<Person> p, size_t, size_t, bool) {
+  ParseBlocks(text, [&persons](std::unique_ptr<Person> p, size_t, size_t, bool,
+                               const std::vector<std::string_view>&) {
     persons.push_back(std::move(p));
   });
   return persons;
@@ -240,18 +245,26 @@ void MemoStore::AdoptFileText(std::string text) {
   records_.clear();
   edits_ = std::string();
   image_ = std::move(text);
-  ParseBlocks(image_, [this](std::unique_ptr<Person> p, size_t begin, size_t size, bool exact) {
+  // The index is built from the addresses as they lie in the file's bytes, one after the other,
+  // rather than from the records' own copies scattered over the heap.
+  std::vector<AddressIndex::Entry> keys;
+  ParseBlocks(image_, [&](std::unique_ptr<Person> p, size_t begin, size_t size, bool exact,
+                          const std::vector<std::string_view>& addresses) {
     Record r;
     // A block that is not exactly what Save would write (other line breaks, a bare "@" line,
     // a record that Save drops or writes otherwise) is formatted at the first Save.
-    if (exact && IsWrittenOnSave(*p) && size <= std::numeric_limits<uint32_t>::max()) {
-      r.begin = begin;
+    const bool fits = size <= kMaxRecordBytes && begin + size <= kMaxKeptBytes;
+    if (exact && fits && IsWrittenOnSave(*p)) {
+      r.begin = static_cast<uint32_t>(begin);
       r.size = static_cast<uint32_t>(size);
       r.stale = false;
     }
+    for (const std::string_view a : addresses) keys.push_back({a, Count()});
     r.person = std::move(p);
     records_.push_back(std::move(r));
   });
+  records_.shrink_to_fit();  // grown by doubling; a large store would keep much room unused
+  index_.Assign(keys);
 }
 
 void MemoStore::Load(const std::string& path) {
@@ -271,6 +284,7 @@ void MemoStore::Load(const std::string& path) {
       throw;
     }
     AdoptFileText(std::move(text));
+    return;
   }
   RebuildIndex();
 }
@@ -351,11 +365,12 @@ bool MemoStore::FormatStaleRecords() {
     }
     // Typing goes on in one memo: its bytes are the last ones formatted, and take their own
     // place again instead of piling up.
-    if (r.inEdits && r.begin + r.size == edits_.size()) edits_.resize(r.begin);
+    if (r.inEdits && size_t{r.begin} + r.size == edits_.size()) edits_.resize(r.begin);
     const size_t begin = edits_.size();
     if (IsWrittenOnSave(p)) AppendRecordBytes(p, edits_);
-    r.size = CheckedSize(edits_.size() - begin);
-    r.begin = begin;
+    CheckKeptSize(edits_.size() - begin, edits_.size());
+    r.size = static_cast<uint32_t>(edits_.size() - begin);
+    r.begin = static_cast<uint32_t>(begin);
     r.inEdits = true;
     r.stale = false;
   }
@@ -402,13 +417,14 @@ std::vector<std::string_view> MemoStore::FilePieces() const {
 void MemoStore::Compact() {
   size_t live = 0;
   for (const Record& r : records_) live += r.size;
+  CheckKeptSize(0, live);
   std::string image;
   image.reserve(live);
   for (Record& r : records_) {
     const std::string& from = r.inEdits ? edits_ : image_;
     const size_t begin = image.size();
     image.append(from, r.begin, r.size);
-    r.begin = begin;
+    r.begin = static_cast<uint32_t>(begin);
     r.inEdits = false;
   }
   image_ = std::move(image);

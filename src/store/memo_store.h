@@ -111,14 +111,15 @@ class MemoStore {
   // Where a record's file bytes are kept: [begin, begin + size) of image_ or of edits_. A stale
   // record's bytes are formatted again at the next Save; until then begin and size still tell
   // where its old bytes lie, so that the last record typed into can reuse its place in edits_.
+  // Packed into eight bytes beside the record: a large store has a hundred thousand of them.
   struct Record {
     std::unique_ptr<Person> person;
-    size_t begin = 0;
-    uint32_t size = 0;
-    bool inEdits = false;
-    bool stale = true;
+    uint32_t begin = 0;
+    uint32_t size : 30;
+    uint32_t inEdits : 1;
+    uint32_t stale : 1;
+    Record() : size(0), inEdits(0), stale(1) {}
   };
-
   void RebuildIndex();
   void Touch(int index);  // marks the record's bytes stale
   void MergeEditsInto(std::vector<std::unique_ptr<Person>> loaded);

@@ -1,0 +1,33 @@
+// Random edit sequences on a memo store: the part of the input before "\xff\xff" is Pinote.dat,
+// the rest a script of changes, saves and reloads (tests/core/store_edit_script.h). After every
+// save the file must be exactly a fresh format of the records, though Save formats only the
+// records changed since the last one.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "../tests/core/fake_file_system.h"
+#include "../tests/core/store_edit_script.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const size_t mark = input.find("\xff\xff");
+  pinote::testing::FakeFileSystem fs;
+  std::string_view script = input;
+  if (mark != std::string_view::npos) {
+    fs.files["Pinote.dat"] = std::string(input.substr(0, mark));
+    script = input.substr(mark + 2);
+  }
+  pinote::MemoStore store(fs);
+  store.Load("Pinote.dat");
+  pinote::test::EditSource src(script);
+  const std::string failed = pinote::test::RunEditScript(store, fs, src);
+  if (!failed.empty()) {
+    std::fprintf(stderr, "%s\n", failed.c_str());
+    std::abort();
+  }
+  return 0;
+}
