@@ -116,6 +116,34 @@ TEST_F(FileIoTest, ReadOnlyTargetIsRefusedAndKept) {
   EXPECT_EQ(Names(), std::vector<std::string>{"Pinote.dat"});
 }
 
+TEST_F(FileIoTest, PiecesAreWrittenInOrderAsOneFile) {
+  // Pieces of every size around the gathering buffer and the system's batch limits, empty ones
+  // among them, and more pieces than one call of the system takes.
+  std::mt19937 rng(3);
+  const size_t sizes[] = {0, 1, 2, 100, 65535, 65536, 65537, 200000};
+  std::string expected;
+  std::vector<std::string> owned;
+  for (int i = 0; i < 3000; ++i) {
+    const size_t size = i % 50 == 0 ? sizes[rng() % std::size(sizes)] : rng() % 40;
+    std::string piece(size, '\0');
+    for (char& c : piece) c = static_cast<char>(rng());
+    expected += piece;
+    owned.push_back(std::move(piece));
+  }
+  const std::vector<std::string_view> pieces(owned.begin(), owned.end());
+  const std::string p = Path("Pinote.dat");
+  sys_.WriteAllSafely(p, "old");
+  sys_.WritePiecesSafely(p, pieces);
+  EXPECT_TRUE(Slurp(p) == expected) << Slurp(p).size() << " bytes, " << expected.size();
+  EXPECT_TRUE(sys_.ReadAll(p) == expected);
+  sys_.WritePiecesSafely(p, {});
+  EXPECT_EQ(sys_.ReadAll(p), "");
+  sys_.WritePiecesSafely(p, {"", "a", "", "bc", ""});
+  EXPECT_EQ(sys_.ReadAll(p), "abc");
+  EXPECT_EQ(Names(), std::vector<std::string>{"Pinote.dat"});
+  EXPECT_THROW(sys_.WritePiecesSafely(Path("missing/x.dat"), {"a"}), FileError);
+}
+
 TEST_F(FileIoTest, RenameNeverReplaces) {
   const std::string a = Path("Pinotedat"), b = Path("Pinote.dat");
   sys_.WriteAllSafely(a, "legacy");
