@@ -85,7 +85,7 @@ i686_release() {
   i686_built=1
   local t=$SECONDS rc
   detail=$(scripts/check-release-dll.sh build/win32/Pinote.dll); rc=$?
-  echo "$detail"; run_s=$((SECONDS - t))
+  echo "$detail"; detail=${detail#check-release-dll: }; run_s=$((SECONDS - t))
   return $rc
 }
 
