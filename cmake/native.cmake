@@ -7,7 +7,7 @@ if(PINOTE_TESTS)
   add_executable(core_tests ${CORE_TEST_SOURCES})
   target_link_libraries(core_tests PRIVATE pinote_core GTest::gtest GTest::gtest_main)
   target_compile_definitions(core_tests PRIVATE
-    PINOTE_CORPUS_DIR="${CMAKE_SOURCE_DIR}/../shared/corpus")
+    PINOTE_CORPUS_DIR="${CMAKE_SOURCE_DIR}/tests/data")
   include(GoogleTest)
   gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
 endif()

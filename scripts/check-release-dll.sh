@@ -2,7 +2,7 @@
 # The release library as users install it: a 32-bit PE exporting exactly the nine entry points
 # at their ordinals, importing only Windows system DLLs, each export cleaning its own stack.
 set -euo pipefail
-dll=${1:-build/win32-release/Pinote.dll}
+dll=${1:-build/win32/Pinote.dll}
 od=i686-w64-mingw32-objdump
 [ -f "$dll" ] || { echo "missing $dll"; exit 1; }
 fail() { echo "check-release-dll: $*"; exit 1; }
@@ -22,9 +22,13 @@ system="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll
 for d in $imports; do
   case " $system " in *" $d "*) ;; *) fail "imports a non-system DLL: $d";; esac
 done
+# The static stack clean-up check needs a tool from outside the repository; where it is missing,
+# the i686 end-to-end tests still catch a slip at run time (the stand-in host measures ESP).
 here=$(cd "$(dirname "$0")/.." && pwd)
-chk="$here/../shared/tools/check-stdcall-exports"
+chk=${PINOTE_STDCALL_CHECK:-$here/../shared/tools/check-stdcall-exports}
+stdcall="stdcall clean-up not checked statically"
 if [ -x "$chk" ]; then
   res=$("$chk" "$dll"); [ "$res" = ok ] || fail "$res"
+  stdcall="stdcall clean-up checked"
 fi
-echo "check-release-dll: ok ($(echo $imports | tr '\n' ' '))"
+echo "check-release-dll: ok, $stdcall, imports $(echo $imports)"

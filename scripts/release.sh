@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# The release: the 32-bit Pinote.dll (i686 preset), checked, into dist/ with install notes.
+# The release: the 32-bit Pinote.dll, checked, into dist/ with install notes. Built by the win32
+# preset, the tree whose test programs make test runs under 32-bit Wine against this DLL.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --preset win32-release >/dev/null
-cmake --build --preset win32-release -j "${JOBS:-2}" --target Pinote
-scripts/check-release-dll.sh build/win32-release/Pinote.dll
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "${JOBS:-2}" --target Pinote
+scripts/check-release-dll.sh build/win32/Pinote.dll
 mkdir -p dist
-cp build/win32-release/Pinote.dll dist/
+cp build/win32/Pinote.dll dist/
 printf '%s\r\n' \
   'Quillet for Becky!2 (Pinote.dll) Ver.0.03 Rev.2' \
   '' \

@@ -35,6 +35,9 @@ if ! grep -q 'AppDefaults\\\\B2.exe\\\\X11 Driver' "$WINEPREFIX/user.reg" 2>/dev
   /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\AppDefaults\B2.exe\X11 Driver' \
     /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
 fi
+# reg.exe may have started the prefix's desktop without a display; B2.exe under Xvfb could not
+# create a window on it. Let that session end first.
+/usr/lib/wine/wineserver -w || true
 
 # One installation: the sample mails and name list, adjusted so that the shown sender has a
 # memo, the importance mark, a second address and a name-list entry.

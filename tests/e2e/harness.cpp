@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 
 namespace e2e {
@@ -217,6 +219,10 @@ RunResult Installation::Run(const std::string& script, const std::wstring& extra
     result.lines.push_back(log.substr(at, nl - at));
     at = nl + 1;
   }
+  // A fault the host detected (e.g. a plug-in call that left the stack unbalanced) fails the
+  // test whatever else it checks.
+  for (const std::string& line : result.Starting("fault "))
+    ADD_FAILURE() << "the host reports: " << line;
   return result;
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "b2.h"
+#include "plugin_call.h"
 
 namespace b2 {
 namespace {
@@ -105,7 +106,8 @@ bool DispatchCommand(int id, HWND origin) {
     snprintf(buf, sizeof buf, "0x%04X", id);
     Log(std::string("command id=") + buf + " comment=" + Quote(AnsiToUtf8(it->second.comment)) +
         " window=" + Quote(Utf8(ClassOf(origin))));
-    if (it->second.callback) it->second.callback(origin, 0);
+    if (it->second.callback)
+      CallPlugin(std::string("command id=") + buf, it->second.callback, origin, 0);
     return true;
   }
   switch (id) {

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "b2.h"
+#include "plugin_call.h"
 
 namespace b2 {
 namespace {
@@ -19,6 +20,11 @@ std::string Field(const char* f, size_t size) {
 
 void LogCall(const Plugin& p, const std::string& what, int result) {
   Log("call " + what + " plugin=" + Quote(p.name()) + " -> " + std::to_string(result));
+}
+
+// "BKC_OnStart plugin="Pinote.dll"": a call's name in a stack fault line.
+std::string Called(const Plugin& p, const char* entry) {
+  return std::string(entry) + " plugin=" + Quote(p.name());
 }
 
 std::wstring Lower(std::wstring s) {
@@ -75,27 +81,34 @@ void LoadPlugins() {
 void CallMenuInit(HWND window, HMENU menu, int type) {
   for (const Plugin& p : Plugins())
     if (p.on_menu_init)
-      LogCall(p, "BKC_OnMenuInit type=" + std::to_string(type), p.on_menu_init(window, menu, type));
+      LogCall(p, "BKC_OnMenuInit type=" + std::to_string(type),
+              CallPlugin(Called(p, "BKC_OnMenuInit"), p.on_menu_init, window, menu, type));
 }
 
 void CallStart() {
   for (const Plugin& p : Plugins())
-    if (p.on_start) LogCall(p, "BKC_OnStart", p.on_start());
+    if (p.on_start) LogCall(p, "BKC_OnStart", CallPlugin(Called(p, "BKC_OnStart"), p.on_start));
 }
 
 void CallOpenMail(const std::string& mail_id) {
   for (const Plugin& p : Plugins())
-    if (p.on_open_mail) LogCall(p, "BKC_OnOpenMail", p.on_open_mail(mail_id.c_str()));
+    if (p.on_open_mail)
+      LogCall(p, "BKC_OnOpenMail",
+              CallPlugin(Called(p, "BKC_OnOpenMail"), p.on_open_mail, mail_id.c_str()));
 }
 
 void CallOutgoing(HWND composer) {
   for (const Plugin& p : Plugins())
-    if (p.on_outgoing) LogCall(p, "BKC_OnOutgoing mode=0", p.on_outgoing(composer, 0));
+    if (p.on_outgoing)
+      LogCall(p, "BKC_OnOutgoing mode=0",
+              CallPlugin(Called(p, "BKC_OnOutgoing"), p.on_outgoing, composer, 0));
 }
 
 void CallSetup(HWND window) {
   for (const Plugin& p : Plugins())
-    if (p.on_setup) LogCall(p, "BKC_OnPlugInSetup", p.on_setup(window));
+    if (p.on_setup)
+      LogCall(p, "BKC_OnPlugInSetup",
+              CallPlugin(Called(p, "BKC_OnPlugInSetup"), p.on_setup, window));
 }
 
 // The record is pre-filled with a marker so that the log also shows whether a plug-in wrote
@@ -105,7 +118,7 @@ void CallInfo() {
     if (p.on_info) {
       pinote::PluginInfoRecord rec;
       memset(&rec, '#', sizeof rec);
-      int r = p.on_info(&rec);
+      int r = CallPlugin(Called(p, "BKC_OnPlugInInfo"), p.on_info, &rec);
       auto tail_kept = [](const char* f, size_t size) {
         size_t n = strnlen(f, size);
         for (size_t i = n + 1; i < size; ++i)
@@ -123,8 +136,8 @@ void CallInfo() {
     for (auto [label, fn] : {std::pair{"NeverPrecede", p.never_precede},
                              std::pair{"NeverFollow", p.never_follow}}) {
       if (!fn) continue;
-      const char* a = fn();
-      const char* b = fn();
+      const char* a = CallPlugin(Called(p, label), fn);
+      const char* b = CallPlugin(Called(p, label), fn);
       Log(std::string("info-") + label + " plugin=" + Quote(p.name()) +
           " null=" + (a ? "0" : "1") + " same=" + (a == b ? "1" : "0") +
           " text=" + (a ? Quote(AnsiToUtf8(a)) : std::string("\"\"")));
@@ -134,7 +147,11 @@ void CallInfo() {
 
 void CallExit() {
   for (const Plugin& p : Plugins())
-    if (p.on_exit) LogCall(p, "BKC_OnExit", p.on_exit());
+    if (p.on_exit) LogCall(p, "BKC_OnExit", CallPlugin(Called(p, "BKC_OnExit"), p.on_exit));
+}
+
+void ReportStackFault(const std::string& call, int32_t stack_error) {
+  Log("fault stack call=" + call + " bytes-left=" + std::to_string(stack_error));
 }
 
 void UnloadPlugins() {

@@ -3,6 +3,7 @@
 // lists the commands.
 
 #include <cstdio>
+#include <locale>
 #include <sstream>
 #include <thread>
 
@@ -214,8 +215,11 @@ void CmdFolder(const std::string& name) {
 
 void CmdWaitWindow(const std::string& name, DWORD ms, bool want_visible) {
   for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+    // FindTop prefers a visible window; a window already destroyed counts as hidden (a form
+    // may be gone between two looks).
     HWND w = FindTop(Wide(name));
-    if (w && (IsWindowVisible(w) != FALSE) == want_visible) {
+    const bool visible = w && IsWindowVisible(w);
+    if (visible == want_visible) {
       Log(std::string(want_visible ? "waitwindow " : "waithidden ") + Quote(name) + " ok");
       return;
     }
@@ -385,6 +389,10 @@ void StartScript() {
   // inside LoadLibrary would wait on the loader lock until that box is gone.
   HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::thread([started](std::wstring file) {
+    // The C++ library's first use of its locale (the script reader's) looks up a msvcrt entry
+    // point with GetProcAddress on i686, which waits for the loader lock, and a plug-in showing
+    // a message box from inside LoadLibrary holds that lock: set the locale up first.
+    std::locale::classic();
     SetEvent(started);
     ScriptMain(std::move(file));
   }, Opt().script).detach();
