@@ -19,22 +19,15 @@
 #include "common/text_lines.h"
 #include "store/memo_store.h"
 #include "bench_data.h"
+#include "../tests/core/fake_file_system.h"
 
 namespace pinote {
 namespace {
 
 using namespace pinote::bench;  // NOLINT: the shared data of the store benchmarks
 
-class MemoryFs final : public FileSystem {
- public:
-  std::map<std::string, std::string> files;
-  std::string ReadAll(const std::string& path) override { return files.at(path); }
-  void WriteAllSafely(const std::string& path, std::string_view data) override {
-    files[path] = std::string(data);
-  }
-  bool Exists(const std::string& path) override { return files.count(path) != 0; }
-  void Rename(const std::string&, const std::string&) override {}
-};
+// The in-memory file system of the tests: the benchmarks that do not measure the disk.
+using MemoryFs = testing::FakeFileSystem;
 
 // Stored addresses spread over the whole store, asked for in another letter case.
 std::vector<std::string> Queries() {
