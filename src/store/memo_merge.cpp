@@ -81,7 +81,8 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
     const Person* now;
     const Person* before;
     bool placed = false;
-    int host = -1;  // the merged record a record made here joined
+    bool claimed = false;  // made here and sharing an address with a record changed here
+    int host = -1;         // the merged record a record made here joined
   };
   std::vector<Local> locals;
   for (const Record& r : records_) {
@@ -127,9 +128,12 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
       const bool same = std::any_of(matchedLocals.begin(), matchedLocals.end(),
                                     [&](int l) { return SameRecord(theirs, *locals[l].now); });
       if (!asItWas && !same) AppendRecordBytes(theirs, plan.conflicts);
+      // Those changed here take its place; those made here since stay where a save without
+      // another writer puts them, at the end.
       bool baseGiven = false;
       for (const int l : matchedLocals) {
-        if (locals[l].placed) continue;
+        if (locals[l].before == nullptr) locals[l].claimed = true;
+        if (locals[l].placed || locals[l].before == nullptr) continue;
         locals[l].placed = true;
         Record r;
         r.person = FileCopyOf(*locals[l].now);
@@ -141,7 +145,9 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
       if (!baseGiven) plan.removed.push_back(std::move(t.person));
       continue;
     }
-    if (!matchedLocals.empty()) {
+    const bool madeHere = std::any_of(matchedLocals.begin(), matchedLocals.end(),
+                                      [&](int l) { return !locals[l].claimed; });
+    if (madeHere) {
       // Only records made here since the last read: they join the file's record.
       int host = -1;
       for (const int l : matchedLocals) {
@@ -160,7 +166,7 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
       }
       Person& joined = *out[static_cast<size_t>(host)].person;
       for (const int l : matchedLocals) {
-        if (locals[l].host >= 0) continue;
+        if (locals[l].host >= 0 || locals[l].claimed) continue;
         JoinPerson(joined, *locals[l].now);
         if (joined.NameListText.empty()) joined.NameListText = locals[l].now->NameListText;
         locals[l].host = host;
