@@ -135,8 +135,10 @@ void PutInPlace(const std::string& temp, const std::string& path, const std::str
     return;
   }
   // ReplaceFileW gives the new content the old file's attributes, security and creation time.
-  // Wine moves the old file to the backup name and then renames the replacement over it; its
-  // failure codes are the documented ones.
+  // Wine's ReplaceFileW is a plain move: the replacement keeps its own attributes and creation
+  // time (the old file, attributes and all, goes to the backup name), which is why the temporary
+  // file is made with the old file's attributes. Over a read-only file both refuse (access
+  // denied); the failure codes are the documented ones.
   const std::wstring backup = Wide(keepOldAs);
   if (::ReplaceFileW(target.c_str(), replacement.c_str(),
                      keepOldAs.empty() ? nullptr : backup.c_str(),
@@ -203,9 +205,12 @@ class Win32FileSystem final : public FileSystem {
       if (attrs & FILE_ATTRIBUTE_READONLY) ThrowLastError(path, ERROR_ACCESS_DENIED);
     }
     const std::string temp = TempNameFor(path);
+    // The attributes the user gave the file (hidden, say) survive the replace also under Wine.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD tempAttrs = hadOld && (attrs & kKept) ? attrs & kKept : FILE_ATTRIBUTE_NORMAL;
     {
-      UniqueKernelHandle file =
-          OpenFile(temp, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+      UniqueKernelHandle file = OpenFile(temp, GENERIC_WRITE, 0, CREATE_NEW, tempAttrs);
       if (!file) ThrowLastError(path, ::GetLastError());
       try {
         PieceWriter writer(file.get(), path);
