@@ -114,6 +114,15 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
 
   std::vector<Record>& out = plan.records;
   out.reserve(file.size() + locals.size());
+  // Puts a record of this copy's into the result, with what the file now holds of it.
+  const auto place = [&](Local& l, std::unique_ptr<Person> before) {
+    Record r;
+    r.person = std::make_unique<Person>(*l.now);
+    r.onDisk = before != nullptr;
+    plan.changed.emplace(r.person.get(), std::move(before));
+    out.push_back(std::move(r));
+    l.placed = true;
+  };
   for (Record& t : file) {
     const Person& theirs = *t.person;
     const std::vector<int> matchedLocals = Matches(localKeys, theirs);
@@ -134,15 +143,20 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
       for (const int l : matchedLocals) {
         if (locals[l].before == nullptr) locals[l].claimed = true;
         if (locals[l].placed || locals[l].before == nullptr) continue;
-        locals[l].placed = true;
-        Record r;
-        r.person = FileCopyOf(*locals[l].now);
-        r.person->NameListText = locals[l].now->NameListText;
-        plan.changed.emplace(r.person.get(), baseGiven ? nullptr : FileCopyOf(theirs));
+        place(locals[l], baseGiven ? nullptr : FileCopyOf(theirs));
         baseGiven = true;
-        out.push_back(std::move(r));
       }
       if (!baseGiven) plan.removed.push_back(std::move(t.person));
+      continue;
+    }
+    const bool removedHere = std::any_of(matchedBases.begin(), matchedBases.end(),
+                                         [&](int b) { return baseRemoved[b]; });
+    if (removedHere) {
+      // Removed here: a record made here since for its addresses replaces it rather than
+      // joining it, and stays at the end where it was made.
+      if (!asItWas) AppendRecordBytes(theirs, plan.conflicts);
+      plan.removed.push_back(std::move(t.person));
+      for (const int l : matchedLocals) locals[l].claimed = true;
       continue;
     }
     const bool madeHere = std::any_of(matchedLocals.begin(), matchedLocals.end(),
@@ -174,23 +188,11 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
       }
       continue;
     }
-    const bool removedHere = std::any_of(matchedBases.begin(), matchedBases.end(),
-                                         [&](int b) { return baseRemoved[b]; });
-    if (removedHere) {
-      if (!asItWas) AppendRecordBytes(theirs, plan.conflicts);
-      plan.removed.push_back(std::move(t.person));
-      continue;
-    }
     out.push_back(std::move(t));  // nobody here changed it: as the file has it
   }
   // Changed or made here, and sharing no address with the file.
-  for (const Local& l : locals) {
-    if (l.placed) continue;
-    Record r;
-    r.person = FileCopyOf(*l.now);
-    r.person->NameListText = l.now->NameListText;
-    plan.changed.emplace(r.person.get(), nullptr);
-    out.push_back(std::move(r));
+  for (Local& l : locals) {
+    if (!l.placed) place(l, nullptr);
   }
   return plan;
 }

@@ -78,6 +78,7 @@ TEST(MergeWithOtherWriter, KeepsWhatEitherSideWrote) {
       {"both added one address", "a=1/", "a=1/|d=t/", "d!=m", "a=1/|d!=t/m/", ""},
       {"removed here", "a=1/|b=2/", "a=1/|b=2/", "a=", "b=2/", ""},
       {"removed here, changed there", "a=1/|b=2/", "a=1t/|b=2/", "a=", "b=2/", "a=1t/"},
+      {"removed and made anew here", "a=1/|b=2/", "a=1/|b=2/", "a=;a=new", "b=2/|a=new/", ""},
       {"both changed one", "a=1/|b=2/", "a=1t/|b=2/", "a=1x", "a=1x/|b=2/", "a=1t/"},
       {"both changed one alike", "a=1/|b=2/", "a=1x/|b=2/", "a=1x", "a=1x/|b=2/", ""},
       {"unified there", "a=1/|b=2/|c=3/", "a,b=1/2/|c=3/", "c=3x", "a,b=1/2/|c=3x/", ""},
@@ -96,7 +97,15 @@ TEST(MergeWithOtherWriter, KeepsWhatEitherSideWrote) {
     MemoStore store(fs);
     store.Load("d");
     fs.Put("d", FileOf(c.theirs));
-    Perform(store, c.mine);
+    std::string_view ops = c.mine;
+    // Several operations: the saves of all but the last fail, so that their changes are still
+    // this copy's own when the last one saves.
+    for (size_t semi; (semi = ops.find(';')) != std::string_view::npos; ops.remove_prefix(semi + 1)) {
+      fs.failWrite.insert("d");
+      EXPECT_THROW(Perform(store, ops.substr(0, semi)), FileError);
+      fs.failWrite.clear();
+    }
+    Perform(store, ops);
     EXPECT_EQ(fs.Content("d"), FileOf(c.saved));
     EXPECT_EQ(test::CheckSaved(store, fs), "");
     const DiskNotices told = store.TakeNotices();
