@@ -37,6 +37,7 @@ void ContentHash::Mix(const unsigned char* block) noexcept {
 }
 
 void ContentHash::Add(std::string_view bytes) noexcept {
+  if (bytes.empty()) return;  // an empty view may carry no pointer at all
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   size_t n = bytes.size();
   total_ += n;
