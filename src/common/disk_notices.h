@@ -2,7 +2,9 @@
 // merged or left alone. Plain data; the memo window picks Japanese or English texts for it.
 #pragma once
 
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pinote {
@@ -16,8 +18,8 @@ struct MergedCopy {
 };
 
 enum class CopyLeftReason {
-  kUnreadable,   // could not be read (locked, still being synced): tried again next time
-  kNotMemoFile,  // no record could be read from it though it is not empty: reported once
+  kUnreadable,   // could not be read (locked, still being synced): tried again at every look
+  kNotMemoFile,  // no record could be read from it though it is not empty: left for good
 };
 
 struct CopyLeftAlone {
@@ -25,6 +27,18 @@ struct CopyLeftAlone {
   std::string tool;
   CopyLeftReason reason = CopyLeftReason::kUnreadable;
   std::string message;  // the system's message for an unreadable copy
+};
+
+struct DiskNotices;
+
+// Which copies left alone were told of: each is told once for each reason, though it is tried
+// again at every look.
+class LeftAloneTold {
+ public:
+  void Tell(DiskNotices& notices, CopyLeftAlone copy);
+
+ private:
+  std::set<std::pair<std::string, CopyLeftReason>> told_;
 };
 
 struct DiskNotices {
@@ -45,5 +59,11 @@ struct DiskNotices {
     for (auto& c : other.copiesLeftAlone) copiesLeftAlone.push_back(std::move(c));
   }
 };
+
+inline void LeftAloneTold::Tell(DiskNotices& notices, CopyLeftAlone copy) {
+  if (told_.insert({copy.path, copy.reason}).second) {
+    notices.copiesLeftAlone.push_back(std::move(copy));
+  }
+}
 
 }  // namespace pinote

@@ -486,8 +486,8 @@ DiskNotices SettingsStore::MergeSyncToolCopies() {
     try {
       text = fs_.ReadAll(copyPath);
     } catch (const FileError& e) {
-      notices.copiesLeftAlone.push_back(
-          {copyPath, copy.tool, CopyLeftReason::kUnreadable, e.systemMessage()});
+      leftAloneTold_.Tell(notices,
+                          {copyPath, copy.tool, CopyLeftReason::kUnreadable, e.systemMessage()});
       continue;
     }
     MergedCopy merged{copyPath, copy.tool, 0, "", ""};

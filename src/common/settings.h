@@ -100,6 +100,7 @@ class SettingsStore {
   // touched: what wins when the file changed on disk meanwhile.
   std::vector<std::string> changed_;
   FileWatch watch_;
+  LeftAloneTold leftAloneTold_;
 };
 
 }  // namespace pinote

@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -240,7 +239,7 @@ class MemoStore {
   std::string nameListPath_;
   int backupDay_ = 0;            // yyyymmdd of the day whose backup was seen to
   bool lookForCopies_ = false;   // sync-tool copies are looked for at the next SyncWithDisk
-  std::set<std::string> reportedNotMemoFiles_;
+  LeftAloneTold leftAloneTold_;
   DiskNotices notices_;
   AddressIndex index_;  // upper-cased address -> first record
   // The bytes of the file as last loaded or compacted; the records still unchanged since then

@@ -161,16 +161,14 @@ std::vector<MergedCopy> MemoStore::MergeSyncToolCopies() {
       stamp = fs_.Stat(path);
       text = fs_.ReadAll(path);
     } catch (const FileError& e) {
-      notices_.copiesLeftAlone.push_back(
-          {path, copy.tool, CopyLeftReason::kUnreadable, e.systemMessage()});
+      leftAloneTold_.Tell(notices_,
+                          {path, copy.tool, CopyLeftReason::kUnreadable, e.systemMessage()});
       again = true;
       continue;
     }
     const std::vector<std::unique_ptr<Person>> records = ParseMemoFile(text);
     if (records.empty() && !text.empty()) {
-      if (reportedNotMemoFiles_.insert(path).second) {
-        notices_.copiesLeftAlone.push_back({path, copy.tool, CopyLeftReason::kNotMemoFile, ""});
-      }
+      leftAloneTold_.Tell(notices_, {path, copy.tool, CopyLeftReason::kNotMemoFile, ""});
       continue;
     }
     const std::string marker = MergedCopyMarker(copy.name, fs_.LocalTime(stamp.writeTime));

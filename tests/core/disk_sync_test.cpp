@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
 #include <string>
 
 #include "fake_file_system.h"
@@ -182,13 +184,46 @@ TEST(SyncToolCopies, LeftAloneWhenUnreadableOrNoMemoFile) {
   EXPECT_EQ(out.notices.copiesLeftAlone[0].reason, CopyLeftReason::kNotMemoFile);
   EXPECT_EQ(out.notices.copiesLeftAlone[1].reason, CopyLeftReason::kUnreadable);
   EXPECT_EQ(out.notices.copiesLeftAlone[1].path, "dir/Pinote-LAPTOP.dat");
-  fs.failRead.clear();
-  out = store.SyncWithDisk();  // tried again, the other one not told again
+  out = store.SyncWithDisk();  // tried again, and neither told again
   EXPECT_TRUE(out.notices.copiesLeftAlone.empty());
+  EXPECT_TRUE(out.notices.mergedCopies.empty());
+  fs.failRead.clear();
+  out = store.SyncWithDisk();
   ASSERT_EQ(out.notices.mergedCopies.size(), 1u);
   EXPECT_EQ(out.notices.mergedCopies[0].movedTo, "dir/Pinote.merged/Pinote-LAPTOP (2).dat");
   EXPECT_EQ(fs.Content(kData), "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
   EXPECT_TRUE(fs.Exists("dir/Pinote-DESKTOP-1.dat"));
+}
+
+// Two hosts on one installation, on the real file system: each types, in turn, without
+// reading the other's file first.
+TEST(TwoCopiesOnOneFolder, TypingInTurnKeepsBoth) {
+  namespace stdfs = std::filesystem;
+  const stdfs::path dir = stdfs::temp_directory_path() /
+                          ("pinote-two-" + std::to_string(std::random_device()()));
+  stdfs::create_directories(dir);
+  const std::string path = (dir / "Pinote.dat").string();
+  SystemFileSystem().WriteAllSafely(path, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
+  MemoStore hostA, hostB;
+  hostA.Load(path);
+  hostB.Load(path);
+  ASSERT_TRUE(StoreTypedMemo(hostA, "a", "from A", false).stored);
+  ASSERT_TRUE(StoreTypedMemo(hostB, "b", "from B", false).stored);
+  ASSERT_TRUE(StoreTypedMemo(hostA, "c", "new in A", true).stored);
+  EXPECT_EQ(SystemFileSystem().ReadAll(path),
+            "a\r\n from A\r\n\r\nb\r\n from B\r\n\r\nc\r\n@Important\r\n new in A\r\n\r\n");
+  EXPECT_TRUE(hostB.SyncWithDisk().notices.reloaded);
+  EXPECT_EQ(Describe(hostB), "a=from A/|b=from B/|c!=new in A/");
+  // Both change one person before seeing the other's change: B's text stays, A's is kept aside.
+  ASSERT_TRUE(StoreTypedMemo(hostA, "a", "A again", false).stored);
+  ASSERT_TRUE(StoreTypedMemo(hostB, "a", "B again", false).stored);
+  const DiskNotices told = hostB.TakeNotices();
+  ASSERT_EQ(told.conflictCopies.size(), 1u);
+  EXPECT_EQ(SystemFileSystem().ReadAll(told.conflictCopies[0]), "a\r\n A again\r\n\r\n");
+  EXPECT_EQ(Describe(ParseMemoFile(SystemFileSystem().ReadAll(path))),
+            "a=B again/|b=from B/|c!=new in A/");
+  std::error_code ec;
+  stdfs::remove_all(dir, ec);
 }
 
 TEST(SettingsOnDisk, KeysWrittenHereWinOthersAreKeptCopiesFillGaps) {
