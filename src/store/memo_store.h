@@ -100,6 +100,7 @@ class MemoStore {
   // is merged in (notices.reloaded); at the first call after Load and whenever the file was found
   // changed, sync-tool copies beside it are merged in, saved and moved into the merged folder;
   // changes a failed Save left in memory are written. Never throws a FileError: the outcome says.
+  // Nothing at all before a Load has named the file.
   [[nodiscard]] SyncOutcome SyncWithDisk();
   // What happened on disk since the last call (Save, SyncWithDisk and the merges in them), once.
   [[nodiscard]] DiskNotices TakeNotices();
@@ -149,15 +150,17 @@ class MemoStore {
   //   file's on a line of its own, the mark is kept if either has it; records sharing an address
   //   with it are joined into the first;
   // - a record removed here is dropped from `text` when `text` still holds it as it was, else
-  //   dropped as a conflict;
+  //   dropped as a conflict; a record made anew here for its addresses replaces it;
   // - name-list text is merged again from the kept name-list path.
   // Returns the conflicts in the file's format (records of `text` this copy's changes replaced
   // though the other writer changed them too); "" when there are none.
   [[nodiscard]] std::string MergeWithFile(std::string text);
   // Merges the records of a sync tool's conflict copy (`records`) into the store as changes of
   // this copy: a record the store lacks comes in; one whose addresses are held by several records
-  // unifies them; addresses and the mark are added; a memo not already held is appended below
-  // `marker` on a line of its own. Returns how many of its records added or changed something.
+  // unifies them (memos joined, marks kept); its addresses and mark are added; a memo the record
+  // does not hold already (compared by characters) is appended below `marker` on a line of its
+  // own, or taken as it is when the record has none. Merging the same copy again changes nothing.
+  // Returns how many of its records added or changed something.
   int MergeCopyRecords(const std::vector<std::unique_ptr<Person>>& records,
                        std::string_view marker);
 
