@@ -15,26 +15,20 @@
 #include <vector>
 
 #include "common/mbtext.h"
+#include "common/file_watch.h"
 #include "common/settings.h"
 #include "common/text_lines.h"
 #include "store/memo_store.h"
 #include "bench_data.h"
+#include "../tests/core/fake_file_system.h"
 
 namespace pinote {
 namespace {
 
 using namespace pinote::bench;  // NOLINT: the shared data of the store benchmarks
 
-class MemoryFs final : public FileSystem {
- public:
-  std::map<std::string, std::string> files;
-  std::string ReadAll(const std::string& path) override { return files.at(path); }
-  void WriteAllSafely(const std::string& path, std::string_view data) override {
-    files[path] = std::string(data);
-  }
-  bool Exists(const std::string& path) override { return files.count(path) != 0; }
-  void Rename(const std::string&, const std::string&) override {}
-};
+// The in-memory file system of the tests: the benchmarks that do not measure the disk.
+using MemoryFs = testing::FakeFileSystem;
 
 // Stored addresses spread over the whole store, asked for in another letter case.
 std::vector<std::string> Queries() {
@@ -244,6 +238,45 @@ void BM_Save_RatioToFlushedWrite(benchmark::State& state) {
   state.counters["ratio"] = save / write;
 }
 BENCHMARK(BM_Save_RatioToFlushedWrite)->Unit(benchmark::kMillisecond)->Iterations(60);
+
+// The look at the file when a mail is shown and nobody wrote: one metadata call.
+void BM_SyncWithDisk_NothingChanged(benchmark::State& state) {
+  const std::string path = TempPath("Pinote.dat");
+  SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
+  MemoStore store;
+  store.Load(path);
+  (void)store.SyncWithDisk();  // the first one also looks for sync-tool copies
+  for (auto _ : state) benchmark::DoNotOptimize(store.SyncWithDisk().saved);
+}
+BENCHMARK(BM_SyncWithDisk_NothingChanged)->Unit(benchmark::kMicrosecond);
+
+// What a stamp too fresh to be trusted costs on top: the file's bytes hashed.
+void BM_ContentHash_9MB(benchmark::State& state) {
+  const std::string bytes = StoreText(kRecords);
+  for (auto _ : state) benchmark::DoNotOptimize(HashOf(bytes));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(bytes.size()));
+}
+BENCHMARK(BM_ContentHash_9MB)->Unit(benchmark::kMillisecond);
+
+// Another writer changed one memo and added a person; this copy changed one memo: the merge of
+// the 9.5 MB file, without reading or writing it.
+void BM_MergeWithFile_100k(benchmark::State& state) {
+  MemoryFs fs;
+  fs.files["d"] = StoreText(kRecords);
+  std::string theirs = StoreText(kRecords) + "new@example.jp\r\n added\r\n\r\n";
+  theirs.replace(theirs.find(" Met at the trade fair in Osaka, booth 1\r\n"), 4, " Saw");
+  std::unique_ptr<MemoStore> store;
+  for (auto _ : state) {
+    state.PauseTiming();
+    store = std::make_unique<MemoStore>(fs);
+    store->Load("d");
+    store->SetMemo(kRecords / 2, MemoFor(kRecords / 2) + "mine");
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(store->MergeWithFile(theirs).size());
+  }
+}
+BENCHMARK(BM_MergeWithFile_100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_Load_9MB(benchmark::State& state) {
   const std::string path = TempPath("Pinote.dat");

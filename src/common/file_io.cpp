@@ -3,7 +3,9 @@
 namespace pinote {
 
 void FileSystem::WritePiecesSafely(const std::string& path,
-                                   const std::vector<std::string_view>& pieces) {
+                                   const std::vector<std::string_view>& pieces,
+                                   const std::string& keepOldAs) {
+  if (!keepOldAs.empty() && Exists(path)) WriteAllSafely(keepOldAs, ReadAll(path));
   size_t size = 0;
   for (const std::string_view piece : pieces) size += piece.size();
   std::string joined;

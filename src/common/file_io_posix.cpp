@@ -1,17 +1,22 @@
 // The file seam on POSIX systems (the native build, where the core is tested and fuzzed).
 #ifndef _WIN32
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/file_io.h"
@@ -126,8 +131,8 @@ class PosixFileSystem final : public FileSystem {
     WritePiecesSafely(path, {data});
   }
 
-  void WritePiecesSafely(const std::string& path,
-                         const std::vector<std::string_view>& pieces) override {
+  void WritePiecesSafely(const std::string& path, const std::vector<std::string_view>& pieces,
+                         const std::string& keepOldAs = std::string()) override {
     struct stat old {};
     const bool hadOld = ::stat(path.c_str(), &old) == 0;
     if (hadOld && S_ISDIR(old.st_mode)) ThrowErrno(path, EISDIR);
@@ -144,6 +149,7 @@ class PosixFileSystem final : public FileSystem {
       WriteFully(fd.get(), pieces, path);
       if (::fsync(fd.get()) != 0) ThrowErrno(path, errno);
       if (fd.Close() != 0) ThrowErrno(path, errno);
+      if (hadOld && !keepOldAs.empty()) KeepOld(path, keepOldAs);
       if (::rename(temp.c_str(), path.c_str()) != 0) ThrowErrno(path, errno);
     } catch (...) {
       ::unlink(temp.c_str());
@@ -165,6 +171,129 @@ class PosixFileSystem final : public FileSystem {
     struct stat st {};
     if (::lstat(to.c_str(), &st) == 0) ThrowErrno(to, EEXIST);
     if (::rename(from.c_str(), to.c_str()) != 0) ThrowErrno(from, errno);
+  }
+
+  FileStamp Stat(const std::string& path) override {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return {};
+      ThrowErrno(path, errno);
+    }
+    if (!S_ISREG(st.st_mode)) return {};
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<uint64_t>(st.st_size);
+    stamp.writeTime = FileTimeOf(st.st_mtim);
+    stamp.identity = static_cast<uint64_t>(st.st_ino);
+    return stamp;
+  }
+
+  std::vector<std::string> ListFiles(const std::string& folder) override {
+    const std::string dirPath = folder.empty() ? std::string(".") : folder;
+    DIR* dir = ::opendir(dirPath.c_str());
+    if (dir == nullptr) ThrowErrno(dirPath, errno);
+    std::vector<std::string> names;
+    while (const dirent* e = ::readdir(dir)) {
+      const std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      bool file = e->d_type == DT_REG;
+      if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+        struct stat st {};
+        file = ::stat((folder + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+      }
+      if (file) names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+  }
+
+  void CreateFolder(const std::string& path) override {
+    if (::mkdir(path.c_str(), 0777) == 0) return;
+    const int err = errno;
+    struct stat st {};
+    if (err == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
+    ThrowErrno(path, err);
+  }
+
+  void Remove(const std::string& path) override {
+    if (::unlink(path.c_str()) != 0) ThrowErrno(path, errno);
+  }
+
+  std::unique_ptr<FileLock> Lock(const std::string& path, int waitMilliseconds) override {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMilliseconds);
+    for (;;) {
+      auto fd = std::make_unique<Fd>(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+      if (fd->get() < 0) ThrowErrno(path, errno);
+      if (::flock(fd->get(), LOCK_EX | LOCK_NB) == 0) {
+        // The holder before us deletes the file while it still holds it: a lock taken on a
+        // deleted file guards nothing, and the one at the path now is tried instead.
+        struct stat held {}, named {};
+        if (::fstat(fd->get(), &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+            held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+          return std::make_unique<PosixLock>(std::move(fd), path);
+        }
+      } else if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) {
+        // A file system without locks (some network shares): writing unguarded beats never
+        // writing; the merge still notices what another writer left.
+        return std::make_unique<PosixLock>(std::move(fd), path);
+      } else if (errno != EWOULDBLOCK && errno != EINTR) {
+        ThrowErrno(path, errno);
+      }
+      if (Clock::now() >= deadline) return nullptr;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+
+  int64_t Now() override {
+    timespec ts{};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    return FileTimeOf(ts);
+  }
+
+  int64_t ClockTick() override {
+    // File times come from the kernel's coarse clock, which steps once per timer tick.
+    timespec res{};
+#ifdef CLOCK_REALTIME_COARSE
+    if (::clock_getres(CLOCK_REALTIME_COARSE, &res) == 0) {
+      return std::max<int64_t>(1, (int64_t{res.tv_sec} * 1'000'000'000 + res.tv_nsec) / 100);
+    }
+#endif
+    return kFileTimeSecond / 100;  // 10 ms, the coarsest tick Linux uses
+  }
+
+  SettingDate LocalTime(int64_t time) override {
+    const time_t seconds = static_cast<time_t>(time / kFileTimeSecond - kUnixEpochSeconds);
+    tm t{};
+    ::localtime_r(&seconds, &t);
+    return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+  }
+
+ private:
+  class PosixLock final : public FileLock {
+   public:
+    PosixLock(std::unique_ptr<Fd> fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
+    // Deleted while still held, so that no one locks the file after it is gone (see Lock).
+    ~PosixLock() override { ::unlink(path_.c_str()); }
+
+   private:
+    std::unique_ptr<Fd> fd_;
+    std::string path_;
+  };
+
+  // Seconds from 1601-01-01 to 1970-01-01.
+  static constexpr int64_t kUnixEpochSeconds = 11'644'473'600;
+
+  static int64_t FileTimeOf(const timespec& ts) {
+    return (int64_t{ts.tv_sec} + kUnixEpochSeconds) * kFileTimeSecond + ts.tv_nsec / 100;
+  }
+
+  // The old file under `keepOldAs` before the new one takes its name: a second name for it where
+  // the file system allows, else a copy.
+  void KeepOld(const std::string& path, const std::string& keepOldAs) {
+    if (::unlink(keepOldAs.c_str()) != 0 && errno != ENOENT) ThrowErrno(keepOldAs, errno);
+    if (::link(path.c_str(), keepOldAs.c_str()) == 0) return;
+    WriteAllSafely(keepOldAs, ReadAll(path));
   }
 };
 

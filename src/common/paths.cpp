@@ -50,11 +50,21 @@ std::string ResolveLongPath(std::string_view path, const DirLookup& lookup) {
 }
 
 std::string FolderOf(std::string_view path) {
-  return std::string(path.substr(0, EndOfLastMark(path, "\\:")));
+  return std::string(path.substr(0, EndOfLastMark(path, "\\/:")));
+}
+
+std::string FileNameOf(std::string_view path) {
+  return std::string(path.substr(EndOfLastMark(path, "\\/:")));
+}
+
+std::string ExtensionOf(std::string_view path) {
+  const size_t end = EndOfLastMark(path, ".\\/:");
+  if (end == 0 || path[end - 1] != '.') return std::string();
+  return std::string(path.substr(end - 1));
 }
 
 std::string ChangeFileExt(std::string_view path, std::string_view ext) {
-  const size_t end = EndOfLastMark(path, ".\\:");
+  const size_t end = EndOfLastMark(path, ".\\/:");
   std::string out(path);
   if (end > 0 && path[end - 1] == '.') out.resize(end - 1);
   out += ext;

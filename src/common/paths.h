@@ -22,9 +22,14 @@ using DirLookup = std::function<std::optional<DirEntry>(const std::string& path,
 // resolution at the part resolved so far. Double-byte characters are never split.
 [[nodiscard]] std::string ResolveLongPath(std::string_view path, const DirLookup& lookup);
 
-// Text up to and including the last "\" or ":"; "" when there is none.
+// Text up to and including the last "\", "/" or ":"; "" when there is none.
 [[nodiscard]] std::string FolderOf(std::string_view path);
-// Extension (from the last "." after the last "\") replaced by `ext` (".dat"); appended when none.
+// Text after FolderOf: the file's own name ("" for a path ending in a separator).
+[[nodiscard]] std::string FileNameOf(std::string_view path);
+// The extension of the file's name, from its last "." on (".dat"); "" when it has none.
+[[nodiscard]] std::string ExtensionOf(std::string_view path);
+// Extension (from the last "." after the last separator) replaced by `ext` (".dat"); appended
+// when none.
 [[nodiscard]] std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // "C:\x\Pinote.dll" -> "C:\x\Pinote.dat".
 [[nodiscard]] std::string DataPathFor(std::string_view pluginFileName);

@@ -7,6 +7,8 @@
 #include <limits>
 
 #include "common/mbtext.h"
+#include "common/paths.h"
+#include "common/sync_copies.h"
 #include "common/text_lines.h"
 
 namespace pinote {
@@ -362,14 +364,21 @@ void SettingsStore::Load() {
   if (loaded_) return;
   loaded_ = true;  // set first: a failed read is not retried by every later call
   path_ = SettingsPathFor(pluginFileName_ ? pluginFileName_() : std::string());
-  if (!fs_.Exists(path_)) return;
   std::string text;
+  FileStamp stamp;
   try {
+    stamp = fs_.Stat(path_);
+    if (!stamp.exists) {
+      watch_.Remember(fs_, stamp, nullptr);
+      return;
+    }
     text = fs_.ReadAll(path_);
   } catch (const FileError&) {
     readFailed_ = true;
     throw;
   }
+  const uint64_t hash = HashOf(text);
+  watch_.Remember(fs_, stamp, [hash] { return hash; });
   entries_ = ParseFile(text);
 }
 
@@ -414,18 +423,7 @@ void SettingsStore::Write(std::string_view section, std::string_view key,
   NoteChanged(upper);
 }
 
-void SettingsStore::RecoverUnreadFile() {
-  std::vector<SettingEntry> fresh;
-  if (fs_.Exists(path_)) {
-    try {
-      fresh = ParseFile(fs_.ReadAll(path_));
-    } catch (const FileError& e) {
-      // Replacing the file now would drop every setting it holds.
-      throw FileError(path_, "The settings file could not be read, so it is not replaced: " +
-                                 e.systemMessage());
-    }
-  }
-  // Lay what was written or deleted since onto the entries just read.
+void SettingsStore::MergeFileEntries(std::vector<SettingEntry> fresh) {
   for (const std::string& upper : changed_) {
     const auto mine = Find(upper);
     PutEntry(fresh, upper, mine ? std::optional<SettingEntry>(entries_[*mine]) : std::nullopt);
@@ -436,7 +434,21 @@ void SettingsStore::RecoverUnreadFile() {
 
 void SettingsStore::Save() {
   Load();
-  if (readFailed_) RecoverUnreadFile();
+  const std::unique_ptr<FileLock> lock = fs_.Lock(LockFileOf(path_), kLockWaitMilliseconds);
+  if (!lock) {
+    throw FileBusyError(path_, "Another program is saving the settings file. The settings are "
+                               "kept and saved the next time.");
+  }
+  FileWatch::Look look = watch_.LookAt(fs_, path_);
+  if (look.changed && look.stamp.exists) {
+    try {
+      MergeFileEntries(ParseFile(look.text ? *look.text : fs_.ReadAll(path_)));
+    } catch (const FileError& e) {
+      // Replacing the file now would drop every setting it holds.
+      throw FileError(path_, "The settings file could not be read, so it is not replaced: " +
+                                 e.systemMessage());
+    }
+  }
   std::string text;
   for (const SettingEntry& e : entries_) {
     text += e.keyText;
@@ -447,6 +459,56 @@ void SettingsStore::Save() {
     text += "\r\n";
   }
   fs_.WriteAllSafely(path_, text);
+  try {
+    const uint64_t hash = HashOf(text);
+    watch_.Remember(fs_, fs_.Stat(path_), [hash] { return hash; });
+  } catch (const FileError&) {
+    watch_.Forget();
+  }
+  changed_.clear();
+  readFailed_ = false;
+}
+
+DiskNotices SettingsStore::MergeSyncToolCopies() {
+  Load();
+  DiskNotices notices;
+  if (readFailed_ || path_.empty()) return notices;
+  std::vector<SyncToolCopy> copies;
+  try {
+    copies = FindSyncToolCopies(fs_, path_);
+  } catch (const FileError&) {
+    return notices;
+  }
+  bool added = false;
+  for (const SyncToolCopy& copy : copies) {
+    const std::string copyPath = FolderOf(path_) + copy.name;
+    std::string text;
+    try {
+      text = fs_.ReadAll(copyPath);
+    } catch (const FileError& e) {
+      leftAloneTold_.Tell(notices,
+                          {copyPath, copy.tool, CopyLeftReason::kUnreadable, e.systemMessage()});
+      continue;
+    }
+    MergedCopy merged{copyPath, copy.tool, 0, "", ""};
+    for (SettingEntry& e : ParseFile(text)) {
+      if (e.lookupKey.empty() || Find(e.lookupKey)) continue;
+      NoteChanged(e.lookupKey);
+      entries_.push_back(std::move(e));
+      ++merged.merged;
+    }
+    added = added || merged.merged > 0;
+    notices.mergedCopies.push_back(std::move(merged));
+  }
+  if (added) Save();
+  for (MergedCopy& m : notices.mergedCopies) {
+    try {
+      m.movedTo = MoveIntoMergedFolder(fs_, m.path, path_);
+    } catch (const FileError& e) {
+      m.moveError = e.systemMessage();
+    }
+  }
+  return notices;
 }
 
 bool SettingsStore::ReadBool(std::string_view section, std::string_view key, bool def) {

@@ -10,18 +10,12 @@
 #include <variant>
 #include <vector>
 
+#include "common/date_time.h"
+#include "common/disk_notices.h"
 #include "common/file_io.h"
+#include "common/file_watch.h"
 
 namespace pinote {
-
-struct SettingDate {
-  int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
-};
-
-inline bool operator==(const SettingDate& a, const SettingDate& b) {
-  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-         a.minute == b.minute && a.second == b.second;
-}
 
 // none (monostate), Boolean, Date, Float, Integer, String. Writing none deletes a key.
 using SettingValue = std::variant<std::monostate, bool, SettingDate, double, int32_t, std::string>;
@@ -65,10 +59,19 @@ class SettingsStore {
   // Sets the first entry of the key (case ignored), or appends one, and removes any later lines of
   // the same key, so a file with a key twice keeps one; writing none removes every line of it.
   void Write(std::string_view section, std::string_view key, const SettingValue& value);
-  // Writes every entry to the settings path; throws FileError, leaving the old file intact.
-  // After a failed read the file is read again first and the values written since are applied
-  // onto its entries; when it still cannot be read nothing is written and FileError is thrown.
+  // Writes every entry to the settings path, under the lock path + ".lock". When the file
+  // changed on disk since it was read or written here (or could not be read), it is read again
+  // first and the keys written or deleted here since are laid onto its entries: those keys are
+  // this copy's, every other key is the file's. Throws FileBusyError when another writer holds
+  // the lock through kLockWaitMilliseconds, FileError when the file cannot be read or written;
+  // the old file is then intact and nothing is lost from memory.
   void Save();
+  // Merges the copies sync tools left of the settings file beside it: keys the store lacks come
+  // in (as this copy's), the others stay as they are; then saves (when anything came in) and
+  // moves each merged copy into the merged folder. A copy that cannot be read is left for next
+  // time. Nothing while the settings file itself could not be read. Throws what Save throws
+  // (the copies then stay where they are).
+  [[nodiscard]] DiskNotices MergeSyncToolCopies();
   // True while the file existed at the load but could not be read.
   [[nodiscard]] bool ReadFailed() const noexcept { return readFailed_; }
   [[nodiscard]] const std::string& FileName() const noexcept { return path_; }
@@ -83,7 +86,9 @@ class SettingsStore {
  private:
   [[nodiscard]] std::optional<size_t> Find(std::string_view fullKeyUpper) const;
   void NoteChanged(const std::string& fullKeyUpper);
-  void RecoverUnreadFile();
+  // Lays the keys written or deleted since the last read or write onto `fresh`, the file's
+  // entries now, and makes the result the store.
+  void MergeFileEntries(std::vector<SettingEntry> fresh);
 
   FileSystem& fs_;
   std::function<std::string()> pluginFileName_;
@@ -91,9 +96,11 @@ class SettingsStore {
   bool loaded_ = false;
   bool readFailed_ = false;
   std::vector<SettingEntry> entries_;
-  // Upper-cased full keys written or deleted since the load, in the order first touched: what
-  // must survive when an unreadable file is read again before saving.
+  // Upper-cased full keys written or deleted since the last read or write, in the order first
+  // touched: what wins when the file changed on disk meanwhile.
   std::vector<std::string> changed_;
+  FileWatch watch_;
+  LeftAloneTold leftAloneTold_;
 };
 
 }  // namespace pinote

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
-#include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 #include "common/mbtext.h"
@@ -85,8 +83,8 @@ void ParseBlocks(std::string_view text, OnRecord&& onRecord) {
   if (!addresses.empty()) makeRecord(text.size(), false);
 }
 
-// Where a record's bytes lie is kept in 32 bits: a record below 1 GiB in a buffer below 4 GiB.
-constexpr size_t kMaxRecordBytes = (size_t{1} << 30) - 1;
+// Where a record's bytes lie is kept in 32 bits: a record below 512 MiB in a buffer below 4 GiB.
+constexpr size_t kMaxRecordBytes = (size_t{1} << 29) - 1;
 constexpr size_t kMaxKeptBytes = std::numeric_limits<uint32_t>::max();
 
 void CheckKeptSize(size_t recordBytes, size_t bufferBytes) {
@@ -181,10 +179,45 @@ void MemoStore::RebuildIndex() {
 
 void MemoStore::Touch(int index) { records_[static_cast<size_t>(index)].stale = true; }
 
+Person& MemoStore::Edit(int index) {
+  Record& r = records_[static_cast<size_t>(index)];
+  Person* p = r.person.get();
+  if (changed_.find(p) == changed_.end()) {
+    std::unique_ptr<Person> before;
+    if (r.onDisk) {
+      before = std::make_unique<Person>(*p);
+      before->NameListText.clear();
+    }
+    changed_.emplace(p, std::move(before));
+  }
+  r.stale = true;
+  return *p;
+}
+
+void MemoStore::NoteRemoved(Record& r) {
+  const auto it = changed_.find(r.person.get());
+  if (it != changed_.end()) {
+    if (it->second) removed_.push_back(std::move(it->second));
+    changed_.erase(it);
+  } else if (r.onDisk) {
+    removed_.push_back(std::move(r.person));
+  }
+}
+
+void MemoStore::ClearChanges() noexcept {
+  changed_.clear();
+  removed_.clear();
+}
+
+bool MemoStore::HasUnsavedChanges() const noexcept {
+  return !changed_.empty() || !removed_.empty();
+}
+
 int MemoStore::Add(std::unique_ptr<Person> person) {
   if (!person) return -1;
   const int index = Count();
   Record r;
+  changed_.emplace(person.get(), nullptr);
   r.person = std::move(person);
   records_.push_back(std::move(r));
   // Appended last, so it holds only the keys that no earlier record holds.
@@ -194,24 +227,21 @@ int MemoStore::Add(std::unique_ptr<Person> person) {
 
 void MemoStore::Delete(int index) {
   if (Get(index) == nullptr) return;
+  NoteRemoved(records_[static_cast<size_t>(index)]);
   records_.erase(records_.begin() + index);
   RebuildIndex();
 }
 
 void MemoStore::SetMemo(int index, std::string memo) {
   if (Get(index) == nullptr) return;
-  Person& p = *records_[static_cast<size_t>(index)].person;
-  if (p.Memo == memo) return;
-  p.Memo = std::move(memo);
-  Touch(index);
+  if (records_[static_cast<size_t>(index)].person->Memo == memo) return;
+  Edit(index).Memo = std::move(memo);
 }
 
 void MemoStore::SetImportant(int index, bool important) {
   if (Get(index) == nullptr) return;
-  Person& p = *records_[static_cast<size_t>(index)].person;
-  if (p.Important == important) return;
-  p.Important = important;
-  Touch(index);
+  if (records_[static_cast<size_t>(index)].person->Important == important) return;
+  Edit(index).Important = important;
 }
 
 void MemoStore::SetNameListText(int index, std::string text) {
@@ -223,8 +253,7 @@ void MemoStore::SetNameListText(int index, std::string text) {
 void MemoStore::AppendAddress(int index, std::string address) {
   if (Get(index) == nullptr) return;
   index_.Claim(address, index);
-  records_[static_cast<size_t>(index)].person->Addresses.push_back(std::move(address));
-  Touch(index);
+  Edit(index).Addresses.push_back(std::move(address));
 }
 
 bool MemoStore::RemoveAddress(int index, std::string_view address) {
@@ -234,10 +263,37 @@ bool MemoStore::RemoveAddress(int index, std::string_view address) {
       std::find_if(addresses.begin(), addresses.end(),
                    [address](const std::string& a) { return SameAddressKey(a, address); });
   if (it == addresses.end()) return false;
-  addresses.erase(it);
-  Touch(index);
+  const auto at = it - addresses.begin();
+  Edit(index).Addresses.erase(addresses.begin() + at);
   RebuildIndex();  // a later record, or none, holds the key now
   return true;
+}
+
+std::vector<MemoStore::Record> MemoStore::ParseRecords(std::string_view image,
+                                                       std::vector<AddressIndex::Entry>* keys) {
+  std::vector<Record> records;
+  ParseBlocks(image, [&](std::unique_ptr<Person> p, size_t begin, size_t size, bool exact,
+                         const std::vector<std::string_view>& addresses) {
+    Record r;
+    r.onDisk = 1;
+    // A block that is not exactly what Save would write (other line breaks, a bare "@" line,
+    // a record that Save drops or writes otherwise) is formatted at the first Save.
+    const bool fits = size <= kMaxRecordBytes && begin + size <= kMaxKeptBytes;
+    if (exact && fits && IsWrittenOnSave(*p)) {
+      r.begin = static_cast<uint32_t>(begin);
+      r.size = static_cast<uint32_t>(size);
+      r.stale = false;
+    }
+    if (keys != nullptr) {
+      for (const std::string_view a : addresses) {
+        keys->push_back({a, static_cast<int>(records.size())});
+      }
+    }
+    r.person = std::move(p);
+    records.push_back(std::move(r));
+  });
+  records.shrink_to_fit();  // grown by doubling; a large store would keep much room unused
+  return records;
 }
 
 void MemoStore::AdoptFileText(std::string text) {
@@ -248,108 +304,47 @@ void MemoStore::AdoptFileText(std::string text) {
   // The index is built from the addresses as they lie in the file's bytes, one after the other,
   // rather than from the records' own copies scattered over the heap.
   std::vector<AddressIndex::Entry> keys;
-  ParseBlocks(image_, [&](std::unique_ptr<Person> p, size_t begin, size_t size, bool exact,
-                          const std::vector<std::string_view>& addresses) {
-    Record r;
-    // A block that is not exactly what Save would write (other line breaks, a bare "@" line,
-    // a record that Save drops or writes otherwise) is formatted at the first Save.
-    const bool fits = size <= kMaxRecordBytes && begin + size <= kMaxKeptBytes;
-    if (exact && fits && IsWrittenOnSave(*p)) {
-      r.begin = static_cast<uint32_t>(begin);
-      r.size = static_cast<uint32_t>(size);
-      r.stale = false;
-    }
-    for (const std::string_view a : addresses) keys.push_back({a, Count()});
-    r.person = std::move(p);
-    records_.push_back(std::move(r));
-  });
-  records_.shrink_to_fit();  // grown by doubling; a large store would keep much room unused
+  records_ = ParseRecords(image_, &keys);
   index_.Assign(keys);
 }
 
 void MemoStore::Load(const std::string& path) {
   fileName_ = path;
   readFailed_ = false;
-  if (fs_.Exists(path)) {
+  lookForCopies_ = true;
+  watch_.Forget();
+  FileStamp stamp;
+  try {
+    stamp = fs_.Stat(path);
+    if (stamp.exists) {
+      records_.clear();
+      index_.Clear();
+      image_ = std::string();
+      edits_ = std::string();
+      ClearChanges();
+      std::string text = fs_.ReadAll(path);
+      const bool settled = IsSettled(stamp.writeTime, fs_.Now(), fs_.ClockTick());
+      const uint64_t hash = settled ? 0 : HashOf(text);
+      AdoptFileText(std::move(text));
+      watch_.Remember(fs_, stamp, [hash] { return hash; });
+      return;
+    }
+  } catch (const FileError&) {
+    // Remembered so that Save never replaces a file whose memos were not read.
     records_.clear();
     index_.Clear();
-    image_ = std::string();
-    edits_ = std::string();
-    std::string text;
-    try {
-      text = fs_.ReadAll(path);
-    } catch (const FileError&) {
-      // Remembered so that Save never replaces a file whose memos were not read.
-      readFailed_ = true;
-      throw;
-    }
-    AdoptFileText(std::move(text));
-    return;
+    ClearChanges();
+    readFailed_ = true;
+    throw;
   }
-  RebuildIndex();
-}
-
-void MemoStore::MergeEditsInto(std::vector<std::unique_ptr<Person>> loaded) {
-  std::unordered_map<std::string, size_t> byAddress;
-  for (size_t i = 0; i < loaded.size(); ++i) {
-    for (const auto& a : loaded[i]->Addresses) byAddress.emplace(UpperAnsi(a), i);
+  // No file: what is in memory is what the first Save writes, as this copy's own records.
+  watch_.Remember(fs_, stamp, nullptr);
+  ClearChanges();
+  for (Record& r : records_) {
+    r.onDisk = 0;
+    r.stale = true;
+    changed_.emplace(r.person.get(), nullptr);
   }
-  std::vector<std::unique_ptr<Person>> mine;
-  for (auto& r : records_) mine.push_back(std::move(r.person));
-  // A record without a memo and with at most one address carries nothing; letting it win would
-  // erase a memo that was never shown, because the store was empty when it was made.
-  std::unordered_set<std::string> edited;
-  for (const auto& p : mine) {
-    if (!HasFileContent(*p)) continue;
-    for (const auto& a : p->Addresses) edited.insert(UpperAnsi(a));
-  }
-  std::vector<bool> replaced(loaded.size(), false);
-  const auto fileRecordOf = [&](const Person& p, bool unreplacedOnly) {
-    for (const auto& a : p.Addresses) {
-      const auto it = byAddress.find(UpperAnsi(a));
-      if (it != byAddress.end() && !(unreplacedOnly && replaced[it->second])) return it->second;
-    }
-    return loaded.size();
-  };
-  for (auto& p : mine) {
-    if (!HasFileContent(*p)) continue;
-    const size_t found = fileRecordOf(*p, true);
-    if (found == loaded.size()) {
-      loaded.push_back(std::move(p));
-      continue;
-    }
-    // The edited record takes the file record's place, but nothing of the file's record that
-    // was never shown is dropped: its addresses that no edited record holds stay with it, its
-    // memo comes first (the edit was typed into a box that showed nothing of it) and its mark
-    // is kept.
-    const Person& file = *loaded[found];
-    for (const auto& a : file.Addresses) {
-      if (edited.count(UpperAnsi(a)) == 0) p->Addresses.push_back(a);
-    }
-    if (p->Memo.compare(0, file.Memo.size(), file.Memo) != 0) p->Memo = file.Memo + p->Memo;
-    p->Important = p->Important || file.Important;
-    loaded[found] = std::move(p);
-    replaced[found] = true;
-  }
-  // Name-list text made meanwhile names the file's record of the same person.
-  for (auto& p : mine) {
-    if (!p || p->NameListText.empty()) continue;
-    const size_t found = fileRecordOf(*p, false);
-    if (found == loaded.size()) {
-      loaded.push_back(std::move(p));
-    } else if (loaded[found]->NameListText.empty()) {
-      loaded[found]->NameListText = std::move(p->NameListText);
-    }
-  }
-  records_.clear();
-  records_.reserve(loaded.size());
-  for (auto& p : loaded) {
-    Record r;
-    r.person = std::move(p);
-    records_.push_back(std::move(r));
-  }
-  image_ = std::string();
-  edits_ = std::string();
   RebuildIndex();
 }
 
@@ -359,6 +354,7 @@ bool MemoStore::FormatStaleRecords() {
     if (!r.stale) continue;
     const Person& p = *r.person;
     if (!IsKeptOnSave(p)) {
+      NoteRemoved(r);
       r.person.reset();
       dropped = true;
       continue;
@@ -373,6 +369,8 @@ bool MemoStore::FormatStaleRecords() {
     r.begin = static_cast<uint32_t>(begin);
     r.inEdits = true;
     r.stale = false;
+    // Taken as written: a write that fails leaves every change of this copy's noted anyway.
+    r.onDisk = r.size > 0;
   }
   if (dropped) {
     // One stable pass; erasing one by one is quadratic on a large store.
@@ -429,32 +427,6 @@ void MemoStore::Compact() {
   }
   image_ = std::move(image);
   edits_ = std::string();
-}
-
-void MemoStore::Save() {
-  if (readFailed_) {
-    if (fs_.Exists(fileName_)) {
-      std::string text;
-      try {
-        text = fs_.ReadAll(fileName_);
-      } catch (const FileError& e) {
-        throw FileError(fileName_, "not saved, because the existing file could not be read (" +
-                                       e.systemMessage() + ")");
-      }
-      MergeEditsInto(ParseMemoFile(text));
-    }
-    readFailed_ = false;
-  }
-  // Only records changed since the last Save are formatted, and only their pruning moves the
-  // others, so the index is rebuilt only then; the common case, one memo edited, touches one
-  // record. The index stands before the write, so it stays right when the write fails.
-  if (FormatStaleRecords()) RebuildIndex();
-  std::vector<std::string_view> pieces = FilePieces();
-  if (pieces.empty()) {
-    Compact();
-    pieces.assign(1, image_);
-  }
-  fs_.WritePiecesSafely(fileName_, pieces);
 }
 
 size_t MemoStore::KeptBytesMemory() const noexcept {

@@ -2,15 +2,23 @@
 // in Pinote.dat and rewritten whole after every change. Records change only through the store,
 // so that it knows which ones changed: each record's file bytes are kept from the load or its
 // last change, and a save formats only what changed since.
+//
+// Several writers may share Pinote.dat (two hosts, two PCs behind a sync tool, a text editor).
+// The store remembers what the file was at its last read or write and what this copy changed
+// since; before every write, under a lock between processes, it lays those changes onto what
+// the file holds now, so that nothing another writer wrote is lost.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "common/disk_notices.h"
 #include "common/file_io.h"
+#include "common/file_watch.h"
 #include "store/address_index.h"
 
 namespace pinote {
@@ -50,6 +58,22 @@ void AppendRecordBytes(const Person& person, std::string& out);
 // Every empty line ends a block and clears the mark; a block without addresses makes no record.
 [[nodiscard]] std::vector<std::unique_ptr<Person>> ParseMemoFile(std::string_view text);
 
+// How many daily backups of Pinote.dat are kept.
+constexpr int kDailyBackupsKept = 7;
+
+struct SyncOutcome {
+  enum class Status {
+    kOk,
+    kBusy,    // another writer held the lock: nothing read or written, the edits stay in memory
+    kFailed,  // a file error; `error` says which; the edits stay in memory
+  };
+  Status status = Status::kOk;
+  std::string error;       // the FileError's text (path and the system's message)
+  bool saved = false;      // Pinote.dat was replaced
+  bool lookedForCopies = false;  // the folder was searched for sync-tool copies
+  DiskNotices notices;     // everything not yet taken with TakeNotices, this call's included
+};
+
 class MemoStore {
  public:
   explicit MemoStore(FileSystem& fs = SystemFileSystem()) : fs_(fs) {}
@@ -58,18 +82,30 @@ class MemoStore {
   ~MemoStore();
 
   // Sets FileName; when the file exists, replaces all records with its content (a missing file
-  // keeps the records in memory). Throws FileError when it exists but cannot be read (store then
-  // empty, and ReadFailed() true until a later Save or Load reads it).
+  // keeps the records in memory, as changes not yet written). Throws FileError when it exists but
+  // cannot be read (store then empty, and ReadFailed() true until a later Save or Load reads it).
+  // The file is looked at for sync-tool copies at the next SyncWithDisk.
   void Load(const std::string& path);
-  // Drops from memory the records IsKeptOnSave rejects, then replaces FileName in one step with
-  // the records IsWrittenOnSave accepts, in store order. Throws FileError; the old file is then
-  // intact, the records and the index stay as they are in memory and the next Save writes them.
-  // After a failed Load it first reads the file again and merges the records made meanwhile into
-  // it by address (a record kept by Save takes the place of the file's record sharing an address,
-  // which lends it its other addresses and its mark, and whose memo comes before the new one;
-  // name-list text goes to the record sharing an address; the rest are appended); while the file
-  // stays unreadable Save throws and writes nothing.
+  // Writes this copy's changes, durably, before it returns. Under the lock FileName + ".lock":
+  // when the file changed on disk since the last read or write (or was never read), it is read
+  // and merged first (MergeWithFile); the records IsKeptOnSave rejects are dropped from memory;
+  // FileName is replaced in one step with the records IsWrittenOnSave accepts, in store order,
+  // the first save of each day keeping the old file as a daily backup. Throws FileBusyError when
+  // the lock stays held for kLockWaitMilliseconds, FileError when a file cannot be read or
+  // written; the old file is then intact, every change stays in memory and the next Save writes
+  // it. Conflict copies written on the way are reported through TakeNotices.
   void Save();
+  // The memo window's call whenever a mail is shown, when the window is activated and after the
+  // first Load: one metadata call when nothing changed anywhere. When the file changed on disk it
+  // is merged in (notices.reloaded); at the first call after Load and whenever the file was found
+  // changed, sync-tool copies beside it are merged in, saved and moved into the merged folder;
+  // changes a failed Save left in memory are written. Never throws a FileError: the outcome says.
+  // Nothing at all before a Load has named the file.
+  [[nodiscard]] SyncOutcome SyncWithDisk();
+  // What happened on disk since the last call (Save, SyncWithDisk and the merges in them), once.
+  [[nodiscard]] DiskNotices TakeNotices();
+  // True while changes made through the store since the last read or write are not on disk.
+  [[nodiscard]] bool HasUnsavedChanges() const noexcept;
 
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(records_.size()); }
   // The record at `index`, read-only; nullptr when index < 0 or >= Count. Valid until the record
@@ -92,13 +128,41 @@ class MemoStore {
   // Removes the record's first address equal to `address` (case ignored); false when it has none.
   bool RemoveAddress(int index, std::string_view address);
 
-  // Merges the name-list file at `path`; nothing when no file exists there ("" included).
+  // Merges the name-list file at `path`; nothing when no file exists there ("" included). The
+  // path is kept: after a merge with Pinote.dat the name list is merged again. Its records and
+  // addresses are no change of this copy's (a merge never lets them win over the file's).
   // Throws FileError when it exists but cannot be read.
   void LoadNameList(const std::string& path);
   // The merge itself, over the file's text (used by LoadNameList). Look-ups during the walk see
   // the store as it was before it. A negative count ends the walk; an entry text with a bad
   // escape is kept as written.
   void MergeNameListText(std::string_view text);
+
+  // Lays this copy's changes since the last read or write onto `text`, what the file holds now,
+  // and makes the result the store, with `text` as the new last-read content:
+  // - records nobody here changed come from `text` (people the other writer added, changed or
+  //   removed);
+  // - a record changed here (memo, mark, addresses) takes the place of every record of `text`
+  //   sharing an address with it (letter case ignored); such a record of `text` that differs
+  //   from what the file held before (and from this copy's version) is a conflict;
+  // - a record made here since (the file had none for it when this copy last read it) joins the
+  //   record of `text` sharing an address instead: its addresses are added, its memo follows the
+  //   file's on a line of its own, the mark is kept if either has it; records sharing an address
+  //   with it are joined into the first;
+  // - a record removed here is dropped from `text` when `text` still holds it as it was, else
+  //   dropped as a conflict; a record made anew here for its addresses replaces it;
+  // - name-list text is merged again from the kept name-list path.
+  // Returns the conflicts in the file's format (records of `text` this copy's changes replaced
+  // though the other writer changed them too); "" when there are none.
+  [[nodiscard]] std::string MergeWithFile(std::string text);
+  // Merges the records of a sync tool's conflict copy (`records`) into the store as changes of
+  // this copy: a record the store lacks comes in; one whose addresses are held by several records
+  // unifies them (memos joined, marks kept); its addresses and mark are added; a memo the record
+  // does not hold already (compared by characters) is appended below `marker` on a line of its
+  // own, or taken as it is when the record has none. Merging the same copy again changes nothing.
+  // Returns how many of its records added or changed something.
+  int MergeCopyRecords(const std::vector<std::unique_ptr<Person>>& records,
+                       std::string_view marker);
 
   [[nodiscard]] const std::string& FileName() const noexcept { return fileName_; }
   // True while the file named by FileName exists but its content has not been read.
@@ -115,15 +179,36 @@ class MemoStore {
   struct Record {
     std::unique_ptr<Person> person;
     uint32_t begin = 0;
-    uint32_t size : 30;
+    uint32_t size : 29;
     uint32_t inEdits : 1;
     uint32_t stale : 1;
-    Record() : size(0), inEdits(0), stale(1) {}
+    uint32_t onDisk : 1;  // the file held it at the last read or write
+    Record() : size(0), inEdits(0), stale(1), onDisk(0) {}
+  };
+  // A merge with the file, worked out before anything in the store changes.
+  struct MergePlan {
+    std::string image;            // the file's text: records kept as it has them point into it
+    std::vector<Record> records;  // the merged store, in order
+    std::unordered_map<const Person*, std::unique_ptr<Person>> changed;
+    std::vector<std::unique_ptr<Person>> removed;
+    std::string conflicts;        // records of the file replaced though both sides changed them
   };
   void RebuildIndex();
   void Touch(int index);  // marks the record's bytes stale
-  void MergeEditsInto(std::vector<std::unique_ptr<Person>> loaded);
+  // The record at `index`, about to be changed by this copy: its state before the first change
+  // since the last read or write is kept for the merge, and its bytes are marked stale.
+  Person& Edit(int index);
+  // Keeps what a record leaving the store was in the file, for the merge.
+  void NoteRemoved(Record& r);
+  // The records of a file's text, each pointing at its bytes in `image` where they are exactly
+  // what Save writes; `keys` (when given) gets every address as a view into `image`.
+  static std::vector<Record> ParseRecords(std::string_view image,
+                                          std::vector<AddressIndex::Entry>* keys);
   void AdoptFileText(std::string text);
+  [[nodiscard]] MergePlan PlanMerge(std::string text) const;
+  void ApplyMerge(MergePlan&& plan);
+  // Forgets what this copy changed: everything in memory is what the file holds.
+  void ClearChanges() noexcept;
   // Formats every stale record, drops what IsKeptOnSave rejects; true when records were dropped.
   bool FormatStaleRecords();
   // The pieces of the file in record order, contiguous runs joined; empty when there are too many
@@ -131,10 +216,34 @@ class MemoStore {
   [[nodiscard]] std::vector<std::string_view> FilePieces() const;
   void Compact();
 
+  // Save's steps, under the lock: merge what changed on disk (looking again until the file
+  // holds still), then write.
+  void MergeChangesOnDisk();
+  void WriteFile();
+  void WriteConflictCopy(const std::string& bytes);
+  // The daily backup's path when this save is the first of the day and none was made; else "".
+  [[nodiscard]] std::string BackupDue();
+  void PruneBackups();
+  [[nodiscard]] std::unique_ptr<FileLock> TakeLock();
+  // Merges the sync-tool copies beside the file into the store; the ones merged are returned.
+  std::vector<MergedCopy> MergeSyncToolCopies();
+  void MoveMergedCopies(std::vector<MergedCopy>& copies);
+
   FileSystem& fs_;
   std::string fileName_;
   bool readFailed_ = false;
   std::vector<Record> records_;
+  // Records changed by this copy since the last read or write, each with what it was then
+  // (nullptr: made since, the file held no such record).
+  std::unordered_map<const Person*, std::unique_ptr<Person>> changed_;
+  // What records removed since the last read or write were in the file.
+  std::vector<std::unique_ptr<Person>> removed_;
+  FileWatch watch_;
+  std::string nameListPath_;
+  int backupDay_ = 0;            // yyyymmdd of the day whose backup was seen to
+  bool lookForCopies_ = false;   // sync-tool copies are looked for at the next SyncWithDisk
+  LeftAloneTold leftAloneTold_;
+  DiskNotices notices_;
   AddressIndex index_;  // upper-cased address -> first record
   // The bytes of the file as last loaded or compacted; the records still unchanged since then
   // point into it.

@@ -28,6 +28,7 @@ bool IsInteger(std::string_view line) { return ParseCountLine(line).has_value();
 int32_t IntegerValue(std::string_view line) { return ParseCountLine(line).value_or(0); }
 
 void MemoStore::LoadNameList(const std::string& path) {
+  nameListPath_ = path;
   if (!fs_.Exists(path)) return;
   MergeNameListText(fs_.ReadAll(path));
 }

@@ -3,8 +3,9 @@
 // and shows the outcome; the rules and their refusals live here.
 //
 // Every operation that changes the store ends with MemoStore::Save, so the change is on disk
-// when it returns; a refusal changes nothing and writes nothing. A FileError from that Save
-// propagates to the caller with the change kept in memory (the next Save writes it).
+// when it returns; a refusal changes nothing and writes nothing. A FileError from that Save (a
+// FileBusyError while another writer holds the lock) propagates to the caller with the change
+// kept in memory (the next Save writes it).
 #pragma once
 
 #include <optional>
@@ -57,7 +58,8 @@ struct StoredMemo {
 // Stores what the user typed for `address`: the memo text and the mark of its record, made (with
 // that one address) when it has none. A record left with an empty memo and one address is
 // dropped by the Save, so the result's record is then -1. Read the record back after the call:
-// the first Save after an unreadable file merges that file's memo and mark into it.
+// when the Save merged what another writer left (or a file unreadable at the load), a record
+// made here for the address joins the file's, whose memo comes first and whose mark stays.
 [[nodiscard]] StoredMemo StoreTypedMemo(MemoStore& store, std::string_view address,
                                         std::string memo, bool important);
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -155,6 +157,80 @@ TEST_F(FileIoTest, RenameNeverReplaces) {
   EXPECT_EQ(sys_.ReadAll(a), "other");
   EXPECT_EQ(sys_.ReadAll(b), "legacy");
   EXPECT_THROW(sys_.Rename(Path("missing"), Path("x")), FileError);
+}
+
+TEST_F(FileIoTest, StatTellsFilesApartByOneCall) {
+  const std::string p = Path("Pinote.dat");
+  EXPECT_FALSE(sys_.Stat(p).exists);
+  fs::create_directory(dir_ / "folder");
+  EXPECT_FALSE(sys_.Stat(Path("folder")).exists);
+  sys_.WriteAllSafely(p, "12345");
+  const FileStamp first = sys_.Stat(p);
+  EXPECT_TRUE(first.exists);
+  EXPECT_EQ(first.size, 5u);
+  // The time is in file-time units and on the system's clock.
+  EXPECT_LT(std::abs(sys_.Now() - first.writeTime), 600 * kFileTimeSecond);
+  EXPECT_EQ(sys_.Stat(p), first);
+  sys_.WriteAllSafely(p, "123456");
+  EXPECT_NE(sys_.Stat(p), first);
+  EXPECT_GT(sys_.ClockTick(), 0);
+  const SettingDate local = sys_.LocalTime(first.writeTime);
+  EXPECT_GE(local.year, 2020);
+  EXPECT_TRUE(local.month >= 1 && local.month <= 12 && local.day >= 1 && local.day <= 31);
+}
+
+TEST_F(FileIoTest, FoldersAreListedMadeAndFilesMovedIntoThem) {
+  // Byte strings in the system code page, past std::filesystem's own conversions. (A second
+  // byte 5C is a folder mark where that code page is not 932, so this name has none.)
+  const std::string base = dir_.string() + "/", japanese = "\x83\x81\x83\x82 (1).dat";
+  sys_.WriteAllSafely(base + "Pinote.dat", "a");
+  sys_.WriteAllSafely(base + japanese, "b");
+  sys_.CreateFolder(base + "Pinote.merged");
+  sys_.CreateFolder(base + "Pinote.merged");  // there already: nothing
+  std::vector<std::string> listed = sys_.ListFiles(base);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{"Pinote.dat", japanese}));
+  const std::string moved = base + "Pinote.merged/" + japanese;
+  sys_.Rename(base + japanese, moved);
+  EXPECT_EQ(sys_.ReadAll(moved), "b");
+  sys_.Remove(moved);
+  EXPECT_FALSE(sys_.Exists(moved));
+  EXPECT_THROW(sys_.Remove(moved), FileError);
+  EXPECT_THROW((void)sys_.ListFiles(Path("missing") + "/"), FileError);
+}
+
+TEST_F(FileIoTest, ReplaceKeepsTheOldFileWhenAsked) {
+  const std::string p = Path("Pinote.dat"), bak = Path("Pinote.dat.20240501.bak");
+  sys_.WriteAllSafely(p, "old");
+#ifndef _WIN32
+  fs::permissions(p, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+#endif
+  sys_.WritePiecesSafely(p, {"ne", "w"}, bak);
+  EXPECT_EQ(sys_.ReadAll(p), "new");
+  EXPECT_EQ(sys_.ReadAll(bak), "old");
+#ifndef _WIN32
+  EXPECT_EQ(fs::status(p).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+#endif
+  sys_.WritePiecesSafely(Path("new.dat"), {"x"}, Path("new.dat.bak"));  // nothing old to keep
+  EXPECT_FALSE(sys_.Exists(Path("new.dat.bak")));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Pinote.dat", "Pinote.dat.20240501.bak", "new.dat"}));
+}
+
+TEST_F(FileIoTest, LockIsOneHoldersAndNeverStale) {
+  const std::string lockPath = Path("Pinote.dat.lock");
+  // Left behind by a process that ended without letting go: taken at once.
+  sys_.WriteAllSafely(lockPath, "");
+  std::unique_ptr<FileLock> held = sys_.Lock(lockPath, 0);
+  ASSERT_NE(held, nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(sys_.Lock(lockPath, 50), nullptr);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+  held.reset();
+  EXPECT_FALSE(sys_.Exists(lockPath));
+  held = sys_.Lock(lockPath, 0);
+  EXPECT_NE(held, nullptr);
+  EXPECT_THROW((void)sys_.Lock(Path("missing") + "/x.lock", 0), FileError);
 }
 
 }  // namespace

@@ -459,7 +459,7 @@ TEST(MemoSave, MergesEditsIntoTheFileOnceItReads) {
   EXPECT_FALSE(store.ReadFailed());
   EXPECT_EQ(fs.files["d"],
             "a@x\r\n old a\r\n\r\n"
-            "B@X\r\nc@x\r\n@Important\r\n old b\r\n new b\r\n\r\n"
+            "b@x\r\nc@x\r\n@Important\r\n old b\r\n new b\r\n\r\n"
             "d@x\r\n old d\r\n\r\n"
             "z@x\r\n z\r\n\r\n");
   EXPECT_EQ(store.IndexOfAddress("c@x"), 1);
@@ -476,12 +476,14 @@ TEST(MemoSave, NameListRecordsMadeMeanwhileKeepTheFilesMemo) {
   store.LoadNameList("list");  // makes {A@X, b@x}: kept by Save, with no memo of its own
   fs.failRead.clear();
   store.Save();
-  EXPECT_EQ(fs.Content("d"), "A@X\r\nb@x\r\n@Important\r\n kept\r\n\r\n");
+  // No change of this copy's: the file's record stays, and the name list adds to it again.
+  EXPECT_EQ(fs.Content("d"), "a@x\r\nb@x\r\n@Important\r\n kept\r\n\r\n");
+  EXPECT_EQ(store.Get(0)->NameListText, "Book");
 }
 
-TEST(MemoSave, TwoEditedRecordsOfOneFileRecordAreBothKept) {
+TEST(MemoSave, TwoAddressesOfOneGroupTypedIntoStayOneRecord) {
   FakeFileSystem fs;
-  fs.files["d"] = "a\r\nb\r\n old\r\n\r\n";
+  fs.files["d"] = "a\r\nb\r\n@Important\r\n old\r\n\r\n";
   fs.failRead.insert("d");
   MemoStore store(fs);
   EXPECT_THROW(store.Load("d"), FileError);
@@ -489,7 +491,8 @@ TEST(MemoSave, TwoEditedRecordsOfOneFileRecordAreBothKept) {
   store.Add(MakePerson({"b"}, "two"));
   fs.failRead.clear();
   store.Save();
-  EXPECT_EQ(fs.files["d"], "a\r\n old\r\n one\r\n\r\nb\r\n two\r\n\r\n");
+  // The group keeps its memo and mark; both typed texts follow on lines of their own.
+  EXPECT_EQ(fs.files["d"], "a\r\nb\r\n@Important\r\n old\r\n one\r\n two\r\n\r\n");
 }
 
 TEST(MemoSave, FileGoneAfterFailedLoadIsWrittenAnew) {

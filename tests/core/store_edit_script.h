@@ -1,5 +1,6 @@
 // Random edit sequences for the memo store, driven by a byte string (random bytes in the tests,
-// the fuzzer's input in fuzz/memo_edits.cpp): every change the store offers, and after each save
+// the fuzzer's input in fuzz/memo_edits.cpp): every change the store offers, another writer
+// changing the file meanwhile (with the clock running or standing still), and after each save
 // the checks that the file holds exactly what a fresh format of the records gives, that memory
 // holds what Save keeps, and that every address resolves to the first record holding it.
 #pragma once
@@ -98,6 +99,35 @@ inline std::string NameListOf(EditSource& src) {
   return out;
 }
 
+// Another writer's version of the file: records of the file changed, dropped, unified or added.
+inline std::string OtherWritersFile(const std::string& file, EditSource& src) {
+  std::vector<std::unique_ptr<Person>> records = ParseMemoFile(file);
+  for (int n = src.Below(3) + 1; n > 0; --n) {
+    const size_t at = records.empty() ? 0 : src.Below(static_cast<int>(records.size()));
+    switch (src.Below(4)) {
+      case 0:
+        if (at < records.size()) records[at]->Memo = src.Text();
+        break;
+      case 1:
+        if (at < records.size()) records.erase(records.begin() + static_cast<ptrdiff_t>(at));
+        break;
+      case 2:
+        if (at + 1 < records.size()) {
+          for (auto& a : records[at + 1]->Addresses) records[at]->Addresses.push_back(a);
+          records.erase(records.begin() + static_cast<ptrdiff_t>(at) + 1);
+        }
+        break;
+      default: {
+        auto p = std::make_unique<Person>();
+        p->Addresses.push_back(src.Address());
+        p->Memo = src.Text();
+        records.push_back(std::move(p));
+      }
+    }
+  }
+  return FormatMemoFile(records);
+}
+
 // Runs the script on `store` (loaded from its FileName on `fs`); returns the first failed check,
 // or "" when every save agreed.
 inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs,
@@ -105,7 +135,7 @@ inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs,
   while (!src.Done()) {
     const int record = src.Below(store.Count() + 2) - 1;  // -1 and Count included
     bool saved = false;
-    switch (src.Below(13)) {
+    switch (src.Below(16)) {
       case 0:
         store.SetMemo(record, src.Text());
         break;
@@ -149,6 +179,15 @@ inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs,
       case 11:
         store.Save();
         saved = true;
+        break;
+      case 12:
+        fs.Put(store.FileName(), OtherWritersFile(fs.Content(store.FileName()), src));
+        break;
+      case 13:
+        saved = store.SyncWithDisk().saved;
+        break;
+      case 14:
+        fs.step = fs.step == 0 ? 25'000'001 : 0;  // a standing clock: no file time is settled
         break;
       default:
         // What was written reads back into records that write the same bytes again.

@@ -1,9 +1,11 @@
-// The file seam on Windows: the ANSI file API, since every path the plug-in handles is a byte
-// string in the system code page.
+// The file seam on Windows. Paths arrive as byte strings in the system code page and are widened
+// here for the wide API.
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/file_io.h"
@@ -27,10 +29,38 @@ std::string SystemMessage(DWORD err) {
   throw FileError(path, SystemMessage(err));
 }
 
-// CreateFileA reports failure as INVALID_HANDLE_VALUE; the owner wants null for "none".
+std::wstring Wide(const std::string& ansi) {
+  if (ansi.empty()) return {};
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
+                                      nullptr, 0);
+  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) {
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), out.data(), n);
+  }
+  return out;
+}
+
+// The name in the system code page; false when a character has no place in it (such a name
+// cannot be opened through an ANSI path).
+bool Narrow(const wchar_t* wide, std::string& out) {
+  BOOL lossy = FALSE;
+  const int n = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, &lossy);
+  if (n <= 1 || lossy) return false;
+  out.assign(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, wide, -1, out.data(), n, nullptr, nullptr);
+  out.resize(static_cast<size_t>(n - 1));
+  return true;
+}
+
+int64_t FromFileTime(const FILETIME& t) noexcept {
+  return static_cast<int64_t>((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime);
+}
+
+// CreateFileW reports failure as INVALID_HANDLE_VALUE; the owner wants null for "none".
 UniqueKernelHandle OpenFile(const std::string& path, DWORD access, DWORD share,
                             DWORD disposition, DWORD flags) {
-  HANDLE h = ::CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+  HANDLE h =
+      ::CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
   return UniqueKernelHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
@@ -83,6 +113,50 @@ class PieceWriter {
   size_t used_ = 0;
 };
 
+// The lock file stays open, unshared, until the lock is released; the system deletes it then,
+// and also when the process ends without releasing it.
+class Win32Lock final : public FileLock {
+ public:
+  explicit Win32Lock(UniqueKernelHandle file) : file_(std::move(file)) {}
+
+ private:
+  UniqueKernelHandle file_;
+};
+
+// Puts the temporary file `temp` in the place of `path`.
+void PutInPlace(const std::string& temp, const std::string& path, const std::string& keepOldAs,
+                bool hadOld) {
+  const std::wstring target = Wide(path), replacement = Wide(temp);
+  if (!hadOld) {
+    if (!::MoveFileExW(replacement.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      ThrowLastError(path, ::GetLastError());
+    }
+    return;
+  }
+  // ReplaceFileW gives the new content the old file's attributes, security and creation time.
+  // Wine's ReplaceFileW is a plain move: the replacement keeps its own attributes and creation
+  // time (the old file, attributes and all, goes to the backup name), which is why the temporary
+  // file is made with the old file's attributes. Over a read-only file both refuse (access
+  // denied); the failure codes are the documented ones.
+  const std::wstring backup = Wide(keepOldAs);
+  if (::ReplaceFileW(target.c_str(), replacement.c_str(),
+                     keepOldAs.empty() ? nullptr : backup.c_str(),
+                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    return;
+  }
+  const DWORD err = ::GetLastError();
+  if (err == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+    // The old file went to the backup name and the new one could not follow it: finish the
+    // move, or put the old file back so that `path` is never left without its file.
+    if (::MoveFileExW(replacement.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return;
+    const DWORD moveErr = ::GetLastError();
+    ::MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    ThrowLastError(path, moveErr);
+  }
+  ThrowLastError(path, err);
+}
+
 class Win32FileSystem final : public FileSystem {
  public:
   std::string ReadAll(const std::string& path) override {
@@ -120,19 +194,23 @@ class Win32FileSystem final : public FileSystem {
     WritePiecesSafely(path, {data});
   }
 
-  void WritePiecesSafely(const std::string& path,
-                         const std::vector<std::string_view>& pieces) override {
-    const DWORD attrs = ::GetFileAttributesA(path.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES) {
+  void WritePiecesSafely(const std::string& path, const std::vector<std::string_view>& pieces,
+                         const std::string& keepOldAs = std::string()) override {
+    const DWORD attrs = ::GetFileAttributesW(Wide(path).c_str());
+    const bool hadOld = attrs != INVALID_FILE_ATTRIBUTES;
+    if (hadOld) {
       if (attrs & FILE_ATTRIBUTE_DIRECTORY) ThrowLastError(path, ERROR_ACCESS_DENIED);
-      // Windows refuses to move over a read-only file, but Wine lets it through; say no
+      // Windows refuses to replace a read-only file, but Wine lets it through; say no
       // ourselves so that a file the user protected is never replaced.
       if (attrs & FILE_ATTRIBUTE_READONLY) ThrowLastError(path, ERROR_ACCESS_DENIED);
     }
     const std::string temp = TempNameFor(path);
+    // The attributes the user gave the file (hidden, say) survive the replace also under Wine.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD tempAttrs = hadOld && (attrs & kKept) ? attrs & kKept : FILE_ATTRIBUTE_NORMAL;
     {
-      UniqueKernelHandle file =
-          OpenFile(temp, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+      UniqueKernelHandle file = OpenFile(temp, GENERIC_WRITE, 0, CREATE_NEW, tempAttrs);
       if (!file) ThrowLastError(path, ::GetLastError());
       try {
         PieceWriter writer(file.get(), path);
@@ -143,27 +221,123 @@ class Win32FileSystem final : public FileSystem {
         if (!::CloseHandle(h)) ThrowLastError(path, ::GetLastError());
       } catch (...) {
         file.reset();
-        ::DeleteFileA(temp.c_str());
+        ::DeleteFileW(Wide(temp).c_str());
         throw;
       }
     }
-    if (!::MoveFileExA(temp.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      const DWORD err = ::GetLastError();
-      ::DeleteFileA(temp.c_str());
-      ThrowLastError(path, err);
+    try {
+      PutInPlace(temp, path, keepOldAs, hadOld);
+    } catch (...) {
+      ::DeleteFileW(Wide(temp).c_str());
+      throw;
     }
   }
 
   bool Exists(const std::string& path) override {
     if (path.empty()) return false;
-    const DWORD attrs = ::GetFileAttributesA(path.c_str());
+    const DWORD attrs = ::GetFileAttributesW(Wide(path).c_str());
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
   }
 
   void Rename(const std::string& from, const std::string& to) override {
-    // MoveFileA without MOVEFILE_REPLACE_EXISTING fails when `to` exists.
-    if (!::MoveFileA(from.c_str(), to.c_str())) ThrowLastError(from, ::GetLastError());
+    // MoveFileW without MOVEFILE_REPLACE_EXISTING fails when `to` exists.
+    if (!::MoveFileW(Wide(from).c_str(), Wide(to).c_str())) {
+      ThrowLastError(from, ::GetLastError());
+    }
+  }
+
+  FileStamp Stat(const std::string& path) override {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty()) return {};
+    if (!::GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
+      const DWORD err = ::GetLastError();
+      if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return {};
+      ThrowLastError(path, err);
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    stamp.writeTime = FromFileTime(data.ftLastWriteTime);
+    stamp.identity = static_cast<uint64_t>(FromFileTime(data.ftCreationTime));
+    return stamp;
+  }
+
+  std::vector<std::string> ListFiles(const std::string& folder) override {
+    WIN32_FIND_DATAW found{};
+    UniqueFind find(::FindFirstFileW(Wide(folder + "*").c_str(), &found));
+    std::vector<std::string> names;
+    if (!find) {
+      const DWORD err = ::GetLastError();
+      if (err == ERROR_FILE_NOT_FOUND || err == ERROR_NO_MORE_FILES) return names;
+      ThrowLastError(folder, err);
+    }
+    do {
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      std::string name;
+      if (Narrow(found.cFileName, name)) names.push_back(std::move(name));
+    } while (::FindNextFileW(find.get(), &found));
+    return names;
+  }
+
+  void CreateFolder(const std::string& path) override {
+    if (::CreateDirectoryW(Wide(path).c_str(), nullptr)) return;
+    const DWORD err = ::GetLastError();
+    const DWORD attrs = ::GetFileAttributesW(Wide(path).c_str());
+    if (err == ERROR_ALREADY_EXISTS && attrs != INVALID_FILE_ATTRIBUTES &&
+        (attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+      return;
+    }
+    ThrowLastError(path, err);
+  }
+
+  void Remove(const std::string& path) override {
+    if (!::DeleteFileW(Wide(path).c_str())) ThrowLastError(path, ::GetLastError());
+  }
+
+  std::unique_ptr<FileLock> Lock(const std::string& path, int waitMilliseconds) override {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMilliseconds);
+    for (;;) {
+      UniqueKernelHandle file =
+          OpenFile(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS,
+                   FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE);
+      if (file) return std::make_unique<Win32Lock>(std::move(file));
+      const DWORD err = ::GetLastError();
+      // Held: a sharing violation; being deleted by the holder that just let go: access denied
+      // while the name still exists.
+      const bool held = err == ERROR_SHARING_VIOLATION ||
+                        (err == ERROR_ACCESS_DENIED && Exists(path));
+      if (!held) ThrowLastError(path, err);
+      if (Clock::now() >= deadline) return nullptr;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+
+  int64_t Now() override {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return FromFileTime(now);
+  }
+
+  int64_t ClockTick() override {
+    DWORD adjustment = 0, increment = 0;
+    BOOL disabled = FALSE;
+    if (::GetSystemTimeAdjustment(&adjustment, &increment, &disabled) && increment > 0) {
+      return increment;
+    }
+    return 156'250;  // the usual 15.625 ms
+  }
+
+  SettingDate LocalTime(int64_t time) override {
+    FILETIME ft{static_cast<DWORD>(static_cast<uint64_t>(time)),
+                static_cast<DWORD>(static_cast<uint64_t>(time) >> 32)};
+    SYSTEMTIME utc{}, local{};
+    if (!::FileTimeToSystemTime(&ft, &utc) ||
+        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+      return {};
+    }
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
   }
 };
 

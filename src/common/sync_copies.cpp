@@ -1,0 +1,213 @@
+#include "common/sync_copies.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "common/mbtext.h"
+#include "common/paths.h"
+#include "common/settings.h"
+
+namespace pinote {
+
+namespace {
+
+// "Conflicted copy" as the sync tools write it in the languages of their clients. Japanese
+// clients write 競合コピー (here in Shift-JIS, as file names reach the plug-in).
+constexpr const char* kConflictedCopyWords[] = {
+    "conflicted copy",
+    "\x8B\xA3\x8D\x87\x83\x52\x83\x73\x81\x5B",  // 競合コピー
+    "copie en conflit",
+    "copia en conflicto",
+    "in Konflikt stehende Kopie",
+};
+
+const std::vector<SyncToolRule> kRules = {
+    {"Syncthing", ".sync-conflict-########-######-{id}"},
+    {"Nextcloud", " (conflicted copy *####-##-## ######)"},
+    {"ownCloud", "_conflict-########-######"},
+    {"Dropbox", " (*{copy}*####-##-##)"},
+    {"Dropbox", " (*{copy}*####-##-## ({n}))"},
+    {"OneDrive", "-{host}"},
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsAlnum(char c) { return IsDigit(c) || IsUpper(c) || (c >= 'a' && c <= 'z'); }
+char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+// Whether `t` starts with `word`, ASCII letters in either case; double-byte characters exactly.
+bool StartsWithFolded(std::string_view t, std::string_view word) {
+  if (t.size() < word.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i) {
+    if (Fold(t[i]) != Fold(word[i])) return false;
+  }
+  return true;
+}
+
+class Matcher {
+ public:
+  explicit Matcher(std::string_view text) : text_(text) {}
+  bool Match(std::string_view pattern, size_t at) const {
+    if (pattern.empty()) return at == text_.size();
+    const std::string_view rest = text_.substr(at);
+    if (pattern[0] == '#') {
+      return !rest.empty() && IsDigit(rest[0]) && Match(pattern.substr(1), at + 1);
+    }
+    if (pattern[0] == '*') {
+      // Every character boundary, so that no match starts on the second byte of a character.
+      for (size_t i = at;; i += MbCharSize(text_, i)) {
+        if (Match(pattern.substr(1), i)) return true;
+        if (i >= text_.size()) return false;
+      }
+    }
+    if (pattern[0] == '{') {
+      const size_t close = pattern.find('}');
+      const std::string_view token = pattern.substr(1, close - 1);
+      const std::string_view after = pattern.substr(close + 1);
+      if (token == "copy") {
+        for (const char* word : kConflictedCopyWords) {
+          if (StartsWithFolded(rest, word) && Match(after, at + std::strlen(word))) return true;
+        }
+        return false;
+      }
+      return MatchRun(token, after, at);
+    }
+    return !rest.empty() && Fold(rest[0]) == Fold(pattern[0]) && Match(pattern.substr(1), at + 1);
+  }
+
+ private:
+  // {id}, {n} and {host}: the longest run first, then shorter ones.
+  bool MatchRun(std::string_view token, std::string_view after, size_t at) const {
+    const bool host = token == "host";
+    size_t end = at;
+    while (end < text_.size() &&
+           (token == "n" ? IsDigit(text_[end]) : IsAlnum(text_[end]) || (host && text_[end] == '-'))) {
+      ++end;
+    }
+    for (; end > at; --end) {
+      const std::string_view run = text_.substr(at, end - at);
+      if (host) {
+        bool marked = false;
+        for (const char c : run) marked = marked || IsUpper(c) || IsDigit(c);
+        if (run.front() == '-' || run.back() == '-' || run.size() > 63 || !marked) continue;
+      }
+      if (Match(after, end)) return true;
+    }
+    return false;
+  }
+
+  std::string_view text_;
+};
+
+std::string Digits(int value, int width) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%0*d", width, value);
+  return buf;
+}
+
+std::string DayDigits(const SettingDate& d) {
+  return Digits(d.year, 4) + Digits(d.month, 2) + Digits(d.day, 2);
+}
+
+std::string StemOf(const std::string& name) {
+  return name.substr(0, name.size() - ExtensionOf(name).size());
+}
+
+// The separator to put after `folder` (which ends in one, or is "" or a drive).
+char SeparatorAfter(const std::string& folder) {
+  if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) return folder.back();
+#ifdef _WIN32
+  return '\\';
+#else
+  return '/';
+#endif
+}
+
+}  // namespace
+
+const std::vector<SyncToolRule>& SyncToolRules() { return kRules; }
+
+const char* SyncToolCopyOf(std::string_view fileName, std::string_view stem,
+                           std::string_view extension) {
+  if (fileName.size() <= stem.size() + extension.size()) return nullptr;
+  // The base name compared by characters, as the system compares names; the extension is ASCII.
+  if (UpperAnsi(fileName.substr(0, stem.size())) != UpperAnsi(stem)) return nullptr;
+  if (UpperAnsi(fileName.substr(fileName.size() - extension.size())) != UpperAnsi(extension)) {
+    return nullptr;
+  }
+  // The base name must end on a character boundary of the whole name.
+  size_t i = 0;
+  while (i < stem.size()) i += MbCharSize(fileName, i);
+  if (i != stem.size()) return nullptr;
+  const std::string_view middle =
+      fileName.substr(stem.size(), fileName.size() - stem.size() - extension.size());
+  const Matcher matcher(middle);
+  for (const SyncToolRule& rule : kRules) {
+    if (matcher.Match(rule.pattern, 0)) return rule.tool;
+  }
+  return nullptr;
+}
+
+std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& path) {
+  const std::string name = FileNameOf(path), stem = StemOf(name), extension = ExtensionOf(name);
+  std::vector<SyncToolCopy> copies;
+  for (std::string& n : fs.ListFiles(FolderOf(path))) {
+    if (const char* tool = SyncToolCopyOf(n, stem, extension)) copies.push_back({std::move(n), tool});
+  }
+  std::sort(copies.begin(), copies.end(),
+            [](const SyncToolCopy& a, const SyncToolCopy& b) { return a.name < b.name; });
+  return copies;
+}
+
+std::string MoveIntoMergedFolder(FileSystem& fs, const std::string& copyPath,
+                                 const std::string& path) {
+  const std::string folder = FolderOf(path);
+  const std::string target = folder + MergedFolderName(StemOf(FileNameOf(path)));
+  const char separator = SeparatorAfter(folder);
+  fs.CreateFolder(target);
+  const std::string name = FileNameOf(copyPath);
+  std::string to = target + separator + name;
+  for (int n = 2; fs.Exists(to); ++n) {
+    to = target + separator + StemOf(name) + " (" + std::to_string(n) + ")" + ExtensionOf(name);
+  }
+  fs.Rename(copyPath, to);
+  return to;
+}
+
+std::string ConflictCopyName(std::string_view stem, std::string_view extension,
+                             const SettingDate& when, int serial) {
+  std::string name(stem);
+  name += ".conflict-" + DayDigits(when) + "-" + Digits(when.hour, 2) + Digits(when.minute, 2) +
+          Digits(when.second, 2);
+  if (serial > 1) name += "-" + std::to_string(serial);
+  name += extension;
+  return name;
+}
+
+std::string DailyBackupName(std::string_view fileName, const SettingDate& day) {
+  return std::string(fileName) + "." + DayDigits(day) + ".bak";
+}
+
+bool IsDailyBackupName(std::string_view name, std::string_view fileName) {
+  constexpr size_t kDigits = 8;
+  const size_t tail = 1 + kDigits + 4;  // ".20240501.bak"
+  if (name.size() != fileName.size() + tail) return false;
+  if (UpperAnsi(name.substr(0, fileName.size())) != UpperAnsi(fileName)) return false;
+  const std::string_view rest = name.substr(fileName.size());
+  if (rest[0] != '.' || UpperAnsi(rest.substr(1 + kDigits)) != ".BAK") return false;
+  for (size_t k = 1; k <= kDigits; ++k) {
+    if (!IsDigit(rest[k])) return false;
+  }
+  return true;
+}
+
+std::string MergedFolderName(std::string_view stem) { return std::string(stem) + ".merged"; }
+
+std::string LockFileOf(std::string_view path) { return std::string(path) + ".lock"; }
+
+std::string MergedCopyMarker(std::string_view copyName, const SettingDate& written) {
+  return "----- " + std::string(copyName) + " " + FormatDate(written) + " -----";
+}
+
+}  // namespace pinote

@@ -1,0 +1,69 @@
+// The names of the files that gather beside Pinote.dat and Pinote.ini: the copies sync tools
+// leave behind on a conflict, and the plug-in's own conflict copies, daily backups, lock files
+// and the folder that merged copies are moved to.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/date_time.h"
+#include "common/file_io.h"
+
+namespace pinote {
+
+// One way a sync tool names the copy it keeps of a file it could not reconcile. `pattern`
+// describes what comes between the file's base name and its extension:
+//   #       one decimal digit
+//   *       any characters, none included (double-byte characters kept whole)
+//   {id}    one or more ASCII letters or digits (a device id)
+//   {n}     one or more decimal digits (a copy number)
+//   {host}  a computer name: letters, digits and inner hyphens, with an upper-case letter or a
+//           digit among them (Windows names such as DESKTOP-5F7K8L3 or TARO-PC)
+//   {copy}  "conflicted copy" in one of the languages of kConflictedCopyWords
+//   other   that character; ASCII letters match either case
+struct SyncToolRule {
+  const char* tool;
+  const char* pattern;
+};
+
+// Every rule, in the order they are tried.
+[[nodiscard]] const std::vector<SyncToolRule>& SyncToolRules();
+
+// The tool that left `fileName` as a conflict copy of `stem` + `extension` ("Pinote", ".dat"),
+// or nullptr. Base name and extension match without regard to letter case. Never matches the
+// file itself nor the names this plug-in makes (see below).
+[[nodiscard]] const char* SyncToolCopyOf(std::string_view fileName, std::string_view stem,
+                                         std::string_view extension);
+
+struct SyncToolCopy {
+  std::string name;  // file name in the folder
+  const char* tool;
+};
+// The sync-tool copies of the file at `path` beside it, sorted by name. Throws FileError when
+// the folder cannot be listed.
+[[nodiscard]] std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& path);
+// Moves the merged copy `copyPath` into the merged folder beside the file at `path` (made when
+// missing), under its own name or, when that is taken there, "name (2).ext" and so on. Returns
+// where it went; throws FileError (the copy then stays where it was).
+std::string MoveIntoMergedFolder(FileSystem& fs, const std::string& copyPath,
+                                 const std::string& path);
+
+// This copy's own conflict copy: "Pinote.conflict-20240501-101530.dat"; a `serial` above 1
+// adds "-2", "-3"... for a second copy within the same second.
+[[nodiscard]] std::string ConflictCopyName(std::string_view stem, std::string_view extension,
+                                           const SettingDate& when, int serial);
+// The backup of `fileName` made at the first save of `day`: "Pinote.dat.20240501.bak".
+[[nodiscard]] std::string DailyBackupName(std::string_view fileName, const SettingDate& day);
+// Whether `name` is a DailyBackupName of `fileName` (letter case ignored).
+[[nodiscard]] bool IsDailyBackupName(std::string_view name, std::string_view fileName);
+// The folder that merged sync-tool copies are moved into: "Pinote.merged".
+[[nodiscard]] std::string MergedFolderName(std::string_view stem);
+// The lock file of `path`: "Pinote.dat.lock".
+[[nodiscard]] std::string LockFileOf(std::string_view path);
+
+// The one-line marker above a memo taken from a sync-tool copy:
+// "----- Pinote (Taro's conflicted copy 2024-05-01).dat 2024/05/01 10:15:30 -----".
+[[nodiscard]] std::string MergedCopyMarker(std::string_view copyName, const SettingDate& written);
+
+}  // namespace pinote

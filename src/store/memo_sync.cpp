@@ -1,0 +1,235 @@
+// Saving the memo store when others may write Pinote.dat too: the lock, the look at the file
+// before writing, conflict copies, the daily backup, and the copies sync tools leave beside it.
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/paths.h"
+#include "common/sync_copies.h"
+#include "store/memo_store.h"
+
+namespace pinote {
+
+namespace {
+
+// How often the file may change again while a merge runs before the save gives up for now.
+constexpr int kMergeRounds = 4;
+
+std::string StemOf(const std::string& name) {
+  return name.substr(0, name.size() - ExtensionOf(name).size());
+}
+
+}  // namespace
+
+std::unique_ptr<FileLock> MemoStore::TakeLock() {
+  std::unique_ptr<FileLock> lock = fs_.Lock(LockFileOf(fileName_), kLockWaitMilliseconds);
+  if (!lock) {
+    throw FileBusyError(fileName_,
+                        "Another program is saving this file. The change is kept and saved "
+                        "with the next one.");
+  }
+  return lock;
+}
+
+void MemoStore::MergeChangesOnDisk() {
+  for (int round = 0;; ++round) {
+    FileWatch::Look look = watch_.LookAt(fs_, fileName_);
+    if (!look.changed) return;
+    lookForCopies_ = true;
+    if (!look.stamp.exists) {
+      // Deleted or moved away: there is nothing to merge, and everything in memory is written.
+      watch_.Remember(fs_, look.stamp, nullptr);
+      return;
+    }
+    if (round == kMergeRounds) {
+      throw FileBusyError(fileName_, "The file keeps changing while it is being merged. The "
+                                     "change is kept and saved with the next one.");
+    }
+    std::string text;
+    if (look.text) {
+      text = std::move(*look.text);
+    } else {
+      try {
+        text = fs_.ReadAll(fileName_);
+      } catch (const FileError& e) {
+        throw FileError(fileName_, "The file changed on disk and could not be read, so nothing "
+                                   "was written (" + e.systemMessage() + ")");
+      }
+    }
+    const bool settled = IsSettled(look.stamp.writeTime, fs_.Now(), fs_.ClockTick());
+    const uint64_t hash = settled ? 0 : HashOf(text);
+    MergePlan plan = PlanMerge(std::move(text));
+    // On disk before the merge takes the other version out of memory.
+    if (!plan.conflicts.empty()) WriteConflictCopy(plan.conflicts);
+    ApplyMerge(std::move(plan));
+    watch_.Remember(fs_, look.stamp, [hash] { return hash; });
+    notices_.reloaded = true;
+    // Looked at again: a writer that does not take the lock may have replaced it meanwhile.
+  }
+}
+
+void MemoStore::WriteConflictCopy(const std::string& bytes) {
+  const std::string folder = FolderOf(fileName_), name = FileNameOf(fileName_);
+  const SettingDate now = fs_.LocalTime(fs_.Now());
+  std::string path;
+  for (int serial = 1;; ++serial) {
+    path = folder + ConflictCopyName(StemOf(name), ExtensionOf(name), now, serial);
+    if (!fs_.Exists(path)) break;
+  }
+  fs_.WriteAllSafely(path, bytes);
+  notices_.conflictCopies.push_back(path);
+}
+
+std::string MemoStore::BackupDue() {
+  const SettingDate today = fs_.LocalTime(fs_.Now());
+  const int day = today.year * 10000 + today.month * 100 + today.day;
+  if (day == backupDay_) return {};
+  backupDay_ = day;
+  const std::string path = FolderOf(fileName_) + DailyBackupName(FileNameOf(fileName_), today);
+  if (!fs_.Exists(fileName_) || fs_.Exists(path)) return {};
+  return path;
+}
+
+void MemoStore::PruneBackups() {
+  const std::string folder = FolderOf(fileName_), name = FileNameOf(fileName_);
+  try {
+    std::vector<std::string> backups;
+    for (std::string& n : fs_.ListFiles(folder)) {
+      if (IsDailyBackupName(n, name)) backups.push_back(std::move(n));
+    }
+    std::sort(backups.begin(), backups.end());  // by date: the digits sort as they count
+    for (size_t i = 0; i + kDailyBackupsKept < backups.size(); ++i) fs_.Remove(folder + backups[i]);
+  } catch (const FileError&) {
+    // An old backup left in place costs nothing; the next day tries again.
+  }
+}
+
+void MemoStore::WriteFile() {
+  // Only records changed since the last Save are formatted, and only their pruning moves the
+  // others, so the index is rebuilt only then; the common case, one memo edited, touches one
+  // record. The index stands before the write, so it stays right when the write fails.
+  if (FormatStaleRecords()) RebuildIndex();
+  std::vector<std::string_view> pieces = FilePieces();
+  if (pieces.empty()) {
+    Compact();
+    pieces.assign(1, image_);
+  }
+  const std::string backup = BackupDue();
+  try {
+    fs_.WritePiecesSafely(fileName_, pieces, backup);
+  } catch (const FileError&) {
+    if (backup.empty()) throw;
+    // The safety net must never stop the save itself.
+    fs_.WritePiecesSafely(fileName_, pieces);
+  }
+  try {
+    watch_.Remember(fs_, fs_.Stat(fileName_), [&pieces] {
+      ContentHash hash;
+      for (const std::string_view piece : pieces) hash.Add(piece);
+      return hash.Value();
+    });
+  } catch (const FileError&) {
+    watch_.Forget();  // looked at again (and read) before the next write
+  }
+  ClearChanges();
+  readFailed_ = false;
+  if (!backup.empty()) PruneBackups();
+}
+
+void MemoStore::Save() {
+  if (fileName_.empty()) throw FileError(fileName_, "The memo store has no file to save to.");
+  const std::unique_ptr<FileLock> lock = TakeLock();
+  MergeChangesOnDisk();
+  WriteFile();
+}
+
+std::vector<MergedCopy> MemoStore::MergeSyncToolCopies() {
+  std::vector<MergedCopy> merged;
+  std::vector<SyncToolCopy> copies;
+  try {
+    copies = FindSyncToolCopies(fs_, fileName_);
+  } catch (const FileError&) {
+    return merged;  // looked for again next time
+  }
+  bool again = false;
+  for (const SyncToolCopy& copy : copies) {
+    const std::string path = FolderOf(fileName_) + copy.name;
+    std::string text;
+    FileStamp stamp;
+    try {
+      stamp = fs_.Stat(path);
+      text = fs_.ReadAll(path);
+    } catch (const FileError& e) {
+      leftAloneTold_.Tell(notices_,
+                          {path, copy.tool, CopyLeftReason::kUnreadable, e.systemMessage()});
+      again = true;
+      continue;
+    }
+    const std::vector<std::unique_ptr<Person>> records = ParseMemoFile(text);
+    if (records.empty() && !text.empty()) {
+      leftAloneTold_.Tell(notices_, {path, copy.tool, CopyLeftReason::kNotMemoFile, ""});
+      continue;
+    }
+    const std::string marker = MergedCopyMarker(copy.name, fs_.LocalTime(stamp.writeTime));
+    merged.push_back({path, copy.tool, MergeCopyRecords(records, marker), "", ""});
+  }
+  lookForCopies_ = again;
+  return merged;
+}
+
+void MemoStore::MoveMergedCopies(std::vector<MergedCopy>& copies) {
+  for (MergedCopy& c : copies) {
+    try {
+      c.movedTo = MoveIntoMergedFolder(fs_, c.path, fileName_);
+    } catch (const FileError& e) {
+      c.moveError = e.systemMessage();
+      lookForCopies_ = true;  // merged again (nothing new comes in) and moved next time
+    }
+    notices_.mergedCopies.push_back(std::move(c));
+  }
+}
+
+SyncOutcome MemoStore::SyncWithDisk() {
+  SyncOutcome out;
+  if (fileName_.empty()) return out;
+  try {
+    const FileWatch::Look look = watch_.LookAt(fs_, fileName_);
+    if (look.changed) lookForCopies_ = true;
+    if (look.changed || lookForCopies_ || HasUnsavedChanges()) {
+      const std::unique_ptr<FileLock> lock = TakeLock();
+      MergeChangesOnDisk();
+      std::vector<MergedCopy> copies;
+      if (lookForCopies_) {
+        out.lookedForCopies = true;
+        copies = MergeSyncToolCopies();
+      }
+      if (HasUnsavedChanges()) {
+        try {
+          WriteFile();
+        } catch (const FileError&) {
+          if (!copies.empty()) lookForCopies_ = true;
+          throw;
+        }
+        out.saved = true;
+      }
+      MoveMergedCopies(copies);
+    }
+  } catch (const FileBusyError& e) {
+    out.status = SyncOutcome::Status::kBusy;
+    out.error = e.what();
+  } catch (const FileError& e) {
+    out.status = SyncOutcome::Status::kFailed;
+    out.error = e.what();
+  }
+  out.notices = TakeNotices();
+  return out;
+}
+
+DiskNotices MemoStore::TakeNotices() {
+  DiskNotices taken = std::move(notices_);
+  notices_ = DiskNotices();
+  return taken;
+}
+
+}  // namespace pinote

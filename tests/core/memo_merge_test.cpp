@@ -1,0 +1,122 @@
+// Two writers on one Pinote.dat: this copy loaded `base`, another writer left `theirs`, then the
+// user here made changes through the memo window's operations, each saving at once.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fake_file_system.h"
+#include "memo_test_util.h"
+#include "store/record_operations.h"
+#include "store_edit_script.h"
+
+namespace pinote {
+namespace {
+
+using test::Describe;
+using testing::FakeFileSystem;
+
+// Pinote.dat holding the records written as Describe shows them: "a,b!=l1/l2/|c=x/".
+std::string FileOf(std::string_view described) {
+  std::vector<std::unique_ptr<Person>> persons;
+  while (!described.empty()) {
+    const size_t bar = described.find('|');
+    const std::string_view one = described.substr(0, bar);
+    described = bar == std::string_view::npos ? "" : described.substr(bar + 1);
+    auto p = std::make_unique<Person>();
+    std::string_view addresses = one.substr(0, one.find('='));
+    if (!addresses.empty() && addresses.back() == '!') {
+      p->Important = true;
+      addresses.remove_suffix(1);
+    }
+    while (!addresses.empty()) {
+      const size_t comma = addresses.find(',');
+      p->Addresses.emplace_back(addresses.substr(0, comma));
+      addresses = comma == std::string_view::npos ? "" : addresses.substr(comma + 1);
+    }
+    for (const char c : one.substr(one.find('=') + 1)) p->Memo += c == '/' ? "\r\n" : std::string(1, c);
+    persons.push_back(std::move(p));
+  }
+  return FormatMemoFile(persons);
+}
+
+// The window's operations: "a=text" types into a's memo (a trailing "!" before "=" marks it),
+// "unify a+b" joins b's record into a's, "separate b=text" takes b out of its group.
+void Perform(MemoStore& store, std::string_view op) {
+  if (op.substr(0, 6) == "unify ") {
+    const std::string into(op.substr(6, op.find('+') - 6)), shown(op.substr(op.find('+') + 1));
+    ASSERT_EQ(Unify(store, shown, store.IndexOfAddress(into), 0), UnifyOutcome::kUnified);
+  } else if (op.substr(0, 9) == "separate ") {
+    const std::string shown(op.substr(9, op.find('=') - 9));
+    ASSERT_EQ(Separate(store, shown, std::string(op.substr(op.find('=') + 1)), false),
+              SeparateOutcome::kSeparated);
+  } else {
+    std::string address(op.substr(0, op.find('=')));
+    const bool important = address.back() == '!';
+    if (important) address.pop_back();
+    ASSERT_TRUE(StoreTypedMemo(store, address, std::string(op.substr(op.find('=') + 1)), important)
+                    .stored);
+  }
+}
+
+TEST(MergeWithOtherWriter, KeepsWhatEitherSideWrote) {
+  const struct {
+    const char* name;
+    const char* base;
+    const char* theirs;
+    const char* mine;
+    const char* saved;
+    const char* conflict;  // "" when no conflict copy is written
+  } cases[] = {
+      {"theirs unchanged", "a=1/|b=2/", "a=1/|b=2/", "a=1x", "a=1x/|b=2/", ""},
+      {"theirs changed another", "a=1/|b=2/", "a=1/|b!=2b/", "a=1x", "a=1x/|b!=2b/", ""},
+      {"theirs added one", "a=1/|b=2/", "a=1/|b=2/|c=3/", "a=1x", "a=1x/|b=2/|c=3/", ""},
+      {"theirs removed one", "a=1/|b=2/", "a=1/", "a=1x", "a=1x/", ""},
+      {"theirs removed the one changed here", "a=1/|b=2/", "b=2/", "a=1x", "b=2/|a=1x/", ""},
+      {"added here and there", "a=1/", "a=1/|c=3/", "d=4", "a=1/|c=3/|d=4/", ""},
+      {"both added one address", "a=1/", "a=1/|d=t/", "d!=m", "a=1/|d!=t/m/", ""},
+      {"removed here", "a=1/|b=2/", "a=1/|b=2/", "a=", "b=2/", ""},
+      {"removed here, changed there", "a=1/|b=2/", "a=1t/|b=2/", "a=", "b=2/", "a=1t/"},
+      {"removed and made anew here", "a=1/|b=2/", "a=1/|b=2/", "a=;a=new", "b=2/|a=new/", ""},
+      {"both changed one", "a=1/|b=2/", "a=1t/|b=2/", "a=1x", "a=1x/|b=2/", "a=1t/"},
+      {"both changed one alike", "a=1/|b=2/", "a=1x/|b=2/", "a=1x", "a=1x/|b=2/", ""},
+      {"unified there", "a=1/|b=2/|c=3/", "a,b=1/2/|c=3/", "c=3x", "a,b=1/2/|c=3x/", ""},
+      {"unified here", "a=1/|b=2/|c=3/", "a=1/|b=2/|c=3/", "unify a+b", "a,b=1/2/|c=3/", ""},
+      {"unified here, one changed there", "a=1/|b=2/", "a=1/|b=2t/", "unify a+b", "a,b=1/2/",
+       "b=2t/"},
+      {"separated there", "a,b=1/|c=3/", "a=1/|c=3/|b=2/", "c=3x", "a=1/|c=3x/|b=2/", ""},
+      {"separated here", "a,b=1/|c=3/", "a,b=1/|c=3/", "separate b=2", "a=1/|c=3/|b=2/", ""},
+      {"separated there, changed here", "a,b=1/", "a=1/|b=2/", "a=1x", "a,b=1x/", "a=1/|b=2/"},
+      {"letter case", "A@X=1/", "a@x=1t/", "a@x=1x", "A@X=1x/", "a@x=1t/"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileSystem fs;
+    fs.Put("d", FileOf(c.base));
+    MemoStore store(fs);
+    store.Load("d");
+    fs.Put("d", FileOf(c.theirs));
+    std::string_view ops = c.mine;
+    // Several operations: the saves of all but the last fail, so that their changes are still
+    // this copy's own when the last one saves.
+    for (size_t semi; (semi = ops.find(';')) != std::string_view::npos; ops.remove_prefix(semi + 1)) {
+      fs.failWrite.insert("d");
+      EXPECT_THROW(Perform(store, ops.substr(0, semi)), FileError);
+      fs.failWrite.clear();
+    }
+    Perform(store, ops);
+    EXPECT_EQ(fs.Content("d"), FileOf(c.saved));
+    EXPECT_EQ(test::CheckSaved(store, fs), "");
+    const DiskNotices told = store.TakeNotices();
+    EXPECT_TRUE(told.reloaded);
+    ASSERT_EQ(told.conflictCopies.size(), *c.conflict ? 1u : 0u);
+    if (*c.conflict) {
+      EXPECT_EQ(told.conflictCopies[0].rfind("d.conflict-20240101-", 0), 0u);
+      EXPECT_EQ(fs.Content(told.conflictCopies[0]), FileOf(c.conflict));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pinote

@@ -1,0 +1,75 @@
+// Which file names beside Pinote.dat are a sync tool's conflict copies, and the names the
+// plug-in gives its own files.
+#include "common/sync_copies.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace pinote {
+namespace {
+
+TEST(SyncToolCopyOf, KnowsEachToolAndNothingElse) {
+  const struct {
+    const char* name;
+    const char* tool;  // nullptr: not a conflict copy of Pinote.dat
+  } cases[] = {
+      {"Pinote.sync-conflict-20240501-101530-ABCDEF7.dat", "Syncthing"},
+      {"pinote.SYNC-CONFLICT-20240501-101530-7XQ2M4A.DAT", "Syncthing"},
+      {"Pinote (Taro's conflicted copy 2024-05-01).dat", "Dropbox"},
+      {"Pinote (Taro Yamada's MacBook Pro conflicted copy 2024-05-01).dat", "Dropbox"},
+      {"Pinote (Taro's conflicted copy 2024-05-01 (1)).dat", "Dropbox"},
+      // 山田太郎 の競合コピー; ソ and 表 end in 0x5C, the byte of "\".
+      {"Pinote (\x8E\x52\x93\x63\x91\xBE\x98\x59 \x82\xCC\x8B\xA3\x8D\x87\x83\x52\x83\x73\x81\x5B "
+       "2024-05-01).dat", "Dropbox"},
+      {"Pinote (\x83\x5C\x95\x5C's conflicted copy 2024-05-01).dat", "Dropbox"},
+      {"Pinote (copie en conflit de Taro 2024-05-01).dat", "Dropbox"},
+      {"Pinote-DESKTOP-5F7K8L3.dat", "OneDrive"},
+      {"Pinote-DESKTOP-5F7K8L3-2.dat", "OneDrive"},
+      {"Pinote-Taro-PC.dat", "OneDrive"},
+      {"Pinote (conflicted copy 2024-05-01 101530).dat", "Nextcloud"},
+      {"Pinote_conflict-20240501-101530.dat", "ownCloud"},
+      // Near misses: the file itself, this plug-in's own files, other tools' look-alikes.
+      {"Pinote.dat", nullptr},
+      {"Pinote.dat.bak", nullptr},
+      {"Pinote.dat.20240501.bak", nullptr},
+      {"Pinote.dat.lock", nullptr},
+      {"Pinote.dat.tmp1234-1", nullptr},
+      {"Pinote2.dat", nullptr},
+      {"Pinote.conflict-20240501-101530.dat", nullptr},
+      {"Pinote.conflict-20240501-101530-2.dat", nullptr},
+      {"Pinote-old.dat", nullptr},
+      {"Pinote-.dat", nullptr},
+      {"Pinote-DESKTOP-.dat", nullptr},
+      {"XPinote-DESKTOP-5F7K8L3.dat", nullptr},
+      {"Pinote.sync-conflict-2024050-101530-ABCDEF7.dat", nullptr},
+      {"Pinote.sync-conflict-20240501-101530-.dat", nullptr},
+      {"Pinote (Taro's copy 2024-05-01).dat", nullptr},
+      {"Pinote (Taro's conflicted copy 2024-5-1).dat", nullptr},
+      {"Pinote (Taro's conflicted copy 2024-05-01).ini", nullptr},
+      {"Pinote_conflict-20240501.dat", nullptr},
+      // A name whose base is cut inside a double-byte character is no copy of it.
+      {"\x83\x5C-DESKTOP.dat", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const char* tool = SyncToolCopyOf(c.name, "Pinote", ".dat");
+    EXPECT_EQ(tool == nullptr ? std::string("-") : tool, c.tool == nullptr ? "-" : c.tool);
+  }
+  EXPECT_STREQ(SyncToolCopyOf("Pinote-HOST1.ini", "Pinote", ".ini"), "OneDrive");
+  EXPECT_EQ(SyncToolCopyOf("\x83\x5C-DESKTOP.dat", "\x83", ".dat"), nullptr);
+}
+
+TEST(OwnNames, DateAndSerialAreSpelledOut) {
+  const SettingDate when{2024, 5, 1, 9, 5, 7};
+  EXPECT_EQ(ConflictCopyName("Pinote", ".dat", when, 1), "Pinote.conflict-20240501-090507.dat");
+  EXPECT_EQ(ConflictCopyName("Pinote", ".dat", when, 3), "Pinote.conflict-20240501-090507-3.dat");
+  EXPECT_EQ(DailyBackupName("Pinote.dat", when), "Pinote.dat.20240501.bak");
+  EXPECT_TRUE(IsDailyBackupName("PINOTE.DAT.20240501.BAK", "Pinote.dat"));
+  EXPECT_FALSE(IsDailyBackupName("Pinote.dat.2024050x.bak", "Pinote.dat"));
+  EXPECT_FALSE(IsDailyBackupName("Pinote.dat.bak", "Pinote.dat"));
+  EXPECT_EQ(MergedCopyMarker("Pinote-PC.dat", when), "----- Pinote-PC.dat 2024/05/01 09:05:07 -----");
+}
+
+}  // namespace
+}  // namespace pinote
