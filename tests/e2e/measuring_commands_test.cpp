@@ -13,8 +13,9 @@ TEST(MeasuringCommands, ReferenceFillCopiesTheMemoWindowsControlsAndTexts) {
   Installation inst("reffill");
   inst.AddSampleMemoData();
   inst.AddSampleNameList();
-  // Alice: marked, a memo and a name-list text; Carol: a memo only.
-  const int mails[] = {0, 4};
+  // Alice: marked, a memo and a name-list text; Carol: a memo only; Tanaka: a Shift-JIS name
+  // and memo, and another address.
+  const int mails[] = {0, 4, 2};
   std::string script = "open 0\nwaitwindow PinoteMainForm\n";
   for (int mail : mails) {
     script += "open " + std::to_string(mail) +
@@ -22,7 +23,7 @@ TEST(MeasuringCommands, ReferenceFillCopiesTheMemoWindowsControlsAndTexts) {
   }
   RunResult r = inst.Run(script + "reffill NoSuchWindow\nexit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
-  EXPECT_EQ(r.Count("reffill \"PinoteMainForm\" controls=6 us="), 2) << r.Text();
+  EXPECT_EQ(r.Count("reffill \"PinoteMainForm\" controls=6 us="), 3) << r.Text();
   EXPECT_TRUE(r.Has("error reffill no-window \"NoSuchWindow\"")) << r.Text();
   const auto dumps = WindowDumps(r);
   ASSERT_EQ(dumps.size(), 2 * std::size(mails)) << r.Text();
@@ -41,6 +42,7 @@ TEST(MeasuringCommands, ReferenceFillCopiesTheMemoWindowsControlsAndTexts) {
   }
   EXPECT_EQ(Child(dumps[0], 101, "checked"), "1") << "the mark was copied, not left unset";
   EXPECT_EQ(Child(dumps[2], 101, "checked"), "0");
+  EXPECT_NE(Child(dumps[5], 105, "text"), Quoted("")) << "the Japanese memo was copied";
 }
 
 TEST(MeasuringCommands, RepeatSumsUpWhatItsRoundsRecordedAfterTheWarmUps) {
