@@ -14,6 +14,7 @@ import sys
 
 TIMING = re.compile(r"^timing (\S+) n=(\d+) median_us=([\d.]+)")
 CREATION = re.compile(r'^call BKC_OnMenuInit type=0 plugin="Pinote\.dll" -> \d+ us=([\d.]+)')
+REFWRITE = re.compile(r'^refwrite "[^"]*" bytes=(\d+)')
 MEMORY = re.compile(r"^memory (\S+) working_set_kb=(\d+) peak_working_set_kb=(\d+)")
 
 
@@ -79,6 +80,9 @@ def table(label, folder, file_bytes):
     r1 = ratio(key, write)
     row("1. Keystroke until Pinote.dat is replaced", key, write, "<= 3x in the host",
         None if r1 is None else r1 <= 3)
+    first = rows.get("first-keystroke", {})
+    row("   the first one after the start (one sample)", first.get("type"), first.get("refwrite"),
+        "", None)
     row("   the same keystroke in a plain edit (no plug-in)", plain_key, None, "", None)
     r2 = ratio(call, fill)
     row("2. Opening a mail (BKC_OnOpenMail, window shown)", call, fill, "<= 2x or <= 2 ms",
@@ -91,7 +95,10 @@ def table(label, folder, file_bytes):
     row(f"3. Window, store and name list (n={len(created)})", create, None, "< 300 ms",
         None if create is None else create < 300)
 
-    print(f"\n{label}: 100,000 people, {file_bytes / 1e6:.1f} MB Pinote.dat, "
+    written = [int(m.group(1)) for line in lines if (m := REFWRITE.match(line))]
+    saved = f" ({written[-1] / 1e6:.1f} MB once saved with the name list's addresses)" \
+        if written else ""
+    print(f"\n{label}: 100,000 people, {file_bytes / 1e6:.1f} MB Pinote.dat{saved}, "
           f"name list of 100,000 entries")
     head = ("What", "Measured", "Reference", "Ratio", "Goal", "")
     widths = [max(len(str(r[i])) for r in out + [head]) for i in range(len(head))]
@@ -99,17 +106,18 @@ def table(label, folder, file_bytes):
         print(("  " + "  ".join(str(c).ljust(w) if i == 0 or i > 3 else str(c).rjust(w)
                                 for i, (c, w) in enumerate(zip(r, widths)))).rstrip())
     if memory:
-        before = memory.get("loading-plugins", (0, 0))[0]
-        parts = []
+        parts, last = [], None
         for name, text in (("loading-plugins", "before plug-ins"),
                            ("menus-built", "after the first menu build"),
-                           ("typed", "after typing")):
+                           ("opened", "after the first opened mail"),
+                           ("typed", "after more opened mails and 4 keystrokes")):
             if name in memory:
                 ws = memory[name][0]
-                delta = f" (+{(ws - before) / 1024:.1f})" if name != "loading-plugins" else ""
+                delta = "" if last is None else f" ({(ws - last) / 1024:+.1f})"
                 parts.append(f"{text} {ws / 1024:.1f} MB{delta}")
+                last = ws
         peak = max(p for _, p in memory.values()) / 1024
-        print("  Working set: " + ", ".join(parts) + f"; peak {peak:.1f} MB")
+        print("  Working set: " + ",\n    ".join(parts) + f";\n    peak {peak:.1f} MB")
     return True
 
 
