@@ -254,7 +254,8 @@ bool Run(const std::string& line) {
     Log("note " + rest);
   } else if (cmd == "open") {
     int n = Int(rest, -1);
-    const bool paint = Words(rest, 2, nullptr).size() == 2 && Words(rest, 2, nullptr)[1] == "paint";
+    const auto a = Words(rest, 2, nullptr);
+    const bool paint = a.size() == 2 && a[1] == "paint";
     Ui([n, paint] {
       if (!OpenMail(n)) Log("error open " + std::to_string(n));
       if (paint) {
