@@ -2,8 +2,8 @@
 .PHONY: test bench fuzz demo release deps clean
 test:
 	@scripts/test.sh
-bench: deps
-	@cmake --preset native >/dev/null && cmake --build --preset native -j2 --target core_bench && build/native/core_bench
+bench:
+	@scripts/bench.sh
 fuzz: deps
 	@FUZZ_SECONDS=$${FUZZ_SECONDS:-120} scripts/fuzz.sh
 demo: deps

@@ -19,6 +19,10 @@ if(PINOTE_BENCH)
     add_executable(core_bench ${BENCH_SOURCES})
     target_link_libraries(core_bench PRIVATE pinote_core benchmark::benchmark benchmark::benchmark_main)
   endif()
+  # The data of the stand-in host's benchmark session, the same as core_bench uses.
+  add_executable(bench_host_data bench/host/make_data.cpp)
+  target_include_directories(bench_host_data PRIVATE bench)
+  target_link_libraries(bench_host_data PRIVATE pinote_core)
 endif()
 
 if(PINOTE_FUZZ)

@@ -60,7 +60,7 @@ if(PINOTE_TESTS)
   # The stand-in host's checked call into plug-ins.
   file(GLOB B2_TEST_SOURCES CONFIGURE_DEPENDS tests/b2/*.cpp)
   if(B2_TEST_SOURCES)
-    add_executable(b2_tests ${B2_TEST_SOURCES} tools/b2/plugin_call.cpp)
+    add_executable(b2_tests ${B2_TEST_SOURCES} tools/b2/plugin_call.cpp tools/b2/samples.cpp)
     target_compile_options(b2_tests PRIVATE ${PINOTE_TEST_OPTIONS})
     target_include_directories(b2_tests PRIVATE tools/b2 src)
     target_link_libraries(b2_tests PRIVATE gtest gtest_main)

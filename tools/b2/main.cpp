@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "b2.h"
+#include "measure.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -75,8 +76,10 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int show) {
   H().ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   StartMsgBoxWatcher();
   if (!Opt().script.empty()) StartScript();
+  LogMemory("loading-plugins");
   LoadPlugins();
   H().menubar = BuildMenuBar();
+  LogMemory("menus-built");
   SetMenu(H().main, H().menubar);
   DrawMenuBar(H().main);
   CallStart();

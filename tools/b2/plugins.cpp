@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "b2.h"
+#include "measure.h"
 #include "plugin_call.h"
 
 namespace b2 {
@@ -18,8 +19,16 @@ std::string Field(const char* f, size_t size) {
   return AnsiToUtf8(std::string(f, strnlen(f, size)));
 }
 
-void LogCall(const Plugin& p, const std::string& what, int result) {
-  Log("call " + what + " plugin=" + Quote(p.name()) + " -> " + std::to_string(result));
+// Calls `call` and logs "call WHAT plugin="X.dll" -> RESULT us=DURATION"; the duration is also
+// a sample under "KEY@X.dll".
+template <class Call>
+void CallAndLog(const Plugin& p, const std::string& what, const std::string& key, Call call) {
+  Stopwatch watch;
+  const int result = call();
+  const double us = watch.Micros();
+  RecordSample(key + "@" + p.name(), us);
+  Log("call " + what + " plugin=" + Quote(p.name()) + " -> " + std::to_string(result) +
+      " us=" + Micros(us));
 }
 
 // "BKC_OnStart plugin="Pinote.dll"": a call's name in a stack fault line.
@@ -81,34 +90,41 @@ void LoadPlugins() {
 void CallMenuInit(HWND window, HMENU menu, int type) {
   for (const Plugin& p : Plugins())
     if (p.on_menu_init)
-      LogCall(p, "BKC_OnMenuInit type=" + std::to_string(type),
-              CallPlugin(Called(p, "BKC_OnMenuInit"), p.on_menu_init, window, menu, type));
+      CallAndLog(p, "BKC_OnMenuInit type=" + std::to_string(type),
+                 "BKC_OnMenuInit(" + std::to_string(type) + ")", [&] {
+                   return CallPlugin(Called(p, "BKC_OnMenuInit"), p.on_menu_init, window, menu,
+                                     type);
+                 });
 }
 
 void CallStart() {
   for (const Plugin& p : Plugins())
-    if (p.on_start) LogCall(p, "BKC_OnStart", CallPlugin(Called(p, "BKC_OnStart"), p.on_start));
+    if (p.on_start)
+      CallAndLog(p, "BKC_OnStart", "BKC_OnStart",
+                 [&] { return CallPlugin(Called(p, "BKC_OnStart"), p.on_start); });
 }
 
 void CallOpenMail(const std::string& mail_id) {
   for (const Plugin& p : Plugins())
     if (p.on_open_mail)
-      LogCall(p, "BKC_OnOpenMail",
-              CallPlugin(Called(p, "BKC_OnOpenMail"), p.on_open_mail, mail_id.c_str()));
+      CallAndLog(p, "BKC_OnOpenMail", "BKC_OnOpenMail", [&] {
+        return CallPlugin(Called(p, "BKC_OnOpenMail"), p.on_open_mail, mail_id.c_str());
+      });
 }
 
 void CallOutgoing(HWND composer) {
   for (const Plugin& p : Plugins())
     if (p.on_outgoing)
-      LogCall(p, "BKC_OnOutgoing mode=0",
-              CallPlugin(Called(p, "BKC_OnOutgoing"), p.on_outgoing, composer, 0));
+      CallAndLog(p, "BKC_OnOutgoing mode=0", "BKC_OnOutgoing", [&] {
+        return CallPlugin(Called(p, "BKC_OnOutgoing"), p.on_outgoing, composer, 0);
+      });
 }
 
 void CallSetup(HWND window) {
   for (const Plugin& p : Plugins())
     if (p.on_setup)
-      LogCall(p, "BKC_OnPlugInSetup",
-              CallPlugin(Called(p, "BKC_OnPlugInSetup"), p.on_setup, window));
+      CallAndLog(p, "BKC_OnPlugInSetup", "BKC_OnPlugInSetup",
+                 [&] { return CallPlugin(Called(p, "BKC_OnPlugInSetup"), p.on_setup, window); });
 }
 
 // The record is pre-filled with a marker so that the log also shows whether a plug-in wrote
@@ -147,7 +163,9 @@ void CallInfo() {
 
 void CallExit() {
   for (const Plugin& p : Plugins())
-    if (p.on_exit) LogCall(p, "BKC_OnExit", CallPlugin(Called(p, "BKC_OnExit"), p.on_exit));
+    if (p.on_exit)
+      CallAndLog(p, "BKC_OnExit", "BKC_OnExit",
+                 [&] { return CallPlugin(Called(p, "BKC_OnExit"), p.on_exit); });
 }
 
 void ReportStackFault(const std::string& call, int32_t stack_error) {

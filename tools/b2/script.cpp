@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "b2.h"
+#include "measure.h"
 
 #include <commctrl.h>
 
@@ -106,13 +107,20 @@ void TypeText(HWND ctl, const std::string& text) {
   DWORD_PTR len = 0;
   SendMessageTimeoutW(ctl, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kUiWait, &len);
   Send(ctl, EM_SETSEL, len, static_cast<LPARAM>(len));
+  // Each character's synchronous send is timed: a plug-in that saves on every change does it
+  // inside that send.
+  auto send_char = [ctl](wchar_t c) {
+    Stopwatch watch;
+    Send(ctl, WM_CHAR, c, 1);
+    RecordSample("type", watch.Micros());
+  };
   for (wchar_t c : Wide(text)) {
     if (c == L'\n') {
       Send(ctl, WM_KEYDOWN, VK_RETURN, 1);
-      Send(ctl, WM_CHAR, L'\r', 1);
+      send_char(L'\r');
       Send(ctl, WM_KEYUP, VK_RETURN, 0xC0000001);
     } else {
-      Send(ctl, WM_CHAR, c, 1);
+      send_char(c);
     }
   }
 }
@@ -246,8 +254,15 @@ bool Run(const std::string& line) {
     Log("note " + rest);
   } else if (cmd == "open") {
     int n = Int(rest, -1);
-    Ui([n] {
+    const auto a = Words(rest, 2, nullptr);
+    const bool paint = a.size() == 2 && a[1] == "paint";
+    Ui([n, paint] {
       if (!OpenMail(n)) Log("error open " + std::to_string(n));
+      if (paint) {
+        const double us = PaintPending(nullptr);
+        RecordSample("paint", us);
+        Log("paint us=" + Micros(us));
+      }
     });
   } else if (cmd == "folder") {
     CmdFolder(Trim(rest));
@@ -349,6 +364,8 @@ bool Run(const std::string& line) {
   } else if (cmd == "exit") {
     if (WaitReady()) PostMessageW(H().main, WM_CLOSE, 0, 0);
     return false;
+  } else if (std::optional<bool> go_on = RunMeasuringCommand(cmd, rest, Run)) {
+    return *go_on;
   } else {
     Log("error unknown-command " + Quote(cmd));
   }
