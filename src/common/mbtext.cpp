@@ -6,11 +6,6 @@ namespace pinote {
 
 namespace {
 
-// Byte length of the character starting at `i`: 2 for a lead byte with a byte after it, else 1.
-size_t CharSize(std::string_view t, size_t i) noexcept {
-  return IsLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() ? 2 : 1;
-}
-
 // The text up to its first zero byte, the way the host hands texts over.
 std::string_view UpToZero(std::string_view t) noexcept {
   const size_t z = t.find('\0');

@@ -15,6 +15,12 @@ namespace pinote {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// Byte length of the character that starts at byte `i` of `t`: 2 for a lead byte with a byte
+// after it, else 1 (a lone lead byte at the end is a character by itself). `i` < t.size().
+[[nodiscard]] constexpr size_t CharSize(std::string_view t, size_t i) noexcept {
+  return IsLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() ? 2 : 1;
+}
+
 // Number of characters of `t`; "" gives 0; a trailing lone lead byte counts as one character.
 [[nodiscard]] int MbLength(std::string_view t) noexcept;
 

@@ -23,11 +23,6 @@ int HexValue(char c) noexcept {
   return -1;
 }
 
-// Byte length of the character at `i` (a lead byte with a byte after it takes two).
-size_t CharSize(std::string_view t, size_t i) noexcept {
-  return IsLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() ? 2 : 1;
-}
-
 // Reads an unsigned decimal number of 1 to `maxDigits` digits at `pos`, advancing it.
 std::optional<int> ReadNumber(std::string_view t, size_t& pos, size_t maxDigits) {
   size_t start = pos;

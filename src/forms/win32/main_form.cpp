@@ -262,7 +262,9 @@ void MainFormWindow::ApplyRules(HWND hostWindow) {
   const bool hasMemo = ::GetWindowTextLengthW(memoMemo_) > 0;
   const bool hasName = Visible(meiboMemo_);
   const bool important = IsImportantChecked();
-  const ShowDecision d = DecideVisibility(showRule, hideRule, hasMemo, hasName, important);
+  const ShowDecision d = DecideVisibility(static_cast<AppearRule>(showRule),
+                                          static_cast<DisappearRule>(hideRule), hasMemo,
+                                          hasName, important);
   HWND wnd = wnd_.get();
   if (d.appear) {
     if (!Visible(wnd)) {
