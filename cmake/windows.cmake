@@ -44,10 +44,15 @@ if(PINOTE_TESTS AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
 
   file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp)
   if(WIN_TEST_SOURCES)
-    add_executable(win32_tests ${WIN_TEST_SOURCES})
+    # The plug-in's resources (dialog templates, images) live in the test program too.
+    add_executable(win32_tests ${WIN_TEST_SOURCES} src/host/win32/pinote.rc)
     target_link_libraries(win32_tests PRIVATE pinote_win pinote_core gtest gtest_main)
     add_test(NAME win32_tests COMMAND win32_tests)
     set_tests_properties(win32_tests PROPERTIES TIMEOUT 900)
+    # The dialogs' texts and what depends on the code page, in Japanese under code page 932.
+    add_test(NAME win32_tests_ja COMMAND win32_tests /JAPANESE
+      "--gtest_filter=DialogText*:OptionsDialogTest.Captions*:StoredNamesOf.*:ShowAbout.*")
+    set_tests_properties(win32_tests_ja PROPERTIES TIMEOUT 600 ENVIRONMENT "LC_ALL=ja_JP.UTF-8")
   endif()
 
   file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp)

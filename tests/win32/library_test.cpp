@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -10,9 +11,12 @@
 #include <vector>
 
 #include "common/file_io.h"
-#include "common/win32/env.h"
+#include "common/mbtext.h"
+#include "common/win32/errors.h"
 #include "common/win32/handles.h"
-#include "host/win32/host_api.h"
+#include "common/win32/host_api.h"
+#include "common/win32/module_paths.h"
+#include "common/win32/text.h"
 
 namespace pinote {
 namespace {
@@ -87,8 +91,8 @@ TEST_F(LibraryTest, UnboundLibraryAddsNothingAndReturnsFixedValues) {
   EXPECT_EQ(Export<BKC_OnOutgoing_t>(module_.get(), "BKC_OnOutgoing")(nullptr, 0), 0);
   EXPECT_EQ(Export<BKC_OnExit_t>(module_.get(), "BKC_OnExit")(), 0);
   // No memo window was created in this process (the Wine desktop may hold other programs').
-  for (HWND w = ::FindWindowExW(nullptr, nullptr, L"PinoteMainForm", nullptr); w != nullptr;
-       w = ::FindWindowExW(nullptr, w, L"PinoteMainForm", nullptr)) {
+  for (HWND w = ::FindWindowExW(nullptr, nullptr, L"PinoteMemoWindow", nullptr); w != nullptr;
+       w = ::FindWindowExW(nullptr, w, L"PinoteMemoWindow", nullptr)) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(w, &pid);
     EXPECT_NE(pid, ::GetCurrentProcessId());
@@ -183,7 +187,10 @@ TEST(TextConversion, RoundTripsAndEdges) {
   }
   EXPECT_EQ(Utf8("\xE6\x97\xA5\xE6\x9C\xAC"), L"\u65E5\u672C");
   EXPECT_EQ(Utf8ToAnsi("Memo Plugin"), "Memo Plugin");
-  EXPECT_EQ(Tr("\xE6\x97\xA5", "en"), IsJapanese() ? L"\u65E5" : L"en");
+  EXPECT_EQ(Tr(UiText{"\xE6\x97\xA5", "en"}), IsJapanese() ? L"\u65E5" : L"en");
+  // A character the code page has no form for: no exact ANSI text.
+  EXPECT_EQ(NarrowExactly(L"plain"), std::optional<std::string>("plain"));
+  EXPECT_EQ(NarrowExactly(L"\u0101\u4E00\u0E01"), std::nullopt);
 }
 
 TEST(PluginFileName, TestPathGivesTheFolderAndSurvivesUntilCleared) {
@@ -193,6 +200,66 @@ TEST(PluginFileName, TestPathGivesTheFolderAndSurvivesUntilCleared) {
   SetPluginFileNameForTesting("D:\\other\\Pinote.dll");
   EXPECT_EQ(PluginFolder(), "D:\\other\\");
   ClearPathCaches();
+}
+
+// A folder of its own under the temp folder, made through the wide API so that any name can be
+// laid out whatever the code page; its ANSI path ends with "\".
+std::string FreshFolder(const std::wstring& name) {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + name + L"\\";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  return Narrow(folder);
+}
+
+void Touch(const std::string& ansiPath) {
+  UniqueKernelHandle f(::CreateFileA(ansiPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                     nullptr));
+}
+
+TEST(StoredNamesOf, StoredLetterCaseOrThePathAsTheSystemGaveIt) {
+  const std::string folder = FreshFolder(L"pinote-stored-names");
+  Touch(folder + "MixedCase.Dll");
+  const std::string hidden = folder + "Hidden\\";
+  ::CreateDirectoryA(hidden.c_str(), nullptr);
+  Touch(hidden + "Inside.dll");
+  ::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  struct Case {
+    std::string in, out;
+  } cases[] = {
+      {UpperAnsi(folder) + "MIXEDCASE.DLL", folder + "MixedCase.Dll"},
+      // Not resolvable: the hidden folder on the way, a file that is not there. The system's own
+      // name is taken as it is rather than a shorter path.
+      {hidden + "INSIDE.DLL", hidden + "INSIDE.DLL"},
+      {folder + "Missing.dll", folder + "Missing.dll"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in);
+    // Folder names above the test's own may be stored in another case than the temp path has.
+    const std::string got = StoredNamesOf(c.in);
+    EXPECT_EQ(_stricmp(got.c_str(), c.out.c_str()), 0) << got;
+    if (!c.out.empty()) EXPECT_EQ(got.substr(folder.size()), c.out.substr(folder.size()));
+  }
+  ::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Under code page 932: 表, ソ and 能 end in 0x5C, the byte of "\"; a byte-wise cut loses the
+// folder and with it the plug-in's files.
+TEST(StoredNamesOf, JapaneseFolderNames) {
+  if (::GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+  const std::string folder = FreshFolder(L"\u8868\u30BD\u80FD");
+  ASSERT_EQ(folder.substr(folder.size() - 7), "\x95\x5C\x83\x5C\x94\x5C\\");
+  Touch(folder + "Pinote.dll");
+  EXPECT_EQ(StoredNamesOf(folder + "PINOTE.DLL").substr(folder.size()), "Pinote.dll");
+  EXPECT_EQ(StoredNamesOf(folder + "PINOTE.DLL").substr(0, folder.size()).size(), folder.size());
+}
+
+TEST(ModuleAnsiPath, TheProgramAsTheSystemNamesIt) {
+  wchar_t exe[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  EXPECT_EQ(Widen(ModuleAnsiPath(nullptr)), exe);
+  EXPECT_EQ(ModuleAnsiPath(PluginInstance()), ModuleAnsiPath(nullptr)) << "tests link the layer in";
 }
 
 TEST(HostExePath, IsTheRunningProgramWithItsFolder) {

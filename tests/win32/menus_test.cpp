@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "common/win32/env.h"
 #include "common/win32/handles.h"
-#include "forms/win32/main_form.h"
+#include "common/win32/host_api.h"
+#include "common/win32/module_paths.h"
+#include "common/win32/settings_file.h"
+#include "common/win32/text.h"
+#include "forms/win32/memo_window.h"
 #include "host/win32/plugin_state.h"
 
 namespace pinote {
@@ -55,31 +58,6 @@ int WINAPI FakeCommand(HWND window, LPCSTR command) {
   return 0;
 }
 
-class FakeMainForm : public TMainForm {
- public:
-  void ShowMemo(HWND, const std::string&, const std::string&, bool) override {}
-  void ApplySettings() override {}
-  void ReloadData(const std::string&) override {}
-  void ShowAndActivate() override { ++shown; }
-  std::string MemoText() const override { return memo; }
-  void SetMemoText(const std::string& text) override {
-    memo = text;
-    ++stored;
-  }
-  HWND Handle() const override { return nullptr; }
-  MemoStore& Data() override { return data; }
-  std::string AddressText() const override { return {}; }
-  std::string SenderText() const override { return {}; }
-  bool IsImportantChecked() const override { return false; }
-  bool IsAddressShown() const override { return true; }
-  HWND Control(int) const override { return nullptr; }
-  void Hide() override {}
-
-  std::string memo;
-  int shown = 0, stored = 0;
-  MemoStore data;
-};
-
 template <class F>
 FARPROC AsFarProc(F f) {
   return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(f));
@@ -94,11 +72,28 @@ class MenusTest : public ::testing::Test {
     HostApi().Command = AsFarProc(&FakeCommand);
     g_registered.clear();
     g_commands.clear();
-    savedMainMenu_ = MainMenuHandle();
+    savedMainMenu_ = State().mainMenu;
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "pinote-menus-test";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::DeleteFileA((folder + "\\Pinote.dat").c_str());
+    SetPluginFileNameForTesting(folder + "\\Pinote.dll");
+    CreateSettingsStore();
   }
   void TearDown() override {
     HostApi() = saved_;
-    MainMenuHandle() = savedMainMenu_;
+    State().mainMenu = savedMainMenu_;
+    DestroySettingsStore();
+    SetPluginFileNameForTesting("");
+  }
+  // A memo window showing a@x with `memo`, hidden again.
+  static std::unique_ptr<MemoWindow> MemoShowing(const std::string& memo) {
+    auto window = MemoWindow::Create();
+    window->ShowMemo(nullptr, "a@x", "", true);
+    window->SetMemoText(memo);
+    window->Hide();
+    return window;
   }
 
   // The host's menu bar: File, Tool and Help menus, English texts.
@@ -159,7 +154,7 @@ class MenusTest : public ::testing::Test {
     return nullptr;
   }
 
-  static std::string T(const char* ja, const char* en) { return Narrow(Tr(ja, en)); }
+  static std::string T(const UiText& text) { return Narrow(Tr(text)); }
 
   HostApiTable saved_;
   HMENU savedMainMenu_ = nullptr;
@@ -167,8 +162,8 @@ class MenusTest : public ::testing::Test {
 
 const char kName[] = "Quillet for Becky!2";
 
-std::string PluginHelp() { return Narrow(Tr("プラグインヘルプ", "Plugin Help")); }
-std::string AboutPlugins() { return Narrow(Tr("プラグインについて", "About Plugins")); }
+std::string PluginHelp() { return Narrow(Tr(ui::kPluginHelpMenu)); }
+std::string AboutPlugins() { return Narrow(Tr(ui::kAboutPluginsMenu)); }
 
 TEST_F(MenusTest, HelpMenuGetsBothSharedSubmenusAfterTheAboutItem) {
   UniqueMenu bar = HostBar({"&Options"}, {"&Contents", "", "&About \"Becky!\"..."});
@@ -196,7 +191,7 @@ TEST_F(MenusTest, HelpMenuGetsBothSharedSubmenusAfterTheAboutItem) {
     info.fMask = MIIM_ID | MIIM_CHECKMARKS;
     ASSERT_TRUE(::GetMenuItemInfoW(sub, 0, TRUE, &info));
     EXPECT_EQ(info.wID, static_cast<UINT>(kFirstCommandId + (pos == 4 ? 0 : 1)));
-    EXPECT_EQ(info.hbmpUnchecked, MenuBitmap());
+    EXPECT_EQ(info.hbmpUnchecked, State().menuBitmap.get());
     EXPECT_EQ(info.hbmpChecked, nullptr);
   }
 }
@@ -235,7 +230,7 @@ TEST_F(MenusTest, ExistingSharedSubmenusAreReused) {
 
 TEST_F(MenusTest, SecondMainMenuBuildAddsItemsNotSubmenus) {
   // The plug-in finds its own submenus again by their ANSI texts.
-  if (Widen(PluginHelp()) != Tr("プラグインヘルプ", "Plugin Help")) {
+  if (Widen(PluginHelp()) != Tr(ui::kPluginHelpMenu)) {
     GTEST_SKIP() << "the code page cannot hold the plug-in's captions";
   }
   UniqueMenu bar = HostBar({"&Options"}, {"&About \"Becky!\""});
@@ -274,7 +269,7 @@ TEST_F(MenusTest, JapaneseHostTextsAreFound) {
 }
 
 TEST_F(MenusTest, ToolGroupIsJoinedOrStarted) {
-  const std::string open = T("Quilletを開く", "Open the Quillet");
+  const std::string open = T(ui::kOpenMemoItem);
   const std::string mine = std::string(kName) + ">" + open;
   struct Case {
     const char* name;
@@ -305,7 +300,7 @@ TEST_F(MenusTest, ToolGroupIsJoinedOrStarted) {
     UniqueMenu bar = HostBar(c.tool, {"&About \"Becky!\""});
     HMENU popup = AddToolGroup(bar.get());
     ASSERT_NE(popup, nullptr);
-    EXPECT_EQ(MainMenuHandle(), bar.get());
+    EXPECT_EQ(State().mainMenu, bar.get());
     AddOpenItem(popup, kMenuMain);
     EXPECT_EQ(Describe(Sub(bar.get(), "&Tool")), c.afterBuild);
     ASSERT_EQ(g_registered.size(), 1u);
@@ -313,7 +308,7 @@ TEST_F(MenusTest, ToolGroupIsJoinedOrStarted) {
     EXPECT_EQ(g_registered[0].callback, &OpenMemoCommand);
     EXPECT_EQ(g_registered[0].target, kMenuMain);
 
-    CloseToolGroupIn(bar.get());
+    CloseToolGroup(bar.get());
     EXPECT_EQ(Describe(Sub(bar.get(), "&Tool")), c.afterStart);
   }
 }
@@ -321,7 +316,7 @@ TEST_F(MenusTest, ToolGroupIsJoinedOrStarted) {
 TEST_F(MenusTest, LabelBecomesARealSeparator) {
   UniqueMenu bar = HostBar({"&Options"}, {"&About \"Becky!\""});
   AddOpenItem(AddToolGroup(bar.get()), kMenuMain);
-  CloseToolGroupIn(bar.get());
+  CloseToolGroup(bar.get());
   HMENU tool = Sub(bar.get(), "&Tool");
   MENUITEMINFOW info{};
   info.cbSize = sizeof(info);
@@ -331,16 +326,8 @@ TEST_F(MenusTest, LabelBecomesARealSeparator) {
   EXPECT_EQ(info.wID, 0u);
   // A second call finds no label and changes nothing.
   const std::vector<std::string> before = Describe(tool);
-  CloseToolGroupIn(bar.get());
+  CloseToolGroup(bar.get());
   EXPECT_EQ(Describe(tool), before);
-}
-
-TEST_F(MenusTest, CloseToolGroupNeedsTheBoundHost) {
-  if (HostApiBound()) GTEST_SKIP() << "the test program is not a bound host";
-  UniqueMenu bar = HostBar({"ZOLV", "x"}, {"&About \"Becky!\""});
-  MainMenuHandle() = bar.get();
-  CloseToolGroup();
-  EXPECT_EQ(Describe(Sub(bar.get(), "&Tool")), (std::vector<std::string>{"ZOLV", "x"}));
 }
 
 TEST_F(MenusTest, WithoutToolMenuTheOpenCommandIsStillRegistered) {
@@ -352,12 +339,12 @@ TEST_F(MenusTest, WithoutToolMenuTheOpenCommandIsStillRegistered) {
   EXPECT_EQ(Describe(bar.get()), barBefore);
   ASSERT_EQ(g_registered.size(), 1u);
   EXPECT_EQ(g_registered[0].comment, "Open Memo");
-  CloseToolGroupIn(bar.get());
+  CloseToolGroup(bar.get());
   EXPECT_EQ(Describe(bar.get()), barBefore);
 }
 
 TEST_F(MenusTest, AppendItemNeedsAFolderTwoLevelsDeep) {
-  const std::string item = T("Quilletに選択文字列を追加", "Quillet: Append the selected string");
+  const std::string item = T(ui::kAppendItem);
   struct Case {
     const char* folder;  // null: the host gives no text
     bool added;
@@ -415,34 +402,30 @@ TEST_F(MenusTest, AppendSelectionToMemoJoinsLines) {
     SCOPED_TRACE(c.memo + "|" + c.selection);
     g_commands.clear();
     g_selection = c.selection;
-    FakeMainForm form;
-    form.memo = c.memo;
-    EXPECT_EQ(AppendSelectionToMemo(window, form), c.changed);
+    auto memo = MemoShowing(c.memo);
+    EXPECT_EQ(AppendSelectionToMemo(window, *memo), c.changed);
     EXPECT_EQ(g_commands, std::vector<std::string>{"EditCopy"});
-    EXPECT_EQ(form.memo, c.expected);
-    EXPECT_EQ(form.stored, c.changed ? 1 : 0);
-    EXPECT_EQ(form.shown, c.changed ? 1 : 0);
+    EXPECT_EQ(memo->MemoText(), c.expected);
+    EXPECT_EQ(memo->Store().Get(memo->Store().IndexOfAddress("a@x")) != nullptr,
+              !c.expected.empty())
+        << "stored like an edit";
+    EXPECT_EQ(::IsWindowVisible(memo->Handle()) != FALSE, c.changed);
   }
 }
 
 TEST_F(MenusTest, CommandsReachTheMemoWindow) {
-  auto form = std::make_unique<FakeMainForm>();
-  FakeMainForm* fake = form.get();
-  std::unique_ptr<TMainForm> previous = std::move(MainFormHolder());
-  MainFormHolder() = std::move(form);
-
-  fake->memo = "abc";
+  std::unique_ptr<MemoWindow> previous = std::move(State().memoWindow);
+  State().memoWindow = MemoShowing("abc");
+  MemoWindow& memo = *State().memoWindow;
   g_selection = "xyz";
   AppendMemoCommand(nullptr, 0);
-  EXPECT_EQ(fake->memo, "abc\r\nxyz");
-  EXPECT_EQ(fake->shown, 1);
-
+  EXPECT_EQ(memo.MemoText(), "abc\r\nxyz");
+  memo.Hide();
   OpenMemoCommand(nullptr, 0);
-  EXPECT_EQ(fake->shown, 2);
-
-  MainFormHolder() = std::move(previous);
+  EXPECT_TRUE(::IsWindowVisible(memo.Handle()));
+  State().memoWindow = std::move(previous);
   // Without a memo window the commands do nothing (and nothing reaches the caller).
-  if (MainForm() == nullptr) {
+  if (State().memoWindow == nullptr) {
     OpenMemoCommand(nullptr, 0);
     AppendMemoCommand(nullptr, 0);
   }

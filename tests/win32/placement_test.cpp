@@ -5,8 +5,10 @@
 #include <string>
 #include <variant>
 
-#include "common/win32/env.h"
 #include "common/win32/handles.h"
+#include "common/win32/module_paths.h"
+#include "common/win32/settings_file.h"
+#include "common/win32/text.h"
 
 namespace pinote {
 namespace {
@@ -234,175 +236,36 @@ TEST_F(PlacementTest, FailedPlacementQueryWritesNothing) {
   }
 }
 
-// ---- Fonts ----
+// ---- Fonts as GDI sees them ----
 
-TEST_F(PlacementTest, FontSectionFollowsTheLanguage) {
-  for (const char* section : {"Memo", "AboutForm", "A\\B"}) {
-    SCOPED_TRACE(section);
-    const std::string expected =
-        std::string(section) + (IsJapanese() ? "\\Font\\Japanese" : "\\Font\\English");
-    EXPECT_EQ(FontSection(section), expected);
-  }
-}
-
-TEST_F(PlacementTest, DefaultFontIsTheLanguagesFont) {
-  const FontSpec f = DefaultFont();
-  EXPECT_EQ(std::wstring(f.log.lfFaceName), IsJapanese() ? Utf8("ＭＳ Ｐゴシック") : L"Arial");
-  EXPECT_EQ(f.log.lfCharSet, IsJapanese() ? 128 : 0);
-  EXPECT_EQ(f.points, 9);
-  EXPECT_EQ(f.log.lfHeight, -12);
-  EXPECT_EQ(f.color, 0x80000008u);
-  EXPECT_EQ(f.log.lfPitchAndFamily & 3, DEFAULT_PITCH);
-  EXPECT_LT(f.log.lfWeight, FW_BOLD);
-  EXPECT_FALSE(f.log.lfItalic || f.log.lfUnderline || f.log.lfStrikeOut);
-}
-
-FontSpec CustomFont() {
-  FontSpec f;
-  wcscpy(f.log.lfFaceName, L"Courier New");
-  f.log.lfCharSet = 0;
-  f.points = 14;
-  f.log.lfHeight = -::MulDiv(14, 96, 72);
-  f.color = 0x00123456;
-  f.log.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-  f.log.lfWeight = FW_BOLD;
-  f.log.lfUnderline = TRUE;
-  return f;
-}
-
-TEST_F(PlacementTest, SaveFontWritesNineKeysInOrderUnderTheLanguageSection) {
-  SaveFont("Memo", CustomFont());
-  const std::string s = FontSection("Memo");
-  const char* keys[] = {"Name", "Charset", "Size",   "Color",    "Pitch",
-                        "Bold", "Italic",  "Underline", "Strikeout"};
-  const auto& entries = Settings().Entries();
-  ASSERT_EQ(entries.size(), std::size(keys));
-  for (size_t i = 0; i < std::size(keys); ++i) {
-    SCOPED_TRACE(keys[i]);
-    EXPECT_EQ(entries[i].keyText, s + "\\" + keys[i]);
-  }
-  EXPECT_EQ(Settings().ReadString(s, "Name", ""), "Courier New");
-  EXPECT_EQ(Settings().ReadInt(s, "Size", 0), 14);
-  EXPECT_EQ(Settings().ReadInt(s, "Color", 0), 0x00123456);
-  EXPECT_EQ(Settings().ReadInt(s, "Pitch", -1), 2);  // fixed
-  EXPECT_TRUE(Settings().ReadBool(s, "Bold", false));
-  EXPECT_FALSE(Settings().ReadBool(s, "Italic", true));
-  EXPECT_TRUE(Settings().ReadBool(s, "Underline", false));
-  EXPECT_FALSE(Settings().ReadBool(s, "Strikeout", true));
-  // The other language's keys are never touched.
-  const std::string other = std::string("Memo") + (IsJapanese() ? "\\Font\\English" : "\\Font\\Japanese");
-  EXPECT_FALSE(Stored(other.c_str(), "Name"));
-}
-
-TEST_F(PlacementTest, SaveThenLoadFontRoundTrips) {
-  const FontSpec saved = CustomFont();
-  SaveFont("Memo", saved);
-  FontSpec loaded = DefaultFont();
-  LoadFont("Memo", loaded);
-  EXPECT_EQ(std::wstring(loaded.log.lfFaceName), L"Courier New");
-  EXPECT_EQ(loaded.log.lfCharSet, 0);
-  EXPECT_EQ(loaded.points, 14);
-  EXPECT_EQ(loaded.log.lfHeight, saved.log.lfHeight);
-  EXPECT_EQ(loaded.color, 0x00123456u);
-  EXPECT_EQ(loaded.log.lfPitchAndFamily & 3, FIXED_PITCH);
-  EXPECT_GE(loaded.log.lfWeight, FW_BOLD);
-  EXPECT_TRUE(loaded.log.lfUnderline);
-  EXPECT_FALSE(loaded.log.lfItalic);
-  EXPECT_FALSE(loaded.log.lfStrikeOut);
-}
-
-TEST_F(PlacementTest, LoadFontWithoutNameGivesTheDefaultAndReadsNothingElse) {
-  const std::string s = FontSection("Memo");
-  Settings().Write(s, "Size", SettingValue(int32_t{30}));
-  Settings().Write(s, "Bold", SettingValue(true));
-  for (bool storeEmptyName : {false, true}) {
-    SCOPED_TRACE(storeEmptyName);
-    if (storeEmptyName) Settings().Write(s, "Name", SettingValue(std::string()));
-    FontSpec f = CustomFont();
-    LoadFont("Memo", f);
-    const FontSpec d = DefaultFont();
-    EXPECT_EQ(std::wstring(f.log.lfFaceName), std::wstring(d.log.lfFaceName));
-    EXPECT_EQ(f.points, 9);
-    EXPECT_LT(f.log.lfWeight, FW_BOLD);
-    EXPECT_FALSE(f.log.lfUnderline);
-    EXPECT_EQ(f.color, 0x80000008u);
-  }
-}
-
-TEST_F(PlacementTest, StyleKeysChangeOnlyWhatTheyState) {
+TEST(ToLogFont, TheLanguagesDefaultFaceAndTheStoredNumbers) {
+  const LOGFONTW d = ToLogFont(DefaultFont(IsJapanese()));
+  EXPECT_EQ(std::wstring(d.lfFaceName), IsJapanese() ? Utf8("ＭＳ Ｐゴシック") : L"Arial");
+  EXPECT_EQ(d.lfCharSet, IsJapanese() ? 128 : 0);
+  EXPECT_EQ(d.lfHeight, -12) << "9 points at 96 dpi";
+  EXPECT_LT(d.lfWeight, FW_BOLD);
+  EXPECT_FALSE(d.lfItalic || d.lfUnderline || d.lfStrikeOut);
   struct Case {
-    const char* name;
-    SettingValue stored;
-    bool before, after;
-  } cases[] = {
-      {"absent keeps on", SettingValue(), true, true},
-      {"absent keeps off", SettingValue(), false, false},
-      {"True adds", SettingValue(true), false, true},
-      {"True keeps", SettingValue(true), true, true},
-      {"False removes", SettingValue(false), true, false},
-      {"False keeps off", SettingValue(false), false, false},
-      {"unreadable keeps on", SettingValue(std::string("maybe")), true, true},
-      {"unreadable keeps off", SettingValue(std::string("maybe")), false, false},
-      {"integer 1 adds", SettingValue(int32_t{1}), false, true},
-      {"integer 0 removes", SettingValue(int32_t{0}), true, false},
-  };
-  const std::string s = FontSection("StyleForm");
-  for (const char* key : {"Bold", "Italic", "Underline", "Strikeout"}) {
-    for (const Case& c : cases) {
-      SCOPED_TRACE(testing::Message() << key << ": " << c.name);
-      DestroySettingsStore();
-      CreateSettingsStore();
-      Settings().Write(s, "Name", SettingValue(std::string("Arial")));
-      Settings().Write(s, key, c.stored);
-      FontSpec f = DefaultFont();
-      const std::string k(key);
-      auto style = [&](FontSpec& font) -> bool {
-        if (k == "Bold") return font.log.lfWeight >= FW_BOLD;
-        if (k == "Italic") return font.log.lfItalic != 0;
-        if (k == "Underline") return font.log.lfUnderline != 0;
-        return font.log.lfStrikeOut != 0;
-      };
-      if (k == "Bold") f.log.lfWeight = c.before ? FW_BOLD : FW_NORMAL;
-      if (k == "Italic") f.log.lfItalic = c.before;
-      if (k == "Underline") f.log.lfUnderline = c.before;
-      if (k == "Strikeout") f.log.lfStrikeOut = c.before;
-      LoadFont("StyleForm", f);
-      EXPECT_EQ(style(f), c.after);
-    }
+    int storedPitch, logPitch;
+  } pitches[] = {{0, DEFAULT_PITCH}, {1, VARIABLE_PITCH}, {2, FIXED_PITCH}};
+  for (const Case& c : pitches) {
+    SCOPED_TRACE(c.storedPitch);
+    const StoredFont font{"Courier New", 0, 14, 0x123456, c.storedPitch, true, false, true, false};
+    const LOGFONTW log = ToLogFont(font);
+    EXPECT_EQ(std::wstring(log.lfFaceName), L"Courier New");
+    EXPECT_EQ(log.lfHeight, -::MulDiv(14, 96, 72));
+    EXPECT_EQ(log.lfPitchAndFamily & 3, c.logPitch);
+    EXPECT_GE(log.lfWeight, FW_BOLD);
+    EXPECT_TRUE(log.lfUnderline);
+    EXPECT_EQ(FromLogFont(log, 14, 0x123456), font) << "and back";
   }
 }
 
-TEST_F(PlacementTest, UnreadableOrOutOfRangeNumbersKeepTheCurrentValues) {
-  const std::string s = FontSection("Memo");
-  Settings().Write(s, "Name", SettingValue(std::string("Arial")));
-  Settings().Write(s, "Size", SettingValue(std::string("big")));
-  Settings().Write(s, "Charset", SettingValue(int32_t{300}));
-  Settings().Write(s, "Pitch", SettingValue(int32_t{7}));
-  Settings().Write(s, "Color", SettingValue(std::string("red")));
-  FontSpec f = CustomFont();
-  LoadFont("Memo", f);
-  EXPECT_EQ(std::wstring(f.log.lfFaceName), L"Arial");
-  EXPECT_EQ(f.points, 14);
-  EXPECT_EQ(f.log.lfCharSet, 0);
-  EXPECT_EQ(f.log.lfPitchAndFamily & 3, FIXED_PITCH);
-  EXPECT_EQ(f.color, 0x00123456u);
-}
-
-TEST_F(PlacementTest, PitchNumbersMapToLogfontPitches) {
-  struct Case {
-    int stored;
-    int pitch;
-  } cases[] = {{0, DEFAULT_PITCH}, {1, VARIABLE_PITCH}, {2, FIXED_PITCH}};
-  const std::string s = FontSection("Memo");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.stored);
-    Settings().Write(s, "Name", SettingValue(std::string("Arial")));
-    Settings().Write(s, "Pitch", SettingValue(int32_t{c.stored}));
-    FontSpec f = CustomFont();
-    LoadFont("Memo", f);
-    EXPECT_EQ(f.log.lfPitchAndFamily & 3, c.pitch);
-    EXPECT_EQ(f.log.lfPitchAndFamily & 0xF0, FF_MODERN);  // the family is kept
-  }
+TEST(ToLogFont, ALongStoredNameIsCutNotOverrun) {
+  StoredFont font;
+  font.name = std::string(80, 'x');
+  const LOGFONTW log = ToLogFont(font);
+  EXPECT_EQ(std::wstring(log.lfFaceName), std::wstring(LF_FACESIZE - 1, L'x'));
 }
 
 TEST(ResolveColor, SystemColoursByNumber) {

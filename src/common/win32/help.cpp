@@ -2,42 +2,27 @@
 
 #include <shellapi.h>
 
-#include "common/win32/env.h"
+#include "common/file_io.h"
+#include "common/paths.h"
+#include "common/win32/module_paths.h"
+#include "common/win32/text.h"
 
 namespace pinote {
 
-bool AnsiFileExists(const std::string& path) {
-  if (path.empty()) return false;
-  const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-std::wstring MissingHelpText(const HelpMessageParts& parts) {
-  return Widen(parts.path1) + Utf8(parts.middleUtf8) + Widen(parts.path2) + Utf8(parts.afterUtf8);
-}
-
-void ShowHelpWith(HWND owner, const std::string& pluginFolder, bool japanese,
-                  const std::function<bool(const std::string&)>& exists,
-                  const HelpActions& actions) {
-  const HelpChoice choice = ChooseHelpFile(pluginFolder, japanese, exists);
+void ShowHelp(HWND owner) {
+  const bool japanese = IsJapanese();
+  const HelpChoice choice = ChooseHelpFile(PluginFolder(), japanese, [](const std::string& path) {
+    return SystemFileSystem().Exists(path);
+  });
   if (!choice.fileToOpen.empty()) {
-    actions.open(owner, Widen(choice.fileToOpen));
+    // The result is not looked at: the shell reports its own failures.
+    ::ShellExecuteW(owner, L"OPEN", Widen(choice.fileToOpen).c_str(), L"", L"", SW_SHOW);
     return;
   }
-  const HelpMessageParts parts = MissingHelpMessage(choice, japanese);
-  actions.message(owner, MissingHelpText(parts), Utf8(parts.captionUtf8));
-}
-
-void ShowHelp(HWND owner) {
-  HelpActions actions;
-  actions.open = [](HWND o, const std::wstring& path) {
-    // The result is not looked at: the shell reports its own failures.
-    ::ShellExecuteW(o, L"OPEN", path.c_str(), L"", L"", SW_SHOW);
-  };
-  actions.message = [](HWND o, const std::wstring& text, const std::wstring& caption) {
-    ::MessageBoxW(o, text.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
-  };
-  ShowHelpWith(owner, PluginFolder(), IsJapanese(), &AnsiFileExists, actions);
+  // The paths are ANSI, the words UTF-8: each piece is converted on its own.
+  const HelpMessageParts m = MissingHelpMessage(choice, japanese);
+  const std::wstring text = Widen(m.path1) + Utf8(m.middleUtf8) + Widen(m.path2) + Utf8(m.afterUtf8);
+  ::MessageBoxW(owner, text.c_str(), Utf8(m.captionUtf8).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace pinote

@@ -1,43 +1,23 @@
-// Library-wide state of the plug-in, from load to unload, and the bound host API.
+// Library-wide state of the plug-in, from load to unload.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
-#include "host/win32/host_api.h"
+#include "common/win32/handles.h"
+#include "forms/win32/memo_window.h"
 
 namespace pinote {
 
-class TMainForm;
-
-struct HostApiTable {
-#define PINOTE_HOST_FIELD(name) FARPROC name = nullptr;
-  PINOTE_HOST_API(PINOTE_HOST_FIELD)
-#undef PINOTE_HOST_FIELD
+struct PluginState {
+  std::string description;  // ANSI, fixed at load by the language
+  UniqueBitmap menuBitmap;  // 16 x 16, the menu's background behind the pure green
+  HMENU mainMenu = nullptr;  // the host's menu bar (borrowed), kept for BKC_OnStart
+  bool formsCreated = false;  // the first main-menu build created the memo window
+  std::unique_ptr<MemoWindow> memoWindow;  // null before that build and after BKC_OnExit
 };
-
-// The bound entry points (null until bound) and whether all 52 were found.
-[[nodiscard]] HostApiTable& HostApi();
-[[nodiscard]] bool HostApiBound();
-// Binds the 52 entry points of "B2.exe"; shows the version-mismatch message when any is missing.
-bool BindHostApi();
-
-// Typed access to the entry points the plug-in calls (only valid when HostApiBound()).
-template <class Fn>
-[[nodiscard]] Fn HostFn(FARPROC p) { return reinterpret_cast<Fn>(reinterpret_cast<void*>(p)); }
-
-[[nodiscard]] HBITMAP MenuBitmap();   // 16x16, menu background behind the green
-void CreateMenuBitmap();
-void DestroyMenuBitmap();
-[[nodiscard]] HMENU& MainMenuHandle();
-[[nodiscard]] TMainForm* MainForm();  // null before the first main-menu build and after exit
-// The owner of the memo window: set by the creation step, reset (window destroyed) at exit.
-[[nodiscard]] std::unique_ptr<TMainForm>& MainFormHolder();
-// Whether the creation step of the first main-menu build has run.
-[[nodiscard]] bool& FormsCreated();
-
-// The plug-in's module handle (for resources and window classes).
-[[nodiscard]] HINSTANCE PluginInstance();
+[[nodiscard]] PluginState& State();
 
 }  // namespace pinote

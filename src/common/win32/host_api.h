@@ -45,8 +45,6 @@ using BKA_GetDataFolder_t = LPCSTR(WINAPI*)();
   X(ISO_8859_2) X(EUC_JP) X(UTF_7) X(UTF_8) X(B64Convert) X(QPConvert) X(MIMEHeader)          \
   X(SerializeRcpts)
 
-inline constexpr int kHostApiCount = 52;
-
 // The plug-in's exports, as the host calls them.
 using BKC_OnStart_t = int(WINAPI*)();
 using BKC_OnExit_t = int(WINAPI*)();
@@ -60,5 +58,25 @@ using NeverFollow_t = LPCSTR(WINAPI*)();
 
 // Menu types passed to BKC_OnMenuInit.
 inline constexpr int kMenuMain = 0, kMenuMessageView = 3, kMenuEditor = 4;
+
+// The bound entry points, null until bound.
+struct HostApiTable {
+#define PINOTE_HOST_FIELD(name) FARPROC name = nullptr;
+  PINOTE_HOST_API(PINOTE_HOST_FIELD)
+#undef PINOTE_HOST_FIELD
+};
+[[nodiscard]] HostApiTable& HostApi();
+// Whether all 52 entry points were found.
+[[nodiscard]] bool HostApiBound();
+// Binds the 52 entry points of the running executable when it is "B2.exe"; shows the
+// version-mismatch message when any of them is missing. A process whose own program is not
+// "B2.exe" is no host: nothing is bound and nothing is shown.
+bool BindHostApi();
+
+// Typed access to the entry points the plug-in calls (only valid when HostApiBound()).
+template <class Fn>
+[[nodiscard]] Fn HostFn(FARPROC p) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(p));
+}
 
 }  // namespace pinote

@@ -1,4 +1,4 @@
-#include "forms/win32/unify_form.h"
+#include "forms/win32/dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "common/win32/env.h"
-#include "forms/win32/control_ids.h"
 #include "dialog_script.h"
 
 namespace pinote {
@@ -23,7 +21,7 @@ std::unique_ptr<Person> MakePerson(std::vector<std::string> addresses, std::stri
 }
 
 std::vector<std::wstring> ListLines(HWND form) {
-  HWND list = Ctl(form, ids::kAddressList);
+  HWND list = Ctl(form, IDC_ADDRESS_LIST);
   std::vector<std::wstring> lines;
   const auto n = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < n; ++i) {
@@ -35,7 +33,7 @@ std::vector<std::wstring> ListLines(HWND form) {
 }
 
 std::vector<std::wstring> ComboLines(HWND form) {
-  HWND combo = Ctl(form, ids::kKeywordCombo);
+  HWND combo = Ctl(form, IDC_KEYWORD_COMBO);
   std::vector<std::wstring> items;
   const auto n = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < n; ++i) {
@@ -48,14 +46,14 @@ std::vector<std::wstring> ComboLines(HWND form) {
 
 // Types a keyword and then moves the focus on to the address list, as a user leaving the combo.
 void TypeAndLeave(HWND form, const std::wstring& keyword) {
-  Type(Ctl(form, ids::kKeywordCombo), keyword);
-  ::SetFocus(Ctl(form, ids::kAddressList));
+  Type(Ctl(form, IDC_KEYWORD_COMBO), keyword);
+  ::SetFocus(Ctl(form, IDC_ADDRESS_LIST));
 }
 
-class UnifyFormTest : public ::testing::Test {
+class UnifyDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = FreshSettingsFolder("pinote-unify-form-test");
+    folder_ = FreshSettingsFolder("pinote-unify-dialog-test");
     // 0: two addresses, the word "fair" only in the memo; 1: three addresses, "Corp" in one;
     // 2: one address with an empty memo.
     data_.Add(MakePerson({"alice@example.com", "Alice@Home.example"}, "met at the fair\r\n"));
@@ -67,33 +65,33 @@ class UnifyFormTest : public ::testing::Test {
     DestroySettingsStore();
     SetPluginFileNameForTesting("");
   }
-  UnifyResult Show(std::vector<Step> steps, const MemoStore* data = nullptr) {
+  UnifyPick Show(std::vector<Step> steps, const MemoStore* data = nullptr) {
     const MemoStore& d = data != nullptr ? *data : data_;
-    return RunScripted(ids::kUnifyFormClass, std::move(steps),
-                       [&] { return ShowUnifyForm(nullptr, d, L"See"); });
+    return RunScripted(IDC_ADDRESS_LIST, std::move(steps),
+                       [&] { return RunUnifyDialog(nullptr, d, ui::kLookButton); });
   }
 
   std::string folder_;
   MemoStore data_;
 };
 
-TEST_F(UnifyFormTest, OpensWithEveryAddressAndTheFirstMemo) {
-  const UnifyResult r = Show({[](HWND f) {
+TEST_F(UnifyDialogTest, OpensWithEveryAddressAndTheFirstMemo) {
+  const UnifyPick r = Show({[](HWND f) {
     EXPECT_EQ(ListLines(f),
               (std::vector<std::wstring>{L"alice@example.com", L"Alice@Home.example",
                                          L"bob@mail.example", L"bob@Corp.example",
                                          L"bob@other.example", L"carol@example.org"}));
-    EXPECT_EQ(::SendMessageW(Ctl(f, ids::kAddressList), LB_GETCURSEL, 0, 0), 0);
-    EXPECT_EQ(Text(f, ids::kUnifyMemoMemo), L"met at the fair\r\n");
-    EXPECT_TRUE(Enabled(f, ids::kUnifyOKButton));
-    EXPECT_EQ(Text(f, ids::kUnifyOKButton), L"See");
+    EXPECT_EQ(::SendMessageW(Ctl(f, IDC_ADDRESS_LIST), LB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(Text(f, IDC_MEMO_PREVIEW), L"met at the fair\r\n");
+    EXPECT_TRUE(Enabled(f, IDC_UNIFY_OK));
+    EXPECT_EQ(Text(f, IDC_UNIFY_OK), Tr(ui::kLookButton));
     EXPECT_EQ(WindowText(f), L"Quillet for Becky!2");
-    Click(f, ids::kUnifyCancelButton);
+    Click(f, IDCANCEL);
   }});
   EXPECT_FALSE(r.ok);
 }
 
-TEST_F(UnifyFormTest, KeywordFiltersByMemoOrAddressWithCaseCounting) {
+TEST_F(UnifyDialogTest, KeywordFiltersByMemoOrAddressWithCaseCounting) {
   struct Case {
     std::wstring keyword;
     std::vector<std::wstring> lines;
@@ -110,31 +108,31 @@ TEST_F(UnifyFormTest, KeywordFiltersByMemoOrAddressWithCaseCounting) {
   Show({[&](HWND f) {
     for (const Case& c : cases) {
       SCOPED_TRACE(Narrow(c.keyword));
-      Type(Ctl(f, ids::kKeywordCombo), c.keyword);
+      Type(Ctl(f, IDC_KEYWORD_COMBO), c.keyword);
       EXPECT_EQ(ListLines(f), c.lines);
-      EXPECT_EQ(Enabled(f, ids::kUnifyOKButton), !c.lines.empty());
-      if (c.lines.empty()) EXPECT_EQ(Text(f, ids::kUnifyMemoMemo), L"");
+      EXPECT_EQ(Enabled(f, IDC_UNIFY_OK), !c.lines.empty());
+      if (c.lines.empty()) EXPECT_EQ(Text(f, IDC_MEMO_PREVIEW), L"");
     }
-    Click(f, ids::kUnifyCancelButton);
+    Click(f, IDCANCEL);
   }});
 }
 
-TEST_F(UnifyFormTest, ClickingALineShowsItsRecordMemoAndOkReportsIt) {
-  const UnifyResult r = Show({[](HWND f) {
-    HWND list = Ctl(f, ids::kAddressList);
+TEST_F(UnifyDialogTest, ClickingALineShowsItsRecordMemoAndOkReportsIt) {
+  const UnifyPick r = Show({[](HWND f) {
+    HWND list = Ctl(f, IDC_ADDRESS_LIST);
     ClickListLine(list, 3, false);
-    EXPECT_EQ(Text(f, ids::kUnifyMemoMemo), L"Bob's notes\r\nline 2\r\n");
+    EXPECT_EQ(Text(f, IDC_MEMO_PREVIEW), L"Bob's notes\r\nline 2\r\n");
     ClickListLine(list, 5, false);
-    EXPECT_EQ(Text(f, ids::kUnifyMemoMemo), L"");
+    EXPECT_EQ(Text(f, IDC_MEMO_PREVIEW), L"");
     ClickListLine(list, 4, false);
-    Click(f, ids::kUnifyOKButton);
+    Click(f, IDC_UNIFY_OK);
   }});
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.record, 1);
   EXPECT_EQ(r.address, 2);
 }
 
-TEST_F(UnifyFormTest, DoubleClickAndEnterPickTheLine) {
+TEST_F(UnifyDialogTest, DoubleClickAndEnterInTheListPickTheLine) {
   struct Case {
     const char* name;
     std::wstring keyword;
@@ -150,11 +148,11 @@ TEST_F(UnifyFormTest, DoubleClickAndEnterPickTheLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const UnifyResult r = Show({[&](HWND f) {
-      if (!c.keyword.empty()) Type(Ctl(f, ids::kKeywordCombo), c.keyword);
-      HWND list = Ctl(f, ids::kAddressList);
+    const UnifyPick r = Show({[&](HWND f) {
+      if (!c.keyword.empty()) Type(Ctl(f, IDC_KEYWORD_COMBO), c.keyword);
+      HWND list = Ctl(f, IDC_ADDRESS_LIST);
       ClickListLine(list, c.line, !c.enter);
-      if (c.enter) ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+      if (c.enter) PressKey(list, VK_RETURN);
     }});
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.record, c.record);
@@ -163,47 +161,59 @@ TEST_F(UnifyFormTest, DoubleClickAndEnterPickTheLine) {
 }
 
 // With nothing listed there is nothing to pick: Enter and double-clicks leave the dialog open.
-TEST_F(UnifyFormTest, EmptyListIgnoresEnterAndDoubleClick) {
-  const UnifyResult r = Show({[](HWND f) {
-                                Type(Ctl(f, ids::kKeywordCombo), L"no such text");
+TEST_F(UnifyDialogTest, EmptyListIgnoresEnterAndDoubleClick) {
+  const UnifyPick r = Show({[](HWND f) {
+                                Type(Ctl(f, IDC_KEYWORD_COMBO), L"no such text");
                                 EXPECT_TRUE(ListLines(f).empty());
-                                EXPECT_FALSE(Enabled(f, ids::kUnifyOKButton));
-                                HWND list = Ctl(f, ids::kAddressList);
-                                ::SetFocus(list);
-                                ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+                                EXPECT_FALSE(Enabled(f, IDC_UNIFY_OK));
+                                HWND list = Ctl(f, IDC_ADDRESS_LIST);
+                                PressKey(list, VK_RETURN);
                                 const LPARAM at = MAKELPARAM(5, 5);
                                 ::SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
                                 ::SendMessageW(list, WM_LBUTTONUP, 0, at);
                                 // The disabled OK cannot be pressed either.
-                                ::SendMessageW(f, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                                ::SendMessageW(f, WM_COMMAND, MAKEWPARAM(IDC_UNIFY_OK, BN_CLICKED), 0);
                               },
                               [](HWND f) {
                                 // Still open a tick later: cancel it.
-                                Click(f, ids::kUnifyCancelButton);
+                                Click(f, IDCANCEL);
                               }});
   EXPECT_FALSE(r.ok);
 }
 
-TEST_F(UnifyFormTest, EmptyStoreGivesAnEmptyListAndCancelStillWorks) {
+// OK is not the default button: Enter in the keyword box picks nothing.
+TEST_F(UnifyDialogTest, EnterOutsideTheListPicksNothingAndTheDialogHasItsDesignSize) {
+  const UnifyPick r = Show({[](HWND f) {
+                              RECT rect{};
+                              ::GetWindowRect(f, &rect);
+                              EXPECT_EQ(rect.right - rect.left, 319);
+                              EXPECT_EQ(rect.bottom - rect.top, 191);
+                              EXPECT_EQ(::GetFocus(), ::FindWindowExW(Ctl(f, IDC_KEYWORD_COMBO),
+                                                                      nullptr, L"Edit", nullptr));
+                              PressKey(::GetFocus(), VK_RETURN);
+                            },
+                            [](HWND f) { Click(f, IDCANCEL); }});
+  EXPECT_FALSE(r.ok);
+}
+
+TEST_F(UnifyDialogTest, EmptyStoreGivesAnEmptyListAndCancelStillWorks) {
   MemoStore empty;
-  const UnifyResult r = Show({[](HWND f) {
+  const UnifyPick r = Show({[](HWND f) {
                                EXPECT_TRUE(ListLines(f).empty());
-                               EXPECT_FALSE(Enabled(f, ids::kUnifyOKButton));
-                               ::PostMessageW(Ctl(f, ids::kAddressList), WM_KEYDOWN, VK_RETURN,
-                                              0);
+                               EXPECT_FALSE(Enabled(f, IDC_UNIFY_OK));
+                               PressKey(Ctl(f, IDC_ADDRESS_LIST), VK_RETURN);
                              },
                              [](HWND f) {
-                               HWND edit = FindWindowExW(Ctl(f, ids::kKeywordCombo), nullptr,
-                                                         L"Edit", nullptr);
-                               ::SetFocus(edit);
-                               ::PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+                               PressKey(FindWindowExW(Ctl(f, IDC_KEYWORD_COMBO), nullptr,
+                                                      L"Edit", nullptr),
+                                        VK_ESCAPE);
                              }},
                              &empty);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.record, 0);
 }
 
-TEST_F(UnifyFormTest, HistoryKeepsTheMostRecentFirstWithoutDuplicates) {
+TEST_F(UnifyDialogTest, HistoryKeepsTheMostRecentFirstWithoutDuplicates) {
   Show({[](HWND f) {
     TypeAndLeave(f, L"x");
     EXPECT_EQ(ComboLines(f), (std::vector<std::wstring>{L"x"}));
@@ -212,10 +222,10 @@ TEST_F(UnifyFormTest, HistoryKeepsTheMostRecentFirstWithoutDuplicates) {
     TypeAndLeave(f, L"x");
     EXPECT_EQ(ComboLines(f), (std::vector<std::wstring>{L"x", L"y"}));
     // The text stays what was typed, and so does the list it filtered.
-    EXPECT_EQ(Text(f, ids::kKeywordCombo), L"x");
+    EXPECT_EQ(Text(f, IDC_KEYWORD_COMBO), L"x");
     TypeAndLeave(f, L"");
     EXPECT_EQ(ComboLines(f), (std::vector<std::wstring>{L"", L"x", L"y"}));
-    Click(f, ids::kUnifyCancelButton);
+    Click(f, IDCANCEL);
   }});
   // Written to the settings in memory with its line breaks; the file is not written here.
   EXPECT_EQ(Settings().ReadString("UnifyForm", "Keyword", "?"), "\r\nx\r\ny\r\n");
@@ -225,7 +235,7 @@ TEST_F(UnifyFormTest, HistoryKeepsTheMostRecentFirstWithoutDuplicates) {
             std::string::npos);
 }
 
-TEST_F(UnifyFormTest, HistoryHoldsSixteenAndTheNextDialogStartsWithTheNewest) {
+TEST_F(UnifyDialogTest, HistoryHoldsSixteenAndTheNextDialogStartsWithTheNewest) {
   std::vector<Step> steps;
   steps.push_back([](HWND f) {
     for (int i = 1; i <= 17; ++i) TypeAndLeave(f, L"k" + std::to_wstring(i));
@@ -234,34 +244,34 @@ TEST_F(UnifyFormTest, HistoryHoldsSixteenAndTheNextDialogStartsWithTheNewest) {
     EXPECT_EQ(items.front(), L"k17");
     EXPECT_EQ(items.back(), L"k2");
     TypeAndLeave(f, L"Corp");
-    Click(f, ids::kUnifyCancelButton);
+    Click(f, IDCANCEL);
   });
   Show(steps);
   Show({[](HWND f) {
-    EXPECT_EQ(Text(f, ids::kKeywordCombo), L"Corp");
+    EXPECT_EQ(Text(f, IDC_KEYWORD_COMBO), L"Corp");
     EXPECT_EQ(ComboLines(f).size(), 16u);
     EXPECT_EQ(ListLines(f).size(), 3u);  // filtered by the restored keyword
     // Choosing an older keyword from the drop-down filters by it.
-    HWND combo = Ctl(f, ids::kKeywordCombo);
+    HWND combo = Ctl(f, IDC_KEYWORD_COMBO);
     const auto index = ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                       reinterpret_cast<LPARAM>(L"k17"));
     ASSERT_GE(index, 0);
     ::SendMessageW(combo, CB_SETCURSEL, index, 0);
-    ::SendMessageW(f, WM_COMMAND, MAKEWPARAM(ids::kKeywordCombo, CBN_SELCHANGE),
+    ::SendMessageW(f, WM_COMMAND, MAKEWPARAM(IDC_KEYWORD_COMBO, CBN_SELCHANGE),
                    reinterpret_cast<LPARAM>(combo));
     EXPECT_TRUE(ListLines(f).empty());
-    Click(f, ids::kUnifyCancelButton);
+    Click(f, IDCANCEL);
   }});
 }
 
-TEST_F(UnifyFormTest, MovingTheSplitterSavesTheListWidthAtOnce) {
+TEST_F(UnifyDialogTest, MovingTheSplitterSavesTheListWidthAtOnce) {
   int widthAfterDrag = 0;
   Show({[&](HWND f) {
-    HWND panel = Ctl(f, ids::kAddressPanel);
+    HWND panel = Ctl(f, IDC_ADDRESS_LIST);
     RECT before{};
     ::GetWindowRect(panel, &before);
     EXPECT_EQ(before.right - before.left, 124);
-    HWND splitter = Ctl(f, ids::kUnifySplitter);
+    HWND splitter = Ctl(f, IDC_LIST_SPLITTER);
     ::SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 10));
     ::SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(2 + 30, 10));
     ::SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(2 + 30, 10));
@@ -269,23 +279,23 @@ TEST_F(UnifyFormTest, MovingTheSplitterSavesTheListWidthAtOnce) {
     ::GetWindowRect(panel, &after);
     widthAfterDrag = after.right - after.left;
     EXPECT_EQ(widthAfterDrag, 154);
-    Click(f, ids::kUnifyCancelButton);
+    Click(f, IDCANCEL);
   }});
   EXPECT_NE(ReadFileBytes(folder_ + "\\Pinote.ini")
                 .find("UnifyForm\\ListWidth=Integer:" + std::to_string(widthAfterDrag)),
             std::string::npos);
   Show({[&](HWND f) {
     RECT r{};
-    ::GetWindowRect(Ctl(f, ids::kAddressPanel), &r);
+    ::GetWindowRect(Ctl(f, IDC_ADDRESS_LIST), &r);
     EXPECT_EQ(r.right - r.left, widthAfterDrag);
-    Click(f, ids::kUnifyCancelButton);
+    Click(f, IDCANCEL);
   }});
 }
 
-TEST_F(UnifyFormTest, ClosingRecordsThePlacement) {
+TEST_F(UnifyDialogTest, ClosingRecordsThePlacement) {
   Show({[](HWND f) {
     ::SetWindowPos(f, nullptr, 40, 50, 400, 300, SWP_NOZORDER);
-    Click(f, ids::kUnifyCancelButton);
+    Click(f, IDCANCEL);
   }});
   EXPECT_EQ(Settings().ReadInt("UnifyForm", "Width", 0), 400);
   EXPECT_EQ(Settings().ReadInt("UnifyForm", "Height", 0), 300);
@@ -294,7 +304,7 @@ TEST_F(UnifyFormTest, ClosingRecordsThePlacement) {
     ::GetWindowRect(f, &r);
     EXPECT_EQ(r.right - r.left, 400);
     EXPECT_EQ(r.bottom - r.top, 300);
-    Click(f, ids::kUnifyCancelButton);
+    Click(f, IDCANCEL);
   }});
 }
 

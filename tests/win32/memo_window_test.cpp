@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "common/win32/env.h"
+#include "common/win32/errors.h"
 #include "common/win32/handles.h"
+#include "common/win32/module_paths.h"
+#include "common/win32/settings_file.h"
+#include "common/win32/text.h"
 #include "forms/win32/control_ids.h"
-#include "forms/win32/main_form.h"
-#include "forms/win32/main_form_testing.h"
+#include "forms/win32/memo_window.h"
+#include "forms/win32/splitter.h"
 
 namespace pinote {
 namespace {
@@ -40,7 +43,7 @@ std::wstring Text(HWND w) {
 
 bool HasStyle(HWND w, LONG_PTR style) { return (::GetWindowLongPtrW(w, GWL_STYLE) & style) != 0; }
 
-class MainFormTest : public ::testing::Test {
+class MemoWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     wchar_t tmp[MAX_PATH] = {};
@@ -70,19 +73,19 @@ class MainFormTest : public ::testing::Test {
   }
 
   void Create() {
-    form_ = TMainForm::Create();
+    form_ = MemoWindow::Create();
     ASSERT_TRUE(form_);
   }
   HWND C(int id) const { return form_->Control(id); }
   bool Visible() const { return HasStyle(form_->Handle(), WS_VISIBLE); }
-  void Type(wchar_t c) { ::SendMessageW(C(ids::kMemoMemo), WM_CHAR, c, 1); }
+  void Type(wchar_t c) { ::SendMessageW(C(IDC_MEMO_EDIT), WM_CHAR, c, 1); }
   std::string Dat() const { return ReadFile(dir_ / "Pinote.dat"); }
   fs::path DatPath() const { return dir_ / "Pinote.dat"; }
 
   static inline int counter_ = 0;
   fs::path dir_;
   UniqueWindow host_;
-  std::unique_ptr<TMainForm> form_;
+  std::unique_ptr<MemoWindow> form_;
   std::vector<std::wstring> errors_;
   std::vector<HWND> foreground_;
 };
@@ -90,15 +93,15 @@ class MainFormTest : public ::testing::Test {
 constexpr char kTwoAddressRecord[] =
     "friend@example.com\r\nFRIEND@work.example\r\n@Important\r\n hello\r\n  indented\r\n\r\n";
 
-TEST_F(MainFormTest, CreatesHiddenWithDisabledMemoAndDesignSize) {
+TEST_F(MemoWindowTest, CreatesHiddenWithDisabledMemoAndDesignSize) {
   Create();
   EXPECT_FALSE(Visible());
   EXPECT_FALSE(form_->IsAddressShown());
-  EXPECT_FALSE(::IsWindowEnabled(C(ids::kMemoMemo)));
+  EXPECT_FALSE(::IsWindowEnabled(C(IDC_MEMO_EDIT)));
   EXPECT_EQ(Text(form_->Handle()), L"Quillet for Becky!2");
   wchar_t cls[64] = {};
   ::GetClassNameW(form_->Handle(), cls, 64);
-  EXPECT_STREQ(cls, ids::kMainFormClass);
+  EXPECT_STREQ(cls, L"" MEMO_WINDOW_CLASS);
   RECT r{};
   ::GetWindowRect(form_->Handle(), &r);
   EXPECT_EQ(r.right - r.left, 242);
@@ -109,14 +112,14 @@ TEST_F(MainFormTest, CreatesHiddenWithDisabledMemoAndDesignSize) {
   HMENU bar = ::GetMenu(form_->Handle());
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(::GetMenuItemCount(bar), 2);
-  for (int id : {ids::kLook1, ids::kUnify1, ids::kSeparate1, ids::kHide1, ids::kOption1,
-                 ids::kContents1, ids::kVersion1}) {
+  for (int id : {IDM_LOOK, IDM_UNIFY, IDM_SEPARATE, IDM_HIDE, IDM_OPTIONS,
+                 IDM_HELP_CONTENTS, IDM_ABOUT}) {
     SCOPED_TRACE(id);
     EXPECT_NE(::GetMenuState(bar, id, MF_BYCOMMAND), static_cast<UINT>(-1));
   }
 }
 
-TEST_F(MainFormTest, ShowMemoFillsControlsFromTheRecord) {
+TEST_F(MemoWindowTest, ShowMemoFillsControlsFromTheRecord) {
   WriteFile(DatPath(), kTwoAddressRecord);
   Create();
   struct Case {
@@ -130,73 +133,73 @@ TEST_F(MainFormTest, ShowMemoFillsControlsFromTheRecord) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.address);
     form_->ShowMemo(host_.get(), c.address, "Friend", true);
-    EXPECT_EQ(Text(C(ids::kSenderLabel)), L"Friend");
-    EXPECT_EQ(Text(C(ids::kAddressLabel)), Widen(c.address));
-    EXPECT_EQ(form_->AddressText(), c.address);
+    EXPECT_EQ(Text(C(IDC_SENDER_LABEL)), L"Friend");
+    EXPECT_EQ(Text(C(IDC_ADDRESS_LABEL)), Widen(c.address));
+    EXPECT_EQ(form_->Address(), c.address);
     EXPECT_EQ(form_->MemoText(), "hello\r\n indented\r\n");
     EXPECT_TRUE(form_->IsImportantChecked());
-    EXPECT_EQ(Text(C(ids::kOtherAddressLabel)), c.others);
-    EXPECT_TRUE(HasStyle(C(ids::kOtherAddressLabel), WS_VISIBLE));
-    EXPECT_FALSE(HasStyle(C(ids::kMeiboMemo), WS_VISIBLE));
-    EXPECT_FALSE(HasStyle(C(ids::kSplitter1), WS_VISIBLE));
+    EXPECT_EQ(Text(C(IDC_OTHER_ADDRESS_LABEL)), c.others);
+    EXPECT_TRUE(HasStyle(C(IDC_OTHER_ADDRESS_LABEL), WS_VISIBLE));
+    EXPECT_FALSE(HasStyle(C(IDC_NAME_LIST_EDIT), WS_VISIBLE));
+    EXPECT_FALSE(HasStyle(C(IDC_NAME_LIST_SPLITTER), WS_VISIBLE));
     EXPECT_TRUE(form_->IsAddressShown());
   }
   // Showing never writes: the file still has its two-space memo line as it was read.
   EXPECT_EQ(Dat(), kTwoAddressRecord);
 }
 
-TEST_F(MainFormTest, ShowMemoOfUnknownAddressClearsEverything) {
+TEST_F(MemoWindowTest, ShowMemoOfUnknownAddressClearsEverything) {
   WriteFile(DatPath(), kTwoAddressRecord);
   Create();
   form_->ShowMemo(host_.get(), "friend@example.com", "Friend", true);
   form_->ShowMemo(host_.get(), "stranger@example.com", "", true);
   EXPECT_EQ(form_->MemoText(), "");
   EXPECT_FALSE(form_->IsImportantChecked());
-  EXPECT_FALSE(HasStyle(C(ids::kOtherAddressLabel), WS_VISIBLE));
-  EXPECT_FALSE(HasStyle(C(ids::kMeiboMemo), WS_VISIBLE));
-  EXPECT_EQ(Text(C(ids::kSenderLabel)), L"");
+  EXPECT_FALSE(HasStyle(C(IDC_OTHER_ADDRESS_LABEL), WS_VISIBLE));
+  EXPECT_FALSE(HasStyle(C(IDC_NAME_LIST_EDIT), WS_VISIBLE));
+  EXPECT_EQ(Text(C(IDC_SENDER_LABEL)), L"");
 }
 
-TEST_F(MainFormTest, OtherAddressLineFollowsItsSetting) {
+TEST_F(MemoWindowTest, OtherAddressLineFollowsItsSetting) {
   WriteFile(DatPath(), kTwoAddressRecord);
   Settings().Write("OtherAddress", "Visible", false);
   Create();
   form_->ShowMemo(host_.get(), "friend@example.com", "", true);
-  EXPECT_FALSE(HasStyle(C(ids::kOtherAddressLabel), WS_VISIBLE));
+  EXPECT_FALSE(HasStyle(C(IDC_OTHER_ADDRESS_LABEL), WS_VISIBLE));
   // A record holding only the shown address leaves the line hidden even when switched on.
   WriteFile(DatPath(), "solo@example.com\r\n memo\r\n\r\n");
   Settings().Write("OtherAddress", "Visible", true);
   form_.reset();
   Create();
   form_->ShowMemo(host_.get(), "solo@example.com", "", true);
-  EXPECT_FALSE(HasStyle(C(ids::kOtherAddressLabel), WS_VISIBLE));
+  EXPECT_FALSE(HasStyle(C(IDC_OTHER_ADDRESS_LABEL), WS_VISIBLE));
 }
 
-TEST_F(MainFormTest, NameListTextShowsTheBoxWithTheSplitterAboveIt) {
+TEST_F(MemoWindowTest, NameListTextShowsTheBoxWithTheSplitterAboveIt) {
   WriteFile(DatPath(), "listed@example.com\r\nsecond@example.com\r\n\r\n");
   Create();
-  const int i = form_->Data().IndexOfAddress("listed@example.com");
+  const int i = form_->Store().IndexOfAddress("listed@example.com");
   ASSERT_GE(i, 0);
-  form_->Data().Get(i)->NameListText = "Listed Person\r\nSales";
+  form_->Store().Get(i)->NameListText = "Listed Person\r\nSales";
   ::ShowWindow(form_->Handle(), SW_HIDE);
   form_->ShowMemo(host_.get(), "listed@example.com", "", false);
   // No memo, but name-list text: the default rule 1 makes the window appear.
   EXPECT_TRUE(Visible());
-  HWND meibo = C(ids::kMeiboMemo), splitter = C(ids::kSplitter1);
+  HWND meibo = C(IDC_NAME_LIST_EDIT), splitter = C(IDC_NAME_LIST_SPLITTER);
   EXPECT_TRUE(HasStyle(meibo, WS_VISIBLE));
   EXPECT_TRUE(HasStyle(splitter, WS_VISIBLE));
   EXPECT_EQ(Text(meibo), L"Listed Person\r\nSales");
   RECT m{}, s{}, memo{};
   ::GetWindowRect(meibo, &m);
   ::GetWindowRect(splitter, &s);
-  ::GetWindowRect(C(ids::kMemoMemo), &memo);
+  ::GetWindowRect(C(IDC_MEMO_EDIT), &memo);
   EXPECT_EQ(s.bottom, m.top);
   EXPECT_EQ(memo.bottom, s.top);
   EXPECT_EQ(m.bottom - m.top, 70);
 }
 
 // The appear/disappear rules as the window's visibility, and the foreground hand-back.
-TEST_F(MainFormTest, VisibilityFollowsTheRules) {
+TEST_F(MemoWindowTest, VisibilityFollowsTheRules) {
   enum Record { kNone, kMemo, kImportantMemo };
   struct Case {
     int show, hide;
@@ -243,7 +246,7 @@ TEST_F(MainFormTest, VisibilityFollowsTheRules) {
   }
 }
 
-TEST_F(MainFormTest, ForceShowShowsWithoutForegroundHandBack) {
+TEST_F(MemoWindowTest, ForceShowShowsWithoutForegroundHandBack) {
   Settings().Write("Show", "Load", 3);
   Create();
   form_->ShowMemo(host_.get(), "nobody@example.com", "", true);
@@ -251,7 +254,7 @@ TEST_F(MainFormTest, ForceShowShowsWithoutForegroundHandBack) {
   EXPECT_TRUE(foreground_.empty());
 }
 
-TEST_F(MainFormTest, TypingWritesTheDataFileAtOnce) {
+TEST_F(MemoWindowTest, TypingWritesTheDataFileAtOnce) {
   Create();
   form_->ShowMemo(host_.get(), "New@Example.com", "New", true);
   EXPECT_FALSE(fs::exists(DatPath()));
@@ -259,25 +262,25 @@ TEST_F(MainFormTest, TypingWritesTheDataFileAtOnce) {
   EXPECT_EQ(Dat(), "New@Example.com\r\n h\r\n\r\n");
   Type(L'i');
   EXPECT_EQ(Dat(), "New@Example.com\r\n hi\r\n\r\n");
-  ::SendMessageW(C(ids::kImportanceCheck), BM_CLICK, 0, 0);
+  ::SendMessageW(C(IDC_IMPORTANT_CHECK), BM_CLICK, 0, 0);
   EXPECT_EQ(Dat(), "New@Example.com\r\n@Important\r\n hi\r\n\r\n");
   // Deleting all memo text of a one-address record removes it at that save.
-  ::SendMessageW(C(ids::kMemoMemo), EM_SETSEL, 0, -1);
+  ::SendMessageW(C(IDC_MEMO_EDIT), EM_SETSEL, 0, -1);
   Type(L'\b');
   EXPECT_EQ(Dat(), "");
   EXPECT_TRUE(errors_.empty());
 }
 
-TEST_F(MainFormTest, ImportanceWithoutMemoDoesNotPersist) {
+TEST_F(MemoWindowTest, ImportanceWithoutMemoDoesNotPersist) {
   Create();
   form_->ShowMemo(host_.get(), "mark@example.com", "", true);
-  ::SendMessageW(C(ids::kImportanceCheck), BM_CLICK, 0, 0);
+  ::SendMessageW(C(IDC_IMPORTANT_CHECK), BM_CLICK, 0, 0);
   EXPECT_TRUE(form_->IsImportantChecked());
   EXPECT_EQ(Dat(), "");
-  EXPECT_EQ(form_->Data().IndexOfAddress("mark@example.com"), -1);
+  EXPECT_EQ(form_->Store().IndexOfAddress("mark@example.com"), -1);
 }
 
-TEST_F(MainFormTest, SetMemoTextIsStoredLikeAnEdit) {
+TEST_F(MemoWindowTest, SetMemoTextIsStoredLikeAnEdit) {
   WriteFile(DatPath(), kTwoAddressRecord);
   Create();
   form_->ShowMemo(host_.get(), "friend@work.example", "", true);
@@ -287,7 +290,7 @@ TEST_F(MainFormTest, SetMemoTextIsStoredLikeAnEdit) {
             " appended\r\n\r\n");
 }
 
-TEST_F(MainFormTest, LoadingGuardKeepsShowMemoFromSaving) {
+TEST_F(MemoWindowTest, LoadingGuardKeepsShowMemoFromSaving) {
   // "@Flag" would be rewritten as "@Important" and the stray blank lines dropped by any save.
   const std::string original = "a@example.com\r\n@Flag\r\n memo a\r\n\r\n\r\n\r\nb@example.com\r\n\r\n";
   WriteFile(DatPath(), original);
@@ -304,7 +307,7 @@ TEST_F(MainFormTest, LoadingGuardKeepsShowMemoFromSaving) {
   EXPECT_NE(Dat(), original);
 }
 
-TEST_F(MainFormTest, OlderDataFileIsMovedToTheDatName) {
+TEST_F(MemoWindowTest, OlderDataFileIsMovedToTheDatName) {
   const std::string content = "old@example.com\r\n from before\r\n\r\n";
   WriteFile(dir_ / "Pinotedat", content);
   Create();
@@ -314,7 +317,7 @@ TEST_F(MainFormTest, OlderDataFileIsMovedToTheDatName) {
   EXPECT_EQ(form_->MemoText(), "from before\r\n");
 }
 
-TEST_F(MainFormTest, OlderDataFileIsLeftWhenTheDatFileExists) {
+TEST_F(MemoWindowTest, OlderDataFileIsLeftWhenTheDatFileExists) {
   WriteFile(dir_ / "Pinotedat", "old@example.com\r\n old\r\n\r\n");
   WriteFile(DatPath(), "new@example.com\r\n new\r\n\r\n");
   Create();
@@ -323,34 +326,34 @@ TEST_F(MainFormTest, OlderDataFileIsLeftWhenTheDatFileExists) {
   EXPECT_EQ(form_->MemoText(), "");
 }
 
-TEST_F(MainFormTest, FailedSaveIsReportedAndTheEditKeptForTheNextSave) {
+TEST_F(MemoWindowTest, FailedSaveIsReportedAndTheEditKeptForTheNextSave) {
   WriteFile(DatPath(), "ro@example.com\r\n first\r\n\r\n");
   Create();
   form_->ShowMemo(host_.get(), "ro@example.com", "", true);
   ASSERT_TRUE(::SetFileAttributesW(DatPath().wstring().c_str(), FILE_ATTRIBUTE_READONLY));
-  ::SendMessageW(C(ids::kMemoMemo), EM_SETSEL, 5, 5);  // after "first"
+  ::SendMessageW(C(IDC_MEMO_EDIT), EM_SETSEL, 5, 5);  // after "first"
   Type(L'X');
   ASSERT_EQ(errors_.size(), 1u);
   EXPECT_NE(errors_[0].find(DatPath().filename().wstring()), std::wstring::npos) << errors_[0];
   EXPECT_EQ(Dat(), "ro@example.com\r\n first\r\n\r\n");
   EXPECT_EQ(form_->MemoText(), "firstX\r\n");
-  EXPECT_EQ(form_->Data().Get(form_->Data().IndexOfAddress("ro@example.com"))->Memo,
+  EXPECT_EQ(form_->Store().Get(form_->Store().IndexOfAddress("ro@example.com"))->Memo,
             "firstX\r\n");
   ASSERT_TRUE(::SetFileAttributesW(DatPath().wstring().c_str(), FILE_ATTRIBUTE_NORMAL));
-  ::SendMessageW(C(ids::kImportanceCheck), BM_CLICK, 0, 0);
+  ::SendMessageW(C(IDC_IMPORTANT_CHECK), BM_CLICK, 0, 0);
   EXPECT_EQ(Dat(), "ro@example.com\r\n@Important\r\n firstX\r\n\r\n");
   EXPECT_EQ(errors_.size(), 1u);
 }
 
-TEST_F(MainFormTest, UnstorableAddressGetsAReadOnlyMemoAndANote) {
+TEST_F(MemoWindowTest, UnstorableAddressGetsAReadOnlyMemoAndANote) {
   Create();
   for (const char* address : {"", " lead@example.com", "@odd"}) {
     SCOPED_TRACE(address);
     form_->ShowMemo(host_.get(), address, "", true);
-    EXPECT_TRUE(HasStyle(C(ids::kMemoMemo), ES_READONLY));
-    EXPECT_FALSE(::IsWindowEnabled(C(ids::kImportanceCheck)));
-    EXPECT_TRUE(HasStyle(C(ids::kOtherAddressLabel), WS_VISIBLE));
-    EXPECT_FALSE(Text(C(ids::kOtherAddressLabel)).empty());
+    EXPECT_TRUE(HasStyle(C(IDC_MEMO_EDIT), ES_READONLY));
+    EXPECT_FALSE(::IsWindowEnabled(C(IDC_IMPORTANT_CHECK)));
+    EXPECT_TRUE(HasStyle(C(IDC_OTHER_ADDRESS_LABEL), WS_VISIBLE));
+    EXPECT_FALSE(Text(C(IDC_OTHER_ADDRESS_LABEL)).empty());
     Type(L'z');
     form_->SetMemoText("appended");
     EXPECT_EQ(form_->MemoText(), "");
@@ -358,27 +361,29 @@ TEST_F(MainFormTest, UnstorableAddressGetsAReadOnlyMemoAndANote) {
   }
   // A storable address afterwards is editable again.
   form_->ShowMemo(host_.get(), "ok@example.com", "", true);
-  EXPECT_FALSE(HasStyle(C(ids::kMemoMemo), ES_READONLY));
-  EXPECT_TRUE(::IsWindowEnabled(C(ids::kImportanceCheck)));
+  EXPECT_FALSE(HasStyle(C(IDC_MEMO_EDIT), ES_READONLY));
+  EXPECT_TRUE(::IsWindowEnabled(C(IDC_IMPORTANT_CHECK)));
   Type(L'k');
   EXPECT_EQ(Dat(), "ok@example.com\r\n k\r\n\r\n");
 }
 
-TEST_F(MainFormTest, EditsBeforeTheFirstShowAreIgnored) {
+TEST_F(MemoWindowTest, EditsBeforeTheFirstShowAreIgnored) {
   Create();
   form_->SetMemoText("orphan");
   EXPECT_EQ(form_->MemoText(), "");
   EXPECT_FALSE(fs::exists(DatPath()));
 }
 
-TEST_F(MainFormTest, CloseHidesAndRecordsTheNameListHeightAndPlacement) {
+TEST_F(MemoWindowTest, CloseHidesAndRecordsTheNameListHeightAndPlacement) {
   Settings().Write("Meibo", "Height", 90);
+  WriteFile(DatPath(), "x@example.com\r\n memo\r\n\r\n");
   Create();
-  RECT m{};
-  ::GetWindowRect(C(ids::kMeiboMemo), &m);
-  EXPECT_EQ(m.bottom - m.top, 90);
+  form_->Store().Get(0)->NameListText = "Listed";
   form_->ShowMemo(host_.get(), "x@example.com", "", true);
   ASSERT_TRUE(Visible());
+  RECT m{};
+  ::GetWindowRect(C(IDC_NAME_LIST_EDIT), &m);
+  EXPECT_EQ(m.bottom - m.top, 90);
   ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(Visible());
   ASSERT_NE(form_->Handle(), nullptr);
@@ -387,35 +392,114 @@ TEST_F(MainFormTest, CloseHidesAndRecordsTheNameListHeightAndPlacement) {
   EXPECT_NE(ini.find("MainForm\\Width="), std::string::npos) << ini;
 }
 
-TEST_F(MainFormTest, DestructionWritesTheSettings) {
+TEST_F(MemoWindowTest, DestructionWritesTheSettings) {
   Create();
   form_.reset();
   const std::string ini = ReadFile(dir_ / "Pinote.ini");
   EXPECT_NE(ini.find("Meibo\\Height=Integer:70"), std::string::npos) << ini;
 }
 
-TEST_F(MainFormTest, ApplySettingsHidesTheSwitchedOffControls) {
+TEST_F(MemoWindowTest, ApplySettingsHidesTheSwitchedOffControls) {
   Create();
   Settings().Write("Importance", "Visible", false);
   Settings().Write("Sender", "Visible", false);
   Settings().Write("Memo", "AlwaysTop", true);
-  form_->ApplySettings();
-  EXPECT_FALSE(HasStyle(C(ids::kImportanceCheck), WS_VISIBLE));
-  EXPECT_FALSE(HasStyle(C(ids::kSenderLabel), WS_VISIBLE));
-  EXPECT_TRUE(HasStyle(C(ids::kAddressLabel), WS_VISIBLE));
+  form_->ApplyOptions(CurrentOptions());
+  EXPECT_FALSE(HasStyle(C(IDC_IMPORTANT_CHECK), WS_VISIBLE));
+  EXPECT_FALSE(HasStyle(C(IDC_SENDER_LABEL), WS_VISIBLE));
+  EXPECT_TRUE(HasStyle(C(IDC_ADDRESS_LABEL), WS_VISIBLE));
   EXPECT_TRUE((::GetWindowLongPtrW(form_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
   // The hidden controls give their space to the ones below.
   RECT address{};
-  ::GetWindowRect(C(ids::kAddressLabel), &address);
+  ::GetWindowRect(C(IDC_ADDRESS_LABEL), &address);
   POINT origin{0, 0};
   ::ClientToScreen(form_->Handle(), &origin);
   EXPECT_EQ(address.top, origin.y);
   Settings().Write("Memo", "AlwaysTop", false);
-  form_->ApplySettings();
+  form_->ApplyOptions(CurrentOptions());
   EXPECT_FALSE((::GetWindowLongPtrW(form_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
 }
 
-TEST_F(MainFormTest, ReloadDataRereadsTheFileAndKeepsEdits) {
+// The labels stack from the top, each only while shown; the memo box takes what is left above
+// the splitter, which sits directly on the name-list box at the bottom.
+TEST_F(MemoWindowTest, LayoutStacksTheShownPartsAndGivesTheMemoTheRest) {
+  WriteFile(DatPath(), "listed@example.com\r\nsecond@example.com\r\n memo\r\n\r\n"
+                       "plain@example.com\r\n memo\r\n\r\n");
+  Create();
+  form_->Store().Get(0)->NameListText = "Listed Person";
+  ::SetWindowPos(form_->Handle(), nullptr, 0, 0, 300, 500, SWP_NOMOVE | SWP_NOZORDER);
+  const std::pair<const char*, int> parts[] = {{"Importance", IDC_IMPORTANT_CHECK},
+                                               {"Sender", IDC_SENDER_LABEL},
+                                               {"Address", IDC_ADDRESS_LABEL},
+                                               {"OtherAddress", IDC_OTHER_ADDRESS_LABEL}};
+  for (int shown = 0; shown < 16; ++shown) {
+    for (const char* address : {"listed@example.com", "plain@example.com"}) {
+      SCOPED_TRACE(::testing::Message() << "parts " << shown << " " << address);
+      for (int i = 0; i < 4; ++i) Settings().Write(parts[i].first, "Visible", (shown >> i & 1) != 0);
+      form_->ApplyOptions(CurrentOptions());
+      form_->ShowMemo(host_.get(), address, "Sender", true);
+      RECT client{};
+      ::GetClientRect(form_->Handle(), &client);
+      auto rect = [&](int id) {
+        RECT r{};
+        ::GetWindowRect(C(id), &r);
+        ::MapWindowPoints(HWND_DESKTOP, form_->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+      };
+      int top = 0;
+      for (int i = 0; i < 4; ++i) {
+        // The other addresses show only for the record that has them.
+        const bool visible = (shown >> i & 1) && (i < 3 || address[0] == 'l');
+        EXPECT_EQ(HasStyle(C(parts[i].second), WS_VISIBLE), visible) << parts[i].first;
+        if (!visible) continue;
+        const RECT r = rect(parts[i].second);
+        EXPECT_EQ(r.top, top) << parts[i].first;
+        EXPECT_EQ(r.right - r.left, client.right) << parts[i].first;
+        top = r.bottom;
+      }
+      const RECT memo = rect(IDC_MEMO_EDIT);
+      EXPECT_EQ(memo.top, top);
+      EXPECT_EQ(memo.right - memo.left, client.right);
+      const bool nameList = address[0] == 'l';
+      EXPECT_EQ(HasStyle(C(IDC_NAME_LIST_EDIT), WS_VISIBLE), nameList);
+      EXPECT_EQ(HasStyle(C(IDC_NAME_LIST_SPLITTER), WS_VISIBLE), nameList);
+      if (!nameList) {
+        EXPECT_EQ(memo.bottom, client.bottom);
+        continue;
+      }
+      const RECT splitter = rect(IDC_NAME_LIST_SPLITTER), list = rect(IDC_NAME_LIST_EDIT);
+      EXPECT_EQ(memo.bottom, splitter.top);
+      EXPECT_EQ(splitter.bottom - splitter.top, kSplitterSize);
+      EXPECT_EQ(splitter.bottom, list.top);
+      EXPECT_EQ(list.bottom, client.bottom);
+      EXPECT_EQ(list.bottom - list.top, 70);
+    }
+  }
+}
+
+TEST_F(MemoWindowTest, DraggingTheSplitterResizesTheNameListAndClosingKeepsIt) {
+  WriteFile(DatPath(), "listed@example.com\r\n memo\r\n\r\n");
+  Create();
+  form_->Store().Get(0)->NameListText = "Listed Person";
+  form_->ShowMemo(host_.get(), "listed@example.com", "", true);
+  HWND splitter = C(IDC_NAME_LIST_SPLITTER);
+  RECT before{};
+  ::GetWindowRect(C(IDC_MEMO_EDIT), &before);
+  ::SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 2));
+  ::SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, static_cast<WORD>(2 - 30)));
+  ::SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(10, static_cast<WORD>(2 - 30)));
+  RECT list{}, memo{}, bar{};
+  ::GetWindowRect(C(IDC_NAME_LIST_EDIT), &list);
+  ::GetWindowRect(C(IDC_MEMO_EDIT), &memo);
+  ::GetWindowRect(splitter, &bar);
+  EXPECT_EQ(list.bottom - list.top, 100);
+  EXPECT_EQ(memo.bottom, before.bottom - 30);
+  EXPECT_EQ(bar.bottom, list.top);
+  ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_NE(ReadFile(dir_ / "Pinote.ini").find("Meibo\\Height=Integer:100\r\n"), std::string::npos);
+}
+
+TEST_F(MemoWindowTest, ReloadDataRereadsTheFileAndKeepsEdits) {
   Create();
   form_->ShowMemo(host_.get(), "keep@example.com", "", true);
   Type(L'k');
