@@ -42,7 +42,7 @@ inline BOOL CALLBACK FindMarked(HWND wnd, LPARAM lp) {
   if (std::wstring(cls) != L"#32770" || !::IsWindowVisible(wnd)) return TRUE;
   HWND child = ::FindWindowExW(wnd, nullptr, nullptr, nullptr);
   for (; child != nullptr; child = ::GetNextWindow(child, GW_HWNDNEXT)) {
-    if (::GetDlgCtrlID(child) == state->mark || ::GetDlgItem(child, state->mark) != nullptr) {
+    if (::GetDlgCtrlID(child) == state->mark) {
       state->found = wnd;
       return FALSE;
     }
@@ -50,7 +50,7 @@ inline BOOL CALLBACK FindMarked(HWND wnd, LPARAM lp) {
   return TRUE;
 }
 
-// The visible dialog of this thread that holds control `mark` (in it or in a page of it).
+// The visible dialog of this thread that holds control `mark`.
 inline HWND FindDialog(int mark) {
   FindState state{mark, nullptr};
   ::EnumThreadWindows(::GetCurrentThreadId(), &FindMarked, reinterpret_cast<LPARAM>(&state));
@@ -114,13 +114,8 @@ auto RunScripted(int mark, std::vector<Step> steps, F&& open) {
   return RunMarkedScript(mark, std::move(marked), std::forward<F>(open));
 }
 
-// A control of the dialog or of one of its pages.
 inline HWND Ctl(HWND dialog, int id) {
   HWND c = ::GetDlgItem(dialog, id);
-  for (HWND page = ::FindWindowExW(dialog, nullptr, L"#32770", nullptr); c == nullptr && page;
-       page = ::FindWindowExW(dialog, page, L"#32770", nullptr)) {
-    c = ::GetDlgItem(page, id);
-  }
   EXPECT_NE(c, nullptr) << "no control " << id;
   return c;
 }

@@ -20,7 +20,8 @@ namespace {
 using namespace testing_dialogs;
 
 // The room a caption needs beside what the control draws itself: the push button's edges, the
-// check box or radio circle and its gap, the group box's corners.
+// check box or radio circle with its gap, the inset of the label's rectangle (Wine draws the
+// text 18 pixels in and stops 4 short of the right edge), the group box's corners.
 int Decoration(HWND control) {
   wchar_t cls[32] = {};
   ::GetClassNameW(control, cls, 32);
@@ -32,7 +33,7 @@ int Decoration(HWND control) {
     case BS_GROUPBOX:
       return 16;
     default:
-      return ::GetSystemMetrics(SM_CXMENUCHECK) + 4;
+      return ::GetSystemMetrics(SM_CXMENUCHECK) + 12;
   }
 }
 
@@ -108,8 +109,37 @@ TEST_F(DialogTextTest, OptionsCaptionsFitAndTheTabsDoNotScroll) {
                 ::GetClientRect(tabs, &client);
                 EXPECT_LE(last.right, client.right) << "the tab strip scrolls";
                 EXPECT_EQ(::SendMessageW(tabs, TCM_GETROWCOUNT, 0, 0), 1);
+                // Each tab's title with room on both sides.
+                WindowDc dc(tabs);
+                SelectGuard select(dc.get(), reinterpret_cast<HGDIOBJ>(
+                                                 ::SendMessageW(tabs, WM_GETFONT, 0, 0)));
+                for (int i = 0; i < 4; ++i) {
+                  wchar_t title[64] = {};
+                  TCITEMW item{};
+                  item.mask = TCIF_TEXT;
+                  item.pszText = title;
+                  item.cchTextMax = 64;
+                  ::SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+                  RECT r{};
+                  ::SendMessageW(tabs, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+                  SIZE text{};
+                  ::GetTextExtentPoint32W(dc.get(), title, static_cast<int>(wcslen(title)), &text);
+                  EXPECT_GE(r.right - r.left, text.cx + 8) << Narrow(title);
+                }
                 HWND arrows = ::FindWindowExW(tabs, nullptr, UPDOWN_CLASSW, nullptr);
                 EXPECT_TRUE(arrows == nullptr || !::IsWindowVisible(arrows));
+                // Every page's controls lie in the tabs' display area.
+                RECT area = client;
+                ::SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+                for (HWND c = ::GetWindow(f, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+                  if (::GetDlgCtrlID(c) < IDC_ALWAYS_TOP_CHECK) continue;
+                  RECT r{};
+                  ::GetWindowRect(c, &r);
+                  ::MapWindowPoints(HWND_DESKTOP, tabs, reinterpret_cast<POINT*>(&r), 2);
+                  EXPECT_TRUE(r.left >= area.left && r.top >= area.top && r.right <= area.right &&
+                              r.bottom <= area.bottom)
+                      << "control " << ::GetDlgCtrlID(c) << " leaves the page";
+                }
                 Click(f, IDCANCEL);
               }},
               [] { return RunOptionsDialog(); });

@@ -1,4 +1,3 @@
-#include "common/win32/help.h"
 
 #include <gtest/gtest.h>
 

@@ -18,7 +18,7 @@
 #include "common/win32/text.h"
 #include "forms/win32/control_ids.h"
 #include "forms/win32/memo_window.h"
-#include "forms/win32/splitter.h"
+#include "common/win32/controls.h"
 
 namespace pinote {
 namespace {

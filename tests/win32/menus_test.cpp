@@ -12,7 +12,6 @@
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "forms/win32/memo_window.h"
-#include "host/win32/plugin_state.h"
 
 namespace pinote {
 namespace {

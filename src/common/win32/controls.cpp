@@ -1,6 +1,7 @@
 #include "common/win32/controls.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -27,11 +28,66 @@ BOOL CALLBACK DisableOne(HWND wnd, LPARAM disabled) {
   return TRUE;
 }
 
+bool MovesAlongX(HWND bar) {
+  RECT r{};
+  ::GetClientRect(bar, &r);
+  return r.bottom > r.right;
+}
+
+void Notify(HWND bar, WORD code) {
+  ::SendMessageW(::GetParent(bar), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(bar), code),
+                 reinterpret_cast<LPARAM>(bar));
+}
+
+// While dragging, GWLP_USERDATA holds where the bar was grabbed, plus one (0: not dragging).
+LRESULT CALLBACK SplitterProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
+  const bool alongX = MovesAlongX(bar);
+  switch (msg) {
+    case WM_SETCURSOR:
+      ::SetCursor(::LoadCursorW(nullptr, alongX ? IDC_SIZEWE : IDC_SIZENS));
+      return TRUE;
+    case WM_LBUTTONDOWN:
+      ::SetWindowLongPtrW(bar, GWLP_USERDATA, 1 + (alongX ? GET_X_LPARAM(lp) : GET_Y_LPARAM(lp)));
+      ::SetCapture(bar);
+      return 0;
+    case WM_MOUSEMOVE: {
+      const LONG_PTR grab = ::GetWindowLongPtrW(bar, GWLP_USERDATA);
+      if (grab == 0) return 0;
+      POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      ::MapWindowPoints(bar, ::GetParent(bar), &at, 1);
+      const int position = (alongX ? at.x : at.y) - static_cast<int>(grab - 1);
+      const RECT r = ChildRect(bar);
+      ::SetWindowPos(bar, nullptr, alongX ? position : r.left, alongX ? r.top : position, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      Notify(bar, SPN_MOVING);
+      return 0;
+    }
+    case WM_LBUTTONUP:
+      ::ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (::GetWindowLongPtrW(bar, GWLP_USERDATA) != 0) {
+        ::SetWindowLongPtrW(bar, GWLP_USERDATA, 0);
+        Notify(bar, SPN_MOVED);
+      }
+      return 0;
+    default:
+      return ::DefWindowProcW(bar, msg, wp, lp);
+  }
+}
+
 }  // namespace
 
 void Place(HWND wnd, int x, int y, int width, int height) {
   ::SetWindowPos(wnd, nullptr, x, y, std::max(width, 0), std::max(height, 0),
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+RECT ChildRect(HWND child) {
+  RECT r{};
+  ::GetWindowRect(child, &r);
+  ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
 }
 
 void SetFontOfChildren(HWND parent, HFONT font) {
@@ -79,6 +135,10 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, LPCWSTR cursor,
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = name;
   if (::RegisterClassExW(&wc) == 0) throw std::runtime_error("RegisterClassExW failed");
+}
+
+void RegisterSplitterClass(const wchar_t* name) {
+  RegisterWindowClass(name, &SplitterProc, nullptr);
 }
 
 UniqueBitmap LoadKeyedBitmap(HINSTANCE module, const wchar_t* name, int size, COLORREF background) {

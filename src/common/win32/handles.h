@@ -45,12 +45,9 @@ struct NullEmpty {
   static void Free(H h) noexcept { free(h); }
 };
 inline void FreeGdi(HGDIOBJ h) { ::DeleteObject(h); }
-// CreateFile reports failure as INVALID_HANDLE_VALUE, most others as null: the owner treats
-// null as empty, and callers normalise INVALID_HANDLE_VALUE before storing it.
-inline void FreeKernel(HANDLE h) {
-  if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
-}
-// FindFirstFile's handles: INVALID_HANDLE_VALUE means none.
+// Kernel handles are empty when null (callers normalise CreateFile's INVALID_HANDLE_VALUE, which
+// is never closed); FindFirstFile's when INVALID_HANDLE_VALUE.
+inline void FreeKernel(HANDLE h) { if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h); }
 struct FindTraits {
   static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
   static void Free(HANDLE h) noexcept { ::FindClose(h); }

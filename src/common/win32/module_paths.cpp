@@ -1,7 +1,10 @@
 #include "common/win32/module_paths.h"
 
+#include <shellapi.h>
+
 #include <optional>
 
+#include "common/file_io.h"
 #include "common/paths.h"
 #include "common/texts.h"
 #include "common/win32/handles.h"
@@ -12,7 +15,8 @@ namespace pinote {
 namespace {
 
 // Resolved once per load; an empty result is kept too.
-std::optional<std::string> g_pluginFileName, g_hostExePath;
+std::string g_pluginFileName;
+bool g_pluginFileKnown = false;
 
 // One directory entry by exact name. FindFirstFileA would treat "*" and "?" as patterns, so a
 // name holding them is never looked up.
@@ -108,27 +112,38 @@ std::string StoredNamesOf(const std::string& ansiPath) {
 }
 
 const std::string& PluginFileName() {
-  if (!g_pluginFileName) g_pluginFileName = FindPluginFileName();
-  return *g_pluginFileName;
+  if (!g_pluginFileKnown) g_pluginFileName = FindPluginFileName();
+  g_pluginFileKnown = true;
+  return g_pluginFileName;
 }
 
 std::string PluginFolder() { return FolderOf(PluginFileName()); }
 
-const std::string& HostExePath() {
-  if (!g_hostExePath) g_hostExePath = StoredNamesOf(ModuleAnsiPath(nullptr));
-  return *g_hostExePath;
-}
+std::string HostExePath() { return StoredNamesOf(ModuleAnsiPath(nullptr)); }
 
 std::string HostFolder() { return FolderOf(HostExePath()); }
 
-void ClearPathCaches() {
-  g_pluginFileName.reset();
-  g_hostExePath.reset();
+void ClearPathCaches() { g_pluginFileKnown = false; }
+
+void ShowHelp(HWND owner) {
+  const bool japanese = IsJapanese();
+  const HelpChoice choice = ChooseHelpFile(PluginFolder(), japanese, [](const std::string& path) {
+    return SystemFileSystem().Exists(path);
+  });
+  if (!choice.fileToOpen.empty()) {
+    // The result is not looked at: the shell reports its own failures.
+    ::ShellExecuteW(owner, L"OPEN", Widen(choice.fileToOpen).c_str(), L"", L"", SW_SHOW);
+    return;
+  }
+  // The paths are ANSI, the words UTF-8: each piece is converted on its own.
+  const HelpMessageParts m = MissingHelpMessage(choice, japanese);
+  const std::wstring text = Widen(m.path1) + Utf8(m.middleUtf8) + Widen(m.path2) + Utf8(m.afterUtf8);
+  ::MessageBoxW(owner, text.c_str(), Utf8(m.captionUtf8).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SetPluginFileNameForTesting(std::string path) {
-  ClearPathCaches();
   g_pluginFileName = std::move(path);
+  g_pluginFileKnown = true;
 }
 
 }  // namespace pinote

@@ -1,6 +1,6 @@
 // Where the plug-in lives: its module handle, its own file (from which the settings, memo and
-// help file names are formed) and the host program's path. Paths are ANSI byte strings with
-// every name as stored on disk; each is resolved once per load.
+// help file names are formed, resolved once per load), the host program's path, and the help
+// file beside the plug-in. Paths are ANSI byte strings with every name as stored on disk.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +17,7 @@ namespace pinote {
 // candidate library to ask its name) only when the module's name has no ANSI form at all.
 [[nodiscard]] const std::string& PluginFileName();
 [[nodiscard]] std::string PluginFolder();  // ends with "\"
-[[nodiscard]] const std::string& HostExePath();
+[[nodiscard]] std::string HostExePath();
 [[nodiscard]] std::string HostFolder();  // ends with "\"
 void ClearPathCaches();
 // Test hook: fixes PluginFileName (and so the settings and data paths) to `path`.
@@ -30,5 +30,9 @@ void SetPluginFileNameForTesting(std::string path);
 // itself when that cannot be resolved (a hidden folder on the way, say): the system named that
 // file, so no other file is ever taken for it.
 [[nodiscard]] std::string StoredNamesOf(const std::string& ansiPath);
+
+// Opens Pinote.hlp (Japanese) or PinoteE.hlp (English, else Pinote.hlp) beside the plug-in
+// through the shell's "open" verb, or shows the missing-help message owned by `owner`.
+void ShowHelp(HWND owner);
 
 }  // namespace pinote

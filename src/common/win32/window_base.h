@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "common/win32/errors.h"
@@ -57,25 +58,24 @@ class ThreadWindowsDisabled {
   std::vector<HWND> disabled_;
 };
 
-// Derived: INT_PTR HandleMessage(HWND dlg, UINT msg, WPARAM wp, LPARAM lp), returning what a
-// dialog procedure returns (FALSE: not handled). `dlg` is the dialog itself or one of its child
-// dialogs run on the same object (CreateChild).
+// Derived: INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp), returning what a dialog
+// procedure returns (FALSE: not handled).
 template <class Derived>
 class DialogBase {
- protected:
+ public:
   // Runs the dialog template `id` modally with the dialog manager; every other window of the
-  // thread is disabled meanwhile. Returns EndModal's result, or -1 when it could not be shown.
+  // thread is disabled meanwhile. Returns EndModal's result (IDCANCEL when setting the dialog up
+  // failed, which has been reported); throws when the dialog could not be made at all.
   INT_PTR RunModal(HWND owner, int id) {
     ThreadWindowsDisabled others;
     others_ = &others;
-    return ::DialogBoxParamW(PluginInstance(), MAKEINTRESOURCEW(id), owner, &Procedure,
-                             reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = ::DialogBoxParamW(PluginInstance(), MAKEINTRESOURCEW(id), owner,
+                                             &Procedure, reinterpret_cast<LPARAM>(this));
+    if (result == -1) throw std::runtime_error("a dialog could not be made");
+    return result;
   }
-  // A modeless child dialog (DS_CONTROL template `id`) inside this one, on the same object.
-  HWND CreateChild(int id) {
-    return ::CreateDialogParamW(PluginInstance(), MAKEINTRESOURCEW(id), dlg_, &Procedure,
-                                reinterpret_cast<LPARAM>(this));
-  }
+
+ protected:
   // Enables the other windows first, so that activation returns to them.
   void EndModal(INT_PTR result) {
     others_->Restore();
@@ -86,15 +86,13 @@ class DialogBase {
   static INT_PTR CALLBACK Procedure(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
       ::SetWindowLongPtrW(dlg, DWLP_USER, lp);
-      auto* base = reinterpret_cast<DialogBase*>(lp);
-      if (base->dlg_ == nullptr) base->dlg_ = dlg;
+      reinterpret_cast<DialogBase*>(lp)->dlg_ = dlg;
     }
     auto* self = reinterpret_cast<Derived*>(::GetWindowLongPtrW(dlg, DWLP_USER));
     if (self == nullptr) return FALSE;
     INT_PTR result = FALSE;
-    if (!Guarded(dlg, [&] { result = self->HandleMessage(dlg, msg, wp, lp); }) &&
-        msg == WM_INITDIALOG && dlg == self->dlg_) {
-      self->EndModal(-1);  // a dialog that could not be set up is not shown half-made
+    if (!Guarded(dlg, [&] { result = self->HandleMessage(msg, wp, lp); }) && msg == WM_INITDIALOG) {
+      self->EndModal(IDCANCEL);  // a dialog that could not be set up is not shown half-made
     }
     return result;
   }

@@ -25,13 +25,9 @@ constexpr Label kLabels[] = {
 };
 
 class AboutDialog : public DialogBase<AboutDialog> {
- public:
-  void Run() { RunModal(nullptr, IDD_ABOUT); }
-
- private:
   friend class DialogBase<AboutDialog>;
 
-  INT_PTR HandleMessage(HWND, UINT msg, WPARAM wp, LPARAM) {
+  INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM) {
     if (msg == WM_INITDIALOG) {
       OnInit();
       return TRUE;
@@ -62,10 +58,7 @@ class AboutDialog : public DialogBase<AboutDialog> {
     ::SendMessageW(Item(IDC_ICON_IMAGE), STM_SETIMAGE, IMAGE_BITMAP,
                    reinterpret_cast<LPARAM>(image_.get()));
     Place(Item(IDC_ICON_IMAGE), 20, 32, 32, 32);
-    // Centred on the screen.
-    ::SetWindowPos(dlg_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2,
-                   (::GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2, kWidth, kHeight,
-                   SWP_NOZORDER);
+    CenterOver(dlg_, nullptr, kWidth, kHeight);
   }
 
   UniqueFont font_, versionFont_;
@@ -75,10 +68,7 @@ class AboutDialog : public DialogBase<AboutDialog> {
 }  // namespace
 
 void ShowAbout() {
-  Guarded(nullptr, [] {
-    AboutDialog dialog;
-    dialog.Run();
-  });
+  Guarded(nullptr, [] { AboutDialog().RunModal(nullptr, IDD_ABOUT); });
 }
 
 }  // namespace pinote

@@ -4,20 +4,15 @@
 #ifndef PINOTE_FORMS_WIN32_CONTROL_IDS_H
 #define PINOTE_FORMS_WIN32_CONTROL_IDS_H
 
-// Window classes (narrow literals for the resource compiler; the code writes L"" CLASS). The
-// dialogs are the dialog manager's ("#32770"); tests tell them apart by a control only each of
-// them has (the options tabs, the address list, the name label).
+// Window classes (narrow for the resource compiler; code writes L"" CLASS). Dialogs are "#32770":
+// tests tell them apart by a control only each has (options tabs, address list, name label).
 #define MEMO_WINDOW_CLASS "PinoteMemoWindow"
 #define SPLITTER_CLASS "PinoteSplitter"
 
 // Dialog templates.
 #define IDD_OPTIONS 100
-#define IDD_VIEW_PAGE 101
-#define IDD_FONT_PAGE 102
-#define IDD_APPEAR_PAGE 103
-#define IDD_NAME_LIST_PAGE 104
-#define IDD_UNIFY 105
-#define IDD_ABOUT 106
+#define IDD_UNIFY 101
+#define IDD_ABOUT 102
 
 // Memo window controls.
 #define IDC_IMPORTANT_CHECK 101
@@ -47,34 +42,35 @@
 #define IDC_MEMO_PREVIEW 309
 #define IDC_UNIFY_OK 310
 
-// Options dialog and its pages; OK and Cancel are IDOK and IDCANCEL.
+// Options dialog; OK and Cancel are IDOK and IDCANCEL. The controls of tab page n (View, Font,
+// Appear, Name list) are numbered from 410 + 20 n.
 #define IDC_OPTION_TABS 401
-#define IDC_ALWAYS_TOP_CHECK 402
-#define IDC_SHOW_IMPORTANCE_CHECK 403
-#define IDC_SHOW_SENDER_CHECK 404
-#define IDC_SHOW_ADDRESS_CHECK 405
-#define IDC_SHOW_OTHER_ADDRESS_CHECK 406
-#define IDC_FONT_SAMPLE 407
-#define IDC_FONT_BUTTON 408
-#define IDC_BACKGROUND_BUTTON 409
-#define IDC_STANDARD_FONT_BUTTON 410
-#define IDC_APPEAR_ON_START_CHECK 411
+#define IDC_HELP_BUTTON 402
+#define IDC_ALWAYS_TOP_CHECK 410
+#define IDC_VIEW_LINE 411
+#define IDC_SHOW_IMPORTANCE_CHECK 412
+#define IDC_SHOW_SENDER_CHECK 413
+#define IDC_SHOW_ADDRESS_CHECK 414
+#define IDC_SHOW_OTHER_ADDRESS_CHECK 415
+#define IDC_FONT_SAMPLE 430
+#define IDC_FONT_BUTTON 431
+#define IDC_BACKGROUND_BUTTON 432
+#define IDC_STANDARD_FONT_BUTTON 433
+#define IDC_APPEAR_ON_START_CHECK 450
+#define IDC_ON_LOADING_GROUP 451
 // The appear radios in Show\Load order (0..3), then the disappear radios in Hide\Load order.
-#define IDC_APPEAR_ALWAYS_RADIO 412
-#define IDC_APPEAR_IF_MEMO_RADIO 413
-#define IDC_APPEAR_IF_IMPORTANT_RADIO 414
-#define IDC_APPEAR_NEVER_RADIO 415
-#define IDC_DISAPPEAR_NEVER_RADIO 416
-#define IDC_DISAPPEAR_IF_NO_MEMO_RADIO 417
-#define IDC_DISAPPEAR_IF_NOT_IMPORTANT_RADIO 418
-#define IDC_DISAPPEAR_ALWAYS_RADIO 419
-#define IDC_NAME_LIST_LABEL 420
-#define IDC_NAME_LIST_PATH_EDIT 421
-#define IDC_NAME_LIST_BROWSE 422
-#define IDC_HELP_BUTTON 423
-#define IDC_ON_LOADING_GROUP 424
-#define IDC_RULE_LINE 425
-#define IDC_VIEW_LINE 426
+#define IDC_APPEAR_ALWAYS_RADIO 452
+#define IDC_APPEAR_IF_MEMO_RADIO 453
+#define IDC_APPEAR_IF_IMPORTANT_RADIO 454
+#define IDC_APPEAR_NEVER_RADIO 455
+#define IDC_RULE_LINE 456
+#define IDC_DISAPPEAR_NEVER_RADIO 457
+#define IDC_DISAPPEAR_IF_NO_MEMO_RADIO 458
+#define IDC_DISAPPEAR_IF_NOT_IMPORTANT_RADIO 459
+#define IDC_DISAPPEAR_ALWAYS_RADIO 460
+#define IDC_NAME_LIST_LABEL 470
+#define IDC_NAME_LIST_PATH_EDIT 471
+#define IDC_NAME_LIST_BROWSE 472
 
 // About dialog; OK is IDOK.
 #define IDC_NAME_LABEL 501

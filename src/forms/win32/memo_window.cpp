@@ -13,7 +13,7 @@
 #include "common/paths.h"
 #include "common/texts.h"
 #include "common/win32/controls.h"
-#include "common/win32/help.h"
+#include "common/win32/module_paths.h"
 #include "common/win32/placement.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
@@ -22,7 +22,6 @@
 #include "forms/win32/control_ids.h"
 #include "forms/memo_link.h"
 #include "forms/win32/dialogs.h"
-#include "forms/win32/splitter.h"
 
 namespace pinote {
 namespace {
@@ -77,18 +76,18 @@ void Warn(HWND owner, const UiText& title, const UiText& text) {
 }
 
 void PutOnClipboard(HWND owner, const std::wstring& text) {
-  if (!::OpenClipboard(owner)) return;
-  ::EmptyClipboard();
   const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
   HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (void* p = mem != nullptr ? ::GlobalLock(mem) : nullptr) {
+  void* p = mem != nullptr ? ::GlobalLock(mem) : nullptr;
+  bool taken = false;
+  if (p != nullptr && ::OpenClipboard(owner)) {
     std::memcpy(p, text.c_str(), bytes);
     ::GlobalUnlock(mem);
+    ::EmptyClipboard();
+    taken = ::SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+    ::CloseClipboard();
   }
-  if (mem != nullptr && ::SetClipboardData(CF_UNICODETEXT, mem) == nullptr) {
-    ::GlobalFree(mem);  // still ours when the clipboard refused it
-  }
-  ::CloseClipboard();
+  if (!taken && mem != nullptr) ::GlobalFree(mem);  // ours unless the clipboard took it
 }
 
 // The line of `edit` that holds the caret (the start of the selection). The boxes do not wrap,
@@ -135,7 +134,7 @@ void UnregisterFormClasses() {
 }
 
 std::unique_ptr<MemoWindow> MemoWindow::Create() {
-  RegisterSplitterClass();
+  RegisterSplitterClass(L"" SPLITTER_CLASS);
   RegisterWindowClass(L"" MEMO_WINDOW_CLASS, &MemoWindow::Procedure, IDC_ARROW, true);
   std::unique_ptr<MemoWindow> window(new MemoWindow());
   UniqueMenu bar(::CreateMenu());
@@ -255,8 +254,7 @@ LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       RecordWindowSettings();
       return 0;
     case WM_DESTROY:
-      if (!destroyed_) RecordWindowSettings();
-      destroyed_ = true;
+      RecordWindowSettings();
       return 0;
     default:
       break;
@@ -282,11 +280,9 @@ void MemoWindow::OnCommand(int id, int code, HWND control) {
   } else if (code == STN_DBLCLK) {
     CopyLabel(control);
   } else if (id == IDC_NAME_LIST_SPLITTER && code == SPN_MOVING) {
-    RECT bar{}, client{};
-    ::GetWindowRect(control, &bar);
-    ::MapWindowPoints(HWND_DESKTOP, wnd_, reinterpret_cast<POINT*>(&bar), 2);
+    RECT client{};
     ::GetClientRect(wnd_, &client);
-    nameListHeight_ = std::max<int>(0, client.bottom - bar.bottom);
+    nameListHeight_ = std::max<int>(0, client.bottom - ChildRect(control).bottom);
     Layout();
   }
 }
@@ -405,13 +401,6 @@ void MemoWindow::RecordWindowSettings() {
   SaveSettingsFile();
 }
 
-void MemoWindow::ShowAndActivate() {
-  ::ShowWindow(wnd_, SW_SHOW);
-  ::SetForegroundWindow(wnd_);
-}
-
-void MemoWindow::Hide() { ::ShowWindow(wnd_, SW_HIDE); }
-
 std::string MemoWindow::MemoText() const { return Narrow(WindowText(Control(IDC_MEMO_EDIT))); }
 
 void MemoWindow::SetMemoText(const std::string& text) {
@@ -420,12 +409,6 @@ void MemoWindow::SetMemoText(const std::string& text) {
   ::SetWindowTextW(Control(IDC_MEMO_EDIT), Widen(text).c_str());
   // A multi-line edit sends no EN_CHANGE for WM_SETTEXT, so the change is stored here.
   Guarded(wnd_, [this] { OnMemoChanged(); });
-}
-
-bool MemoWindow::IsAddressShown() const { return ::IsWindowEnabled(Control(IDC_MEMO_EDIT)); }
-
-bool MemoWindow::IsImportantChecked() const {
-  return ::SendMessageW(Control(IDC_IMPORTANT_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void MemoWindow::OnLook() {

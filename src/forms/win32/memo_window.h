@@ -14,6 +14,7 @@
 #include "common/options.h"
 #include "common/win32/handles.h"
 #include "common/win32/window_base.h"
+#include "forms/win32/control_ids.h"
 #include "store/memo_store.h"
 
 namespace pinote {
@@ -35,17 +36,22 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void ApplyOptions(const Options& options);
   // Saves the store, reads Pinote.dat again and merges the name list at `nameListPath`.
   void ReloadData(const std::string& nameListPath);
-  void ShowAndActivate();
+  void ShowAndActivate() {
+    ::ShowWindow(wnd_, SW_SHOW);
+    ::SetForegroundWindow(wnd_);
+  }
   // Hides the window; unlike the close box it writes nothing.
-  void Hide();
+  void Hide() { ::ShowWindow(wnd_, SW_HIDE); }
 
   [[nodiscard]] MemoStore& Store() { return store_; }
   // The shown address and sender (ANSI): what the labels show.
   [[nodiscard]] const std::string& Address() const { return address_; }
   [[nodiscard]] const std::string& Sender() const { return sender_; }
   // True once an address has been shown (the memo box is enabled from then on).
-  [[nodiscard]] bool IsAddressShown() const;
-  [[nodiscard]] bool IsImportantChecked() const;
+  [[nodiscard]] bool IsAddressShown() const { return ::IsWindowEnabled(Control(IDC_MEMO_EDIT)); }
+  [[nodiscard]] bool IsImportantChecked() const {
+    return ::IsDlgButtonChecked(wnd_, IDC_IMPORTANT_CHECK) == BST_CHECKED;
+  }
   // The memo box's text (ANSI), and replacing it as an edit: stored at once.
   [[nodiscard]] std::string MemoText() const;
   void SetMemoText(const std::string& text);
@@ -80,7 +86,6 @@ class MemoWindow : public WindowBase<MemoWindow> {
   std::string address_, sender_;
   bool loading_ = false;
   bool storable_ = false;  // whether Pinote.dat can hold the shown address
-  bool destroyed_ = false;
   int nameListHeight_ = 0;
   int otherAddressLines_ = 1;
   int lineHeight_ = 12;

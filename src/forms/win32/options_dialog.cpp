@@ -4,16 +4,14 @@
 #include <commdlg.h>
 
 #include <algorithm>
-#include <array>
 #include <initializer_list>
 #include <optional>
-#include <stdexcept>
 #include <utility>
 
 #include "common/options.h"
 #include "common/texts.h"
 #include "common/win32/controls.h"
-#include "common/win32/help.h"
+#include "common/win32/module_paths.h"
 #include "common/win32/placement.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
@@ -24,14 +22,14 @@
 namespace pinote {
 namespace {
 
-// Design sizes in pixels: the dialog, its button row, the font page's button row and the
-// name-list page's browse button.
+// Design sizes in pixels: the dialog, its button row, the font page's button row, the name-list
+// page's browse button, buttons and check boxes.
 constexpr int kWidth = 278, kHeight = 291, kButtonRow = 33, kFontButtonRow = 32, kBrowseWidth = 29,
               kButtonWidth = 77, kCheckHeight = 17;
-constexpr int kPages[] = {IDD_VIEW_PAGE, IDD_FONT_PAGE, IDD_APPEAR_PAGE, IDD_NAME_LIST_PAGE};
 constexpr const UiText* kPageTitles[] = {&ui::kViewPage, &ui::kFontPage, &ui::kAppearPage,
                                          &ui::kNameListPage};
 constexpr int kNameListPage = 3;  // nothing selects another page, so the dialog opens here
+constexpr int PageOf(int id) { return (id - IDC_ALWAYS_TOP_CHECK) / 20; }
 
 constexpr std::pair<int, const UiText*> kCaptions[] = {
     {IDOK, &ui::kOk}, {IDCANCEL, &ui::kCancel}, {IDC_HELP_BUTTON, &ui::kHelp},
@@ -39,44 +37,29 @@ constexpr std::pair<int, const UiText*> kCaptions[] = {
     {IDC_SHOW_SENDER_CHECK, &ui::kShowSender}, {IDC_SHOW_ADDRESS_CHECK, &ui::kShowAddress},
     {IDC_SHOW_OTHER_ADDRESS_CHECK, &ui::kShowOtherAddress}, {IDC_FONT_SAMPLE, &ui::kFontSample},
     {IDC_FONT_BUTTON, &ui::kFontButton}, {IDC_BACKGROUND_BUTTON, &ui::kBackgroundButton},
-    {IDC_STANDARD_FONT_BUTTON, &ui::kStandardButton},
-    {IDC_APPEAR_ON_START_CHECK, &ui::kAppearOnStart}, {IDC_ON_LOADING_GROUP, &ui::kOnLoading},
+    {IDC_STANDARD_FONT_BUTTON, &ui::kStandardButton}, {IDC_ON_LOADING_GROUP, &ui::kOnLoading},
+    {IDC_APPEAR_ON_START_CHECK, &ui::kAppearOnStart}, {IDC_APPEAR_NEVER_RADIO, &ui::kAppearNever},
     {IDC_APPEAR_ALWAYS_RADIO, &ui::kAppearAlways}, {IDC_APPEAR_IF_MEMO_RADIO, &ui::kAppearIfMemo},
     {IDC_APPEAR_IF_IMPORTANT_RADIO, &ui::kAppearIfImportant},
-    {IDC_APPEAR_NEVER_RADIO, &ui::kAppearNever},
-    {IDC_DISAPPEAR_NEVER_RADIO, &ui::kDisappearNever},
+    {IDC_DISAPPEAR_NEVER_RADIO, &ui::kDisappearNever}, {IDC_NAME_LIST_BROWSE, &ui::kBrowse},
     {IDC_DISAPPEAR_IF_NO_MEMO_RADIO, &ui::kDisappearIfNoMemo},
     {IDC_DISAPPEAR_IF_NOT_IMPORTANT_RADIO, &ui::kDisappearIfNotImportant},
-    {IDC_DISAPPEAR_ALWAYS_RADIO, &ui::kDisappearAlways},
-    {IDC_NAME_LIST_LABEL, &ui::kNameListFile}, {IDC_NAME_LIST_BROWSE, &ui::kBrowse},
-};
-// The View page's switches in the order Options lists them.
-constexpr std::array<std::pair<int, bool Options::*>, 6> kChecks = {{
+    {IDC_DISAPPEAR_ALWAYS_RADIO, &ui::kDisappearAlways}, {IDC_NAME_LIST_LABEL, &ui::kNameListFile}};
+// The switches in the order Options lists them.
+constexpr std::pair<int, bool Options::*> kChecks[] = {
     {IDC_ALWAYS_TOP_CHECK, &Options::alwaysTop},
     {IDC_SHOW_IMPORTANCE_CHECK, &Options::showImportance},
     {IDC_SHOW_SENDER_CHECK, &Options::showSender},
     {IDC_SHOW_ADDRESS_CHECK, &Options::showAddress},
     {IDC_SHOW_OTHER_ADDRESS_CHECK, &Options::showOtherAddresses},
-    {IDC_APPEAR_ON_START_CHECK, &Options::appearOnStart},
-}};
+    {IDC_APPEAR_ON_START_CHECK, &Options::appearOnStart}};
 
 class OptionsDialog : public DialogBase<OptionsDialog> {
- public:
-  bool Run() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES};
-    ::InitCommonControlsEx(&controls);
-    const INT_PTR result = RunModal(nullptr, IDD_OPTIONS);
-    if (result == -1) throw std::runtime_error("the options dialog failed");
-    return result == IDOK;
-  }
-
- private:
   friend class DialogBase<OptionsDialog>;
 
-  INT_PTR HandleMessage(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
       case WM_INITDIALOG:
-        if (dlg != dlg_) return FALSE;  // a page: the focus stays where the dialog puts it
         OnInit();
         return TRUE;
       case WM_COMMAND:
@@ -86,7 +69,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
         if (reinterpret_cast<NMHDR*>(lp)->code == TCN_SELCHANGE) ShowPage();
         return TRUE;
       case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lp) != Control(IDC_FONT_SAMPLE)) return FALSE;
+        if (reinterpret_cast<HWND>(lp) != Item(IDC_FONT_SAMPLE)) return FALSE;
         ::SetTextColor(reinterpret_cast<HDC>(wp), ResolveColor(sample_.color));
         ::SetBkColor(reinterpret_cast<HDC>(wp), ResolveColor(sampleColor_));
         return reinterpret_cast<INT_PTR>(sampleBrush_.get());
@@ -95,16 +78,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     }
   }
 
-  // A control of the dialog or of one of its pages.
-  [[nodiscard]] HWND Control(int id) const {
-    HWND c = ::GetDlgItem(dlg_, id);
-    for (size_t i = 0; c == nullptr && i < pages_.size(); ++i) c = ::GetDlgItem(pages_[i], id);
-    return c;
-  }
-  bool Checked(int id) const { return ::SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void Check(int id, bool on) {
-    ::SendMessageW(Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
+  bool Checked(int id) const { return ::IsDlgButtonChecked(dlg_, id) == BST_CHECKED; }
   // The rule whose radio is checked among the four from `first` (numbered as the rules are), and
   // checking it: a number outside 0..3, or none, checks none.
   template <class Rule>
@@ -116,7 +90,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
   }
   template <class Rule>
   void Choose(int first, std::optional<Rule> rule) {
-    for (int i = 0; i < 4; ++i) Check(first + i, rule && static_cast<int>(*rule) == i);
+    for (int i = 0; i < 4; ++i) ::CheckDlgButton(dlg_, first + i, rule && int(*rule) == i);
   }
 
   void OnInit() {
@@ -126,20 +100,17 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     ::SendMessageW(dlg_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     ::SendMessageW(dlg_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     HWND tabs = Item(IDC_OPTION_TABS);
-    // Narrower than the default padding, so that the four tabs fit the design width unscrolled.
-    ::SendMessageW(tabs, TCM_SETPADDING, 0, MAKELPARAM(3, 3));
+    // Each tab as wide as its text: at the default minimum width the four would not fit the
+    // design width unscrolled.
+    ::SendMessageW(tabs, TCM_SETMINTABWIDTH, 0, 0);
     for (int i = 0; i < 4; ++i) {
       std::wstring title = Tr(*kPageTitles[i]);
       TCITEMW item{};
       item.mask = TCIF_TEXT;
       item.pszText = title.data();
       ::SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-      pages_[i] = CreateChild(kPages[i]);
-      if (pages_[i] == nullptr) throw std::runtime_error("an options page failed");
-      // Above the tabs, so that the tab control never paints over the page.
-      ::SetWindowPos(pages_[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    for (const auto& [id, text] : kCaptions) ::SetWindowTextW(Control(id), Tr(*text).c_str());
+    for (const auto& [id, text] : kCaptions) ::SetDlgItemTextW(dlg_, id, Tr(*text).c_str());
     dialogFont_ = LoadFont(sections::kOptionsDialog);
     font_ = CreateStoredFont(dialogFont_);
     SetFontOfChildren(dlg_, font_.get());
@@ -149,20 +120,20 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     Layout();
 
     const Options options = CurrentOptions();
-    for (const auto& [id, field] : kChecks) Check(id, options.*field);
+    for (const auto& [id, field] : kChecks) ::CheckDlgButton(dlg_, id, options.*field);
     sample_ = options.memoFont;
     sampleColor_ = options.memoColor;
     ShowSample();
     Choose(IDC_APPEAR_ALWAYS_RADIO, std::optional(options.appear));
     Choose(IDC_DISAPPEAR_NEVER_RADIO, std::optional(options.disappear));
     UpdateDisappearRadios();
-    ::SetWindowTextW(Control(IDC_NAME_LIST_PATH_EDIT), Widen(options.nameListPath).c_str());
+    ::SetDlgItemTextW(dlg_, IDC_NAME_LIST_PATH_EDIT, Widen(options.nameListPath).c_str());
     ::SendMessageW(tabs, TCM_SETCURSEL, kNameListPage, 0);
     ShowPage();
   }
 
-  // In pixels at the design sizes: the tabs above the button row, each page in the tabs' display
-  // area, its controls stacked from the top (check boxes and radios 17 high, a line between
+  // In pixels at the design sizes: the tabs above the button row, each page's controls in the
+  // tabs' display area, stacked from the top (check boxes and radios 17 high, a line between
   // groups) across its width; buttons are 77 wide, or wider for a longer caption.
   void Layout() {
     RECT c{};
@@ -170,56 +141,62 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     HWND tabs = Item(IDC_OPTION_TABS);
     const int row = c.bottom - kButtonRow;
     Place(tabs, 0, 0, c.right, row);
-    const int ok = ButtonWidth(IDOK);
+    const int ok = ButtonWidth(IDOK), help = ButtonWidth(IDC_HELP_BUTTON);
     Place(Item(IDOK), 8, row + 4, ok, 25);
     Place(Item(IDCANCEL), 15 + ok, row + 4, ButtonWidth(IDCANCEL), 25);
-    const int help = ButtonWidth(IDC_HELP_BUTTON);
     Place(Item(IDC_HELP_BUTTON), c.right - 10 - help, row + 4, help, 25);
     RECT page{0, 0, c.right, row};
     ::SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
-    const int w = page.right - page.left - 4, h = page.bottom - page.top - 4;
-    for (HWND p : pages_) Place(p, page.left + 2, page.top + 2, w, h);
+    left_ = page.left;
+    const int top = page.top, w = page.right - page.left, h = page.bottom - page.top;
 
-    Stack(w, 2, 4, {IDC_ALWAYS_TOP_CHECK, IDC_VIEW_LINE, IDC_SHOW_IMPORTANCE_CHECK,
-                    IDC_SHOW_SENDER_CHECK, IDC_SHOW_ADDRESS_CHECK, IDC_SHOW_OTHER_ADDRESS_CHECK});
-    Place(Control(IDC_FONT_SAMPLE), 0, 0, w, h - kFontButtonRow);
+    Stack(w, top + 2, 4, {IDC_ALWAYS_TOP_CHECK, IDC_VIEW_LINE, IDC_SHOW_IMPORTANCE_CHECK,
+                          IDC_SHOW_SENDER_CHECK, IDC_SHOW_ADDRESS_CHECK,
+                          IDC_SHOW_OTHER_ADDRESS_CHECK});
+    Put(IDC_FONT_SAMPLE, 0, top, w, h - kFontButtonRow);
     int x = 4;
     for (int id : {IDC_FONT_BUTTON, IDC_BACKGROUND_BUTTON, IDC_STANDARD_FONT_BUTTON}) {
-      Place(Control(id), x, h - kFontButtonRow + 4, ButtonWidth(id), 25);
+      Put(id, x, top + h - kFontButtonRow + 4, ButtonWidth(id), 25);
       x += ButtonWidth(id) + 3;
     }
-    const int top = Stack(w, 2, 4, {IDC_APPEAR_ON_START_CHECK});
-    const int bottom = Stack(w, top + textHeight_ + 2, 8,
+    const int group = Stack(w, top + 2, 4, {IDC_APPEAR_ON_START_CHECK});
+    const int bottom = Stack(w, group + textHeight_ + 2, 8,
                              {IDC_APPEAR_ALWAYS_RADIO, IDC_APPEAR_IF_MEMO_RADIO,
                               IDC_APPEAR_IF_IMPORTANT_RADIO, IDC_APPEAR_NEVER_RADIO, IDC_RULE_LINE,
                               IDC_DISAPPEAR_NEVER_RADIO, IDC_DISAPPEAR_IF_NO_MEMO_RADIO,
                               IDC_DISAPPEAR_IF_NOT_IMPORTANT_RADIO, IDC_DISAPPEAR_ALWAYS_RADIO});
-    Place(Control(IDC_ON_LOADING_GROUP), 2, top, w - 4, bottom + 4 - top);
-    Place(Control(IDC_NAME_LIST_LABEL), 4, 4, w - 8, textHeight_);
-    const int edit = textHeight_ + 8, y = 8 + textHeight_;
-    Place(Control(IDC_NAME_LIST_PATH_EDIT), 4, y, w - 8 - kBrowseWidth, edit);
-    Place(Control(IDC_NAME_LIST_BROWSE), w - 4 - kBrowseWidth, y, kBrowseWidth, edit);
+    Put(IDC_ON_LOADING_GROUP, 2, group, w - 4, bottom + 4 - group);
+    Put(IDC_NAME_LIST_LABEL, 4, top + 4, w - 8, textHeight_);
+    const int edit = textHeight_ + 8, y = top + 8 + textHeight_;
+    Put(IDC_NAME_LIST_PATH_EDIT, 4, y, w - 8 - kBrowseWidth, edit);
+    Put(IDC_NAME_LIST_BROWSE, w - 4 - kBrowseWidth, y, kBrowseWidth, edit);
   }
 
-  // Stacks the controls from `top`, `indent` in from both sides of a page `width` wide; a line
-  // takes an 8-pixel band. Returns where the stack ends.
+  // Places a page's control, x from the page's left edge.
+  void Put(int id, int x, int y, int width, int height) {
+    Place(Item(id), left_ + x, y, width, height);
+  }
+  // Stacks the controls from `top`, `indent` in from the left of a page `width` wide and 4 from
+  // its right; a line takes an 8-pixel band. Returns where the stack ends.
   int Stack(int width, int top, int indent, std::initializer_list<int> ids) {
     for (int id : ids) {
       const bool line = id == IDC_VIEW_LINE || id == IDC_RULE_LINE;
-      Place(Control(id), indent, line ? top + 3 : top, width - 2 * indent, line ? 2 : kCheckHeight);
+      Put(id, indent, line ? top + 3 : top, width - indent - 4, line ? 2 : kCheckHeight);
       top += line ? 8 : kCheckHeight;
     }
     return top;
   }
 
   int ButtonWidth(int id) const {
-    return std::max(kButtonWidth, TextWidth(dlg_, font_.get(), WindowText(Control(id))) + 16);
+    return std::max(kButtonWidth, TextWidth(dlg_, font_.get(), WindowText(Item(id))) + 16);
   }
 
+  // Shows the chosen page's controls and hides the others'.
   void ShowPage() {
     const auto current = ::SendDlgItemMessageW(dlg_, IDC_OPTION_TABS, TCM_GETCURSEL, 0, 0);
-    for (size_t i = 0; i < pages_.size(); ++i) {
-      ::ShowWindow(pages_[i], static_cast<LRESULT>(i) == current ? SW_SHOW : SW_HIDE);
+    for (HWND c = ::GetWindow(dlg_, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      const int id = ::GetDlgCtrlID(c);
+      if (id >= IDC_ALWAYS_TOP_CHECK) ::ShowWindow(c, PageOf(id) == current ? SW_SHOW : SW_HIDE);
     }
   }
 
@@ -229,7 +206,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     if (id >= IDC_APPEAR_ALWAYS_RADIO && id <= IDC_DISAPPEAR_ALWAYS_RADIO) {
       const int first = id < IDC_DISAPPEAR_NEVER_RADIO ? IDC_APPEAR_ALWAYS_RADIO
                                                        : IDC_DISAPPEAR_NEVER_RADIO;
-      if (::IsWindowEnabled(Control(id))) Choose(first, std::optional(id - first));
+      if (::IsWindowEnabled(Item(id))) Choose(first, std::optional(id - first));
       UpdateDisappearRadios();
       return;
     }
@@ -255,8 +232,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
         ConstrainDisappear(Choice<AppearRule>(IDC_APPEAR_ALWAYS_RADIO),
                            Choice<DisappearRule>(IDC_DISAPPEAR_NEVER_RADIO));
     for (int i = 0; i < 4; ++i) {
-      ::EnableWindow(Control(IDC_DISAPPEAR_NEVER_RADIO + i),
-                     i <= static_cast<int>(allowed.strictestAllowed));
+      ::EnableWindow(Item(IDC_DISAPPEAR_NEVER_RADIO + i), i <= int(allowed.strictestAllowed));
     }
     Choose(IDC_DISAPPEAR_NEVER_RADIO, allowed.choice);
   }
@@ -264,9 +240,9 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
   void ShowSample() {
     sampleFont_ = CreateStoredFont(sample_);
     sampleBrush_.reset(::CreateSolidBrush(ResolveColor(sampleColor_)));
-    HWND sample = Control(IDC_FONT_SAMPLE);
-    ::SendMessageW(sample, WM_SETFONT, reinterpret_cast<WPARAM>(sampleFont_.get()), TRUE);
-    ::InvalidateRect(sample, nullptr, TRUE);
+    ::SendDlgItemMessageW(dlg_, IDC_FONT_SAMPLE, WM_SETFONT,
+                          reinterpret_cast<WPARAM>(sampleFont_.get()), TRUE);
+    ::InvalidateRect(Item(IDC_FONT_SAMPLE), nullptr, TRUE);
   }
 
   void ChooseSampleFont() {
@@ -299,9 +275,8 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
 
   void BrowseNameList() {
     std::wstring filter = Utf8(ui::kNameListFilter);
-    for (wchar_t& c : filter) c = c == L'|' ? L'\0' : c;
-    HWND edit = Control(IDC_NAME_LIST_PATH_EDIT);
-    std::wstring file = WindowText(edit);
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    std::wstring file = WindowText(Item(IDC_NAME_LIST_PATH_EDIT));
     file.resize(32768, L'\0');
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
@@ -311,7 +286,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     // NOCHANGEDIR: the chooser must not move the host's current folder.
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-    if (::GetOpenFileNameW(&ofn)) ::SetWindowTextW(edit, file.c_str());
+    if (::GetOpenFileNameW(&ofn)) ::SetDlgItemTextW(dlg_, IDC_NAME_LIST_PATH_EDIT, file.c_str());
   }
 
   void OnOk() {
@@ -322,7 +297,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     // No choice in a group stores its last rule.
     o.appear = Choice<AppearRule>(IDC_APPEAR_ALWAYS_RADIO).value_or(AppearRule::Never);
     o.disappear = Choice<DisappearRule>(IDC_DISAPPEAR_NEVER_RADIO).value_or(DisappearRule::Always);
-    o.nameListPath = Narrow(WindowText(Control(IDC_NAME_LIST_PATH_EDIT)));
+    o.nameListPath = Narrow(WindowText(Item(IDC_NAME_LIST_PATH_EDIT)));
     WriteOptions(Settings(), IsJapanese(), o);
     // The options stay in effect even when the file cannot be written: the error is reported
     // and the next save (at the latest when the host exits) tries again.
@@ -335,10 +310,9 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     EndModal(result);
   }
 
-  std::array<HWND, 4> pages_{};
   StoredFont dialogFont_;  // the dialog's own font; Standard gives it back to the sample
   UniqueFont font_;
-  int textHeight_ = 12;
+  int textHeight_ = 12, left_ = 0;
   StoredFont sample_;      // the sample's font and colour: what OK stores
   uint32_t sampleColor_ = kWindowBackgroundColor;
   UniqueFont sampleFont_;
@@ -348,8 +322,9 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
 }  // namespace
 
 bool RunOptionsDialog() {
-  OptionsDialog dialog;
-  return dialog.Run();
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  return OptionsDialog().RunModal(nullptr, IDD_OPTIONS) == IDOK;
 }
 
 }  // namespace pinote

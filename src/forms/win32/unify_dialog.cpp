@@ -1,7 +1,6 @@
 #include "forms/win32/dialogs.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,7 +12,6 @@
 #include "common/win32/window_base.h"
 #include "forms/unify_rules.h"
 #include "forms/win32/control_ids.h"
-#include "forms/win32/splitter.h"
 
 namespace pinote {
 namespace {
@@ -22,32 +20,16 @@ namespace {
 constexpr int kWidth = 319, kHeight = 191, kButtonRow = 33, kLabelHeight = 12,
               kDropDownHeight = 200;
 
-std::vector<std::string> ComboItems(HWND combo) {
-  std::vector<std::string> items;
-  const auto count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring text(static_cast<size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-    text.resize(static_cast<size_t>(std::max<LRESULT>(
-        ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data())), 0)));
-    items.push_back(Narrow(text));
-  }
-  return items;
-}
-
 class UnifyDialog : public DialogBase<UnifyDialog> {
  public:
   UnifyDialog(const MemoStore& store, const UiText& okCaption)
       : store_(store), okCaption_(okCaption) {}
-
-  UnifyPick Run(HWND owner) {
-    if (RunModal(owner, IDD_UNIFY) == -1) throw std::runtime_error("the unify dialog failed");
-    return pick_;
-  }
+  [[nodiscard]] const UnifyPick& Picked() const { return pick_; }
 
  private:
   friend class DialogBase<UnifyDialog>;
 
-  INT_PTR HandleMessage(HWND, UINT msg, WPARAM wp, LPARAM lp) {
+  INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
       case WM_INITDIALOG:
         OnInit(::GetWindow(dlg_, GW_OWNER));
@@ -69,11 +51,9 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
 
   void OnInit(HWND owner) {
     ::SetWindowTextW(dlg_, Utf8(kPluginName).c_str());
-    const std::pair<int, const UiText*> captions[] = {{IDC_KEYWORD_LABEL, &ui::kKeyword},
-                                                      {IDC_ADDRESS_LIST_LABEL, &ui::kAddressList},
-                                                      {IDC_MEMO_LABEL, &ui::kMemoForAddress},
-                                                      {IDC_UNIFY_OK, &okCaption_},
-                                                      {IDCANCEL, &ui::kCancel}};
+    const std::pair<int, const UiText*> captions[] = {
+        {IDC_KEYWORD_LABEL, &ui::kKeyword}, {IDC_ADDRESS_LIST_LABEL, &ui::kAddressList},
+        {IDC_MEMO_LABEL, &ui::kMemoForAddress}, {IDC_UNIFY_OK, &okCaption_}, {IDCANCEL, &ui::kCancel}};
     for (const auto& [id, text] : captions) ::SetDlgItemTextW(dlg_, id, Tr(*text).c_str());
     font_ = CreateStoredFont(LoadFont(sections::kUnifyDialog));
     SetFontOfChildren(dlg_, font_.get());
@@ -83,7 +63,8 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
     LoadFormPlacement(dlg_, sections::kUnifyDialog, true);
     listWidth_ = Read(Settings(), keys::kListWidth);
     Layout();
-    SetKeywords(SplitKeywordHistory(Read(Settings(), keys::kKeywordHistory)));
+    keywords_ = SplitKeywordHistory(Read(Settings(), keys::kKeywordHistory));
+    ShowKeywords();
     FillList(Narrow(WindowText(Item(IDC_KEYWORD_COMBO))));
   }
 
@@ -95,8 +76,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
     Place(Item(IDC_KEYWORD_LABEL), 0, 0, c.right, labelHeight_);
     HWND combo = Item(IDC_KEYWORD_COMBO);
     Place(combo, 0, labelHeight_, c.right, kDropDownHeight);  // the drop-down's height
-    RECT r{};
-    ::GetWindowRect(combo, &r);
+    const RECT r = ChildRect(combo);
     const int top = labelHeight_ + (r.bottom - r.top), bottom = c.bottom - kButtonRow;
     const int list = std::clamp(listWidth_, 0, std::max(0, int{c.right} - kSplitterSize));
     const int memo = list + kSplitterSize, height = bottom - top - labelHeight_;
@@ -132,10 +112,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
         break;
       case IDC_LIST_SPLITTER:
         if (code == SPN_MOVING) {
-          RECT bar{};
-          ::GetWindowRect(Item(IDC_LIST_SPLITTER), &bar);
-          ::MapWindowPoints(HWND_DESKTOP, dlg_, reinterpret_cast<POINT*>(&bar), 2);
-          listWidth_ = std::max<int>(0, bar.left);
+          listWidth_ = std::max<int>(0, ChildRect(Item(IDC_LIST_SPLITTER)).left);
           Layout();
         } else if (code == SPN_MOVED) {
           Write(Settings(), keys::kListWidth, listWidth_);
@@ -176,10 +153,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
   // At CBN_SELCHANGE the edit still holds the old text: the chosen item is the keyword.
   void OnKeywordChosen() {
     const auto index = ::SendDlgItemMessageW(dlg_, IDC_KEYWORD_COMBO, CB_GETCURSEL, 0, 0);
-    const std::vector<std::string> items = ComboItems(Item(IDC_KEYWORD_COMBO));
-    if (index >= 0 && static_cast<size_t>(index) < items.size()) {
-      FillList(items[static_cast<size_t>(index)]);
-    }
+    if (index >= 0 && static_cast<size_t>(index) < keywords_.size()) FillList(keywords_[index]);
   }
 
   // The combo reports losing the focus also while it hands the focus to its own edit box.
@@ -190,18 +164,16 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
 
   // The keyword history: the text left in the box goes to the top, at most 16 kept.
   void RememberKeyword() {
-    HWND combo = Item(IDC_KEYWORD_COMBO);
-    const std::vector<std::string> items =
-        UpdateKeywordHistory(ComboItems(combo), Narrow(WindowText(combo)));
-    SetKeywords(items);
-    Write(Settings(), keys::kKeywordHistory, JoinKeywordHistory(items));
+    keywords_ = UpdateKeywordHistory(keywords_, Narrow(WindowText(Item(IDC_KEYWORD_COMBO))));
+    ShowKeywords();
+    Write(Settings(), keys::kKeywordHistory, JoinKeywordHistory(keywords_));
   }
 
   // The keyword history into the drop-down, the most recent (when there is one) in the box.
-  void SetKeywords(const std::vector<std::string>& items) {
+  void ShowKeywords() {
     HWND combo = Item(IDC_KEYWORD_COMBO);
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    for (const std::string& k : items) {
+    for (const std::string& k : keywords_) {
       ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(k).c_str()));
     }
     ::SendMessageW(combo, CB_SETCURSEL, 0, 0);
@@ -230,15 +202,17 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
   bool ending_ = false;
   // The address list's lines: each line's record and the address's index in that record.
   std::vector<UnifyLine> lines_;
+  std::vector<std::string> keywords_;  // the keyword history, most recent first
   UnifyPick pick_;
 };
 
 }  // namespace
 
 UnifyPick RunUnifyDialog(HWND owner, const MemoStore& store, const UiText& okCaption) {
-  RegisterSplitterClass();  // the template's splitter
+  RegisterSplitterClass(L"" SPLITTER_CLASS);  // the template's splitter
   UnifyDialog dialog(store, okCaption);
-  return dialog.Run(owner);
+  dialog.RunModal(owner, IDD_UNIFY);
+  return dialog.Picked();
 }
 
 }  // namespace pinote

@@ -1,5 +1,6 @@
 // The library's entry points. Each forwards to the module that does the work and returns the
-// fixed value the host expects; nothing thrown inside may reach the host.
+// fixed value the host expects; nothing thrown inside may reach the host. The export table
+// (pinote.def) gives their undecorated names and fixed ordinals.
 #include <windows.h>
 
 #include <string>
@@ -16,50 +17,8 @@
 #include "host/mail_header.h"
 #include "host/plugin_info.h"
 #include "host/win32/menus.h"
-#include "host/win32/plugin_state.h"
-
-// The export table (pinote.def) names the undecorated symbols. On i686 a stdcall function is
-// normally emitted as _Name@N, which makes ld "fix up" each name with a warning; these labels
-// give the exact names on both targets while the functions keep the stdcall convention.
-#if defined(__i386__)
-#define PINOTE_EXPORT_NAME(name) __asm__("_" #name)
-#else
-#define PINOTE_EXPORT_NAME(name) __asm__(#name)
-#endif
-
-extern "C" {
-int WINAPI BKC_OnStart() PINOTE_EXPORT_NAME(BKC_OnStart);
-int WINAPI BKC_OnExit() PINOTE_EXPORT_NAME(BKC_OnExit);
-int WINAPI BKC_OnMenuInit(HWND window, HMENU menu, int type) PINOTE_EXPORT_NAME(BKC_OnMenuInit);
-int WINAPI BKC_OnOpenMail(LPCSTR mailId) PINOTE_EXPORT_NAME(BKC_OnOpenMail);
-int WINAPI BKC_OnOutgoing(HWND composer, int mode) PINOTE_EXPORT_NAME(BKC_OnOutgoing);
-int WINAPI BKC_OnPlugInSetup(HWND window) PINOTE_EXPORT_NAME(BKC_OnPlugInSetup);
-int WINAPI BKC_OnPlugInInfo(pinote::PluginInfoRecord* info) PINOTE_EXPORT_NAME(BKC_OnPlugInInfo);
-LPCSTR WINAPI NeverPrecede() PINOTE_EXPORT_NAME(NeverPrecede);
-LPCSTR WINAPI NeverFollow() PINOTE_EXPORT_NAME(NeverFollow);
-}
 
 namespace pinote {
-namespace {
-
-// The exported types and the definitions below must agree; a mismatch fails to compile here.
-static_assert(std::is_same_v<decltype(&::BKC_OnStart), BKC_OnStart_t>);
-static_assert(std::is_same_v<decltype(&::BKC_OnExit), BKC_OnExit_t>);
-static_assert(std::is_same_v<decltype(&::BKC_OnMenuInit), BKC_OnMenuInit_t>);
-static_assert(std::is_same_v<decltype(&::BKC_OnOpenMail), BKC_OnOpenMail_t>);
-static_assert(std::is_same_v<decltype(&::BKC_OnOutgoing), BKC_OnOutgoing_t>);
-static_assert(std::is_same_v<decltype(&::BKC_OnPlugInSetup), BKC_OnPlugInSetup_t>);
-static_assert(std::is_same_v<decltype(&::BKC_OnPlugInInfo), BKC_OnPlugInInfo_t>);
-static_assert(std::is_same_v<decltype(&::NeverPrecede), NeverPrecede_t>);
-static_assert(std::is_same_v<decltype(&::NeverFollow), NeverFollow_t>);
-
-}  // namespace
-
-PluginState& State() {
-  static PluginState state;
-  return state;
-}
-
 namespace {
 
 // Runs `f` where nothing may reach the host (only when the host is bound, unless `always`).
@@ -139,7 +98,7 @@ const char kNeverFollow[4] = {0, 0, 0, 0};
 
 using namespace pinote;
 
-int WINAPI BKC_OnStart() {
+extern "C" int WINAPI BKC_OnStart() {
   return Run(0, [] {
     CloseToolGroup(State().mainMenu);
     // "Appear on Start" in the options: the memo window comes up with the host.
@@ -149,39 +108,49 @@ int WINAPI BKC_OnStart() {
   });
 }
 
-int WINAPI BKC_OnExit() {
+extern "C" int WINAPI BKC_OnExit() {
   // An unbound library never read the settings and has nothing of its own to write.
   Run(0, [] { SaveSettingsFile(); });
   // Destroying the window records its placement and writes the settings once more.
   return Run(0, [] { State().memoWindow.reset(); }, true);
 }
 
-int WINAPI BKC_OnMenuInit(HWND, HMENU menu, int type) {
+extern "C" int WINAPI BKC_OnMenuInit(HWND, HMENU menu, int type) {
   return Run(0, [&] {
     if (type == kMenuMain) BuildMainMenu(menu, type);
     if (type == kMenuMessageView || type == kMenuEditor) AddAppendItem(menu, type);
   });
 }
 
-int WINAPI BKC_OnOpenMail(LPCSTR) { return Run(0, [] { OpenMail(); }); }
+extern "C" int WINAPI BKC_OnOpenMail(LPCSTR) { return Run(0, [] { OpenMail(); }); }
 
-int WINAPI BKC_OnOutgoing(HWND composer, int) {
+extern "C" int WINAPI BKC_OnOutgoing(HWND composer, int) {
   return Run(0, [&] { StampOutgoingHeader(composer); });
 }
 
-int WINAPI BKC_OnPlugInSetup(HWND) {
+extern "C" int WINAPI BKC_OnPlugInSetup(HWND) {
   return Run(1, [] { ChangeOptions(State().memoWindow.get()); }, true);
 }
 
-int WINAPI BKC_OnPlugInInfo(PluginInfoRecord* info) {
+extern "C" int WINAPI BKC_OnPlugInInfo(PluginInfoRecord* info) {
   return Run(0, [&] {
     if (info != nullptr) FillPluginInfo(reinterpret_cast<char*>(info), State().description);
   }, true);
 }
 
-LPCSTR WINAPI NeverPrecede() { return kNeverPrecede; }
+extern "C" LPCSTR WINAPI NeverPrecede() { return kNeverPrecede; }
+extern "C" LPCSTR WINAPI NeverFollow() { return kNeverFollow; }
 
-LPCSTR WINAPI NeverFollow() { return kNeverFollow; }
+// The exports and the types the host calls them by must agree.
+static_assert(std::is_same_v<decltype(&BKC_OnStart), BKC_OnStart_t> &&
+              std::is_same_v<decltype(&BKC_OnExit), BKC_OnExit_t> &&
+              std::is_same_v<decltype(&BKC_OnMenuInit), BKC_OnMenuInit_t> &&
+              std::is_same_v<decltype(&BKC_OnOpenMail), BKC_OnOpenMail_t> &&
+              std::is_same_v<decltype(&BKC_OnOutgoing), BKC_OnOutgoing_t> &&
+              std::is_same_v<decltype(&BKC_OnPlugInSetup), BKC_OnPlugInSetup_t> &&
+              std::is_same_v<decltype(&BKC_OnPlugInInfo), BKC_OnPlugInInfo_t> &&
+              std::is_same_v<decltype(&NeverPrecede), NeverPrecede_t> &&
+              std::is_same_v<decltype(&NeverFollow), NeverFollow_t>);
 
 // Kept to the load sequence: the version-mismatch message box during the load is what the
 // host's users have always seen when the versions disagree.

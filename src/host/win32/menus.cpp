@@ -4,13 +4,10 @@
 
 #include "common/texts.h"
 #include "common/win32/errors.h"
-#include "common/win32/handles.h"
-#include "common/win32/help.h"
+#include "common/win32/module_paths.h"
 #include "common/win32/host_api.h"
 #include "common/win32/text.h"
 #include "forms/win32/dialogs.h"
-#include "forms/win32/memo_window.h"
-#include "host/win32/plugin_state.h"
 
 namespace pinote {
 namespace {
@@ -80,6 +77,11 @@ bool OpenClipboardSoon() {
 }
 
 }  // namespace
+
+PluginState& State() {
+  static PluginState state;
+  return state;
+}
 
 const MenuMarks& HostMenuMarks() {
   static const MenuMarks marks{AnsiMarks(ui::kHostHelpMenu), AnsiMarks(ui::kHostToolMenu),

@@ -1,16 +1,28 @@
-// The plug-in's entries in the host's menus and the commands they run.
+// The plug-in's entries in the host's menus, the commands they run and the library-wide state
+// they share with the entry points.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/win32/handles.h"
+#include "forms/win32/memo_window.h"
 #include "host/menu_rules.h"
 
 namespace pinote {
 
-class MemoWindow;
+// From load to unload.
+struct PluginState {
+  std::string description;  // ANSI, fixed at load by the language
+  UniqueBitmap menuBitmap;  // 16 x 16, the menu's background behind the pure green
+  HMENU mainMenu = nullptr;  // the host's menu bar (borrowed), kept for BKC_OnStart
+  bool formsCreated = false;  // the first main-menu build created the memo window
+  std::unique_ptr<MemoWindow> memoWindow;  // null before that build and after BKC_OnExit
+};
+[[nodiscard]] PluginState& State();
 
 // Main menu bar (type 0): "About Plugins" and "Plugin Help" entries in the Help menu, the
 // plug-in's submenu in the Tool menu's "ZOLV" group (the popup is returned for AddOpenItem; it
@@ -35,9 +47,8 @@ void WINAPI AppendMemoCommand(HWND window, LPARAM param);
 // Texts of a menu's items by position, as ANSI bytes (limit 255, "" for separators).
 [[nodiscard]] std::vector<std::string> MenuItemTexts(HMENU menu);
 
-// The body of AppendMemoCommand: asks the host to copy `window`'s selection, lets the copy
-// complete, and appends the clipboard text to the memo. False (nothing changed) when the
-// clipboard holds no text.
+// AppendMemoCommand: has the host copy `window`'s selection and appends the clipboard text to
+// the memo. False (nothing changed) when the clipboard holds no text.
 bool AppendSelectionToMemo(HWND window, MemoWindow& memo);
 // The clipboard's CF_TEXT contents, "" when there are none or the clipboard is busy.
 [[nodiscard]] std::string ReadClipboardAnsi();
