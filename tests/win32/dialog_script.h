@@ -40,14 +40,9 @@ inline BOOL CALLBACK FindMarked(HWND wnd, LPARAM lp) {
   wchar_t cls[16] = {};
   ::GetClassNameW(wnd, cls, 16);
   if (std::wstring(cls) != L"#32770" || !::IsWindowVisible(wnd)) return TRUE;
-  HWND child = ::FindWindowExW(wnd, nullptr, nullptr, nullptr);
-  for (; child != nullptr; child = ::GetNextWindow(child, GW_HWNDNEXT)) {
-    if (::GetDlgCtrlID(child) == state->mark) {
-      state->found = wnd;
-      return FALSE;
-    }
-  }
-  return TRUE;
+  if (::GetDlgItem(wnd, state->mark) == nullptr) return TRUE;
+  state->found = wnd;
+  return FALSE;
 }
 
 // The visible dialog of this thread that holds control `mark`.
@@ -173,9 +168,7 @@ inline std::string FreshSettingsFolder(const std::string& name) {
 inline std::string ReadFileBytes(const std::string& path) {
   std::string data;
   if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buf[4096];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+    for (int c; (c = std::fgetc(f)) != EOF;) data += static_cast<char>(c);
     std::fclose(f);
   }
   return data;
