@@ -7,8 +7,8 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   # A calling-convention mismatch is a type error here; the 64-bit build cannot see it.
   add_compile_options(-Werror)
-  # Undecorated stdcall names in the export tables.
-  add_link_options(-Wl,--kill-at)
+  # Undecorated stdcall names in the export tables (the .def names them undecorated).
+  add_link_options(-Wl,--kill-at -Wl,--enable-stdcall-fixup)
 endif()
 
 set(PINOTE_WIN_LIBS user32 gdi32 comctl32 comdlg32 shell32 ole32 version)
@@ -19,6 +19,9 @@ list(FILTER PINOTE_WIN_SOURCES EXCLUDE REGEX "file_io_win32\\.cpp$")
 add_library(pinote_win STATIC ${PINOTE_WIN_SOURCES})
 target_link_libraries(pinote_win PUBLIC pinote_core ${PINOTE_WIN_LIBS})
 
+# windres reports no included files: the dialog templates and ids must rebuild the resources.
+set_source_files_properties(src/host/win32/pinote.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/src/forms/win32/dialogs.rc;${CMAKE_SOURCE_DIR}/src/forms/win32/control_ids.h")
 # The plug-in library: exports from the .def file at their fixed ordinals.
 add_library(Pinote SHARED src/host/win32/pinote.def src/host/win32/pinote.rc)
 set_target_properties(Pinote PROPERTIES PREFIX "" OUTPUT_NAME "Pinote"
@@ -50,11 +53,16 @@ if(PINOTE_TESTS)
 
   file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp)
   if(WIN_TEST_SOURCES)
-    add_executable(win32_tests ${WIN_TEST_SOURCES})
+    # The plug-in's resources (dialog templates, images) live in the test program too.
+    add_executable(win32_tests ${WIN_TEST_SOURCES} src/host/win32/pinote.rc)
     target_compile_options(win32_tests PRIVATE ${PINOTE_TEST_OPTIONS})
     target_link_libraries(win32_tests PRIVATE pinote_win pinote_core gtest gtest_main)
     add_test(NAME win32_tests COMMAND win32_tests)
     set_tests_properties(win32_tests PROPERTIES TIMEOUT 900)
+    # The dialogs' texts and what depends on the code page, in Japanese under code page 932.
+    add_test(NAME win32_tests_ja COMMAND win32_tests /JAPANESE
+      "--gtest_filter=DialogText*:OptionsDialogTest.Captions*:StoredNamesOf.*:ShowAbout.*")
+    set_tests_properties(win32_tests_ja PROPERTIES TIMEOUT 600 ENVIRONMENT "LC_ALL=ja_JP.UTF-8")
   endif()
 
   # The stand-in host's checked call into plug-ins.

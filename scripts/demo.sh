@@ -55,11 +55,11 @@ screenshot screenshots/04-name-list.bmp
 open 1
 wait 400
 hostmenu &Tool/Quillet for Becky!2/Open the Quillet
-waitwindow PinoteMainForm
-type PinoteMainForm 105 Lunch on Friday\nlikes the place near the station
+waitwindow PinoteMemoWindow
+type PinoteMemoWindow 105 Lunch on Friday\nlikes the place near the station
 wait 600
 screenshot screenshots/05-typed-memo.bmp
-window PinoteMainForm
+window PinoteMemoWindow
 dumpmenu
 # Outgoing mail gets its X-Mailer-Plugin entry.
 compose To: bob@example.org | Subject: Re: Lunch on Friday? | X-Mailer-Plugin: Other Plugin 1.0

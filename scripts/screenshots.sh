@@ -78,42 +78,42 @@ session() {  # MAIL-INDEX
   cat <<SCRIPT
 wait 500
 open $1
-waitwindow PinoteMainForm
+waitwindow PinoteMemoWindow
 wait 1000
 window B2MainWnd
-window PinoteMainForm
+window PinoteMemoWindow
 screenshot shots/memo.bmp
 # Tool > Unify... of the memo window.
-command PinoteMainForm 202
-waitwindow PinoteUnifyForm
+command PinoteMemoWindow 202
+waitwindow #32770@305
 wait 800
-screenshot shots/unify.bmp PinoteUnifyForm
-click PinoteUnifyForm 2
+screenshot shots/unify.bmp #32770@305
+click #32770@305 2
 wait 600
 # The options dialog, page by page (TCM_SETCURFOCUS notifies the dialog like a click).
 setup
-waitwindow PinoteSetupForm
+waitwindow #32770@401
 wait 600
-sendmsg PinoteSetupForm 401 0x1330 0 0
+sendmsg #32770@401 401 0x1330 0 0
 wait 500
-screenshot shots/options-view.bmp PinoteSetupForm
-sendmsg PinoteSetupForm 401 0x1330 1 0
+screenshot shots/options-view.bmp #32770@401
+sendmsg #32770@401 401 0x1330 1 0
 wait 500
-screenshot shots/options-font.bmp PinoteSetupForm
-sendmsg PinoteSetupForm 401 0x1330 2 0
+screenshot shots/options-font.bmp #32770@401
+sendmsg #32770@401 401 0x1330 2 0
 wait 500
-screenshot shots/options-appear.bmp PinoteSetupForm
-sendmsg PinoteSetupForm 401 0x1330 3 0
+screenshot shots/options-appear.bmp #32770@401
+sendmsg #32770@401 401 0x1330 3 0
 wait 500
-screenshot shots/options-namelist.bmp PinoteSetupForm
-click PinoteSetupForm 2
+screenshot shots/options-namelist.bmp #32770@401
+click #32770@401 2
 wait 600
 # Help > Version of the memo window.
-command PinoteMainForm 207
-waitwindow PinoteAboutForm
+command PinoteMemoWindow 207
+waitwindow #32770@501
 wait 1200
-screenshot shots/about.bmp PinoteAboutForm
-click PinoteAboutForm 1
+screenshot shots/about.bmp #32770@501
+click #32770@501 1
 wait 500
 exit
 SCRIPT

@@ -1,20 +1,21 @@
 #include "common/language.h"
 
 #include "common/mbtext.h"
+#include "common/texts.h"
 
 namespace pinote {
 
 bool IsJapaneseFor(std::string_view commandLine, std::string_view languageName) {
   // Plain substring tests on the whole command line, program path included, in any letter case.
   const std::string upper = UpperAnsi(commandLine);
-  if (upper.find("/JAPANESE") != std::string::npos) return true;
-  if (upper.find("/ENGLISH") != std::string::npos) return false;
+  if (MbPos("/JAPANESE", upper) > 0) return true;
+  if (MbPos("/ENGLISH", upper) > 0) return false;
   static constexpr std::string_view kNihon = "\x93\xFA\x96\x7B";  // "日本" in Shift-JIS
   return languageName.substr(0, kNihon.size()) == kNihon;
 }
 
 const char* PluginDescriptionUtf8(bool japanese) noexcept {
-  return japanese ? "メモ書きプラグイン" : "Memo Plugin";
+  return Pick(ui::kDescription, japanese);
 }
 
 }  // namespace pinote

@@ -1,22 +1,15 @@
 #include "common/paths.h"
 
 #include "common/mbtext.h"
+#include "common/texts.h"
 
 namespace pinote {
 
 namespace {
 
-// Byte offset just past the last character equal to one of `marks`, or 0 when there is none.
-// Walks by character so that a second byte such as the one of "表" (95 5C) never counts.
-size_t EndOfLastMark(std::string_view t, std::string_view marks) {
-  size_t end = 0;
-  for (size_t i = 0; i < t.size();) {
-    const bool lead = IsLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size();
-    if (!lead && marks.find(t[i]) != std::string_view::npos) end = i + 1;
-    i += lead ? 2 : 1;
-  }
-  return end;
-}
+// Where a folder part ends: Windows separators, the POSIX one (tests, the file seam on Linux)
+// and a drive's colon.
+constexpr std::string_view kPathSeparators = "\\/:";
 
 // All but the last three characters (nothing when fewer), then `tail`.
 std::string ReplaceLastThree(std::string_view path, std::string_view tail) {
@@ -49,24 +42,33 @@ std::string ResolveLongPath(std::string_view path, const DirLookup& lookup) {
   return result;
 }
 
+PathSplit SplitAtLastSeparator(std::string_view path, std::string_view separators) noexcept {
+  size_t end = 0;
+  for (size_t i = 0; i < path.size(); i += MbCharSize(path, i)) {
+    if (MbCharSize(path, i) == 1 && separators.find(path[i]) != std::string_view::npos) end = i + 1;
+  }
+  return {path.substr(0, end), path.substr(end)};
+}
+
 std::string FolderOf(std::string_view path) {
-  return std::string(path.substr(0, EndOfLastMark(path, "\\/:")));
+  return std::string(SplitAtLastSeparator(path, kPathSeparators).folder);
 }
 
 std::string FileNameOf(std::string_view path) {
-  return std::string(path.substr(EndOfLastMark(path, "\\/:")));
+  return std::string(SplitAtLastSeparator(path, kPathSeparators).name);
 }
 
 std::string ExtensionOf(std::string_view path) {
-  const size_t end = EndOfLastMark(path, ".\\/:");
-  if (end == 0 || path[end - 1] != '.') return std::string();
-  return std::string(path.substr(end - 1));
+  const PathSplit dot = SplitAtLastSeparator(SplitAtLastSeparator(path, kPathSeparators).name, ".");
+  if (dot.folder.empty()) return std::string();
+  return "." + std::string(dot.name);
 }
 
 std::string ChangeFileExt(std::string_view path, std::string_view ext) {
-  const size_t end = EndOfLastMark(path, ".\\/:");
-  std::string out(path);
-  if (end > 0 && path[end - 1] == '.') out.resize(end - 1);
+  const PathSplit split = SplitAtLastSeparator(path, kPathSeparators);
+  const PathSplit dot = SplitAtLastSeparator(split.name, ".");
+  std::string out(split.folder);
+  out += dot.folder.empty() ? split.name : dot.folder.substr(0, dot.folder.size() - 1);
   out += ext;
   return out;
 }
@@ -98,16 +100,15 @@ HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
 
 HelpMessageParts MissingHelpMessage(const HelpChoice& choice, bool japanese) {
   HelpMessageParts m;
+  m.captionUtf8 = Pick(ui::kHelpMissingTitle, japanese);
   if (japanese) {
     m.path1 = choice.japanesePath;
-    m.middleUtf8 = " がありません";
-    m.captionUtf8 = "エラー";
+    m.middleUtf8 = ui::kHelpMissingJapanese;
   } else {
     m.path1 = choice.englishPath;
-    m.middleUtf8 = "\r\nnor\r\n";
+    m.middleUtf8 = ui::kHelpMissingNor;
     m.path2 = choice.japanesePath;
-    m.afterUtf8 = "\r\nis not found.";
-    m.captionUtf8 = "Error";
+    m.afterUtf8 = ui::kHelpMissingEnd;
   }
   return m;
 }

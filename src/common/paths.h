@@ -22,6 +22,16 @@ using DirLookup = std::function<std::optional<DirEntry>(const std::string& path,
 // resolution at the part resolved so far. Double-byte characters are never split.
 [[nodiscard]] std::string ResolveLongPath(std::string_view path, const DirLookup& lookup);
 
+// `path` cut after its last separator, one of `separators` ("\" by default): the folder part
+// ends with that separator ("" when there is none), the name is the rest. Walks by character,
+// so the second byte of a double-byte character (0x5C in 表, ソ, 能) is never a separator and a
+// lone lead byte at the end stays part of the name.
+struct PathSplit {
+  std::string_view folder;
+  std::string_view name;
+};
+[[nodiscard]] PathSplit SplitAtLastSeparator(std::string_view path,
+                                             std::string_view separators = "\\") noexcept;
 // Text up to and including the last "\", "/" or ":"; "" when there is none.
 [[nodiscard]] std::string FolderOf(std::string_view path);
 // Text after FolderOf: the file's own name ("" for a path ending in a separator).
@@ -46,9 +56,8 @@ struct HelpChoice {
 // English: PinoteE.hlp if it exists, else Pinote.hlp if it exists. Japanese: Pinote.hlp only.
 [[nodiscard]] HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
                                         const std::function<bool(const std::string&)>& exists);
-// The missing-help message, UTF-8 around the ANSI paths given: Japanese "<jp> がありません" /
-// caption "エラー"; English "<en>\r\nnor\r\n<jp>\r\nis not found." / "Error". Paths are copied
-// as bytes, so the caller converts the pieces separately; see HelpMessageParts.
+// The missing-help message (texts.h), UTF-8 around the ANSI paths given. Paths are copied as
+// bytes, so the caller converts the pieces separately; see HelpMessageParts.
 struct HelpMessageParts {
   // text = before + path1 + middle + path2 + after; path2 empty in Japanese.
   std::string path1, middleUtf8, path2, afterUtf8, captionUtf8;

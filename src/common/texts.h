@@ -1,4 +1,6 @@
-// Names and fixed texts shared by the whole plug-in.
+// Every text the plug-in shows or compares, in one table: the names and the bilingual pairs
+// (Japanese as designed, English as set when the language is not Japanese). UTF-8; the Win32
+// layer converts where a window or the host needs another encoding.
 #pragma once
 
 namespace pinote {
@@ -8,4 +10,124 @@ inline constexpr char kVersionText[] = "Ver.0.03 Rev.2";
 inline constexpr char kVendorText[] = "Quillet developers";
 inline constexpr char kLibraryFileName[] = "Pinote.dll";
 
+struct UiText {
+  const char* japanese;
+  const char* english;
+};
+
+// The text of `t` in the chosen language.
+[[nodiscard]] constexpr const char* Pick(const UiText& t, bool japanese) noexcept {
+  return japanese ? t.japanese : t.english;
+}
+
+namespace ui {
+
+// The face of the default font, when no font is stored for the language (9 points).
+inline constexpr UiText kDefaultFontFace{"ＭＳ Ｐゴシック", "Arial"};
+inline constexpr UiText kDescription{"メモ書きプラグイン", "Memo Plugin"};
+inline constexpr UiText kVersionMismatch{
+    "Quillet for Becky!2 のバージョンと\r\nBecky! のバージョンが合っていないようです。\r\n\r\n"
+    "Quillet for Becky!2 のバージョンは\r\nVer.0.03 Rev.2 です。",
+    "Version Mismatch\r\nbetween Quillet for Becky!2 & Becky!\r\n\r\n"
+    "Quillet for Becky!2 is Ver.0.03 Rev.2."};
+
+// The host's menus: what the plug-in adds, and the host's own texts it looks for (both
+// languages are looked for, whatever the plug-in's language).
+inline constexpr UiText kPluginHelpMenu{"プラグインヘルプ", "Plugin Help"};
+inline constexpr UiText kAboutPluginsMenu{"プラグインについて", "About Plugins"};
+inline constexpr UiText kOpenMemoItem{"Quilletを開く", "Open the Quillet"};
+inline constexpr UiText kAppendItem{"Quilletに選択文字列を追加",
+                                    "Quillet: Append the selected string"};
+inline constexpr UiText kHostHelpMenu{"ヘルプ", "&Help"};
+inline constexpr UiText kHostToolMenu{"ツール", "&Tool"};
+inline constexpr UiText kHostAboutItem{"Becky!について", "&About \"Becky!\""};
+
+// Help file missing: "<japanese path> がありません" or "<english>\r\nnor\r\n<japanese>\r\nis not
+// found."
+inline constexpr UiText kHelpMissingTitle{"エラー", "Error"};
+inline constexpr char kHelpMissingJapanese[] = " がありません";
+inline constexpr char kHelpMissingNor[] = "\r\nnor\r\n";
+inline constexpr char kHelpMissingEnd[] = "\r\nis not found.";
+
+// Memo window.
+inline constexpr UiText kImportant{"重要", "Important"};
+inline constexpr UiText kSender{"差出人", "Sender"};
+inline constexpr UiText kSenderAddress{"差出人のアドレス", "Sender Address"};
+inline constexpr UiText kOtherAddress{"差出人の他のアドレス", "Other Address"};
+inline constexpr UiText kCannotKeep{"このアドレスのメモは保存できません",
+                                    "No memo can be kept for this address"};
+inline constexpr UiText kToolMenu{"ツール(&T)", "&Tool"};
+inline constexpr UiText kLookItem{"指定したデータを見る (&Look) ...", "&Look"};
+inline constexpr UiText kUnifyItem{"他のアドレスと統合する (&Unify) ...", "&Unify"};
+inline constexpr UiText kSeparateItem{"他のアドレスと分離する (&Separate) ...", "&Separate"};
+inline constexpr UiText kHideItem{"このウィンドウを隠す (&Hide)", "&Hide"};
+inline constexpr UiText kOptionItem{"オプション (&Option) ...", "&Option"};
+inline constexpr UiText kHelpMenu{"ヘルプ(&H)", "&Help"};
+inline constexpr UiText kContentsItem{"目次 (&Contents)", "&Contents"};
+inline constexpr UiText kVersionItem{"バージョン情報 (&Version) ...", "&Version"};
+inline constexpr UiText kCopyTitle{"差出人", "Sender"};
+inline constexpr UiText kCopyQuestion{"クリップボードに入れますか？", "Copy to the Clipboard?"};
+inline constexpr UiText kSameAddressTitle{"同一アドレス", "Same Address"};
+inline constexpr UiText kSameAddress{"同じアドレスに統合することはできません。",
+                                     "Can't unify with the same address."};
+inline constexpr UiText kUnifiedTitle{"統合済み", "Unified"};
+inline constexpr UiText kUnified{"既に統合されています。",
+                                 "These addresses have already been unified."};
+// Unify with an address that Pinote.dat cannot hold (empty, or starting with a space or "@").
+inline constexpr UiText kCannotUnifyTitle{"統合できません", "Cannot Unify"};
+inline constexpr UiText kCannotUnify{"このアドレスのメモは保存できないため、統合できません。",
+                                     "This address cannot be kept in the memo file, so it "
+                                     "cannot be unified."};
+
+// Unify dialog; its OK button says what the command does.
+inline constexpr UiText kKeyword{"絞り込みのキーワード", "Keyword"};
+inline constexpr UiText kAddressList{"アドレスのリスト", "Address List"};
+inline constexpr UiText kMemoForAddress{"選択したアドレスのメモ", "Memo for the Address"};
+inline constexpr UiText kUnifyOk{"統合", "OK"};
+inline constexpr UiText kLookButton{"見る", "See"};
+inline constexpr UiText kUnifyButton{"統合する", "Unify"};
+inline constexpr UiText kCancel{"キャンセル", "Cancel"};
+
+// Options dialog.
+inline constexpr UiText kViewPage{"表示", "View"};
+inline constexpr UiText kFontPage{"フォント", "Font"};
+inline constexpr UiText kAppearPage{"見え隠れ", "Appear/Disappear"};
+inline constexpr UiText kNameListPage{"名簿", "Name List"};
+inline constexpr UiText kAlwaysTop{"常に手前に表示する", "Always Top"};
+inline constexpr UiText kShowImportance{"重要かどうかを表示する", "Show Importance Check"};
+inline constexpr UiText kShowSender{"差出人を表示する", "Show Sender"};
+inline constexpr UiText kShowAddress{"差出人のアドレスを表示する", "Show Sender Address"};
+inline constexpr UiText kShowOtherAddress{"差出人の他のアドレスを表示する", "Show Other Address"};
+inline constexpr UiText kFontSample{" フォント見本", "Font Sample"};
+inline constexpr UiText kFontButton{"フォント ...", "Font ..."};
+inline constexpr UiText kBackgroundButton{"背景色 ...", "Background ..."};
+inline constexpr UiText kStandardButton{"標準", "Standard"};
+inline constexpr UiText kAppearOnStart{"起動時に現す", "Appear on Start"};
+inline constexpr UiText kOnLoading{"メールを開いたとき", "On Loading a Mail"};
+inline constexpr UiText kAppearAlways{"常に現わす", "Always Appear"};
+inline constexpr UiText kAppearIfMemo{"メモがあれば現わす", "Appear if Memo exists"};
+inline constexpr UiText kAppearIfImportant{"重要なメモがあれば現わす",
+                                           "Appear if Important memo exists"};
+inline constexpr UiText kAppearNever{"現わさない", "Not Appear"};
+inline constexpr UiText kDisappearNever{"隠さない", "Not Disappear"};
+inline constexpr UiText kDisappearIfNoMemo{"メモがなければ隠す", "Disappear if Memo doesn't exist"};
+inline constexpr UiText kDisappearIfNotImportant{"重要なメモがなければ隠す",
+                                                 "Disappear if Important memo doesn't exist"};
+inline constexpr UiText kDisappearAlways{"常に隠す", "Always Disappear"};
+inline constexpr UiText kNameListFile{"名簿ファイル", "Path of Name List File"};
+inline constexpr UiText kBrowse{"...", "..."};
+inline constexpr UiText kOk{"ＯＫ", "OK"};
+inline constexpr UiText kHelp{"ヘルプ", "Help"};
+// The file chooser's filter, "|" between its parts; the same Japanese text in both languages.
+inline constexpr char kNameListFilter[] =
+    "データファイル (*.dat)|*.dat|すべてのファイル (*.*)|*.*|";
+
+// About dialog; its credit lines are not translated.
+inline constexpr UiText kAboutTitle{"Pinote について", "About Pinote"};
+inline constexpr char kCopyrightLine[] = "Copyright (C) 2026 Quillet developers";
+inline constexpr char kWebLine[] = "https://quillet.example.org/";
+inline constexpr char kMenuGroupLine[] = "Menu group \"ZOLV\" shared with fellow plug-ins";
+inline constexpr char kMenuGroupWebLine[] = "https://quillet.example.org/zolv/";
+
+}  // namespace ui
 }  // namespace pinote

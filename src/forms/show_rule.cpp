@@ -2,23 +2,37 @@
 
 namespace pinote {
 
-ShowDecision DecideVisibility(int showRule, int hideRule, bool hasMemo, bool hasName,
-                              bool important) noexcept {
+ShowDecision DecideVisibility(AppearRule appear, DisappearRule disappear, bool hasMemo,
+                              bool hasName, bool important) noexcept {
   ShowDecision d;
-  switch (showRule) {
-    case 0: d.appear = true; break;
-    case 1: d.appear = hasMemo || hasName; break;
-    case 2: d.appear = hasMemo && important; break;
-    default: break;  // 3 and unknown values: never
+  switch (appear) {
+    case AppearRule::Always: d.appear = true; break;
+    case AppearRule::IfMemo: d.appear = hasMemo || hasName; break;
+    case AppearRule::IfImportantMemo: d.appear = hasMemo && important; break;
+    default: break;  // Never and unknown numbers
   }
-  switch (hideRule) {
-    case 1: d.disappear = !hasMemo && !hasName; break;
-    case 2: d.disappear = !hasMemo || !important; break;
-    case 3: d.disappear = true; break;
-    default: break;  // 0 and unknown values: never
+  switch (disappear) {
+    case DisappearRule::IfNoMemo: d.disappear = !hasMemo && !hasName; break;
+    case DisappearRule::IfNoImportantMemo: d.disappear = !hasMemo || !important; break;
+    case DisappearRule::Always: d.disappear = true; break;
+    default: break;  // Never and unknown numbers
   }
-  if (d.appear) d.disappear = false;  // appear wins when both hold
+  if (d.appear) d.disappear = false;
   return d;
+}
+
+DisappearChoices ConstrainDisappear(std::optional<AppearRule> appear,
+                                    std::optional<DisappearRule> choice) noexcept {
+  DisappearChoices c{DisappearRule::Always, choice};
+  if (appear == AppearRule::Always) {
+    c.strictestAllowed = DisappearRule::Never;
+    c.choice = DisappearRule::Never;
+    return c;
+  }
+  if (appear == AppearRule::IfMemo) c.strictestAllowed = DisappearRule::IfNoMemo;
+  if (appear == AppearRule::IfImportantMemo) c.strictestAllowed = DisappearRule::IfNoImportantMemo;
+  if (choice && *choice > c.strictestAllowed) c.choice = c.strictestAllowed;
+  return c;
 }
 
 }  // namespace pinote

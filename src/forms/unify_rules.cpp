@@ -2,18 +2,20 @@
 
 #include <algorithm>
 
+#include "common/mbtext.h"
 #include "common/text_lines.h"
 
 namespace pinote {
 
 namespace {
 
+// By character, so that a keyword never matches from the second byte of a double-byte
+// character ("@" inside "ァ", 83 40).
 bool RecordMatches(const Person& person, std::string_view keyword) {
   if (keyword.empty()) return true;
-  if (std::string_view(person.Memo).find(keyword) != std::string_view::npos) return true;
-  return std::any_of(person.Addresses.begin(), person.Addresses.end(), [&](const std::string& a) {
-    return std::string_view(a).find(keyword) != std::string_view::npos;
-  });
+  if (MbPos(keyword, person.Memo) > 0) return true;
+  return std::any_of(person.Addresses.begin(), person.Addresses.end(),
+                     [&](const std::string& a) { return MbPos(keyword, a) > 0; });
 }
 
 }  // namespace

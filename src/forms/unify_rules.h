@@ -22,8 +22,8 @@ struct UnifyLine {
   }
 };
 
-// Every address of each record whose memo or any address holds `keyword` (byte-wise, letter
-// case counts), in store order and address order; "" lists every address of every record; a
+// Every address of each record whose memo or any address holds `keyword` (letter case counts;
+// matched by character, never from a second byte), in store order and address order; "" lists every address of every record; a
 // record without addresses adds no line.
 [[nodiscard]] std::vector<UnifyLine> FilterAddresses(const MemoStore& data,
                                                      std::string_view keyword);

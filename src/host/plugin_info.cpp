@@ -16,8 +16,7 @@ void PutField(char* field, size_t size, std::string_view text) noexcept {
   if (zero != std::string_view::npos) text = text.substr(0, zero);
   size_t n = 0;
   while (n < text.size()) {
-    const size_t step =
-        IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() ? 2 : 1;
+    const size_t step = MbCharSize(text, n);
     if (n + step > size - 1) break;
     n += step;
   }

@@ -98,6 +98,64 @@ TEST(PathNames, DerivedFromLibraryPath) {
   EXPECT_EQ(ChangeFileExt("dir.d\\file", ".x"), "dir.d\\file.x");
 }
 
+// 表 (95 5C), ソ (83 5C) and 能 (94 5C) end in the byte of "\\"; a lone lead byte at the end of
+// a text is a character of its own.
+TEST(SplitAtLastSeparator, WalksByCharacter) {
+  struct Case {
+    std::string path, folder, name;
+  } cases[] = {
+      {"C:\\Becky\\PlugIns\\Pinote.dll", "C:\\Becky\\PlugIns\\", "Pinote.dll"},
+      {"C:\\\x95\x5C\x83\x5C\x94\x5C", "C:\\", "\x95\x5C\x83\x5C\x94\x5C"},
+      {"C:\\\x95\x5C\x83\x5C\x94\x5C\\PlugIns\\Pinote.dll",
+       "C:\\\x95\x5C\x83\x5C\x94\x5C\\PlugIns\\", "Pinote.dll"},
+      {"C:\\\x94\x5C\\", "C:\\\x94\x5C\\", ""},
+      {"C:\\dir\\name\x81", "C:\\dir\\", "name\x81"},
+      {"\x81", "", "\x81"},
+      {"\x81\\", "", "\x81\\"},  // the lead byte takes the "\\" as its second byte
+      {"Pinote.dll", "", "Pinote.dll"},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const PathSplit split = SplitAtLastSeparator(c.path);
+    EXPECT_EQ(split.folder, c.folder);
+    EXPECT_EQ(split.name, c.name);
+  }
+  EXPECT_EQ(SplitAtLastSeparator("C:a.b", "\\:").name, "a.b");
+  // A lead byte takes the byte after it, whatever it is: 83 2E is one character.
+  EXPECT_EQ(SplitAtLastSeparator("a\x83.b", ".").name, "a\x83.b");
+}
+
+TEST(PathNames, JapaneseFolderNames) {
+  const std::string dir = "C:\\\x95\x5C\x83\x5C\x94\x5C\\";  // C:\表ソ能\ .
+  EXPECT_EQ(FolderOf(dir + "Pinote.dll"), dir);
+  EXPECT_EQ(DataPathFor(dir + "Pinote.dll"), dir + "Pinote.dat");
+  EXPECT_EQ(ChangeFileExt("C:\\\x94\x5C", ".ini"), "C:\\\x94\x5C.ini");
+  EXPECT_EQ(ChangeFileExt("C:\\a.b\\\x94\x5C", ".x"), "C:\\a.b\\\x94\x5C.x");
+  EXPECT_EQ(FolderOf("C:\\x\\name\x81"), "C:\\x\\");
+}
+
+TEST(ResolveLongPath, JapaneseNamesAndALoneLeadByteAtTheEnd) {
+  FakeDisk disk;
+  disk.Add("C:", "\x95\x5C\x83\x5C\x94\x5C", true);
+  disk.Add("C:\\\x95\x5C\x83\x5C\x94\x5C", "PlugIns", true);
+  disk.Add("C:\\\x95\x5C\x83\x5C\x94\x5C\\PlugIns", "Pinote.dll", false);
+  disk.Add("C:", "x\x81", false);
+  struct Case {
+    std::string in, out;
+  } cases[] = {
+      {"C:\\\x95\x5C\x83\x5C\x94\x5C\\plugins\\PINOTE.DLL",
+       "C:\\\x95\x5C\x83\x5C\x94\x5C\\PlugIns\\Pinote.dll"},
+      {"C:\\\x95\x5C\x83\x5C\x94\x5C", "C:\\\x95\x5C\x83\x5C\x94\x5C\\"},
+      {"C:\\X\x81", "C:\\x\x81"},
+      {"C:\\missing\x81", "C:\\"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(ResolveLongPath(c.in, disk.Lookup()), c.out);
+  }
+}
+
 TEST(ChooseHelpFile, ByLanguageAndPresence) {
   const std::string dir = "C:\\P\\";
   const std::string jp = dir + "Pinote.hlp", en = dir + "PinoteE.hlp";

@@ -93,6 +93,20 @@ TEST(FilterAddresses, AgreesWithReferenceOnManyKeywords) {
   }
 }
 
+// "ァ" is 83 40 and "ソ" 83 5C: "@" and "\\" inside them are second bytes, not characters.
+TEST(FilterAddresses, NeverMatchesFromASecondByte) {
+  MemoStore data;
+  data.Add(MakePerson({"kana"}, "\x83\x40\x83\x5C\r\n"));
+  struct Case {
+    std::string keyword;
+    size_t lines;
+  } cases[] = {{"@", 0}, {"\\", 0}, {"\x40\x83", 0}, {"\x83\x5C", 1}, {"\x83\x40", 1}, {"kana", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keyword);
+    EXPECT_EQ(FilterAddresses(data, c.keyword).size(), c.lines);
+  }
+}
+
 TEST(UpdateKeywordHistory, MovesToFrontWithoutDuplicates) {
   struct Case {
     std::vector<std::string> items;

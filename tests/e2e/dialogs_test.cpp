@@ -7,20 +7,20 @@
 namespace e2e {
 namespace {
 
-// The memo window's caption: its Tool menu commands are posted to it.
-const char kMemo[] = "\"Quillet for Becky!2\"";
-const char kUnify[] = "202", kSeparate[] = "203", kHide[] = "204";
 // The edit box inside the unify dialog's keyword combo (CBS_DROPDOWN gives it id 1001): typing
 // there is what filters the list.
-const char kKeywordEdit[] = "1001";
+constexpr int kKeywordEdit = 1001;
 
-std::string Cmd(const char* id) { return std::string("command ") + kMemo + " " + id + "\n"; }
+// Opens the unify dialog and narrows the list by `keyword` (its first line gets selected).
+std::string UnifyKeyword(const std::string& keyword) {
+  return MemoCommand(IDM_UNIFY) + WaitWindow(kUnifyDialog) +
+         TypeInto(kUnifyDialog, kKeywordEdit, keyword);
+}
 
-// Opens the unify dialog, narrows the list by `keyword` (its first line gets selected) and
-// presses OK.
+// ... and presses OK.
 std::string UnifyWith(const std::string& keyword) {
-  return Cmd(kUnify) + "waitwindow PinoteUnifyForm\ntype PinoteUnifyForm " + kKeywordEdit + " " +
-         keyword + "\nclick PinoteUnifyForm 1\nwaithidden PinoteUnifyForm\nwait 300\n";
+  return UnifyKeyword(keyword) + ClickOn(kUnifyDialog, IDC_UNIFY_OK) + WaitHidden(kUnifyDialog) +
+         "wait 300\n";
 }
 
 TEST(OptionsDialog, OkWritesEveryKeyInOrderAtOnceAndCancelWritesNothing) {
@@ -31,21 +31,20 @@ TEST(OptionsDialog, OkWritesEveryKeyInOrderAtOnceAndCancelWritesNothing) {
                         "Hide\\Load=Integer:0\r\n", "Meibo\\Path=String:\r\n"};
   struct Case {
     const char* name;
-    const char* button;
+    int button;
     bool written;
   };
-  for (const Case c : {Case{"OK", "1", true}, Case{"Cancel", "2", false}}) {
+  for (const Case c : {Case{"OK", IDOK, true}, Case{"Cancel", IDCANCEL, false}}) {
     SCOPED_TRACE(c.name);
     Installation inst("setup");
     // Always Top on, Always Appear (which forces Not Disappear).
-    RunResult r = inst.Run(std::string("setup\nwaitwindow PinoteSetupForm\n"
-                                       "click PinoteSetupForm 402\nclick PinoteSetupForm 412\n"
-                                       "wait 300\nclick PinoteSetupForm ") +
-                           c.button +
-                           "\nwaithidden PinoteSetupForm\n"
+    RunResult r = inst.Run("setup\n" + WaitWindow(kOptionsDialog) +
+                           ClickOn(kOptionsDialog, IDC_ALWAYS_TOP_CHECK) +
+                           ClickOn(kOptionsDialog, IDC_APPEAR_ALWAYS_RADIO) + "wait 300\n" +
+                           ClickOn(kOptionsDialog, c.button) + WaitHidden(kOptionsDialog) +
                            "copyfile PlugIns\\Pinote.ini after.ini\nexit\n");
     ASSERT_FALSE(r.timed_out) << r.Text();
-    EXPECT_TRUE(r.Has("waithidden \"PinoteSetupForm\" ok")) << r.Text();
+    EXPECT_TRUE(r.Has("waithidden " + Quoted(kOptionsDialog) + " ok")) << r.Text();
     bool exists = false;
     std::string ini = inst.Read(L"after.ini", &exists);
     EXPECT_EQ(exists, c.written) << ini;
@@ -67,31 +66,31 @@ TEST(OptionsDialog, ANewNameListPathReloadsTheStore) {
   inst.AddSampleMemoData();
   inst.Write(L"meibo.txt", ReadBytes(SourceDir() + L"data\\sample\\meibo.txt"));
   RunResult r = inst.Run(
-      "open 4\nsetup\nwaitwindow PinoteSetupForm\n"
-      "settext PinoteSetupForm 421 " + ScriptText(std::string(inst.dir().begin(),
-                                                              inst.dir().end())) +
-      "meibo.txt\nclick PinoteSetupForm 1\nwaithidden PinoteSetupForm\n"
-      "open 0\nwindow PinoteMainForm\nexit\n");
+      "open 4\nsetup\n" + WaitWindow(kOptionsDialog) + "settext " + kOptionsDialog + " " +
+      std::to_string(IDC_NAME_LIST_PATH_EDIT) + " " +
+      ScriptText(std::string(inst.dir().begin(), inst.dir().end())) + "meibo.txt\n" +
+      ClickOn(kOptionsDialog, IDOK) + WaitHidden(kOptionsDialog) + "open 0\n" +
+      DumpWindow(kMemoWindow) + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
   auto dumps = WindowDumps(r);
   ASSERT_EQ(dumps.size(), 1u) << r.Text();
-  EXPECT_EQ(Child(dumps[0], 107, "visible"), "1") << r.Text();
-  EXPECT_EQ(Child(dumps[0], 107, "text"), Quoted("Alice Example\r\nExample Corp. Sales"));
+  EXPECT_EQ(Child(dumps[0], IDC_NAME_LIST_EDIT, "visible"), "1") << r.Text();
+  EXPECT_EQ(Child(dumps[0], IDC_NAME_LIST_EDIT, "text"), Quoted("Alice Example\r\nExample Corp. Sales"));
 }
 
 TEST(MemoCommands, UnifyJoinsTheShownRecordIntoTheChosenOne) {
   Installation inst("unify");
   inst.AddSampleMemoData();
   // Carol's record goes into Alice's: memos joined as they are, Alice's mark kept.
-  RunResult r = inst.Run("open 4\n" + UnifyWith("alice") + "window PinoteMainForm\nexit\n");
+  RunResult r = inst.Run("open 4\n" + UnifyWith("alice") + DumpWindow(kMemoWindow) + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
   EXPECT_EQ(r.Count("msgbox"), 0) << r.Text();
   auto dumps = WindowDumps(r);
   ASSERT_EQ(dumps.size(), 1u) << r.Text();
-  EXPECT_EQ(Child(dumps[0], 103, "text"), Quoted("carol@example.net"));
-  EXPECT_EQ(Child(dumps[0], 104, "text"), Quoted("(alice@example.com)"));
-  EXPECT_EQ(Child(dumps[0], 101, "checked"), "1");
-  EXPECT_EQ(Child(dumps[0], 105, "text"),
+  EXPECT_EQ(Child(dumps[0], IDC_ADDRESS_LABEL, "text"), Quoted("carol@example.net"));
+  EXPECT_EQ(Child(dumps[0], IDC_OTHER_ADDRESS_LABEL, "text"), Quoted("(alice@example.com)"));
+  EXPECT_EQ(Child(dumps[0], IDC_IMPORTANT_CHECK, "checked"), "1");
+  EXPECT_EQ(Child(dumps[0], IDC_MEMO_EDIT, "text"),
             Quoted("Met at the conference in Kyoto.\r\nPrefers short mails.\r\n"
                    "Carol - sends the invoices\r\n"));
   std::string want = SampleDat();
@@ -122,9 +121,8 @@ TEST(MemoCommands, UnifyRefusesTheSameAddressAndAnAlreadyUnifiedOne) {
     SCOPED_TRACE(c.caption);
     Installation inst("unify-refused");
     inst.Write(L"PlugIns\\Pinote.dat", dat);
-    RunResult r = inst.Run("open " + std::to_string(c.mail) + "\n" + Cmd(kUnify) +
-                           "waitwindow PinoteUnifyForm\ntype PinoteUnifyForm " + kKeywordEdit +
-                           " " + c.keyword + "\nclick PinoteUnifyForm 1\nmsgbox ok\nexit\n");
+    RunResult r = inst.Run("open " + std::to_string(c.mail) + "\n" + UnifyKeyword(c.keyword) +
+                           ClickOn(kUnifyDialog, IDC_UNIFY_OK) + "msgbox ok\nexit\n");
     ASSERT_FALSE(r.timed_out) << r.Text();
     auto boxes = r.Starting("msgbox caption=");
     ASSERT_EQ(boxes.size(), 1u) << r.Text();
@@ -139,19 +137,19 @@ TEST(MemoCommands, SeparateCopiesMemoAndMarkAndHideHides) {
   inst.AddSampleMemoData();
   inst.Write(L"PlugIns\\Pinote.dat", "a@example.com\r\nalice@example.com\r\n@Important\r\n"
                                      " shared\r\n\r\n");
-  RunResult r = inst.Run("open 0\nwaitwindow PinoteMainForm\n" + Cmd(kSeparate) +
-                         "wait 500\nwindow PinoteMainForm\n" + Cmd(kHide) +
-                         "waithidden PinoteMainForm\nexit\n");
+  RunResult r = inst.Run("open 0\n" + WaitWindow(kMemoWindow) + MemoCommand(IDM_SEPARATE) +
+                         "wait 500\n" + DumpWindow(kMemoWindow) + MemoCommand(IDM_HIDE) +
+                         WaitHidden(kMemoWindow) + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
   auto dumps = WindowDumps(r);
   ASSERT_EQ(dumps.size(), 1u) << r.Text();
-  EXPECT_EQ(Child(dumps[0], 104, "visible"), "0") << "no other address any more";
-  EXPECT_EQ(Child(dumps[0], 101, "checked"), "1");
-  EXPECT_EQ(Child(dumps[0], 105, "text"), Quoted("shared\r\n"));
+  EXPECT_EQ(Child(dumps[0], IDC_OTHER_ADDRESS_LABEL, "visible"), "0") << "no other address any more";
+  EXPECT_EQ(Child(dumps[0], IDC_IMPORTANT_CHECK, "checked"), "1");
+  EXPECT_EQ(Child(dumps[0], IDC_MEMO_EDIT, "text"), Quoted("shared\r\n"));
   EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"),
             "a@example.com\r\n@Important\r\n shared\r\n\r\n"
             "alice@example.com\r\n@Important\r\n shared\r\n\r\n");
-  EXPECT_TRUE(r.Has("waithidden \"PinoteMainForm\" ok")) << r.Text();
+  EXPECT_TRUE(r.Has("waithidden " + Quoted(kMemoWindow) + " ok")) << r.Text();
 }
 
 }  // namespace

@@ -87,6 +87,22 @@ std::string Child(const WindowDump& d, int id, const std::string& key) {
   return it == d.children.end() ? "(missing)" : FieldOf(it->second, key);
 }
 
+const std::string kMemoWindow = MEMO_WINDOW_CLASS;
+const std::string kOptionsDialog = "#32770@" + std::to_string(IDC_OPTION_TABS);
+const std::string kUnifyDialog = "#32770@" + std::to_string(IDC_ADDRESS_LIST);
+const std::string kAboutDialog = "#32770@" + std::to_string(IDC_NAME_LABEL);
+
+std::string TypeInto(const std::string& target, int id, const std::string& text) {
+  return "type " + target + " " + std::to_string(id) + " " + text + "\n";
+}
+std::string ClickOn(const std::string& target, int id) {
+  return "click " + target + " " + std::to_string(id) + "\n";
+}
+std::string MemoCommand(int id) { return "command " + kMemoWindow + " " + std::to_string(id) + "\n"; }
+std::string WaitWindow(const std::string& target) { return "waitwindow " + target + "\n"; }
+std::string WaitHidden(const std::string& target) { return "waithidden " + target + "\n"; }
+std::string DumpWindow(const std::string& target) { return "window " + target + "\n"; }
+
 std::string SampleDat() { return ReadBytes(SourceDir() + L"data\\sample\\Pinote.dat"); }
 
 }  // namespace e2e

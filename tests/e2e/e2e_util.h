@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/win32/control_ids.h"
 #include "harness.h"
 
 namespace e2e {
@@ -37,5 +38,17 @@ std::string SampleDat();
 
 // A text as the script wants it: CR, LF, TAB and backslash escaped.
 std::string ScriptText(const std::string& text);
+
+// The plug-in's windows as script targets: the memo window by its class, each dialog (class
+// "#32770") by a control only it has.
+extern const std::string kMemoWindow, kOptionsDialog, kUnifyDialog, kAboutDialog;
+// Script lines driving controls by the shared ids: "type T ID TEXT", "click T ID", a menu command
+// of the memo window, "waitwindow T" / "waithidden T" / "window T".
+std::string TypeInto(const std::string& target, int id, const std::string& text);
+std::string ClickOn(const std::string& target, int id);
+std::string MemoCommand(int id);
+std::string WaitWindow(const std::string& target);
+std::string WaitHidden(const std::string& target);
+std::string DumpWindow(const std::string& target);
 
 }  // namespace e2e

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace e2e {
@@ -128,11 +129,13 @@ std::string RunResult::Text() const {
   return t;
 }
 
-Installation::Installation(const std::string& name) {
+Installation::Installation(const std::string& name, const std::wstring& folder) {
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
-  dir_ = WithSlash(tmp) + L"b2e2e-" + Wide(name) + L"-" + std::to_wstring(GetCurrentProcessId()) +
-         L"-" + std::to_wstring(GetTickCount()) + L"\\";
+  above_ = WithSlash(tmp) + L"b2e2e-" + Wide(name) + L"-" +
+           std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) + L"\\";
+  dir_ = folder.empty() ? above_ : above_ + folder + L"\\";
+  CreateDirectoryW(above_.c_str(), nullptr);
   CreateDirectoryW(dir_.c_str(), nullptr);
   CreateDirectoryW(PluginDir().c_str(), nullptr);
   CopyOrFail(BuildDir() + L"B2.exe", dir_ + L"B2.exe");
@@ -141,7 +144,26 @@ Installation::Installation(const std::string& name) {
 }
 
 Installation::~Installation() {
-  if (!GetEnvironmentVariableW(L"B2E2E_KEEP", nullptr, 0)) RemoveTree(dir_);
+  if (!GetEnvironmentVariableW(L"B2E2E_KEEP", nullptr, 0)) RemoveTree(above_);
+}
+
+std::vector<std::wstring> FilesBelow(const std::wstring& dir) {
+  std::vector<std::wstring> files;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return files;
+  do {
+    const std::wstring n = fd.cFileName;
+    if (n == L"." || n == L"..") continue;
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      files.push_back(n);
+      continue;
+    }
+    for (const std::wstring& f : FilesBelow(dir + n + L"\\")) files.push_back(n + L"\\" + f);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 void Installation::UseLackingHost() {

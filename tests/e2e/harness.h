@@ -17,6 +17,8 @@ std::wstring BuildDir();   // ends with "\"
 std::wstring SourceDir();  // ends with "\"
 std::string ReadBytes(const std::wstring& path, bool* exists = nullptr);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
+// Every file below `dir` (ending with "\"), as paths relative to it, sorted.
+std::vector<std::wstring> FilesBelow(const std::wstring& dir);
 // The log's quoted form of a text: "..." with \\ \" \r \n \t escaped.
 std::string Quoted(const std::string& text);
 
@@ -33,12 +35,15 @@ struct RunResult {
 
 class Installation {
  public:
-  explicit Installation(const std::string& name);
+  // A fresh folder named after `name` in the temp folder; with `folder`, the installation lies in
+  // a folder of that name inside it (the folder above() then holds nothing else).
+  explicit Installation(const std::string& name, const std::wstring& folder = L"");
   ~Installation();
   Installation(const Installation&) = delete;
   Installation& operator=(const Installation&) = delete;
 
   const std::wstring& dir() const { return dir_; }  // ends with "\"
+  const std::wstring& above() const { return above_; }  // ends with "\"
   std::wstring PluginDir() const { return dir_ + L"PlugIns\\"; }
 
   void UseLackingHost();   // B2.exe without one entry point
@@ -58,7 +63,7 @@ class Installation {
                 DWORD timeout_ms = 90000);
 
  private:
-  std::wstring dir_;
+  std::wstring above_, dir_;
   std::function<void(DWORD)> on_started_;
 };
 

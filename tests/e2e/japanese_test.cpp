@@ -6,6 +6,8 @@
 // log as UTF-8.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "e2e_util.h"
 
 namespace e2e {
@@ -94,9 +96,9 @@ TEST(JapaneseHost, ShiftJisSenderNamesAndMemosRoundTrip) {
     inst.Write(L"ja\\" + std::to_wstring(10 + i) + L".eml",
                "From: " + cases[i].from + "\r\nTo: you@example.net\r\nSubject: x\r\n\r\nbody\r\n");
     script += "open " + std::to_string(i) +
-              "\nhostmenu ツール(&T)/Quillet for Becky!2/Quilletを開く\n"
-              "waitwindow PinoteMainForm\ntype PinoteMainForm 105 \\u30e1\\u30e2\\u8868\n"
-              "window PinoteMainForm\n";
+              "\nhostmenu ツール(&T)/Quillet for Becky!2/Quilletを開く\n" +
+              WaitWindow(kMemoWindow) + TypeInto(kMemoWindow, IDC_MEMO_EDIT, "\\u30e1\\u30e2\\u8868") +
+              DumpWindow(kMemoWindow);
   }
   RunResult r = inst.Run(script + "exit\n", L"/JAPANESE /mail:\"" + inst.dir() + L"ja\"");
   ASSERT_FALSE(r.timed_out) << r.Text();
@@ -106,13 +108,63 @@ TEST(JapaneseHost, ShiftJisSenderNamesAndMemosRoundTrip) {
   std::string want_dat;
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(cases[i].address);
-    EXPECT_EQ(Child(dumps[i], 102, "text"), Quoted(cases[i].sender));
-    EXPECT_EQ(Child(dumps[i], 103, "text"), Quoted(cases[i].address));
-    EXPECT_EQ(Child(dumps[i], 101, "text"), Quoted("重要"));
-    EXPECT_EQ(Child(dumps[i], 105, "text"), Quoted("メモ表"));
+    EXPECT_EQ(Child(dumps[i], IDC_SENDER_LABEL, "text"), Quoted(cases[i].sender));
+    EXPECT_EQ(Child(dumps[i], IDC_ADDRESS_LABEL, "text"), Quoted(cases[i].address));
+    EXPECT_EQ(Child(dumps[i], IDC_IMPORTANT_CHECK, "text"), Quoted("重要"));
+    EXPECT_EQ(Child(dumps[i], IDC_MEMO_EDIT, "text"), Quoted("メモ表"));
     want_dat += cases[i].address + "\r\n \x83\x81\x83\x82\x95\x5c\r\n\r\n";
   }
   EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), want_dat) << "memos are stored in Shift-JIS";
+}
+
+// A whole installation under a folder whose every character ends in the byte of "\\" (表ソ能 is
+// 95 5C 83 5C 94 5C): the plug-in finds its own files there, in both languages, and writes
+// nowhere else.
+TEST(JapaneseHost, InstalledUnderAJapaneseFolderKeepsItsFilesBesideThePlugin) {
+  SKIP_UNLESS_932();
+  for (const wchar_t* args : {L"/ENGLISH", L"/JAPANESE"}) {
+    SCOPED_TRACE(args[1] == L'E' ? "English" : "Japanese");
+    Installation inst("ja-folder", L"\u8868\u30BD\u80FD");
+    inst.AddSampleMemoData();
+    inst.AddSampleNameList();
+    const std::vector<std::wstring> before = FilesBelow(inst.above());
+    RunResult r = inst.Run("open 0\n" + WaitWindow(kMemoWindow) +
+                               TypeInto(kMemoWindow, IDC_MEMO_EDIT, "!") + DumpWindow(kMemoWindow) +
+                               "exit\n",
+                           args);
+    ASSERT_FALSE(r.timed_out) << r.Text();
+    EXPECT_HOST_932(r);
+    EXPECT_EQ(r.Count("msgbox"), 0) << r.Text();
+    auto dumps = WindowDumps(r);
+    ASSERT_EQ(dumps.size(), 1u) << r.Text();
+    // The stored memo and the name list's text are shown, and the edit is saved beside them.
+    EXPECT_EQ(Child(dumps[0], IDC_MEMO_EDIT, "text"),
+              Quoted("Met at the conference in Kyoto.\r\nPrefers short mails.\r\n!"));
+    EXPECT_EQ(Child(dumps[0], IDC_NAME_LIST_EDIT, "text"),
+              Quoted("Alice Example\r\nExample Corp. Sales"));
+    std::string want = SampleDat();
+    const std::string line = " Prefers short mails.\r\n";
+    want.insert(want.find(line) + line.size(), " !\r\n");
+    // The name list's address without a memo joins the store (read from the folder too).
+    want += "suzuki@example.jp\r\nichiro.suzuki@example.com\r\n\r\n";
+    EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), want);
+    // Pinote.ini written there at exit, the day's backup of Pinote.dat beside it; no file
+    // anywhere else (the run adds its script and log).
+    EXPECT_NE(inst.Read(L"PlugIns\\Pinote.ini").find("MainForm\\Left=Integer:"), std::string::npos);
+    const std::wstring folder = L"\u8868\u30BD\u80FD\\";
+    std::vector<std::wstring> expected = before;
+    for (const wchar_t* added : {L"log.txt", L"script.txt"}) expected.push_back(folder + added);
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::wstring> written = FilesBelow(inst.above());
+    const std::wstring backup = folder + L"PlugIns\\Pinote.dat.";
+    const auto backups = std::remove_if(written.begin(), written.end(), [&](const std::wstring& f) {
+      return f.rfind(backup, 0) == 0 && f.size() == backup.size() + 12 &&
+             f.compare(f.size() - 4, 4, L".bak") == 0;
+    });
+    EXPECT_EQ(written.end() - backups, 1) << "one backup of the day beside the plug-in";
+    written.erase(backups, written.end());
+    EXPECT_EQ(written, expected);
+  }
 }
 
 }  // namespace

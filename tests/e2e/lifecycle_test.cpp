@@ -60,7 +60,7 @@ TEST(VersionMismatch, HostLackingOneEntryPointGetsOneMessageAndNothingElse) {
     inst.UseLackingHost();
     inst.AddSampleMemoData();
     RunResult r = inst.Run(
-        "msgbox ok 30000\ndumpmenu\nopen 0\nwindow PinoteMainForm\ncontextmenu view\n"
+        "msgbox ok 30000\ndumpmenu\nopen 0\n" + DumpWindow(kMemoWindow) + "contextmenu view\n"
         "expect-no-msgbox 1500\nexit\n",
         c.args);
     ASSERT_FALSE(r.timed_out) << r.Text();
@@ -80,7 +80,7 @@ TEST(VersionMismatch, HostLackingOneEntryPointGetsOneMessageAndNothingElse) {
       EXPECT_EQ(m.text.find("Plugin"), std::string::npos) << m.path;
     }
     EXPECT_EQ(MenuDump(r, "contextmenu").size(), 2u) << "only the host's own items";
-    EXPECT_TRUE(r.Has("window-missing \"PinoteMainForm\"")) << r.Text();
+    EXPECT_TRUE(r.Has("window-missing " + Quoted(kMemoWindow))) << r.Text();
     EXPECT_TRUE(r.Has("exit"));
   }
 }

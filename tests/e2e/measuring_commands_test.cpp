@@ -16,14 +16,14 @@ TEST(MeasuringCommands, ReferenceFillCopiesTheMemoWindowsControlsAndTexts) {
   // Alice: marked, a memo and a name-list text; Carol: a memo only; Tanaka: a Shift-JIS name
   // and memo, and another address.
   const int mails[] = {0, 4, 2};
-  std::string script = "open 0\nwaitwindow PinoteMainForm\n";
+  std::string script = "open 0\n" + WaitWindow(kMemoWindow);
   for (int mail : mails) {
     script += "open " + std::to_string(mail) +
-              "\nreffill PinoteMainForm\nwindow PinoteMainForm\nwindow B2Reference\n";
+              "\nreffill " + kMemoWindow + "\n" + DumpWindow(kMemoWindow) + "window B2Reference\n";
   }
   RunResult r = inst.Run(script + "reffill NoSuchWindow\nexit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
-  EXPECT_EQ(r.Count("reffill \"PinoteMainForm\" controls=6 us="), 3) << r.Text();
+  EXPECT_EQ(r.Count("reffill " + Quoted(kMemoWindow) + " controls=6 us="), 3) << r.Text();
   EXPECT_TRUE(r.Has("error reffill no-window \"NoSuchWindow\"")) << r.Text();
   const auto dumps = WindowDumps(r);
   ASSERT_EQ(dumps.size(), 2 * std::size(mails)) << r.Text();
@@ -34,24 +34,25 @@ TEST(MeasuringCommands, ReferenceFillCopiesTheMemoWindowsControlsAndTexts) {
     EXPECT_EQ(FieldOf(copy.window, "class"), Quoted("B2Reference"));
     EXPECT_EQ(FieldOf(copy.window, "visible"), "1");
     EXPECT_EQ(copy.children.size(), 6u) << "no panels, no splitter";
-    for (int id : {101, 102, 103, 104, 105, 107}) {
+    for (int id : {IDC_IMPORTANT_CHECK, IDC_SENDER_LABEL, IDC_ADDRESS_LABEL,
+                   IDC_OTHER_ADDRESS_LABEL, IDC_MEMO_EDIT, IDC_NAME_LIST_EDIT}) {
       EXPECT_EQ(Child(copy, id, "class"), Child(memo, id, "class")) << id;
-      EXPECT_EQ(Child(copy, id, "text"), id == 101 ? Quoted("") : Child(memo, id, "text")) << id;
+      EXPECT_EQ(Child(copy, id, "text"), id == IDC_IMPORTANT_CHECK ? Quoted("") : Child(memo, id, "text")) << id;
     }
-    EXPECT_EQ(Child(copy, 101, "checked"), Child(memo, 101, "checked"));
+    EXPECT_EQ(Child(copy, IDC_IMPORTANT_CHECK, "checked"), Child(memo, IDC_IMPORTANT_CHECK, "checked"));
   }
-  EXPECT_EQ(Child(dumps[0], 101, "checked"), "1") << "the mark was copied, not left unset";
-  EXPECT_EQ(Child(dumps[2], 101, "checked"), "0");
-  EXPECT_NE(Child(dumps[5], 105, "text"), Quoted("")) << "the Japanese memo was copied";
+  EXPECT_EQ(Child(dumps[0], IDC_IMPORTANT_CHECK, "checked"), "1") << "the mark was copied, not left unset";
+  EXPECT_EQ(Child(dumps[2], IDC_IMPORTANT_CHECK, "checked"), "0");
+  EXPECT_NE(Child(dumps[5], IDC_MEMO_EDIT, "text"), Quoted("")) << "the Japanese memo was copied";
 }
 
 TEST(MeasuringCommands, RepeatSumsUpWhatItsRoundsRecordedAfterTheWarmUps) {
   Installation inst("repeat");
   inst.AddSampleMemoData();
   RunResult r = inst.Run(
-      "open 0\nwaitwindow PinoteMainForm\n"
-      "repeat 3 skip=1 open 0 paint ; reffill PinoteMainForm ; type PinoteMainForm 105 ab ; "
-      "refwrite PlugIns\\Pinote.dat\n"
+      "open 0\n" + WaitWindow(kMemoWindow) + "repeat 3 skip=1 open 0 paint ; reffill " +
+      kMemoWindow + " ; type " + kMemoWindow + " " + std::to_string(IDC_MEMO_EDIT) +
+      " ab ; refwrite PlugIns\\Pinote.dat\n"
       "memory typed\nrefwrite missing.dat\nrepeat 0 log never\n"
       "repeat 5 log round ; exit\nlog after the exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
@@ -63,7 +64,7 @@ TEST(MeasuringCommands, RepeatSumsUpWhatItsRoundsRecordedAfterTheWarmUps) {
     EXPECT_EQ(FieldOf(line, "n"), n) << key << "\n" << r.Text();
     EXPECT_FALSE(FieldOf(line, "median_us").empty()) << key;
   }
-  EXPECT_EQ(r.Count("reffill \"PinoteMainForm\""), 4) << "one warm-up round first";
+  EXPECT_EQ(r.Count("reffill " + Quoted(kMemoWindow)), 4) << "one warm-up round first";
   EXPECT_EQ(r.Count("> refwrite PlugIns\\Pinote.dat"), 4);
   // The last reference write copied the file the last keystroke wrote.
   const std::string dat = inst.Read(L"PlugIns\\Pinote.dat");

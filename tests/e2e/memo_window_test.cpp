@@ -33,8 +33,8 @@ TEST(MemoWindow, OpenedMailsShowTheSendersRecordByTheDefaultRules) {
   Installation inst("memo");
   inst.AddSampleMemoData();
   inst.AddSampleNameList();
-  std::string script = "window PinoteMainForm\nopen 0\nforeground\n";
-  for (const Case& c : cases) script += "open " + std::to_string(c.mail) + "\nwindow PinoteMainForm\n";
+  std::string script = DumpWindow(kMemoWindow) + "open 0\nforeground\n";
+  for (const Case& c : cases) script += "open " + std::to_string(c.mail) + "\n" + DumpWindow(kMemoWindow);
   RunResult r = inst.Run(script + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
   auto dumps = WindowDumps(r);
@@ -48,15 +48,15 @@ TEST(MemoWindow, OpenedMailsShowTheSendersRecordByTheDefaultRules) {
     const WindowDump& d = dumps[i + 1];
     SCOPED_TRACE("mail " + std::to_string(c.mail));
     EXPECT_EQ(FieldOf(d.window, "visible"), c.visible ? "1" : "0");
-    if (c.sender) EXPECT_EQ(Child(d, 102, "text"), Quoted(c.sender));
-    EXPECT_EQ(Child(d, 103, "text"), Quoted(c.address));
-    if (c.memo) EXPECT_EQ(Child(d, 105, "text"), Quoted(c.memo));
-    EXPECT_EQ(Child(d, 101, "checked"), c.important ? "1" : "0");
+    if (c.sender) EXPECT_EQ(Child(d, IDC_SENDER_LABEL, "text"), Quoted(c.sender));
+    EXPECT_EQ(Child(d, IDC_ADDRESS_LABEL, "text"), Quoted(c.address));
+    if (c.memo) EXPECT_EQ(Child(d, IDC_MEMO_EDIT, "text"), Quoted(c.memo));
+    EXPECT_EQ(Child(d, IDC_IMPORTANT_CHECK, "checked"), c.important ? "1" : "0");
     if (!c.visible) continue;  // children of a hidden window all read as hidden
-    EXPECT_EQ(Child(d, 104, "visible"), c.others ? "1" : "0");
-    if (c.others) EXPECT_EQ(Child(d, 104, "text"), Quoted(c.others));
-    EXPECT_EQ(Child(d, 107, "visible"), c.name_list ? "1" : "0");
-    if (c.name_list && *c.name_list) EXPECT_EQ(Child(d, 107, "text"), Quoted(c.name_list));
+    EXPECT_EQ(Child(d, IDC_OTHER_ADDRESS_LABEL, "visible"), c.others ? "1" : "0");
+    if (c.others) EXPECT_EQ(Child(d, IDC_OTHER_ADDRESS_LABEL, "text"), Quoted(c.others));
+    EXPECT_EQ(Child(d, IDC_NAME_LIST_EDIT, "visible"), c.name_list ? "1" : "0");
+    if (c.name_list && *c.name_list) EXPECT_EQ(Child(d, IDC_NAME_LIST_EDIT, "text"), Quoted(c.name_list));
   }
 }
 
@@ -64,11 +64,11 @@ TEST(MemoWindow, TypingIntoANewSendersMemoRewritesTheDataFileAtOnce) {
   Installation inst("typing");
   inst.AddSampleMemoData();
   RunResult r = inst.Run(
-      "open 1\nhostmenu &Tool/Quillet for Becky!2/Open the Quillet\nwaitwindow PinoteMainForm\n"
-      "type PinoteMainForm 105 Call back\\nbefore Friday\n"
-      "copyfile PlugIns\\Pinote.dat typed.dat\nwindow PinoteMainForm\nexit\n");
+      "open 1\nhostmenu &Tool/Quillet for Becky!2/Open the Quillet\n" + WaitWindow(kMemoWindow) +
+      TypeInto(kMemoWindow, IDC_MEMO_EDIT, "Call back\\nbefore Friday") +
+      "copyfile PlugIns\\Pinote.dat typed.dat\n" + DumpWindow(kMemoWindow) + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
-  EXPECT_TRUE(r.Has("waitwindow \"PinoteMainForm\" ok")) << r.Text();
+  EXPECT_TRUE(r.Has("waitwindow " + Quoted(kMemoWindow) + " ok")) << r.Text();
   bool exists = false;
   std::string typed = inst.Read(L"typed.dat", &exists);
   ASSERT_TRUE(exists) << r.Text();
@@ -81,14 +81,14 @@ TEST(MemoWindow, AppendingTheSelectedTextOfAMailStoresIt) {
   inst.AddSampleMemoData();
   RunResult r = inst.Run(
       "open 0\nselect-view 6 13\ncontextmenu view Quillet: Append the selected string\n"
-      "wait 500\nwindow PinoteMainForm\ncopyfile PlugIns\\Pinote.dat appended.dat\nexit\n");
+      "wait 500\n" + DumpWindow(kMemoWindow) + "copyfile PlugIns\\Pinote.dat appended.dat\nexit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
   EXPECT_TRUE(r.Has("selected \"Alice Example\"")) << r.Text();
   EXPECT_TRUE(r.Has("bka Command \"EditCopy\"")) << r.Text();
   auto dumps = WindowDumps(r);
   ASSERT_EQ(dumps.size(), 1u) << r.Text();
   EXPECT_EQ(FieldOf(dumps[0].window, "visible"), "1");
-  EXPECT_EQ(Child(dumps[0], 105, "text"),
+  EXPECT_EQ(Child(dumps[0], IDC_MEMO_EDIT, "text"),
             Quoted("Met at the conference in Kyoto.\r\nPrefers short mails.\r\nAlice Example"));
   std::string want = SampleDat();
   std::string line = " Prefers short mails.\r\n";
@@ -100,7 +100,7 @@ TEST(MemoWindow, AppearAlwaysWinsOverDisappearAlways) {
   Installation inst("rules");
   inst.AddSampleMemoData();
   inst.WriteSettings("Show\\Load=Integer:0\r\nHide\\Load=Integer:3\r\n");
-  RunResult r = inst.Run("open 1\nwindow PinoteMainForm\nexit\n");
+  RunResult r = inst.Run("open 1\n" + DumpWindow(kMemoWindow) + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
   auto dumps = WindowDumps(r);
   ASSERT_EQ(dumps.size(), 1u) << r.Text();
@@ -113,7 +113,7 @@ TEST(MemoWindow, AppearOnStartShowsTheWindowWhenTheHostStarts) {
     SCOPED_TRACE(on ? "on" : "off");
     Installation inst(on ? "start-on" : "start-off");
     inst.WriteSettings(std::string("Show\\Start=Boolean:") + (on ? "True" : "False") + "\r\n");
-    RunResult r = inst.Run("wait 500\nwindow PinoteMainForm\nexit\n");
+    RunResult r = inst.Run("wait 500\n" + DumpWindow(kMemoWindow) + "exit\n");
     ASSERT_FALSE(r.timed_out) << r.Text();
     auto dumps = WindowDumps(r);
     ASSERT_EQ(dumps.size(), 1u) << r.Text();

@@ -57,7 +57,7 @@ TEST(SettingsFile, WrittenAtExitKeepingExistingLinesInOrder) {
     Installation inst("settings");
     inst.AddSampleMemoData();
     if (!c.initial.empty()) inst.WriteSettings(c.initial);
-    RunResult r = inst.Run("open 0\nwaitwindow PinoteMainForm\nexit\n");
+    RunResult r = inst.Run("open 0\n" + WaitWindow(kMemoWindow) + "exit\n");
     ASSERT_FALSE(r.timed_out) << r.Text();
     bool exists = false;
     std::string ini = inst.Read(L"PlugIns\\Pinote.ini", &exists);

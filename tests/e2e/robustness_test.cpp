@@ -75,8 +75,11 @@ class Lock {
   HANDLE h_;
 };
 
-const char kShowWindow[] =
-    "hostmenu &Tool/Quillet for Becky!2/Open the Quillet\nwaitwindow PinoteMainForm\n";
+std::string ShowMemoWindow() {
+  return "hostmenu &Tool/Quillet for Becky!2/Open the Quillet\n" + WaitWindow(kMemoWindow);
+}
+
+std::string TypeMemo(const std::string& text) { return TypeInto(kMemoWindow, IDC_MEMO_EDIT, text); }
 const char kFlag[] = "copyfile Mail\\02-bob.eml flag.txt\nwait 800\n";
 
 // Boxes of the run whose text names `file`: every report of a failed read or write.
@@ -102,13 +105,11 @@ TEST(DataFile, UnreadableAtStartIsNeverReplacedAndEditsJoinItOnceReadable) {
   });
   // Each save attempt while locked shows a box that blocks the typing until it is dismissed.
   RunResult r = inst.Run(std::string("set msgbox-timeout 700\nmsgbox ok 30000\nopen 1\n") +
-                         kShowWindow +
-                         "type PinoteMainForm 105 C\n"
-                         "open 0\ntype PinoteMainForm 105 N\n" +
+                         ShowMemoWindow() +
+                         TypeMemo("C") + "open 0\n" + TypeMemo("N") +
                          kFlag +
-                         "type PinoteMainForm 105 b\ntype PinoteMainForm 105 c\n"
-                         "window PinoteMainForm\n"
-                         "open 1\ntype PinoteMainForm 105 a\nexit\n");
+                         TypeMemo("b") + TypeMemo("c") + DumpWindow(kMemoWindow) + "open 1\n" +
+                         TypeMemo("a") + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
   ASSERT_TRUE(unlock.fired()) << r.Text();
   EXPECT_EQ(r.lines.back(), "exit") << r.Text();
@@ -133,7 +134,7 @@ TEST(DataFile, UnreadableAtStartIsNeverReplacedAndEditsJoinItOnceReadable) {
   // The box shows what was joined, so that typing on does not store over the file's memo.
   auto dumps = WindowDumps(r);
   ASSERT_EQ(dumps.size(), 1u) << r.Text();
-  EXPECT_EQ(Child(dumps[0], 105, "text"),
+  EXPECT_EQ(Child(dumps[0], IDC_MEMO_EDIT, "text"),
             Quoted("Met at the conference in Kyoto.\r\nPrefers short mails.\r\nNbc"));
   EXPECT_NE(final_dat.find("tanaka@example.jp\r\n"), std::string::npos) << final_dat;
   EXPECT_NE(final_dat.find("carol@example.net\r\n Carol - sends the invoices\r\n"),
@@ -148,10 +149,8 @@ TEST(DataFile, ReadOnlyIsLeftIntactUntilTheMarkIsRemoved) {
   ASSERT_TRUE(SetFileAttributesW(dat.c_str(), FILE_ATTRIBUTE_READONLY));
   WhenFlagged writable(inst, L"flag.txt",
                        [&] { SetFileAttributesW(dat.c_str(), FILE_ATTRIBUTE_NORMAL); });
-  RunResult r = inst.Run(std::string("set msgbox-timeout 700\nopen 0\nwaitwindow PinoteMainForm\n"
-                                     "type PinoteMainForm 105 !\n"
-                                     "copyfile PlugIns\\Pinote.dat refused.dat\n") +
-                         kFlag + "type PinoteMainForm 105 ?\nexit\n");
+  RunResult r = inst.Run("set msgbox-timeout 700\nopen 0\n" + WaitWindow(kMemoWindow) +
+                         TypeMemo("!") + "copyfile PlugIns\\Pinote.dat refused.dat\n" + kFlag + TypeMemo("?") + "exit\n");
   SetFileAttributesW((inst.dir() + L"refused.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
   SetFileAttributesW(dat.c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_FALSE(r.timed_out) << r.Text();
@@ -182,9 +181,9 @@ TEST(DataFile, TempFileThatCannotBeCreatedLeavesTheOldFileAndALaterSaveWritesAll
   WhenFlagged unblock(inst, L"flag.txt", [&] {
     for (const auto& b : blockers) RemoveDirectoryW(b.c_str());
   });
-  RunResult r = inst.Run(std::string("set msgbox-timeout 700\nopen 1\n") + kShowWindow +
-                         "type PinoteMainForm 105 x\ncopyfile PlugIns\\Pinote.dat blocked.dat\n" +
-                         kFlag + "type PinoteMainForm 105 y\nexit\n");
+  RunResult r = inst.Run(std::string("set msgbox-timeout 700\nopen 1\n") + ShowMemoWindow() +
+                         TypeMemo("x") + "copyfile PlugIns\\Pinote.dat blocked.dat\n" + kFlag +
+                         TypeMemo("y") + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
   ASSERT_TRUE(unblock.fired()) << r.Text();
   EXPECT_EQ(r.lines.back(), "exit") << r.Text();
@@ -251,8 +250,8 @@ TEST(MemoWindow, AddressesTheDataFileCannotHoldGetAReadOnlyMemo) {
     inst.Write(L"odd\\" + std::to_wstring(10 + i) + L".eml",
                std::string("From: ") + cases[i].from +
                    "\r\nTo: you@example.net\r\nSubject: odd\r\n\r\nbody\r\n");
-    script += "open " + std::to_string(i) + "\n" + kShowWindow +
-              "type PinoteMainForm 105 m\nwindow PinoteMainForm\n";
+    script += "open " + std::to_string(i) + "\n" + ShowMemoWindow() +
+              TypeMemo("m") + DumpWindow(kMemoWindow);
   }
   RunResult r = inst.Run(script + "exit\n", L"/mail:\"" + inst.dir() + L"odd\"");
   ASSERT_FALSE(r.timed_out) << r.Text();
@@ -264,12 +263,12 @@ TEST(MemoWindow, AddressesTheDataFileCannotHoldGetAReadOnlyMemo) {
   for (size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
     SCOPED_TRACE(c.address);
-    EXPECT_EQ(Child(dumps[i], 103, "text"), std::string("\"") + c.address + "\"");
-    EXPECT_EQ(Child(dumps[i], 105, "text"), c.storable ? "\"m\"" : "\"\"");
-    EXPECT_EQ(Child(dumps[i], 101, "enabled"), c.storable ? "1" : "0");
+    EXPECT_EQ(Child(dumps[i], IDC_ADDRESS_LABEL, "text"), std::string("\"") + c.address + "\"");
+    EXPECT_EQ(Child(dumps[i], IDC_MEMO_EDIT, "text"), c.storable ? "\"m\"" : "\"\"");
+    EXPECT_EQ(Child(dumps[i], IDC_IMPORTANT_CHECK, "enabled"), c.storable ? "1" : "0");
     if (!c.storable) {
-      EXPECT_EQ(Child(dumps[i], 104, "visible"), "1");
-      EXPECT_EQ(Child(dumps[i], 104, "text"), Quoted("No memo can be kept for this address"));
+      EXPECT_EQ(Child(dumps[i], IDC_OTHER_ADDRESS_LABEL, "visible"), "1");
+      EXPECT_EQ(Child(dumps[i], IDC_OTHER_ADDRESS_LABEL, "text"), Quoted("No memo can be kept for this address"));
     } else {
       want += std::string(c.address) + "\r\n m\r\n\r\n";
     }
@@ -333,7 +332,7 @@ TEST(NameList, CountsAtTheLimitsDoNotHangTheHost) {
     std::string escaped;
     for (char ch : dir) escaped += ch == '%' ? "%25" : std::string(1, ch);
     inst.WriteSettings("Meibo\\Path=String:" + escaped + "list.txt\r\n");
-    RunResult r = inst.Run("open 0\nwindow PinoteMainForm\nopen 1\nexit\n", L"", 60000);
+    RunResult r = inst.Run("open 0\n" + DumpWindow(kMemoWindow) + "open 1\nexit\n", L"", 60000);
     ASSERT_FALSE(r.timed_out) << "host hung";
     EXPECT_EQ(r.exit_code, 0u);
     EXPECT_EQ(r.lines.back(), "exit") << r.Text();
@@ -341,7 +340,7 @@ TEST(NameList, CountsAtTheLimitsDoNotHangTheHost) {
     EXPECT_EQ(r.Count("msgbox"), 0) << r.Text();
     auto dumps = WindowDumps(r);
     ASSERT_EQ(dumps.size(), 1u) << r.Text();
-    EXPECT_EQ(Child(dumps[0], 103, "text"), Quoted("alice@example.com"));
+    EXPECT_EQ(Child(dumps[0], IDC_ADDRESS_LABEL, "text"), Quoted("alice@example.com"));
   }
 }
 

@@ -1,6 +1,6 @@
-// Drives a modal form as a user would, from inside its own message loop: a thread timer fires
-// while the form runs, finds it by its class and performs one scripted step per tick (clicks,
-// typing, focus moves, all through messages to the controls).
+// Drives a modal dialog as a user would, from inside its own message loop: a thread timer fires
+// while the dialog runs, finds it by a control only it has (dialogs and message boxes are all of
+// class "#32770") and performs one scripted step per tick through messages to the controls.
 #pragma once
 
 #include <windows.h>
@@ -13,21 +13,48 @@
 #include <utility>
 #include <vector>
 
-#include "common/win32/env.h"
-#include "forms/win32/modal.h"
+#include "common/win32/module_paths.h"
+#include "common/win32/settings_file.h"
+#include "common/win32/text.h"
+#include "forms/win32/control_ids.h"
 
 namespace pinote::testing_dialogs {
 
-using Step = std::function<void(HWND form)>;
-// A step for a window of another class (a message box is "#32770"), shown while a command runs.
-struct ClassStep {
-  const wchar_t* cls;
+// The control a message box holds: its text.
+constexpr int kMessageBoxText = 0xFFFF;
+
+using Step = std::function<void(HWND dialog)>;
+// A step for the dialog holding control `mark`.
+struct MarkedStep {
+  int mark;
   Step step;
 };
 
+struct FindState {
+  int mark;
+  HWND found;
+};
+
+inline BOOL CALLBACK FindMarked(HWND wnd, LPARAM lp) {
+  auto* state = reinterpret_cast<FindState*>(lp);
+  wchar_t cls[16] = {};
+  ::GetClassNameW(wnd, cls, 16);
+  if (std::wstring(cls) != L"#32770" || !::IsWindowVisible(wnd)) return TRUE;
+  if (::GetDlgItem(wnd, state->mark) == nullptr) return TRUE;
+  state->found = wnd;
+  return FALSE;
+}
+
+// The visible dialog of this thread that holds control `mark`.
+inline HWND FindDialog(int mark) {
+  FindState state{mark, nullptr};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindMarked, reinterpret_cast<LPARAM>(&state));
+  return state.found;
+}
+
 struct Script {
-  const wchar_t* cls = nullptr;
-  std::vector<ClassStep> steps;
+  int mark = 0;
+  std::vector<MarkedStep> steps;
   size_t next = 0;
   int idleTicks = 0;
 };
@@ -40,25 +67,25 @@ inline Script*& CurrentScript() {
 inline void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
   Script* s = CurrentScript();
   if (s == nullptr) return;
-  const wchar_t* cls = s->next < s->steps.size() ? s->steps[s->next].cls : s->cls;
-  HWND form = ::FindWindowW(cls, nullptr);
-  if (form == nullptr || !::IsWindowVisible(form)) return;
+  const int mark = s->next < s->steps.size() ? s->steps[s->next].mark : s->mark;
+  HWND dialog = FindDialog(mark);
+  if (dialog == nullptr) return;
   if (s->next < s->steps.size()) {
     const Step step = s->steps[s->next++].step;
-    step(form);
+    step(dialog);
     return;
   }
-  // The script is done but the form is still open: close it so the test cannot hang.
+  // The script is done but the dialog is still open: close it so the test cannot hang.
   if (++s->idleTicks > 20) {
-    ADD_FAILURE() << "the form is still open after its script";
-    ::PostMessageW(form, WM_CLOSE, 0, 0);
+    ADD_FAILURE() << "the dialog is still open after its script";
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   }
 }
 
-// Runs `open` (which blocks in a modal loop) while `steps` run, each on the window of its class.
+// Runs `open` (which blocks in a modal loop) while `steps` run, each on the dialog it marks.
 template <class F>
-auto RunClassScripted(const wchar_t* cls, std::vector<ClassStep> steps, F&& open) {
-  Script script{cls, std::move(steps)};
+auto RunMarkedScript(int mark, std::vector<MarkedStep> steps, F&& open) {
+  Script script{mark, std::move(steps)};
   CurrentScript() = &script;
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &ScriptTick);
   struct Stop {
@@ -70,29 +97,35 @@ auto RunClassScripted(const wchar_t* cls, std::vector<ClassStep> steps, F&& open
   } stop{timer};
   auto result = open();
   EXPECT_EQ(script.next, script.steps.size()) << "not every step ran";
-  EXPECT_EQ(::FindWindowW(cls, nullptr), nullptr) << "the form outlived its modal call";
+  EXPECT_EQ(FindDialog(mark), nullptr) << "the dialog outlived its modal call";
   return result;
 }
 
-// Opens the form with `open` (which blocks in the form's modal loop) while `steps` run.
+// Opens the dialog marked by `mark` with `open` while `steps` run on it.
 template <class F>
-auto RunScripted(const wchar_t* cls, std::vector<Step> steps, F&& open) {
-  std::vector<ClassStep> classed;
-  for (Step& step : steps) classed.push_back({cls, std::move(step)});
-  return RunClassScripted(cls, std::move(classed), std::forward<F>(open));
+auto RunScripted(int mark, std::vector<Step> steps, F&& open) {
+  std::vector<MarkedStep> marked;
+  for (Step& step : steps) marked.push_back({mark, std::move(step)});
+  return RunMarkedScript(mark, std::move(marked), std::forward<F>(open));
 }
 
-inline HWND Ctl(HWND form, int id) {
-  HWND c = FindDescendant(form, id);
+inline HWND Ctl(HWND dialog, int id) {
+  HWND c = ::GetDlgItem(dialog, id);
   EXPECT_NE(c, nullptr) << "no control " << id;
   return c;
 }
-inline void Click(HWND form, int id) { ::SendMessageW(Ctl(form, id), BM_CLICK, 0, 0); }
-inline bool Checked(HWND form, int id) {
-  return ::SendMessageW(Ctl(form, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+inline void Click(HWND dialog, int id) { ::SendMessageW(Ctl(dialog, id), BM_CLICK, 0, 0); }
+inline bool Checked(HWND dialog, int id) {
+  return ::SendMessageW(Ctl(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
-inline bool Enabled(HWND form, int id) { return ::IsWindowEnabled(Ctl(form, id)) != FALSE; }
-inline std::wstring Text(HWND form, int id) { return WindowText(Ctl(form, id)); }
+inline bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(Ctl(dialog, id)) != FALSE; }
+inline std::wstring Text(HWND dialog, int id) { return WindowText(Ctl(dialog, id)); }
+// A key pressed in the control with the focus moved there, through the dialog's own loop.
+inline void PressKey(HWND control, WPARAM key) {
+  ::SetFocus(control);
+  ::PostMessageW(control, WM_KEYDOWN, key, 0);
+  ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
+}
 
 // Replaces the text of an edit (or of a combo's edit) by typing: select all, backspace, then
 // one WM_CHAR per character, so the control sends its change notifications itself.
@@ -135,9 +168,7 @@ inline std::string FreshSettingsFolder(const std::string& name) {
 inline std::string ReadFileBytes(const std::string& path) {
   std::string data;
   if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buf[4096];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+    for (int c; (c = std::fgetc(f)) != EOF;) data += static_cast<char>(c);
     std::fclose(f);
   }
   return data;

@@ -1,8 +1,9 @@
-// The library as a host without the "BKA_" entry points sees it, the handle owners and the
-// error reports.
+// The library as a program that is no host sees it, the handle owners, the error reports, the
+// text conversions and the plug-in's own path (the issue of Japanese folder names).
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -10,9 +11,13 @@
 #include <vector>
 
 #include "common/file_io.h"
-#include "common/win32/env.h"
+#include "common/mbtext.h"
+#include "common/paths.h"
+#include "common/win32/errors.h"
 #include "common/win32/handles.h"
-#include "host/win32/host_api.h"
+#include "common/win32/host_api.h"
+#include "common/win32/module_paths.h"
+#include "common/win32/text.h"
 
 namespace pinote {
 namespace {
@@ -40,35 +45,6 @@ class LibraryTest : public ::testing::Test {
   UniqueModule module_;
 };
 
-TEST_F(LibraryTest, NeverPrecedeAndNeverFollowReturnStableEmptyTexts) {
-  for (const char* name : {"NeverPrecede", "NeverFollow"}) {
-    SCOPED_TRACE(name);
-    auto fn = Export<NeverPrecede_t>(module_.get(), name);
-    ASSERT_NE(fn, nullptr);
-    LPCSTR first = fn();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first[0], '\0');
-    EXPECT_EQ(fn(), first);
-  }
-  EXPECT_NE(Export<NeverPrecede_t>(module_.get(), "NeverPrecede")(),
-            Export<NeverFollow_t>(module_.get(), "NeverFollow")());
-}
-
-TEST_F(LibraryTest, PluginInfoIsFilledWithoutTheHost) {
-  auto info = Export<BKC_OnPlugInInfo_t>(module_.get(), "BKC_OnPlugInInfo");
-  ASSERT_NE(info, nullptr);
-  PluginInfoRecord record;
-  std::memset(&record, 'x', sizeof(record));
-  EXPECT_EQ(info(&record), 0);
-  EXPECT_STREQ(record.name, "Quillet for Becky!2");
-  EXPECT_STREQ(record.version, "Ver.0.03 Rev.2");
-  if (!IsJapanese()) {
-    EXPECT_STREQ(record.description, "Memo Plugin");
-  }
-  EXPECT_EQ(record.name[sizeof("Quillet for Becky!2")], 'x');  // past the terminator: untouched
-  EXPECT_EQ(info(nullptr), 0);
-}
-
 TEST_F(LibraryTest, UnboundLibraryAddsNothingAndReturnsFixedValues) {
   UniqueMenu bar(::CreateMenu());
   HMENU help = ::CreatePopupMenu();
@@ -87,8 +63,8 @@ TEST_F(LibraryTest, UnboundLibraryAddsNothingAndReturnsFixedValues) {
   EXPECT_EQ(Export<BKC_OnOutgoing_t>(module_.get(), "BKC_OnOutgoing")(nullptr, 0), 0);
   EXPECT_EQ(Export<BKC_OnExit_t>(module_.get(), "BKC_OnExit")(), 0);
   // No memo window was created in this process (the Wine desktop may hold other programs').
-  for (HWND w = ::FindWindowExW(nullptr, nullptr, L"PinoteMainForm", nullptr); w != nullptr;
-       w = ::FindWindowExW(nullptr, w, L"PinoteMainForm", nullptr)) {
+  for (HWND w = ::FindWindowExW(nullptr, nullptr, L"PinoteMemoWindow", nullptr); w != nullptr;
+       w = ::FindWindowExW(nullptr, w, L"PinoteMemoWindow", nullptr)) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(w, &pid);
     EXPECT_NE(pid, ::GetCurrentProcessId());
@@ -125,48 +101,20 @@ TEST(UniqueHandle, FreesExactlyOnceWhateverTheMoves) {
   EXPECT_EQ(g_freed, (std::vector<int>{2, 1}));
 }
 
-TEST(UniqueHandle, OwnsRealWindowsAndGdiObjects) {
-  UniqueWindow wnd(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                     nullptr, nullptr));
-  HWND raw = wnd.get();
-  ASSERT_TRUE(::IsWindow(raw));
-  wnd.reset();
-  EXPECT_FALSE(::IsWindow(raw));
-  UniqueBrush brush(::CreateSolidBrush(RGB(1, 2, 3)));
-  HBRUSH rawBrush = brush.get();
-  LOGBRUSH lb{};
-  EXPECT_NE(::GetObjectW(rawBrush, sizeof(lb), &lb), 0);
-  brush.reset();
-  EXPECT_EQ(::GetObjectW(rawBrush, sizeof(lb), &lb), 0);
-}
-
 TEST(ReportError, TellsTheFileErrorsPathAndTheSystemMessage) {
   std::vector<std::wstring> seen;
   SetErrorReporterForTesting([&](const std::wstring& t) { seen.push_back(t); });
-  struct Case {
-    std::function<void()> raise;
-    std::vector<std::wstring> expectedParts;
-  };
-  const std::vector<Case> cases = {
+  const std::pair<std::function<void()>, std::wstring> cases[] = {
       {[] { throw FileError("C:\\data\\Pinote.dat", "Access is denied."); },
-       {L"C:\\data\\Pinote.dat", L"Access is denied."}},
-      {[] { throw std::runtime_error("plain failure"); }, {L"plain failure"}},
-      {[] { throw 42; }, {L"unknown"}},
+       L"C:\\data\\Pinote.dat\r\n\r\nAccess is denied."},
+      {[] { throw std::runtime_error("plain failure"); }, L"plain failure"},
+      {[] { throw 42; }, L"Quillet for Becky!2: unknown error"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [raise, text] : cases) {
     seen.clear();
-    Guarded(nullptr, c.raise);
-    ASSERT_EQ(seen.size(), 1u);
-    for (const std::wstring& part : c.expectedParts) {
-      SCOPED_TRACE(std::string(part.begin(), part.end()));
-      EXPECT_NE(seen[0].find(part), std::wstring::npos);
-    }
+    EXPECT_FALSE(Guarded(nullptr, raise));
+    EXPECT_EQ(seen, std::vector<std::wstring>{text});
   }
-  // The text of a FileError does not repeat the path after the message.
-  seen.clear();
-  Guarded(nullptr, [] { throw FileError("P", "M"); });
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0], L"P\r\n\r\nM");
   SetErrorReporterForTesting(nullptr);
 }
 
@@ -183,26 +131,72 @@ TEST(TextConversion, RoundTripsAndEdges) {
   }
   EXPECT_EQ(Utf8("\xE6\x97\xA5\xE6\x9C\xAC"), L"\u65E5\u672C");
   EXPECT_EQ(Utf8ToAnsi("Memo Plugin"), "Memo Plugin");
-  EXPECT_EQ(Tr("\xE6\x97\xA5", "en"), IsJapanese() ? L"\u65E5" : L"en");
+  EXPECT_EQ(Tr(UiText{"\xE6\x97\xA5", "en"}), IsJapanese() ? L"\u65E5" : L"en");
+  // A character the code page has no form for: no exact ANSI text.
+  EXPECT_EQ(NarrowExactly(L"plain"), std::optional<std::string>("plain"));
+  EXPECT_EQ(NarrowExactly(L"\u0101\u4E00\u0E01"), std::nullopt);
 }
 
-TEST(PluginFileName, TestPathGivesTheFolderAndSurvivesUntilCleared) {
-  SetPluginFileNameForTesting("C:\\Becky\\PlugIns\\Pinote.dll");
-  EXPECT_EQ(PluginFileName(), "C:\\Becky\\PlugIns\\Pinote.dll");
-  EXPECT_EQ(PluginFolder(), "C:\\Becky\\PlugIns\\");
-  SetPluginFileNameForTesting("D:\\other\\Pinote.dll");
-  EXPECT_EQ(PluginFolder(), "D:\\other\\");
-  ClearPathCaches();
+// A folder of its own under the temp folder, made through the wide API so that any name can be
+// laid out whatever the code page; its ANSI path ends with "\".
+std::string FreshFolder(const std::wstring& name) {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + name + L"\\";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  return Narrow(folder);
 }
 
-TEST(HostExePath, IsTheRunningProgramWithItsFolder) {
+void Touch(const std::string& ansiPath) {
+  UniqueKernelHandle f(::CreateFileA(ansiPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                     nullptr));
+}
+
+TEST(StoredNamesOf, StoredLetterCaseOrThePathAsTheSystemGaveIt) {
+  const std::string folder = FreshFolder(L"pinote-stored-names");
+  Touch(folder + "MixedCase.Dll");
+  const std::string hidden = folder + "Hidden\\";
+  ::CreateDirectoryA(hidden.c_str(), nullptr);
+  Touch(hidden + "Inside.dll");
+  ::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  struct Case {
+    std::string in, out;
+  } cases[] = {
+      {UpperAnsi(folder) + "MIXEDCASE.DLL", folder + "MixedCase.Dll"},
+      // Not resolvable: the hidden folder on the way, a file that is not there. The system's own
+      // name is taken as it is rather than a shorter path.
+      {hidden + "INSIDE.DLL", hidden + "INSIDE.DLL"},
+      {folder + "Missing.dll", folder + "Missing.dll"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in);
+    // Folder names above the test's own may be stored in another case than the temp path has.
+    const std::string got = StoredNamesOf(c.in);
+    EXPECT_EQ(_stricmp(got.c_str(), c.out.c_str()), 0) << got;
+    if (!c.out.empty()) EXPECT_EQ(got.substr(folder.size()), c.out.substr(folder.size()));
+  }
+  ::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Under code page 932: 表, ソ and 能 end in 0x5C, the byte of "\"; a byte-wise cut loses the
+// folder and with it the plug-in's files.
+TEST(StoredNamesOf, JapaneseFolderNames) {
+  if (::GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+  const std::string folder = FreshFolder(L"\u8868\u30BD\u80FD");
+  ASSERT_EQ(folder.substr(folder.size() - 7), "\x95\x5C\x83\x5C\x94\x5C\\");
+  Touch(folder + "Pinote.dll");
+  EXPECT_EQ(StoredNamesOf(folder + "PINOTE.DLL").substr(folder.size()), "Pinote.dll");
+  EXPECT_EQ(StoredNamesOf(folder + "PINOTE.DLL").substr(0, folder.size()).size(), folder.size());
+}
+
+TEST(ModuleAnsiPath, TheProgramAsTheSystemNamesItWithItsFolder) {
   wchar_t exe[MAX_PATH] = {};
   ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  EXPECT_EQ(Widen(ModuleAnsiPath(nullptr)), exe);
+  EXPECT_EQ(ModuleAnsiPath(PluginInstance()), ModuleAnsiPath(nullptr)) << "tests link the layer in";
   EXPECT_EQ(_wcsicmp(Widen(HostExePath()).c_str(), exe), 0) << HostExePath();
-  const std::string& folder = HostFolder();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back(), '\\');
-  EXPECT_EQ(HostExePath().compare(0, folder.size(), folder), 0);
+  EXPECT_EQ(HostFolder(), FolderOf(HostExePath()));
 }
 
 }  // namespace

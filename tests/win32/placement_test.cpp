@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <variant>
 
-#include "common/win32/env.h"
 #include "common/win32/handles.h"
+#include "common/win32/module_paths.h"
+#include "common/win32/settings_file.h"
+#include "common/win32/text.h"
 
 namespace pinote {
 namespace {
@@ -72,106 +75,70 @@ class PlacementTest : public ::testing::Test {
   }
 };
 
-TEST_F(PlacementTest, SaveFormPlacementWritesTheNormalRectangleInWorkAreaCoordinates) {
-  UniqueWindow wnd = MakeWindow(true, 110, 120, 300, 200);
-  SaveFormPlacement(wnd.get(), "TestForm", true);
-  WINDOWPLACEMENT wp{};
-  wp.length = sizeof(wp);
-  ASSERT_TRUE(::GetWindowPlacement(wnd.get(), &wp));
-  EXPECT_EQ(Settings().ReadInt("TestForm", "Left", -1), wp.rcNormalPosition.left);
-  EXPECT_EQ(Settings().ReadInt("TestForm", "Top", -1), wp.rcNormalPosition.top);
-  EXPECT_EQ(Settings().ReadInt("TestForm", "Width", -1), 300);
-  EXPECT_EQ(Settings().ReadInt("TestForm", "Height", -1), 200);
-  EXPECT_EQ(Settings().ReadString("TestForm", "State", ""), "Normal");
-}
-
-TEST_F(PlacementTest, SaveThenLoadRestoresPositionAndSize) {
+// The normal rectangle in work-area coordinates, whatever the state; a fixed dialog keeps no
+// size; a window the system cannot place writes nothing.
+TEST_F(PlacementTest, SaveWritesTheNormalRectangleAndTheState) {
   struct Case {
     bool resizable;
-    int x, y, w, h;
-  } cases[] = {
-      {true, 110, 120, 300, 200},
-      {true, 0, 0, 420, 333},
-      {false, 37, 51, 250, 150},
-  };
+    int show;  // 0: left hidden; -1: destroyed before the save
+    const char* state;
+  } cases[] = {{true, 0, "Normal"}, {true, SW_SHOWMAXIMIZED, "Maximized"},
+               {true, SW_MINIMIZE, "Minimized"}, {false, 0, "Normal"}, {true, -1, nullptr}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " " << c.resizable);
-    UniqueWindow saved = MakeWindow(c.resizable, c.x, c.y, c.w, c.h);
-    SaveFormPlacement(saved.get(), "TestForm", c.resizable);
-    UniqueWindow loaded = MakeWindow(c.resizable, 5, 6, c.resizable ? 222 : c.w,
-                                     c.resizable ? 111 : c.h);
-    LoadFormPlacement(loaded.get(), "TestForm", c.resizable);
-    const RECT a = WindowRect(saved.get()), b = WindowRect(loaded.get());
-    EXPECT_EQ(b.left, a.left);
-    EXPECT_EQ(b.top, a.top);
-    EXPECT_EQ(b.right - b.left, c.w);
-    EXPECT_EQ(b.bottom - b.top, c.h);
+    SCOPED_TRACE(testing::Message() << c.show << " " << c.resizable);
+    UniqueWindow wnd = MakeWindow(c.resizable, 110, 120, 300, 200);
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof(wp);
+    ::GetWindowPlacement(wnd.get(), &wp);
+    HWND handle = wnd.get();
+    if (c.show > 0) ::ShowWindow(handle, c.show);
+    if (c.show < 0) wnd.reset();
+    SaveFormPlacement(handle, "Saved", c.resizable);
+    EXPECT_EQ(Stored("Saved", "Left"), c.state != nullptr);
+    EXPECT_EQ(Stored("Saved", "Width"), c.state != nullptr && c.resizable);
+    if (c.state != nullptr) {
+      EXPECT_EQ(Settings().ReadInt("Saved", "Left", -1), wp.rcNormalPosition.left);
+      EXPECT_EQ(Settings().ReadInt("Saved", "Top", -1), wp.rcNormalPosition.top);
+      EXPECT_EQ(Settings().ReadString("Saved", "State", ""), c.state);
+    }
+    if (c.resizable && c.state != nullptr) {
+      EXPECT_EQ(Settings().ReadInt("Saved", "Width", -1), 300);
+      EXPECT_EQ(Settings().ReadInt("Saved", "Height", -1), 200);
+    }
+    for (const char* key : {"Left", "Top", "Width", "Height", "State"}) Settings().Write("Saved", key, SettingValue());
+    Settle();
   }
 }
 
-TEST_F(PlacementTest, FixedDialogNeverWritesOrReadsSize) {
-  UniqueWindow wnd = MakeWindow(false, 40, 50, 250, 150);
-  SaveFormPlacement(wnd.get(), "FixedForm", false);
-  EXPECT_TRUE(Stored("FixedForm", "Left"));
-  EXPECT_TRUE(Stored("FixedForm", "State"));
-  EXPECT_FALSE(Stored("FixedForm", "Width"));
-  EXPECT_FALSE(Stored("FixedForm", "Height"));
-
-  Settings().Write("FixedForm", "Width", SettingValue(int32_t{500}));
-  Settings().Write("FixedForm", "Height", SettingValue(int32_t{400}));
-  LoadFormPlacement(wnd.get(), "FixedForm", false);
-  const RECT r = WindowRect(wnd.get());
-  EXPECT_EQ(r.right - r.left, 250);
-  EXPECT_EQ(r.bottom - r.top, 150);
-}
-
-TEST_F(PlacementTest, LoadKeepsTheWindowOnThePrimaryScreen) {
+// Stored numbers are work-area coordinates (the window moves by the work area's offset), the
+// size applies to resizable windows only, and the window stays on the primary screen (the
+// clamping itself is KeepOnScreen's, core tests).
+TEST_F(PlacementTest, LoadMovesSizesAndKeepsTheWindowOnTheScreen) {
   const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
   const RECT wa = WorkArea();
   struct Case {
-    const char* name;
+    bool resizable, stored;
     int left, top, width, height;
   } cases[] = {
-      {"inside", 100, 80, 300, 200},
-      {"past the right edge", sw, 80, 300, 200},
-      {"far past the right edge", sw * 3, 80, 300, 200},
-      {"negative top", 100, -50, 300, 200},
-      {"negative left", -400, 10, 300, 200},
-      {"past the bottom", 10, sh + 20, 300, 200},
-      {"wider than the screen", 50, 10, sw + 100, 200},
-      {"taller than the screen", 50, 10, 300, sh + 100},
+      {true, true, 100, 80, 300, 200},   {false, true, 100, 80, 300, 200},
+      {true, false, 200, 150, 150, 100}, {true, true, sw * 3, 80, 300, 200},
+      {true, true, -400, -50, 300, 200}, {true, true, 50, 10, 300, sh + 100},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Settings().Write("Clamp", "Left", SettingValue(int32_t{c.left}));
-    Settings().Write("Clamp", "Top", SettingValue(int32_t{c.top}));
-    Settings().Write("Clamp", "Width", SettingValue(int32_t{c.width}));
-    Settings().Write("Clamp", "Height", SettingValue(int32_t{c.height}));
-    UniqueWindow wnd = MakeWindow(true, 1, 2, 150, 100);
-    LoadFormPlacement(wnd.get(), "Clamp", true);
+    SCOPED_TRACE(testing::Message() << c.left << "," << c.top << " " << c.resizable);
+    for (const char* key : {"Left", "Top", "Width", "Height"}) {
+      const int v = key[0] == 'L' ? c.left : key[0] == 'T' ? c.top : key[0] == 'W' ? c.width : c.height;
+      Settings().Write("Load", key, c.stored ? SettingValue(int32_t{v}) : SettingValue());
+    }
+    UniqueWindow wnd = MakeWindow(c.resizable, 200, 150, 150, 100);
+    LoadFormPlacement(wnd.get(), "Load", c.resizable);
     const RECT r = WindowRect(wnd.get());
     const int w = r.right - r.left, h = r.bottom - r.top;
-    // Reference: shift by the work area, then the right/bottom clamp, then the left/top one.
-    int left = c.left + wa.left, top = c.top + wa.top;
-    if (left > sw - w) left = sw - w;
-    if (left < 0) left = 0;
-    if (top > sh - h) top = sh - h;
-    if (top < 0) top = 0;
-    EXPECT_EQ(r.left, left);
-    EXPECT_EQ(r.top, top);
+    EXPECT_EQ(w, c.resizable ? c.width : 150);
+    if (c.height < sh) EXPECT_EQ(h, c.resizable ? c.height : 100);
+    EXPECT_EQ(r.left, std::max(0, std::min(c.left + int{wa.left}, sw - w)));
+    EXPECT_EQ(r.top, std::max(0, std::min(c.top + int{wa.top}, sh - h)));
   }
-}
-
-TEST_F(PlacementTest, NoStoredKeysLeavesTheWindowShiftedOnlyByTheWorkArea) {
-  UniqueWindow wnd = MakeWindow(true, 200, 150, 300, 200);
-  const RECT before = WindowRect(wnd.get());
-  const RECT wa = WorkArea();
-  LoadFormPlacement(wnd.get(), "Nothing", true);
-  const RECT after = WindowRect(wnd.get());
-  EXPECT_EQ(after.left, before.left + wa.left);
-  EXPECT_EQ(after.top, before.top + wa.top);
-  EXPECT_EQ(after.right - after.left, 300);
-  EXPECT_EQ(after.bottom - after.top, 200);
 }
 
 TEST_F(PlacementTest, StateIsComparedWithLetterCase) {
@@ -208,201 +175,36 @@ TEST_F(PlacementTest, StateIsComparedWithLetterCase) {
   }
 }
 
-TEST_F(PlacementTest, SaveOfAMaximizedWindowKeepsItsNormalRectangle) {
-  UniqueWindow wnd = MakeWindow(true, 70, 80, 310, 210);
-  ::ShowWindow(wnd.get(), SW_SHOWMAXIMIZED);
-  ASSERT_TRUE(::IsZoomed(wnd.get()));
-  SaveFormPlacement(wnd.get(), "MaxForm", true);
-  EXPECT_EQ(Settings().ReadString("MaxForm", "State", ""), "Maximized");
-  EXPECT_EQ(Settings().ReadInt("MaxForm", "Width", -1), 310);
-  EXPECT_EQ(Settings().ReadInt("MaxForm", "Height", -1), 210);
+// ---- Fonts as GDI sees them ----
 
-  ::ShowWindow(wnd.get(), SW_MINIMIZE);
-  SaveFormPlacement(wnd.get(), "MinForm", true);
-  EXPECT_EQ(Settings().ReadString("MinForm", "State", ""), "Minimized");
-  EXPECT_EQ(Settings().ReadInt("MinForm", "Width", -1), 310);
-}
-
-TEST_F(PlacementTest, FailedPlacementQueryWritesNothing) {
-  UniqueWindow wnd = MakeWindow(true, 70, 80, 310, 210);
-  HWND gone = wnd.get();
-  wnd.reset();
-  SaveFormPlacement(gone, "Gone", true);
-  for (const char* key : {"Left", "Top", "Width", "Height", "State"}) {
-    SCOPED_TRACE(key);
-    EXPECT_FALSE(Stored("Gone", key));
-  }
-}
-
-// ---- Fonts ----
-
-TEST_F(PlacementTest, FontSectionFollowsTheLanguage) {
-  for (const char* section : {"Memo", "AboutForm", "A\\B"}) {
-    SCOPED_TRACE(section);
-    const std::string expected =
-        std::string(section) + (IsJapanese() ? "\\Font\\Japanese" : "\\Font\\English");
-    EXPECT_EQ(FontSection(section), expected);
-  }
-}
-
-TEST_F(PlacementTest, DefaultFontIsTheLanguagesFont) {
-  const FontSpec f = DefaultFont();
-  EXPECT_EQ(std::wstring(f.log.lfFaceName), IsJapanese() ? Utf8("ＭＳ Ｐゴシック") : L"Arial");
-  EXPECT_EQ(f.log.lfCharSet, IsJapanese() ? 128 : 0);
-  EXPECT_EQ(f.points, 9);
-  EXPECT_EQ(f.log.lfHeight, -12);
-  EXPECT_EQ(f.color, 0x80000008u);
-  EXPECT_EQ(f.log.lfPitchAndFamily & 3, DEFAULT_PITCH);
-  EXPECT_LT(f.log.lfWeight, FW_BOLD);
-  EXPECT_FALSE(f.log.lfItalic || f.log.lfUnderline || f.log.lfStrikeOut);
-}
-
-FontSpec CustomFont() {
-  FontSpec f;
-  wcscpy(f.log.lfFaceName, L"Courier New");
-  f.log.lfCharSet = 0;
-  f.points = 14;
-  f.log.lfHeight = -::MulDiv(14, 96, 72);
-  f.color = 0x00123456;
-  f.log.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-  f.log.lfWeight = FW_BOLD;
-  f.log.lfUnderline = TRUE;
-  return f;
-}
-
-TEST_F(PlacementTest, SaveFontWritesNineKeysInOrderUnderTheLanguageSection) {
-  SaveFont("Memo", CustomFont());
-  const std::string s = FontSection("Memo");
-  const char* keys[] = {"Name", "Charset", "Size",   "Color",    "Pitch",
-                        "Bold", "Italic",  "Underline", "Strikeout"};
-  const auto& entries = Settings().Entries();
-  ASSERT_EQ(entries.size(), std::size(keys));
-  for (size_t i = 0; i < std::size(keys); ++i) {
-    SCOPED_TRACE(keys[i]);
-    EXPECT_EQ(entries[i].keyText, s + "\\" + keys[i]);
-  }
-  EXPECT_EQ(Settings().ReadString(s, "Name", ""), "Courier New");
-  EXPECT_EQ(Settings().ReadInt(s, "Size", 0), 14);
-  EXPECT_EQ(Settings().ReadInt(s, "Color", 0), 0x00123456);
-  EXPECT_EQ(Settings().ReadInt(s, "Pitch", -1), 2);  // fixed
-  EXPECT_TRUE(Settings().ReadBool(s, "Bold", false));
-  EXPECT_FALSE(Settings().ReadBool(s, "Italic", true));
-  EXPECT_TRUE(Settings().ReadBool(s, "Underline", false));
-  EXPECT_FALSE(Settings().ReadBool(s, "Strikeout", true));
-  // The other language's keys are never touched.
-  const std::string other = std::string("Memo") + (IsJapanese() ? "\\Font\\English" : "\\Font\\Japanese");
-  EXPECT_FALSE(Stored(other.c_str(), "Name"));
-}
-
-TEST_F(PlacementTest, SaveThenLoadFontRoundTrips) {
-  const FontSpec saved = CustomFont();
-  SaveFont("Memo", saved);
-  FontSpec loaded = DefaultFont();
-  LoadFont("Memo", loaded);
-  EXPECT_EQ(std::wstring(loaded.log.lfFaceName), L"Courier New");
-  EXPECT_EQ(loaded.log.lfCharSet, 0);
-  EXPECT_EQ(loaded.points, 14);
-  EXPECT_EQ(loaded.log.lfHeight, saved.log.lfHeight);
-  EXPECT_EQ(loaded.color, 0x00123456u);
-  EXPECT_EQ(loaded.log.lfPitchAndFamily & 3, FIXED_PITCH);
-  EXPECT_GE(loaded.log.lfWeight, FW_BOLD);
-  EXPECT_TRUE(loaded.log.lfUnderline);
-  EXPECT_FALSE(loaded.log.lfItalic);
-  EXPECT_FALSE(loaded.log.lfStrikeOut);
-}
-
-TEST_F(PlacementTest, LoadFontWithoutNameGivesTheDefaultAndReadsNothingElse) {
-  const std::string s = FontSection("Memo");
-  Settings().Write(s, "Size", SettingValue(int32_t{30}));
-  Settings().Write(s, "Bold", SettingValue(true));
-  for (bool storeEmptyName : {false, true}) {
-    SCOPED_TRACE(storeEmptyName);
-    if (storeEmptyName) Settings().Write(s, "Name", SettingValue(std::string()));
-    FontSpec f = CustomFont();
-    LoadFont("Memo", f);
-    const FontSpec d = DefaultFont();
-    EXPECT_EQ(std::wstring(f.log.lfFaceName), std::wstring(d.log.lfFaceName));
-    EXPECT_EQ(f.points, 9);
-    EXPECT_LT(f.log.lfWeight, FW_BOLD);
-    EXPECT_FALSE(f.log.lfUnderline);
-    EXPECT_EQ(f.color, 0x80000008u);
-  }
-}
-
-TEST_F(PlacementTest, StyleKeysChangeOnlyWhatTheyState) {
+TEST(ToLogFont, TheLanguagesDefaultFaceAndTheStoredNumbers) {
+  const LOGFONTW d = ToLogFont(DefaultFont(IsJapanese()));
+  EXPECT_EQ(std::wstring(d.lfFaceName), IsJapanese() ? Utf8("ＭＳ Ｐゴシック") : L"Arial");
+  EXPECT_EQ(d.lfCharSet, IsJapanese() ? 128 : 0);
+  EXPECT_EQ(d.lfHeight, -12) << "9 points at 96 dpi";
+  EXPECT_LT(d.lfWeight, FW_BOLD);
+  EXPECT_FALSE(d.lfItalic || d.lfUnderline || d.lfStrikeOut);
   struct Case {
-    const char* name;
-    SettingValue stored;
-    bool before, after;
-  } cases[] = {
-      {"absent keeps on", SettingValue(), true, true},
-      {"absent keeps off", SettingValue(), false, false},
-      {"True adds", SettingValue(true), false, true},
-      {"True keeps", SettingValue(true), true, true},
-      {"False removes", SettingValue(false), true, false},
-      {"False keeps off", SettingValue(false), false, false},
-      {"unreadable keeps on", SettingValue(std::string("maybe")), true, true},
-      {"unreadable keeps off", SettingValue(std::string("maybe")), false, false},
-      {"integer 1 adds", SettingValue(int32_t{1}), false, true},
-      {"integer 0 removes", SettingValue(int32_t{0}), true, false},
-  };
-  const std::string s = FontSection("StyleForm");
-  for (const char* key : {"Bold", "Italic", "Underline", "Strikeout"}) {
-    for (const Case& c : cases) {
-      SCOPED_TRACE(testing::Message() << key << ": " << c.name);
-      DestroySettingsStore();
-      CreateSettingsStore();
-      Settings().Write(s, "Name", SettingValue(std::string("Arial")));
-      Settings().Write(s, key, c.stored);
-      FontSpec f = DefaultFont();
-      const std::string k(key);
-      auto style = [&](FontSpec& font) -> bool {
-        if (k == "Bold") return font.log.lfWeight >= FW_BOLD;
-        if (k == "Italic") return font.log.lfItalic != 0;
-        if (k == "Underline") return font.log.lfUnderline != 0;
-        return font.log.lfStrikeOut != 0;
-      };
-      if (k == "Bold") f.log.lfWeight = c.before ? FW_BOLD : FW_NORMAL;
-      if (k == "Italic") f.log.lfItalic = c.before;
-      if (k == "Underline") f.log.lfUnderline = c.before;
-      if (k == "Strikeout") f.log.lfStrikeOut = c.before;
-      LoadFont("StyleForm", f);
-      EXPECT_EQ(style(f), c.after);
-    }
+    int storedPitch, logPitch;
+  } pitches[] = {{0, DEFAULT_PITCH}, {1, VARIABLE_PITCH}, {2, FIXED_PITCH}};
+  for (const Case& c : pitches) {
+    SCOPED_TRACE(c.storedPitch);
+    const StoredFont font{"Courier New", 0, 14, 0x123456, c.storedPitch, true, false, true, false};
+    const LOGFONTW log = ToLogFont(font);
+    EXPECT_EQ(std::wstring(log.lfFaceName), L"Courier New");
+    EXPECT_EQ(log.lfHeight, -::MulDiv(14, 96, 72));
+    EXPECT_EQ(log.lfPitchAndFamily & 3, c.logPitch);
+    EXPECT_GE(log.lfWeight, FW_BOLD);
+    EXPECT_TRUE(log.lfUnderline);
+    EXPECT_EQ(FromLogFont(log, 14, 0x123456), font) << "and back";
   }
 }
 
-TEST_F(PlacementTest, UnreadableOrOutOfRangeNumbersKeepTheCurrentValues) {
-  const std::string s = FontSection("Memo");
-  Settings().Write(s, "Name", SettingValue(std::string("Arial")));
-  Settings().Write(s, "Size", SettingValue(std::string("big")));
-  Settings().Write(s, "Charset", SettingValue(int32_t{300}));
-  Settings().Write(s, "Pitch", SettingValue(int32_t{7}));
-  Settings().Write(s, "Color", SettingValue(std::string("red")));
-  FontSpec f = CustomFont();
-  LoadFont("Memo", f);
-  EXPECT_EQ(std::wstring(f.log.lfFaceName), L"Arial");
-  EXPECT_EQ(f.points, 14);
-  EXPECT_EQ(f.log.lfCharSet, 0);
-  EXPECT_EQ(f.log.lfPitchAndFamily & 3, FIXED_PITCH);
-  EXPECT_EQ(f.color, 0x00123456u);
-}
-
-TEST_F(PlacementTest, PitchNumbersMapToLogfontPitches) {
-  struct Case {
-    int stored;
-    int pitch;
-  } cases[] = {{0, DEFAULT_PITCH}, {1, VARIABLE_PITCH}, {2, FIXED_PITCH}};
-  const std::string s = FontSection("Memo");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.stored);
-    Settings().Write(s, "Name", SettingValue(std::string("Arial")));
-    Settings().Write(s, "Pitch", SettingValue(int32_t{c.stored}));
-    FontSpec f = CustomFont();
-    LoadFont("Memo", f);
-    EXPECT_EQ(f.log.lfPitchAndFamily & 3, c.pitch);
-    EXPECT_EQ(f.log.lfPitchAndFamily & 0xF0, FF_MODERN);  // the family is kept
-  }
+TEST(ToLogFont, ALongStoredNameIsCutNotOverrun) {
+  StoredFont font;
+  font.name = std::string(80, 'x');
+  const LOGFONTW log = ToLogFont(font);
+  EXPECT_EQ(std::wstring(log.lfFaceName), std::wstring(LF_FACESIZE - 1, L'x'));
 }
 
 TEST(ResolveColor, SystemColoursByNumber) {

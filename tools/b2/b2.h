@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/win32/host_api.h"
+#include "common/win32/host_api.h"
 
 namespace b2 {
 
@@ -138,8 +138,9 @@ void PressMessageBox(HWND box, int button_id);
 void SetMsgBoxTimeout(DWORD ms);
 std::wstring ClassOf(HWND w);
 std::wstring TextOf(HWND w);  // WM_GETTEXT with a time-out, safe across threads
-// Top-level window of this process whose class or caption is `name`, visible ones first.
-HWND FindTop(const std::wstring& name);
+// Top-level window of this process whose class or caption is `target`, visible ones first;
+// "NAME@ID" also asks for a control ID inside it (NAME may be empty: any window).
+HWND FindTop(const std::wstring& target);
 HWND FindControl(HWND top, int id);  // any descendant with that control id
 void LogWindow(HWND top);
 bool SaveScreenshot(HWND window, const std::wstring& file, std::string* size);

@@ -8,7 +8,8 @@ namespace b2 {
 namespace {
 
 struct FindState {
-  std::wstring name;
+  std::wstring name;  // class or caption; empty: any
+  int id = 0;         // a control the window must hold at any depth; 0: none asked for
   HWND visible = nullptr, hidden = nullptr;
 };
 
@@ -17,7 +18,8 @@ BOOL CALLBACK FindTopProc(HWND w, LPARAM lp) {
   DWORD pid = 0;
   GetWindowThreadProcessId(w, &pid);
   if (pid != GetCurrentProcessId()) return TRUE;
-  if (ClassOf(w) != st->name && TextOf(w) != st->name) return TRUE;
+  if (!st->name.empty() && ClassOf(w) != st->name && TextOf(w) != st->name) return TRUE;
+  if (st->id != 0 && FindControl(w, st->id) == nullptr) return TRUE;
   if (IsWindowVisible(w)) {
     st->visible = w;
     return FALSE;
@@ -82,8 +84,16 @@ std::wstring TextOf(HWND w) {
   return text;
 }
 
-HWND FindTop(const std::wstring& name) {
-  FindState st{name};
+HWND FindTop(const std::wstring& target) {
+  // "NAME@ID": the window named NAME (any, when empty) that holds control ID. Dialogs of the
+  // dialog manager all have the class "#32770" and often one caption; a control tells them apart.
+  FindState st{target};
+  const size_t at = target.rfind(L'@');
+  if (at != std::wstring::npos && at + 1 < target.size() &&
+      target.find_first_not_of(L"0123456789", at + 1) == std::wstring::npos) {
+    st.name = target.substr(0, at);
+    st.id = std::stoi(target.substr(at + 1));
+  }
   EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&st));
   return st.visible ? st.visible : st.hidden;
 }

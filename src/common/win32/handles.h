@@ -26,7 +26,6 @@ class UniqueHandle {
   [[nodiscard]] H get() const noexcept { return h_; }
   [[nodiscard]] bool valid() const noexcept { return h_ != Traits::Invalid(); }
   explicit operator bool() const noexcept { return valid(); }
-
   // Gives up ownership without freeing.
   [[nodiscard]] H release() noexcept { return std::exchange(h_, Traits::Invalid()); }
   // Frees the current handle (if any) and takes `h`.
@@ -39,57 +38,31 @@ class UniqueHandle {
   H h_ = Traits::Invalid();
 };
 
-namespace handle_traits {
-
-struct Window {
-  static HWND Invalid() noexcept { return nullptr; }
-  static void Free(HWND h) noexcept { ::DestroyWindow(h); }
+// Traits for handles that are null when empty, freed by `free`.
+template <class H, auto free>
+struct NullEmpty {
+  static H Invalid() noexcept { return nullptr; }
+  static void Free(H h) noexcept { free(h); }
 };
-struct Menu {
-  static HMENU Invalid() noexcept { return nullptr; }
-  static void Free(HMENU h) noexcept { ::DestroyMenu(h); }
-};
-template <class G>
-struct Gdi {
-  static G Invalid() noexcept { return nullptr; }
-  static void Free(G h) noexcept { ::DeleteObject(reinterpret_cast<HGDIOBJ>(h)); }
-};
-// Kernel objects: CreateFile reports failure as INVALID_HANDLE_VALUE, most others as null.
-// The owner treats null as empty; callers normalise INVALID_HANDLE_VALUE before storing it.
-struct Kernel {
-  static HANDLE Invalid() noexcept { return nullptr; }
-  static void Free(HANDLE h) noexcept {
-    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
-  }
-};
-struct Module {
-  static HMODULE Invalid() noexcept { return nullptr; }
-  static void Free(HMODULE h) noexcept { ::FreeLibrary(h); }
-};
-struct Icon {
-  static HICON Invalid() noexcept { return nullptr; }
-  static void Free(HICON h) noexcept { ::DestroyIcon(h); }
-};
-// Find handles of FindFirstFile: INVALID_HANDLE_VALUE means none.
-struct Find {
+inline void FreeGdi(HGDIOBJ h) { ::DeleteObject(h); }
+// Kernel handles are empty when null (callers normalise CreateFile's INVALID_HANDLE_VALUE, which
+// is never closed); FindFirstFile's when INVALID_HANDLE_VALUE.
+inline void FreeKernel(HANDLE h) { if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h); }
+struct FindTraits {
   static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
   static void Free(HANDLE h) noexcept { ::FindClose(h); }
 };
 
-}  // namespace handle_traits
-
 template <class G>
-using UniqueGdi = UniqueHandle<G, handle_traits::Gdi<G>>;
-
-using UniqueWindow = UniqueHandle<HWND, handle_traits::Window>;
-using UniqueMenu = UniqueHandle<HMENU, handle_traits::Menu>;
+using UniqueGdi = UniqueHandle<G, NullEmpty<G, &FreeGdi>>;
+using UniqueWindow = UniqueHandle<HWND, NullEmpty<HWND, &::DestroyWindow>>;
+using UniqueMenu = UniqueHandle<HMENU, NullEmpty<HMENU, &::DestroyMenu>>;
 using UniqueFont = UniqueGdi<HFONT>;
 using UniqueBitmap = UniqueGdi<HBITMAP>;
 using UniqueBrush = UniqueGdi<HBRUSH>;
-using UniqueKernelHandle = UniqueHandle<HANDLE, handle_traits::Kernel>;
-using UniqueModule = UniqueHandle<HMODULE, handle_traits::Module>;
-using UniqueIcon = UniqueHandle<HICON, handle_traits::Icon>;
-using UniqueFind = UniqueHandle<HANDLE, handle_traits::Find>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, NullEmpty<HANDLE, &FreeKernel>>;
+using UniqueModule = UniqueHandle<HMODULE, NullEmpty<HMODULE, &::FreeLibrary>>;
+using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 
 // Selects a GDI object into a DC for the lifetime of the guard (the object stays owned elsewhere).
 class SelectGuard {
@@ -106,22 +79,7 @@ class SelectGuard {
   HGDIOBJ old_;
 };
 
-// A memory DC (DeleteDC) and a window DC (ReleaseDC).
-class UniqueMemoryDc {
- public:
-  explicit UniqueMemoryDc(HDC compatible_with) noexcept
-      : dc_(::CreateCompatibleDC(compatible_with)) {}
-  UniqueMemoryDc(const UniqueMemoryDc&) = delete;
-  UniqueMemoryDc& operator=(const UniqueMemoryDc&) = delete;
-  ~UniqueMemoryDc() {
-    if (dc_ != nullptr) ::DeleteDC(dc_);
-  }
-  [[nodiscard]] HDC get() const noexcept { return dc_; }
-
- private:
-  HDC dc_;
-};
-
+// A window's DC (ReleaseDC), or with a null window the screen's; a memory DC (DeleteDC).
 class WindowDc {
  public:
   explicit WindowDc(HWND wnd) noexcept : wnd_(wnd), dc_(::GetDC(wnd)) {}
@@ -136,5 +94,6 @@ class WindowDc {
   HWND wnd_;
   HDC dc_;
 };
+using UniqueMemoryDc = UniqueHandle<HDC, NullEmpty<HDC, &::DeleteDC>>;
 
 }  // namespace pinote

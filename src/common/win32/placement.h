@@ -1,35 +1,34 @@
-// Fonts per language and window placement, kept in the settings store under a caller's section.
+// Fonts and window placements of the settings (options.h declares their keys) applied to
+// windows: stored fonts as GDI fonts, placements moved onto the primary screen.
 #pragma once
 
 #include <windows.h>
 
-#include <string>
+#include <string_view>
+
+#include "common/options.h"
+#include "common/win32/handles.h"
 
 namespace pinote {
 
-// A font as the forms use it: LOGFONTW plus the colour (red low byte; top bit = system colour).
-struct FontSpec {
-  LOGFONTW log{};       // lfHeight is negative pixels derived from `points` at 96 dpi
-  int points = 9;
-  DWORD color = 0x80000008;
-};
+// The stored font of `section` in the current language (DefaultFont when none is stored).
+[[nodiscard]] StoredFont LoadFont(std::string_view section);
+// As a LOGFONT at 96 dpi; an empty name takes the language's default face.
+[[nodiscard]] LOGFONTW ToLogFont(const StoredFont& font);
+// A font chosen in the system's font chooser (size in points, colour as a COLORREF).
+[[nodiscard]] StoredFont FromLogFont(const LOGFONTW& log, int points, COLORREF color);
+[[nodiscard]] UniqueFont CreateStoredFont(const StoredFont& font);
+// A stored colour (top bit: system colour number) as a COLORREF.
+[[nodiscard]] COLORREF ResolveColor(uint32_t color);
 
-// The default font of the current language: "ＭＳ Ｐゴシック"/128 or "Arial"/0, 9 points.
-[[nodiscard]] FontSpec DefaultFont();
-// Section + "\Font\Japanese" or "\Font\English", by IsJapanese().
-[[nodiscard]] std::string FontSection(const std::string& section);
-// Writes Name, Charset, Size, Color, Pitch, Bold, Italic, Underline, Strikeout (memory only).
-void SaveFont(const std::string& section, const FontSpec& font);
-// The stored font, starting from `font`; the language's default when no name is stored.
-void LoadFont(const std::string& section, FontSpec& font);
-// Colour value (possibly a system colour) as a COLORREF.
-[[nodiscard]] COLORREF ResolveColor(DWORD color);
-
-// Left, Top (work-area coordinates), Width/Height when `resizable`, State (memory only).
-void SaveFormPlacement(HWND form, const std::string& section, bool resizable);
-// Moves/sizes the window from the stored keys, keeps it on the primary screen, sets its state.
-// A hidden window keeps the state for TakePendingShowCommand instead.
-void LoadFormPlacement(HWND form, const std::string& section, bool resizable);
+// Writes the window's normal rectangle (work-area coordinates) and state under `section`
+// (memory only); nothing when the system cannot tell the placement.
+void SaveFormPlacement(HWND form, std::string_view section, bool resizable);
+// Moves (and sizes) the window from the stored keys, shifted by the work area's offset and kept
+// on the primary screen, and sets the stored state. A hidden window keeps the state for its
+// first showing (TakePendingShowCommand): maximizing a window that was never mapped trips
+// Wine's X11 driver when it is hidden again, and would flash it on Windows.
+void LoadFormPlacement(HWND form, std::string_view section, bool resizable);
 // The ShowWindow command that the last LoadFormPlacement left for a hidden `form`
 // (SW_SHOWNORMAL, SW_SHOWMAXIMIZED or SW_SHOWMINNOACTIVE), once; 0 when none is pending.
 [[nodiscard]] int TakePendingShowCommand(HWND form);

@@ -1,44 +1,84 @@
-// Control and menu identifiers of the plug-in's windows. The stand-in host's scripted tests
-// address controls by these numbers, so they are part of the test interface: keep them stable.
-#pragma once
+// Identifiers of the plug-in's windows, dialog templates, controls and menu commands, shared by
+// the resource script, the code and the tests (which drive the controls by these numbers, so
+// keep them stable). Plain macros, because the resource compiler reads this file too.
+#ifndef PINOTE_FORMS_WIN32_CONTROL_IDS_H
+#define PINOTE_FORMS_WIN32_CONTROL_IDS_H
 
-namespace pinote::ids {
+// Window classes (narrow for the resource compiler; code writes L"" CLASS). Dialogs are "#32770":
+// tests tell them apart by a control only each has (options tabs, address list, name label).
+#define MEMO_WINDOW_CLASS "PinoteMemoWindow"
+#define SPLITTER_CLASS "PinoteSplitter"
 
-// Window class names.
-inline constexpr wchar_t kMainFormClass[] = L"PinoteMainForm";
-inline constexpr wchar_t kUnifyFormClass[] = L"PinoteUnifyForm";
-inline constexpr wchar_t kSetupFormClass[] = L"PinoteSetupForm";
-inline constexpr wchar_t kAboutFormClass[] = L"PinoteAboutForm";
+// Dialog templates.
+#define IDD_OPTIONS 100
+#define IDD_UNIFY 101
+#define IDD_ABOUT 102
 
-// Memo window (MainForm).
-inline constexpr int kImportanceCheck = 101, kSenderLabel = 102, kAddressLabel = 103,
-                     kOtherAddressLabel = 104, kMemoMemo = 105, kSplitter1 = 106,
-                     kMeiboMemo = 107, kPanel0 = 110, kPanel1 = 111, kPanel2 = 112;
-// Its menu bar MainMenu1.
-inline constexpr int kLook1 = 201, kUnify1 = 202, kSeparate1 = 203, kHide1 = 204, kOption1 = 205,
-                     kContents1 = 206, kVersion1 = 207;
+// Memo window controls.
+#define IDC_IMPORTANT_CHECK 101
+#define IDC_SENDER_LABEL 102
+#define IDC_ADDRESS_LABEL 103
+#define IDC_OTHER_ADDRESS_LABEL 104
+#define IDC_MEMO_EDIT 105
+#define IDC_NAME_LIST_SPLITTER 106
+#define IDC_NAME_LIST_EDIT 107
 
-// Unify dialog.
-inline constexpr int kKeywordLabel = 301, kKeywordCombo = 302, kAddressPanel = 303,
-                     kUnifyAddressLabel = 304, kAddressList = 305, kUnifySplitter = 306,
-                     kMemoPanel = 307, kMemoLabel = 308, kUnifyMemoMemo = 309,
-                     kUnifyButtonPanel = 310, kUnifyOKButton = 1 /* IDOK */,
-                     kUnifyCancelButton = 2 /* IDCANCEL */;
+// Memo window menu commands.
+#define IDM_LOOK 201
+#define IDM_UNIFY 202
+#define IDM_SEPARATE 203
+#define IDM_HIDE 204
+#define IDM_OPTIONS 205
+#define IDM_HELP_CONTENTS 206
+#define IDM_ABOUT 207
 
-// Options dialog.
-inline constexpr int kPageControl1 = 401, kAlwaysTopCheck = 402, kSetupImportanceCheck = 403,
-                     kSenderCheck = 404, kAddressCheck = 405, kOtherAddressCheck = 406,
-                     kFontPanel = 407, kFontButton = 408, kBackgroundButton = 409,
-                     kStandardButton = 410, kAppearOnStartCheck = 411, kAppearAlwaysRadio = 412,
-                     kAppearMemoRadio = 413, kAppearImportantRadio = 414, kAppearNeverRadio = 415,
-                     kHideNeverRadio = 416, kHideNoMemoRadio = 417, kHideNoImportantRadio = 418,
-                     kHideAlwaysRadio = 419, kMeiboLabel = 420, kMeiboEdit = 421,
-                     kMeiboButton = 422, kHelpButton = 423, kSetupOKButton = 1 /* IDOK */,
-                     kSetupCancelButton = 2 /* IDCANCEL */;
+// Unify dialog. Its OK button is not IDOK: Enter is not OK there (see unify_dialog.cpp).
+#define IDC_KEYWORD_LABEL 301
+#define IDC_KEYWORD_COMBO 302
+#define IDC_ADDRESS_LIST_LABEL 304
+#define IDC_ADDRESS_LIST 305
+#define IDC_LIST_SPLITTER 306
+#define IDC_MEMO_LABEL 308
+#define IDC_MEMO_PREVIEW 309
+#define IDC_UNIFY_OK 310
 
-// About dialog.
-inline constexpr int kAboutOKButton = 1 /* IDOK */, kNameLabel = 501, kImage1 = 502,
-                     kTavinCopyrightLabel = 503, kTavinURLLabel = 504, kZOLVCopyrightLabel = 505,
-                     kZOLVURLLabel = 506, kVersionLabel = 507;
+// Options dialog; OK and Cancel are IDOK and IDCANCEL. The controls of tab page n (View, Font,
+// Appear, Name list) are numbered from 410 + 20 n.
+#define IDC_OPTION_TABS 401
+#define IDC_HELP_BUTTON 402
+#define IDC_ALWAYS_TOP_CHECK 410
+#define IDC_VIEW_LINE 411
+#define IDC_SHOW_IMPORTANCE_CHECK 412
+#define IDC_SHOW_SENDER_CHECK 413
+#define IDC_SHOW_ADDRESS_CHECK 414
+#define IDC_SHOW_OTHER_ADDRESS_CHECK 415
+#define IDC_FONT_SAMPLE 430
+#define IDC_FONT_BUTTON 431
+#define IDC_BACKGROUND_BUTTON 432
+#define IDC_STANDARD_FONT_BUTTON 433
+#define IDC_APPEAR_ON_START_CHECK 450
+#define IDC_ON_LOADING_GROUP 451
+// The appear radios in Show\Load order (0..3), then the disappear radios in Hide\Load order.
+#define IDC_APPEAR_ALWAYS_RADIO 452
+#define IDC_APPEAR_IF_MEMO_RADIO 453
+#define IDC_APPEAR_IF_IMPORTANT_RADIO 454
+#define IDC_APPEAR_NEVER_RADIO 455
+#define IDC_RULE_LINE 456
+#define IDC_DISAPPEAR_NEVER_RADIO 457
+#define IDC_DISAPPEAR_IF_NO_MEMO_RADIO 458
+#define IDC_DISAPPEAR_IF_NOT_IMPORTANT_RADIO 459
+#define IDC_DISAPPEAR_ALWAYS_RADIO 460
+#define IDC_NAME_LIST_LABEL 470
+#define IDC_NAME_LIST_PATH_EDIT 471
+#define IDC_NAME_LIST_BROWSE 472
 
-}  // namespace pinote::ids
+// About dialog; OK is IDOK.
+#define IDC_NAME_LABEL 501
+#define IDC_ICON_IMAGE 502
+#define IDC_COPYRIGHT_LABEL 503
+#define IDC_WEB_LABEL 504
+#define IDC_MENU_GROUP_LABEL 505
+#define IDC_MENU_GROUP_WEB_LABEL 506
+#define IDC_VERSION_LABEL 507
+
+#endif  // PINOTE_FORMS_WIN32_CONTROL_IDS_H

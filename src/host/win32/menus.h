@@ -1,16 +1,28 @@
-// The plug-in's entries in the host's menus and the commands they run.
+// The plug-in's entries in the host's menus, the commands they run and the library-wide state
+// they share with the entry points.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/win32/handles.h"
+#include "forms/win32/memo_window.h"
 #include "host/menu_rules.h"
 
 namespace pinote {
 
-class TMainForm;
+// From load to unload.
+struct PluginState {
+  std::string description;  // ANSI, fixed at load by the language
+  UniqueBitmap menuBitmap;  // 16 x 16, the menu's background behind the pure green
+  HMENU mainMenu = nullptr;  // the host's menu bar (borrowed), kept for BKC_OnStart
+  bool formsCreated = false;  // the first main-menu build created the memo window
+  std::unique_ptr<MemoWindow> memoWindow;  // null before that build and after BKC_OnExit
+};
+[[nodiscard]] PluginState& State();
 
 // Main menu bar (type 0): "About Plugins" and "Plugin Help" entries in the Help menu, the
 // plug-in's submenu in the Tool menu's "ZOLV" group (the popup is returned for AddOpenItem; it
@@ -21,10 +33,8 @@ HMENU AddToolGroup(HMENU bar);
 void AddOpenItem(HMENU popup, int type);
 // Context menus (types 3 and 4): the append item when the current folder lies two "\" deep.
 void AddAppendItem(HMENU menu, int type);
-// At BKC_OnStart: the "ZOLV" label of the main menu's Tool menu becomes a separator.
-void CloseToolGroup();
-// CloseToolGroup's work on a given menu bar (no binding check).
-void CloseToolGroupIn(HMENU bar);
+// At BKC_OnStart: the "ZOLV" label of `bar`'s Tool menu becomes a separator.
+void CloseToolGroup(HMENU bar);
 
 // The command callbacks registered with the host. None lets an exception reach the host.
 void WINAPI AboutCommand(HWND window, LPARAM param);
@@ -37,10 +47,9 @@ void WINAPI AppendMemoCommand(HWND window, LPARAM param);
 // Texts of a menu's items by position, as ANSI bytes (limit 255, "" for separators).
 [[nodiscard]] std::vector<std::string> MenuItemTexts(HMENU menu);
 
-// The body of AppendMemoCommand for a given memo window: asks the host to copy `window`'s
-// selection, lets the copy complete, and appends the clipboard text to the memo. Returns false
-// (and changes nothing) when the clipboard holds no text.
-bool AppendSelectionToMemo(HWND window, TMainForm& form);
+// AppendMemoCommand: has the host copy `window`'s selection and appends the clipboard text to
+// the memo. False (nothing changed) when the clipboard holds no text.
+bool AppendSelectionToMemo(HWND window, MemoWindow& memo);
 // The clipboard's CF_TEXT contents, "" when there are none or the clipboard is busy.
 [[nodiscard]] std::string ReadClipboardAnsi();
 

@@ -1,0 +1,38 @@
+// Where the plug-in lives: its module handle, its own file (from which the settings, memo and
+// help file names are formed, resolved once per load), the host program's path, and the help
+// file beside the plug-in. Paths are ANSI byte strings with every name as stored on disk.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace pinote {
+
+// The module that holds this code: Pinote.dll in the host, the test program in tests.
+[[nodiscard]] HINSTANCE PluginInstance();
+
+// The plug-in's own file, "" when it cannot be found. Taken from the plug-in's own module
+// handle; the PlugIns\ folders of the host and of its data folder are searched (loading each
+// candidate library to ask its name) only when the module's name has no ANSI form at all.
+[[nodiscard]] const std::string& PluginFileName();
+[[nodiscard]] std::string PluginFolder();  // ends with "\"
+[[nodiscard]] std::string HostExePath();
+[[nodiscard]] std::string HostFolder();  // ends with "\"
+void ClearPathCaches();
+// Test hook: fixes PluginFileName (and so the settings and data paths) to `path`.
+void SetPluginFileNameForTesting(std::string path);
+
+// The ANSI form of `module`'s file name as the system reports it: the long name when the code
+// page can express it, else the short (8.3) name, else "". `module` null: the program's.
+[[nodiscard]] std::string ModuleAnsiPath(HMODULE module);
+// The file `ansiPath` names with every folder and file name as stored on disk, or `ansiPath`
+// itself when that cannot be resolved (a hidden folder on the way, say): the system named that
+// file, so no other file is ever taken for it.
+[[nodiscard]] std::string StoredNamesOf(const std::string& ansiPath);
+
+// Opens Pinote.hlp (Japanese) or PinoteE.hlp (English, else Pinote.hlp) beside the plug-in
+// through the shell's "open" verb, or shows the missing-help message owned by `owner`.
+void ShowHelp(HWND owner);
+
+}  // namespace pinote

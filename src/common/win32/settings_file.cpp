@@ -1,0 +1,38 @@
+#include "common/win32/settings_file.h"
+
+#include <memory>
+
+#include "common/file_io.h"
+#include "common/paths.h"
+#include "common/win32/module_paths.h"
+#include "common/win32/text.h"
+
+namespace pinote {
+namespace {
+
+std::unique_ptr<SettingsStore> g_settings;
+
+}  // namespace
+
+SettingsStore& Settings() {
+  if (!g_settings) CreateSettingsStore();
+  return *g_settings;
+}
+
+void CreateSettingsStore() {
+  g_settings = std::make_unique<SettingsStore>(SystemFileSystem(), [] { return PluginFileName(); });
+}
+
+void DestroySettingsStore() { g_settings.reset(); }
+
+void SaveSettingsFile() {
+  SettingsStore& store = Settings();
+  store.Load();  // fixes the file's name from the plug-in's path
+  const std::string& folder = PluginFolder();
+  if (folder.empty() || FolderOf(store.FileName()) != folder) return;
+  store.Save();
+}
+
+Options CurrentOptions() { return ReadOptions(Settings(), IsJapanese()); }
+
+}  // namespace pinote

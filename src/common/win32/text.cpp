@@ -1,0 +1,56 @@
+#include "common/win32/text.h"
+
+#include "common/language.h"
+
+namespace pinote {
+namespace {
+
+std::wstring ToWide(UINT codePage, std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int n = ::MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) ::MultiByteToWideChar(codePage, 0, text.data(), size, out.data(), n);
+  return out;
+}
+
+std::string ToAnsi(std::wstring_view wide, DWORD flags, BOOL* lossy) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int n = ::WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, lossy);
+  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) ::WideCharToMultiByte(CP_ACP, flags, wide.data(), size, out.data(), n, nullptr, lossy);
+  return out;
+}
+
+}  // namespace
+
+bool IsJapanese() {
+  const char* commandLine = ::GetCommandLineA();
+  char name[128] = {};
+  ::VerLanguageNameA(::GetSystemDefaultLangID(), name, 127);
+  return IsJapaneseFor(commandLine != nullptr ? commandLine : "", name);
+}
+
+std::wstring Widen(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
+std::wstring Utf8(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
+std::string Narrow(std::wstring_view wide) { return ToAnsi(wide, 0, nullptr); }
+std::string Utf8ToAnsi(std::string_view utf8) { return Narrow(Utf8(utf8)); }
+std::wstring Tr(const UiText& text) { return Utf8(Pick(text, IsJapanese())); }
+
+std::optional<std::string> NarrowExactly(std::wstring_view wide) {
+  BOOL lossy = FALSE;
+  std::string ansi = ToAnsi(wide, WC_NO_BEST_FIT_CHARS, &lossy);
+  return lossy ? std::nullopt : std::optional<std::string>(std::move(ansi));
+}
+
+std::wstring WindowText(HWND wnd) {
+  const int n = wnd != nullptr ? ::GetWindowTextLengthW(wnd) : 0;
+  if (n <= 0) return {};
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  const int got = ::GetWindowTextW(wnd, text.data(), n + 1);
+  text.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+}  // namespace pinote

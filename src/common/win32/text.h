@@ -1,0 +1,32 @@
+// Text at the UI boundary: the ANSI code page of the system (the plug-in's data, paths and the
+// host's texts) and UTF-8 (the texts table) to and from UTF-16 (windows), the language of the
+// texts, and window texts.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/texts.h"
+
+namespace pinote {
+
+// From the host's command line and the system's default language name (see language.h).
+[[nodiscard]] bool IsJapanese();
+
+// ANSI <-> UTF-16; characters the code page lacks become its default character.
+[[nodiscard]] std::wstring Widen(std::string_view ansi);
+[[nodiscard]] std::string Narrow(std::wstring_view wide);
+// UTF-16 -> ANSI, or nullopt when some character has no form in the code page.
+[[nodiscard]] std::optional<std::string> NarrowExactly(std::wstring_view wide);
+[[nodiscard]] std::wstring Utf8(std::string_view utf8);
+[[nodiscard]] std::string Utf8ToAnsi(std::string_view utf8);
+// The text of the current language.
+[[nodiscard]] std::wstring Tr(const UiText& text);
+
+// The window's text ("" for none or a null window).
+[[nodiscard]] std::wstring WindowText(HWND wnd);
+
+}  // namespace pinote

@@ -1,0 +1,106 @@
+// The opening every window procedure of the plug-in shares: the object is tied to its window at
+// WM_NCCREATE (WM_INITDIALOG for dialogs), the derived class's HandleMessage unpacks the
+// parameters and calls named handlers, and whatever it throws is reported here once, so nothing
+// reaches the host's message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "common/win32/errors.h"
+#include "common/win32/module_paths.h"
+
+namespace pinote {
+
+// Derived: LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp), falling back to DefWindowProc.
+template <class Derived>
+class WindowBase {
+ public:
+  [[nodiscard]] HWND Handle() const noexcept { return wnd_; }
+  // The window class's procedure; the window is created with the object as its parameter.
+  static LRESULT CALLBACK Procedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+      auto* self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+      self->wnd_ = wnd;
+      ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Derived*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcW(wnd, msg, wp, lp);
+    LRESULT result = 0;
+    if (!Guarded(wnd, [&] { result = self->HandleMessage(msg, wp, lp); })) {
+      result = msg == WM_CREATE ? -1 : ::DefWindowProcW(wnd, msg, wp, lp);
+    }
+    if (msg == WM_NCDESTROY) {
+      ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+      static_cast<WindowBase*>(self)->wnd_ = nullptr;
+    }
+    return result;
+  }
+
+ protected:
+  HWND wnd_ = nullptr;
+};
+
+// Disables every other enabled, visible top-level window of the thread (the memo window, the
+// host's windows) until Restore or the end of the object, as a modal dialog without an owner
+// must.
+class ThreadWindowsDisabled {
+ public:
+  ThreadWindowsDisabled();
+  ThreadWindowsDisabled(const ThreadWindowsDisabled&) = delete;
+  ThreadWindowsDisabled& operator=(const ThreadWindowsDisabled&) = delete;
+  ~ThreadWindowsDisabled() { Restore(); }
+  void Restore() noexcept;
+
+ private:
+  std::vector<HWND> disabled_;
+};
+
+// Derived: INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp), returning what a dialog
+// procedure returns (FALSE: not handled).
+template <class Derived>
+class DialogBase {
+ public:
+  // Runs the dialog template `id` modally with the dialog manager; every other window of the
+  // thread is disabled meanwhile. Returns EndModal's result (IDCANCEL when setting the dialog up
+  // failed, which has been reported); throws when the dialog could not be made at all.
+  INT_PTR RunModal(HWND owner, int id) {
+    ThreadWindowsDisabled others;
+    others_ = &others;
+    const INT_PTR result = ::DialogBoxParamW(PluginInstance(), MAKEINTRESOURCEW(id), owner,
+                                             &Procedure, reinterpret_cast<LPARAM>(this));
+    if (result == -1) throw std::runtime_error("a dialog could not be made");
+    return result;
+  }
+
+ protected:
+  // Enables the other windows first, so that activation returns to them.
+  void EndModal(INT_PTR result) {
+    others_->Restore();
+    ::EndDialog(dlg_, result);
+  }
+  [[nodiscard]] HWND Item(int id) const { return ::GetDlgItem(dlg_, id); }
+
+  static INT_PTR CALLBACK Procedure(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+      ::SetWindowLongPtrW(dlg, DWLP_USER, lp);
+      reinterpret_cast<DialogBase*>(lp)->dlg_ = dlg;
+    }
+    auto* self = reinterpret_cast<Derived*>(::GetWindowLongPtrW(dlg, DWLP_USER));
+    if (self == nullptr) return FALSE;
+    INT_PTR result = FALSE;
+    if (!Guarded(dlg, [&] { result = self->HandleMessage(msg, wp, lp); }) && msg == WM_INITDIALOG) {
+      self->EndModal(IDCANCEL);  // a dialog that could not be set up is not shown half-made
+    }
+    return result;
+  }
+
+  HWND dlg_ = nullptr;
+
+ private:
+  ThreadWindowsDisabled* others_ = nullptr;
+};
+
+}  // namespace pinote

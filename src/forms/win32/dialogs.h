@@ -1,0 +1,30 @@
+// The plug-in's modal dialogs, run by the dialog manager from the templates of dialogs.rc. Each
+// throws when it cannot be shown.
+#pragma once
+
+#include <windows.h>
+
+#include "common/texts.h"
+#include "store/memo_store.h"
+
+namespace pinote {
+
+// The options dialog, without an owner (every other window of the thread is disabled meanwhile),
+// on its name-list page. True when it closed with OK, after every option was written and the
+// settings file saved; Cancel, Esc and the close box write nothing.
+bool RunOptionsDialog();
+
+// The unify dialog, owned by `owner`, its OK button saying `okCaption`: a keyword-filtered list
+// of every stored address with the memo of the selected one. The store is only read. OK, a
+// double-click or Enter in the list picks the selected line; an empty list picks nothing.
+struct UnifyPick {
+  bool ok = false;  // closed by picking a listed line
+  int record = 0;   // the picked record's index in the store
+  int address = 0;  // the picked address's index within that record's Addresses
+};
+[[nodiscard]] UnifyPick RunUnifyDialog(HWND owner, const MemoStore& store, const UiText& okCaption);
+
+// The About dialog, without an owner, until OK, Enter or Esc. Reports a failure itself.
+void ShowAbout();
+
+}  // namespace pinote

@@ -1,0 +1,110 @@
+// The memo window: for the address of the opened mail it shows the sender, the address, the
+// record's other addresses, its importance mark, its memo (every edit is written to Pinote.dat
+// at once) and its name-list text; it owns the memo store. Its menu looks up any stored memo,
+// unifies and separates addresses, hides it, opens the options, help and About; its labels copy
+// themselves to the clipboard and a memo line opens what it names after "!".
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/options.h"
+#include "common/win32/handles.h"
+#include "common/win32/window_base.h"
+#include "forms/win32/control_ids.h"
+#include "store/memo_store.h"
+
+namespace pinote {
+
+class MemoWindow : public WindowBase<MemoWindow> {
+ public:
+  // Creates the window hidden, loads the memo file beside the plug-in, merges the name list and
+  // applies the placement and options. Throws when the window cannot be created.
+  static std::unique_ptr<MemoWindow> Create();
+  ~MemoWindow();
+  MemoWindow(const MemoWindow&) = delete;
+  MemoWindow& operator=(const MemoWindow&) = delete;
+
+  // Shows the record of `address` (ANSI), then appears or disappears by the rules, handing the
+  // foreground back to `hostWindow` when it comes up; `forceShow` just shows it.
+  void ShowMemo(HWND hostWindow, const std::string& address, const std::string& senderName,
+                bool forceShow);
+  // Stay-on-top, which labels show, the memo font and colour.
+  void ApplyOptions(const Options& options);
+  // Saves the store, reads Pinote.dat again and merges the name list at `nameListPath`.
+  void ReloadData(const std::string& nameListPath);
+  void ShowAndActivate() {
+    ::ShowWindow(wnd_, SW_SHOW);
+    ::SetForegroundWindow(wnd_);
+  }
+  // Hides the window; unlike the close box it writes nothing.
+  void Hide() { ::ShowWindow(wnd_, SW_HIDE); }
+
+  [[nodiscard]] MemoStore& Store() { return store_; }
+  // The shown address and sender (ANSI): what the labels show.
+  [[nodiscard]] const std::string& Address() const { return address_; }
+  [[nodiscard]] const std::string& Sender() const { return sender_; }
+  // True once an address has been shown (the memo box is enabled from then on).
+  [[nodiscard]] bool IsAddressShown() const { return ::IsWindowEnabled(Control(IDC_MEMO_EDIT)); }
+  [[nodiscard]] bool IsImportantChecked() const {
+    return ::IsDlgButtonChecked(wnd_, IDC_IMPORTANT_CHECK) == BST_CHECKED;
+  }
+  // The memo box's text (ANSI), and replacing it as an edit: stored at once.
+  [[nodiscard]] std::string MemoText() const;
+  void SetMemoText(const std::string& text);
+  // A control of control_ids.h (IDC_MEMO_EDIT...).
+  [[nodiscard]] HWND Control(int id) const { return ::GetDlgItem(wnd_, id); }
+
+ private:
+  friend class WindowBase<MemoWindow>;
+  MemoWindow() = default;
+
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK MouseSubclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                        DWORD_PTR window);
+  void OnCreate();
+  void LoadData();
+  void Layout();
+  void OnCommand(int id, int code, HWND control);
+  void OnMemoChanged();
+  void RecordWindowSettings();
+  void FillRecord(int index);
+  void SetOtherAddresses(const std::wstring& text);
+  void ApplyStorable();
+  // The menu commands (the store changes are store/record_operations.h) and the mouse actions.
+  void OnLook();
+  void OnUnify();
+  void OnSeparate();
+  void EnableToolMenu();
+  void CopyLabel(HWND label);
+  void OpenMemoLink(HWND box);
+
+  MemoStore store_;
+  std::string address_, sender_;
+  bool loading_ = false;
+  bool storable_ = false;  // whether Pinote.dat can hold the shown address
+  int nameListHeight_ = 0;
+  int otherAddressLines_ = 1;
+  int lineHeight_ = 12;
+  HMENU toolMenu_ = nullptr;  // owned by the window's menu bar
+  UniqueFont formFont_, memoFont_;
+  UniqueBrush memoBrush_;
+  COLORREF memoTextColor_ = 0, memoBackColor_ = 0;
+};
+
+// The options dialog, from the memo window's menu and from the host's set-up alike: on OK the
+// options apply to `window` (when there is one), and a changed name-list path reloads its store.
+void ChangeOptions(MemoWindow* window);
+
+// Test seam: receives the window that the memo window hands the foreground to, instead of
+// SetForegroundWindow (empty: the real call again).
+void SetForegroundHookForTesting(std::function<void(HWND)> hook);
+
+// Removes the memo window's and the splitter's classes when the library goes (a library's
+// classes outlive it otherwise).
+void UnregisterFormClasses();
+
+}  // namespace pinote

@@ -1,0 +1,215 @@
+// The memo window in process, where the end-to-end tests cannot look: its creation, the loading
+// guard, the foreground hand-back, the older data-file name, the layout and the splitter, and
+// what closing and destroying it write. (Showing records, edits, the rules, failed saves and
+// unstorable addresses run end to end; the rules and store changes in the core tests.)
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/win32/controls.h"
+#include "common/win32/handles.h"
+#include "dialog_script.h"
+#include "forms/win32/memo_window.h"
+
+namespace pinote {
+namespace {
+
+using namespace testing_dialogs;
+
+bool HasStyle(HWND w, LONG_PTR style) { return (::GetWindowLongPtrW(w, GWL_STYLE) & style) != 0; }
+
+class MemoWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = FreshSettingsFolder("pinote-memo-window-test");
+    for (const char* name : {"\\Pinote.dat", "\\Pinotedat"}) ::DeleteFileA((folder_ + name).c_str());
+    SetForegroundHookForTesting([this](HWND w) { foreground_.push_back(w); });
+  }
+  void TearDown() override {
+    form_.reset();
+    SetForegroundHookForTesting(nullptr);
+    DestroySettingsStore();
+    SetPluginFileNameForTesting("");
+  }
+  // A memo window over a data file holding `dat` ("": none).
+  void Create(const std::string& dat = "") {
+    if (!dat.empty()) Write("\\Pinote.dat", dat);
+    form_ = MemoWindow::Create();
+  }
+  void Write(const char* name, const std::string& bytes) {
+    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen((folder_ + name).c_str(), "wb"), &std::fclose);
+    std::fwrite(bytes.data(), 1, bytes.size(), f.get());
+  }
+  std::string Read(const char* name) const { return ReadFileBytes(folder_ + name); }
+  HWND C(int id) const { return form_->Control(id); }
+  bool Visible() const { return HasStyle(form_->Handle(), WS_VISIBLE); }
+  RECT Rect(int id) const { return ChildRect(C(id)); }
+
+  std::string folder_;
+  std::unique_ptr<MemoWindow> form_;
+  std::vector<HWND> foreground_;
+};
+
+TEST_F(MemoWindowTest, CreatesHiddenWithDisabledMemoMenusAndDefaultPlacement) {
+  Create();
+  EXPECT_FALSE(Visible());
+  EXPECT_FALSE(form_->IsAddressShown());
+  EXPECT_EQ(WindowText(form_->Handle()), L"Quillet for Becky!2");
+  wchar_t cls[64] = {};
+  ::GetClassNameW(form_->Handle(), cls, 64);
+  EXPECT_STREQ(cls, L"" MEMO_WINDOW_CLASS);
+  RECT r{};
+  ::GetWindowRect(form_->Handle(), &r);
+  // Flush with the screen's right edge, full screen height, the design width.
+  EXPECT_EQ(r.right - r.left, 242);
+  EXPECT_EQ(r.right, ::GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.bottom - r.top, ::GetSystemMetrics(SM_CYSCREEN));
+  for (int id : {IDM_LOOK, IDM_UNIFY, IDM_SEPARATE, IDM_HIDE, IDM_OPTIONS, IDM_HELP_CONTENTS,
+                 IDM_ABOUT}) {
+    EXPECT_NE(::GetMenuState(::GetMenu(form_->Handle()), id, MF_BYCOMMAND), UINT(-1)) << id;
+  }
+  form_->SetMemoText("orphan");  // no address shown yet: not an edit
+  EXPECT_EQ(form_->MemoText(), "");
+}
+
+// Showing the window by the rules hands the foreground back to the host's window, but only when
+// the window comes up; forced showing (Look, Unify) hands nothing back.
+TEST_F(MemoWindowTest, ForegroundGoesBackToTheHostOnlyWhenTheWindowComesUp) {
+  struct Case {
+    int show, hide;
+    const char* address;
+    bool startVisible, force, visible, handBack;
+  };
+  const Case cases[] = {
+      {1, 1, "memo@x", false, false, true, true},
+      {1, 1, "memo@x", true, false, true, false},
+      {1, 1, "nobody@x", true, false, false, false},
+      {3, 0, "nobody@x", false, true, true, false},
+      {7, -1, "memo@x", false, false, false, false},  // unknown rule values change nothing
+  };
+  Create("memo@x\r\n plain\r\n\r\n");
+  UniqueWindow host(::CreateWindowExW(0, L"STATIC", L"host", WS_POPUP, 0, 0, 9, 9, nullptr,
+                                      nullptr, nullptr, nullptr));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.show << c.hide << c.address << c.startVisible);
+    Settings().Write("Show", "Load", c.show);
+    Settings().Write("Hide", "Load", c.hide);
+    ::ShowWindow(form_->Handle(), c.startVisible ? SW_SHOWNOACTIVATE : SW_HIDE);
+    foreground_.clear();
+    form_->ShowMemo(host.get(), c.address, "", c.force);
+    EXPECT_EQ(Visible(), c.visible);
+    EXPECT_EQ(foreground_, c.handBack ? std::vector<HWND>{host.get()} : std::vector<HWND>{});
+  }
+}
+
+TEST_F(MemoWindowTest, ShowingNeverWritesAndEditsSaveAgainAfterwards) {
+  // "@Flag" would be rewritten as "@Important" and the blank lines dropped by any save.
+  const std::string original = "a@x\r\n@Flag\r\n memo a\r\n\r\n\r\n\r\nb@x\r\n\r\n";
+  Create(original);
+  for (const char* address : {"a@x", "b@x", "none@x", "A@X"}) {
+    form_->ShowMemo(nullptr, address, "x", false);
+    form_->ShowMemo(nullptr, address, "x", true);
+  }
+  EXPECT_EQ(Read("\\Pinote.dat"), original);
+  ::SendMessageW(C(IDC_MEMO_EDIT), WM_CHAR, L'!', 1);  // an edit of a@x's record
+  EXPECT_NE(Read("\\Pinote.dat"), original);
+}
+
+TEST_F(MemoWindowTest, AnOlderDataFileMovesToTheDatNameUnlessThatExists) {
+  struct Case {
+    const char* dat;
+    const char* shown;  // the memo shown for old@x
+    bool olderLeft;
+  };
+  const Case cases[] = {{"", "from before\r\n", false}, {"new@x\r\n new\r\n\r\n", "", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dat);
+    form_.reset();
+    ::DeleteFileA((folder_ + "\\Pinote.dat").c_str());
+    Write("\\Pinotedat", "old@x\r\n from before\r\n\r\n");
+    Create(c.dat);
+    form_->ShowMemo(nullptr, "old@x", "", true);
+    EXPECT_EQ(form_->MemoText(), c.shown);
+    EXPECT_EQ(::GetFileAttributesA((folder_ + "\\Pinotedat").c_str()) != INVALID_FILE_ATTRIBUTES,
+              c.olderLeft);
+  }
+}
+
+// The parts stack from the top, each only while shown; the memo box takes what is left above
+// the splitter, which sits directly on the name-list box at the bottom.
+TEST_F(MemoWindowTest, LayoutStacksTheShownPartsAndGivesTheMemoTheRest) {
+  Create("listed@x\r\nsecond@x\r\n memo\r\n\r\nplain@x\r\n memo\r\n\r\n");
+  form_->Store().SetNameListText(0, "Listed Person");
+  ::SetWindowPos(form_->Handle(), nullptr, 0, 0, 300, 500, SWP_NOMOVE | SWP_NOZORDER);
+  const std::pair<const char*, int> parts[] = {{"Importance", IDC_IMPORTANT_CHECK},
+                                               {"Sender", IDC_SENDER_LABEL},
+                                               {"Address", IDC_ADDRESS_LABEL},
+                                               {"OtherAddress", IDC_OTHER_ADDRESS_LABEL}};
+  for (int shown = 0; shown < 16; ++shown) {
+    for (const char* address : {"listed@x", "plain@x"}) {
+      SCOPED_TRACE(::testing::Message() << "parts " << shown << " " << address);
+      for (int i = 0; i < 4; ++i) Settings().Write(parts[i].first, "Visible", (shown >> i & 1) != 0);
+      form_->ApplyOptions(CurrentOptions());
+      form_->ShowMemo(nullptr, address, "Sender", true);
+      RECT client{};
+      ::GetClientRect(form_->Handle(), &client);
+      int top = 0;
+      for (int i = 0; i < 4; ++i) {
+        // The other addresses show only for the record that has them.
+        const bool visible = (shown >> i & 1) && (i < 3 || address[0] == 'l');
+        EXPECT_EQ(HasStyle(C(parts[i].second), WS_VISIBLE), visible) << parts[i].first;
+        if (!visible) continue;
+        const RECT r = Rect(parts[i].second);
+        EXPECT_EQ(r.top, top) << parts[i].first;
+        EXPECT_EQ(r.right - r.left, client.right) << parts[i].first;
+        top = r.bottom;
+      }
+      const RECT memo = Rect(IDC_MEMO_EDIT);
+      EXPECT_EQ(memo.top, top);
+      EXPECT_EQ(memo.right - memo.left, client.right);
+      const bool nameList = address[0] == 'l';
+      EXPECT_EQ(HasStyle(C(IDC_NAME_LIST_EDIT), WS_VISIBLE), nameList);
+      EXPECT_EQ(HasStyle(C(IDC_NAME_LIST_SPLITTER), WS_VISIBLE), nameList);
+      const RECT splitter = Rect(IDC_NAME_LIST_SPLITTER), list = Rect(IDC_NAME_LIST_EDIT);
+      EXPECT_EQ(memo.bottom, nameList ? splitter.top : client.bottom);
+      if (!nameList) continue;
+      EXPECT_EQ(splitter.bottom - splitter.top, kSplitterSize);
+      EXPECT_EQ(splitter.bottom, list.top);
+      EXPECT_EQ(list.bottom, client.bottom);
+      EXPECT_EQ(list.bottom - list.top, 70);
+    }
+  }
+  Settings().Write("Memo", "AlwaysTop", true);
+  form_->ApplyOptions(CurrentOptions());
+  EXPECT_TRUE((::GetWindowLongPtrW(form_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+}
+
+// Dragging the splitter up 30 pixels gives the name list 30 more; closing hides the window and
+// writes the height and the placement, as destroying it does.
+TEST_F(MemoWindowTest, TheSplitterSizesTheNameListAndClosingWritesItsHeight) {
+  Create("listed@x\r\n memo\r\n\r\n");
+  form_->Store().SetNameListText(0, "Listed Person");
+  form_->ShowMemo(nullptr, "listed@x", "", true);
+  const RECT before = Rect(IDC_MEMO_EDIT);
+  HWND splitter = C(IDC_NAME_LIST_SPLITTER);
+  ::SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 2));
+  ::SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, static_cast<WORD>(2 - 30)));
+  ::SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(10, static_cast<WORD>(2 - 30)));
+  const RECT list = Rect(IDC_NAME_LIST_EDIT), memo = Rect(IDC_MEMO_EDIT);
+  EXPECT_EQ(list.bottom - list.top, 100);
+  EXPECT_EQ(memo.bottom, before.bottom - 30);
+  EXPECT_EQ(Rect(IDC_NAME_LIST_SPLITTER).bottom, list.top);
+  ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(Visible());
+  EXPECT_NE(Read("\\Pinote.ini").find("Meibo\\Height=Integer:100\r\n"), std::string::npos);
+  EXPECT_NE(Read("\\Pinote.ini").find("MainForm\\Width="), std::string::npos);
+  Settings().Write("Meibo", "Height", 5);
+  form_.reset();
+  EXPECT_NE(Read("\\Pinote.ini").find("Meibo\\Height=Integer:100\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pinote
