@@ -1,5 +1,7 @@
 #include "common/paths.h"
 
+#include <vector>
+
 #include "common/mbtext.h"
 
 namespace pinote {
@@ -86,26 +88,39 @@ std::string DataPathFromSettingsPath(std::string_view settingsPath) {
 HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
                           const std::function<bool(const std::string&)>& exists) {
   HelpChoice c;
-  c.japanesePath = std::string(pluginFolder) + "Pinote.hlp";
-  c.englishPath = std::string(pluginFolder) + "PinoteE.hlp";
-  if (!japanese && exists(c.englishPath)) {
-    c.fileToOpen = c.englishPath;
-  } else if (exists(c.japanesePath)) {
-    c.fileToOpen = c.japanesePath;
+  const std::string folder(pluginFolder);
+  c.japanesePath = folder + "Pinote.hlp";
+  c.englishPath = folder + "PinoteE.hlp";
+  c.japaneseHtmlPath = folder + "Pinote.html";
+  c.englishHtmlPath = folder + "PinoteE.html";
+  const std::vector<const std::string*> order =
+      japanese ? std::vector<const std::string*>{&c.japanesePath, &c.japaneseHtmlPath,
+                                                  &c.englishHtmlPath}
+               : std::vector<const std::string*>{&c.englishPath, &c.japanesePath,
+                                                  &c.englishHtmlPath, &c.japaneseHtmlPath};
+  for (const std::string* candidate : order) {
+    if (exists(*candidate)) {
+      c.fileToOpen = *candidate;
+      break;
+    }
   }
   return c;
 }
 
 HelpMessageParts MissingHelpMessage(const HelpChoice& choice, bool japanese) {
+  static constexpr char kMissing[] = " がありません";
+  static constexpr char kNor[] = "\r\nnor\r\n";
   HelpMessageParts m;
   if (japanese) {
     m.path1 = choice.japanesePath;
-    m.middleUtf8 = " がありません";
+    m.middleUtf8 = std::string(kMissing) + "\r\n";
+    m.path2 = choice.japaneseHtmlPath;
+    m.afterUtf8 = kMissing;
     m.captionUtf8 = "エラー";
   } else {
     m.path1 = choice.englishPath;
-    m.middleUtf8 = "\r\nnor\r\n";
-    m.path2 = choice.japanesePath;
+    m.middleUtf8 = kNor;
+    m.path2 = choice.japanesePath + kNor + choice.englishHtmlPath;
     m.afterUtf8 = "\r\nis not found.";
     m.captionUtf8 = "Error";
   }

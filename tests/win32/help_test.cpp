@@ -35,7 +35,11 @@ HelpActions Recorder(Recorded& r) {
 TEST(ShowHelpWith, OpensTheLanguagesFileOrTellsItIsMissing) {
   const std::string folder = "C:\\Becky\\PlugIns\\";
   const std::string ja = folder + "Pinote.hlp", en = folder + "PinoteE.hlp";
+  const std::string jaHtml = folder + "Pinote.html", enHtml = folder + "PinoteE.html";
   const std::wstring jaW = Widen(ja), enW = Widen(en);
+  const std::wstring jaHtmlW = Widen(jaHtml), enHtmlW = Widen(enHtml);
+  const std::wstring japaneseMissing =
+      jaW + Utf8(" がありません\r\n") + jaHtmlW + Utf8(" がありません");
   struct Case {
     const char* name;
     bool japanese;
@@ -45,11 +49,13 @@ TEST(ShowHelpWith, OpensTheLanguagesFileOrTellsItIsMissing) {
   } cases[] = {
       {"english, both", false, {ja, en}, enW, L"", L""},
       {"english, only japanese", false, {ja}, jaW, L"", L""},
-      {"english, none", false, {}, L"", enW + L"\r\nnor\r\n" + jaW + L"\r\nis not found.",
-       L"Error"},
+      {"english, html only", false, {jaHtml, enHtml}, enHtmlW, L"", L""},
+      {"english, none", false, {}, L"",
+       enW + L"\r\nnor\r\n" + jaW + L"\r\nnor\r\n" + enHtmlW + L"\r\nis not found.", L"Error"},
       {"japanese, both", true, {ja, en}, jaW, L"", L""},
-      {"japanese, only english", true, {en}, L"", jaW + Utf8(" がありません"), Utf8("エラー")},
-      {"japanese, none", true, {}, L"", jaW + Utf8(" がありません"), Utf8("エラー")},
+      {"japanese, english html only", true, {en, enHtml}, enHtmlW, L"", L""},
+      {"japanese, only english", true, {en}, L"", japaneseMissing, Utf8("エラー")},
+      {"japanese, none", true, {}, L"", japaneseMissing, Utf8("エラー")},
   };
   HWND owner = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x4321));
   for (const Case& c : cases) {
@@ -140,10 +146,12 @@ TEST(ShowHelp, MissingFileShowsTheMessageOwnedByTheCaller) {
   const std::wstring ja = Widen(folder + "Pinote.hlp"), en = Widen(folder + "PinoteE.hlp");
   if (IsJapanese()) {
     EXPECT_EQ(g_seen.title, Utf8("エラー"));
-    EXPECT_EQ(g_seen.text, ja + Utf8(" がありません"));
+    EXPECT_EQ(g_seen.text, ja + Utf8(" がありません\r\n") + Widen(folder + "Pinote.html") +
+                               Utf8(" がありません"));
   } else {
     EXPECT_EQ(g_seen.title, L"Error");
-    EXPECT_EQ(g_seen.text, en + L"\r\nnor\r\n" + ja + L"\r\nis not found.");
+    EXPECT_EQ(g_seen.text, en + L"\r\nnor\r\n" + ja + L"\r\nnor\r\n" +
+                               Widen(folder + "PinoteE.html") + L"\r\nis not found.");
   }
 }
 

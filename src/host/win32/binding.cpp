@@ -1,5 +1,6 @@
 #include <cstdint>
 
+#include "common/version.h"
 #include "common/win32/env.h"
 #include "host/win32/plugin_state.h"
 
@@ -20,9 +21,9 @@ bool AllBound(const HostApiTable& api) {
 void ShowVersionMismatch() {
   const std::wstring text = Tr(
       "Quillet for Becky!2 のバージョンと\r\nBecky! のバージョンが合っていないようです。\r\n\r\n"
-      "Quillet for Becky!2 のバージョンは\r\nVer.0.03 Rev.2 です。",
+      "Quillet for Becky!2 のバージョンは\r\n" PINOTE_VERSION_TEXT " です。",
       "Version Mismatch\r\nbetween Quillet for Becky!2 & Becky!\r\n\r\n"
-      "Quillet for Becky!2 is Ver.0.03 Rev.2.");
+      "Quillet for Becky!2 is " PINOTE_VERSION_TEXT ".");
   ::MessageBoxW(nullptr, text.c_str(), L"Pinote", MB_OK | MB_ICONEXCLAMATION);
 }
 
