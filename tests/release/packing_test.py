@@ -63,14 +63,6 @@ class VersionNames(unittest.TestCase):
 
 
 class DllCheck(unittest.TestCase):
-    def test_the_resource_is_read_back(self):
-        fixed, strings = release.version_resource(
-            fake_dll((0, 3, 2, 0), "Ver.0.03 Rev.2", "0.3.2.0", b"Ver.0.03 Rev.2"))
-        self.assertEqual(fixed[2:6], (3, 0x20000, 3, 0x20000))
-        self.assertEqual(strings["ProductVersion"], "Ver.0.03 Rev.2")
-        self.assertEqual(strings["FileVersion"], "0.3.2.0")
-        self.assertEqual(strings["ProductName"], "Quillet for Becky!2")
-
     def test_any_place_that_disagrees_stops_the_release(self):
         good = ((0, 3, 2, 0), "Ver.0.03 Rev.2", "0.3.2.0", b"Ver.0.03 Rev.2")
         cases = [("agreeing", good, True),
@@ -113,10 +105,6 @@ class HelpPages(unittest.TestCase):
         for broken in ['<a href="#nowhere">x</a>', '<a href="Other.html">x</a>']:
             with self.subTest(broken), self.assertRaises(SystemExit):
                 release.check_links(broken, "Pinote.html", pages)
-
-    def test_notes_for_notepad(self):
-        self.assertEqual(release.notepad_text("a\nb\r\nc\rd\u3042"),
-                         b"\xef\xbb\xbfa\r\nb\r\nc\r\nd\xe3\x81\x82")
 
 
 class Archive(unittest.TestCase):
