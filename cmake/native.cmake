@@ -35,3 +35,12 @@ if(PINOTE_FUZZ)
     target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
   endforeach()
 endif()
+
+# The release packing (scripts/release.py): version names, the DLL check, help pages, archive.
+if(PINOTE_TESTS)
+  find_package(Python3 COMPONENTS Interpreter)
+  if(Python3_FOUND)
+    add_test(NAME release_packing
+      COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/release/packing_test.py)
+  endif()
+endif()

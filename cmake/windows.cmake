@@ -28,6 +28,9 @@ set_target_properties(Pinote PROPERTIES PREFIX "" OUTPUT_NAME "Pinote"
   LINKER_LANGUAGE CXX)
 target_link_libraries(Pinote PRIVATE -Wl,--whole-archive pinote_win -Wl,--no-whole-archive
   pinote_core ${PINOTE_WIN_LIBS})
+# No link time in the PE headers: the same sources give the same DLL, and so the same release
+# archive.
+target_link_options(Pinote PRIVATE -Wl,--no-insert-timestamp)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
   add_subdirectory(tools)

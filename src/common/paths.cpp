@@ -1,5 +1,7 @@
 #include "common/paths.h"
 
+#include <vector>
+
 #include "common/mbtext.h"
 #include "common/texts.h"
 
@@ -88,12 +90,21 @@ std::string DataPathFromSettingsPath(std::string_view settingsPath) {
 HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
                           const std::function<bool(const std::string&)>& exists) {
   HelpChoice c;
-  c.japanesePath = std::string(pluginFolder) + "Pinote.hlp";
-  c.englishPath = std::string(pluginFolder) + "PinoteE.hlp";
-  if (!japanese && exists(c.englishPath)) {
-    c.fileToOpen = c.englishPath;
-  } else if (exists(c.japanesePath)) {
-    c.fileToOpen = c.japanesePath;
+  const std::string folder(pluginFolder);
+  c.japanesePath = folder + "Pinote.hlp";
+  c.englishPath = folder + "PinoteE.hlp";
+  c.japaneseHtmlPath = folder + "Pinote.html";
+  c.englishHtmlPath = folder + "PinoteE.html";
+  const std::vector<const std::string*> order =
+      japanese ? std::vector<const std::string*>{&c.japanesePath, &c.japaneseHtmlPath,
+                                                  &c.englishHtmlPath}
+               : std::vector<const std::string*>{&c.englishPath, &c.japanesePath,
+                                                  &c.englishHtmlPath, &c.japaneseHtmlPath};
+  for (const std::string* candidate : order) {
+    if (exists(*candidate)) {
+      c.fileToOpen = *candidate;
+      break;
+    }
   }
   return c;
 }
@@ -103,11 +114,13 @@ HelpMessageParts MissingHelpMessage(const HelpChoice& choice, bool japanese) {
   m.captionUtf8 = Pick(ui::kHelpMissingTitle, japanese);
   if (japanese) {
     m.path1 = choice.japanesePath;
-    m.middleUtf8 = ui::kHelpMissingJapanese;
+    m.middleUtf8 = std::string(ui::kHelpMissingJapanese) + "\r\n";
+    m.path2 = choice.japaneseHtmlPath;
+    m.afterUtf8 = ui::kHelpMissingJapanese;
   } else {
     m.path1 = choice.englishPath;
     m.middleUtf8 = ui::kHelpMissingNor;
-    m.path2 = choice.japanesePath;
+    m.path2 = choice.japanesePath + ui::kHelpMissingNor + choice.englishHtmlPath;
     m.afterUtf8 = ui::kHelpMissingEnd;
   }
   return m;

@@ -49,17 +49,25 @@ struct PathSplit {
 [[nodiscard]] std::string DataPathFromSettingsPath(std::string_view settingsPath);
 
 struct HelpChoice {
-  std::string fileToOpen;     // empty when the message is to be shown instead
-  std::string japanesePath;   // PluginFolder + "Pinote.hlp"
-  std::string englishPath;    // PluginFolder + "PinoteE.hlp"
+  std::string fileToOpen;        // empty when the message is to be shown instead
+  std::string japanesePath;      // PluginFolder + "Pinote.hlp"
+  std::string englishPath;       // PluginFolder + "PinoteE.hlp"
+  std::string japaneseHtmlPath;  // PluginFolder + "Pinote.html"
+  std::string englishHtmlPath;   // PluginFolder + "PinoteE.html"
 };
-// English: PinoteE.hlp if it exists, else Pinote.hlp if it exists. Japanese: Pinote.hlp only.
+// The first of these that exists. English: PinoteE.hlp, Pinote.hlp, PinoteE.html, Pinote.html.
+// Japanese: Pinote.hlp, Pinote.html, PinoteE.html (PinoteE.hlp is never opened in Japanese).
+// WinHelp files keep their precedence where they exist; the HTML help is what opens on Windows
+// versions without WinHelp. None of them: fileToOpen is empty.
 [[nodiscard]] HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
                                         const std::function<bool(const std::string&)>& exists);
-// The missing-help message (texts.h), UTF-8 around the ANSI paths given. Paths are copied as
-// bytes, so the caller converts the pieces separately; see HelpMessageParts.
+// The missing-help message (texts.h), UTF-8 around the ANSI paths given: Japanese names
+// Pinote.hlp and Pinote.html, English PinoteE.hlp, Pinote.hlp and PinoteE.html. Paths are copied
+// as bytes, so the caller converts the pieces separately.
 struct HelpMessageParts {
-  // text = before + path1 + middle + path2 + after; path2 empty in Japanese.
+  // text = path1 + middleUtf8 + path2 + afterUtf8. path1 and path2 are ANSI text: paths, and in
+  // English the ASCII words "\r\nnor\r\n" between two paths of path2, which read the same in
+  // every ANSI code page and in UTF-8.
   std::string path1, middleUtf8, path2, afterUtf8, captionUtf8;
 };
 [[nodiscard]] HelpMessageParts MissingHelpMessage(const HelpChoice& choice, bool japanese);

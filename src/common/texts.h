@@ -3,10 +3,12 @@
 // layer converts where a window or the host needs another encoding.
 #pragma once
 
+#include "common/version.h"
+
 namespace pinote {
 
 inline constexpr char kPluginName[] = "Quillet for Becky!2";
-inline constexpr char kVersionText[] = "Ver.0.03 Rev.2";
+inline constexpr char kVersionText[] = PINOTE_VERSION_TEXT;
 inline constexpr char kVendorText[] = "Quillet developers";
 inline constexpr char kLibraryFileName[] = "Pinote.dll";
 
@@ -27,9 +29,9 @@ inline constexpr UiText kDefaultFontFace{"ＭＳ Ｐゴシック", "Arial"};
 inline constexpr UiText kDescription{"メモ書きプラグイン", "Memo Plugin"};
 inline constexpr UiText kVersionMismatch{
     "Quillet for Becky!2 のバージョンと\r\nBecky! のバージョンが合っていないようです。\r\n\r\n"
-    "Quillet for Becky!2 のバージョンは\r\nVer.0.03 Rev.2 です。",
+    "Quillet for Becky!2 のバージョンは\r\n" PINOTE_VERSION_TEXT " です。",
     "Version Mismatch\r\nbetween Quillet for Becky!2 & Becky!\r\n\r\n"
-    "Quillet for Becky!2 is Ver.0.03 Rev.2."};
+    "Quillet for Becky!2 is " PINOTE_VERSION_TEXT "."};
 
 // The host's menus: what the plug-in adds, and the host's own texts it looks for (both
 // languages are looked for, whatever the plug-in's language).
@@ -42,8 +44,8 @@ inline constexpr UiText kHostHelpMenu{"ヘルプ", "&Help"};
 inline constexpr UiText kHostToolMenu{"ツール", "&Tool"};
 inline constexpr UiText kHostAboutItem{"Becky!について", "&About \"Becky!\""};
 
-// Help file missing: "<japanese path> がありません" or "<english>\r\nnor\r\n<japanese>\r\nis not
-// found."
+// Help file missing: "<Pinote.hlp> がありません\r\n<Pinote.html> がありません", or
+// "<PinoteE.hlp>\r\nnor\r\n<Pinote.hlp>\r\nnor\r\n<PinoteE.html>\r\nis not found."
 inline constexpr UiText kHelpMissingTitle{"エラー", "Error"};
 inline constexpr char kHelpMissingJapanese[] = " がありません";
 inline constexpr char kHelpMissingNor[] = "\r\nnor\r\n";

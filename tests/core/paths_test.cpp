@@ -156,38 +156,73 @@ TEST(ResolveLongPath, JapaneseNamesAndALoneLeadByteAtTheEnd) {
   }
 }
 
-TEST(ChooseHelpFile, ByLanguageAndPresence) {
-  const std::string dir = "C:\\P\\";
-  const std::string jp = dir + "Pinote.hlp", en = dir + "PinoteE.hlp";
+TEST(ChooseHelpFile, HlpFirstThenTheHtmlOfTheLanguageThenTheOther) {
+  const std::string dir = "C:\\Becky\\\x95\x5C\\PlugIns\\";  // a folder named 表 (second byte 0x5C)
+  const std::string jh = dir + "Pinote.hlp", eh = dir + "PinoteE.hlp";
+  const std::string jw = dir + "Pinote.html", ew = dir + "PinoteE.html";
   struct Case {
     bool japanese;
     std::set<std::string> present;
-    std::string opened;
+    std::string opened;  // "": the message
   } cases[] = {
-      {false, {jp, en}, en}, {false, {jp}, jp}, {false, {}, ""},
-      {true, {jp, en}, jp},  {true, {en}, ""},  {true, {}, ""},
+      {false, {jh, eh, jw, ew}, eh},
+      {false, {jh, jw, ew}, jh},  // a WinHelp file where one exists, even the other language's
+      {false, {jw, ew}, ew},
+      {false, {jw}, jw},
+      {false, {ew}, ew},
+      {false, {}, ""},
+      {true, {jh, eh, jw, ew}, jh},
+      {true, {eh, jw, ew}, jw},
+      {true, {eh, ew}, ew},
+      {true, {eh}, ""},  // the English WinHelp file is never opened in Japanese
+      {true, {jw}, jw},
+      {true, {}, ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.japanese) + " " + std::to_string(c.present.size()));
+    std::string trace = c.japanese ? "ja:" : "en:";
+    for (const auto& p : c.present) trace += " " + FileNameOf(p);
+    SCOPED_TRACE(trace);
     const HelpChoice h = ChooseHelpFile(dir, c.japanese,
                                         [&](const std::string& p) { return c.present.count(p) > 0; });
     EXPECT_EQ(h.fileToOpen, c.opened);
-    EXPECT_EQ(h.japanesePath, jp);
-    EXPECT_EQ(h.englishPath, en);
+    EXPECT_EQ(h.japanesePath, jh);
+    EXPECT_EQ(h.englishPath, eh);
+    EXPECT_EQ(h.japaneseHtmlPath, jw);
+    EXPECT_EQ(h.englishHtmlPath, ew);
   }
 }
 
-TEST(MissingHelpMessage, BothLanguages) {
-  const HelpChoice h = ChooseHelpFile("C:\\P\\", true, [](const std::string&) { return false; });
-  const HelpMessageParts ja = MissingHelpMessage(h, true);
-  EXPECT_EQ(ja.path1 + ja.middleUtf8 + ja.path2 + ja.afterUtf8,
-            "C:\\P\\Pinote.hlp \xE3\x81\x8C\xE3\x81\x82\xE3\x82\x8A\xE3\x81\xBE\xE3\x81\x9B"
-            "\xE3\x82\x93");
-  EXPECT_EQ(ja.captionUtf8, "\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC");
-  const HelpMessageParts en = MissingHelpMessage(h, false);
-  EXPECT_EQ(en.path1 + en.middleUtf8 + en.path2 + en.afterUtf8,
-            "C:\\P\\PinoteE.hlp\r\nnor\r\nC:\\P\\Pinote.hlp\r\nis not found.");
-  EXPECT_EQ(en.captionUtf8, "Error");
+TEST(MissingHelpMessage, NamesTheWinHelpFilesAndTheHtmlOfTheLanguage) {
+  const std::string dir = "C:\\\x83\x5C\\";  // ソ
+  const HelpChoice h = ChooseHelpFile(dir, true, [](const std::string&) { return false; });
+  struct Case {
+    bool japanese;
+    std::string text, caption;
+  } cases[] = {
+      {true,
+       dir + "Pinote.hlp がありません\r\n" + dir + "Pinote.html がありません", "エラー"},
+      {false,
+       dir + "PinoteE.hlp\r\nnor\r\n" + dir + "Pinote.hlp\r\nnor\r\n" + dir +
+           "PinoteE.html\r\nis not found.",
+       "Error"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.japanese);
+    const HelpMessageParts m = MissingHelpMessage(h, c.japanese);
+    EXPECT_EQ(m.path1 + m.middleUtf8 + m.path2 + m.afterUtf8, c.text);
+    EXPECT_EQ(m.captionUtf8, c.caption);
+    // The words are the only UTF-8: the ANSI pieces hold nothing but the paths and ASCII.
+    for (const std::string* ansi : {&m.path1, &m.path2}) {
+      std::string rest = *ansi;
+      for (const std::string& p : {h.japanesePath, h.englishPath, h.englishHtmlPath,
+                                   h.japaneseHtmlPath}) {
+        for (size_t at = rest.find(p); at != std::string::npos; at = rest.find(p)) {
+          rest.erase(at, p.size());
+        }
+      }
+      for (char ch : rest) EXPECT_LT(static_cast<unsigned char>(ch), 0x80u) << *ansi;
+    }
+  }
 }
 
 }  // namespace

@@ -20,12 +20,13 @@ TEST(ShowHelp, MissingFileShowsTheMessageOwnedByTheCaller) {
   UniqueWindow owner(::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr,
                                        nullptr, nullptr, nullptr));
   const std::wstring ja = Widen(folder + "Pinote.hlp"), en = Widen(folder + "PinoteE.hlp");
+  const std::wstring jaHtml = Widen(folder + "Pinote.html"), enHtml = Widen(folder + "PinoteE.html");
   RunMarkedScript(kMessageBoxText, {{kMessageBoxText, [&](HWND box) {
                                        EXPECT_EQ(::GetWindow(box, GW_OWNER), owner.get());
                                        EXPECT_EQ(WindowText(box), IsJapanese() ? Utf8("エラー") : L"Error");
                                        EXPECT_EQ(WindowText(::GetDlgItem(box, kMessageBoxText)),
-                                                 IsJapanese() ? ja + Utf8(" がありません")
-                                                              : en + L"\r\nnor\r\n" + ja + L"\r\nis not found.");
+                                                 IsJapanese() ? ja + Utf8(" がありません\r\n") + jaHtml + Utf8(" がありません")
+                                                              : en + L"\r\nnor\r\n" + ja + L"\r\nnor\r\n" + enHtml + L"\r\nis not found.");
                                        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
                                      }}},
                   [&] {
