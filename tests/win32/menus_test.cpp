@@ -140,7 +140,7 @@ class MenusTest : public ::testing::Test {
     return nullptr;
   }
 
-  static std::string T(const UiText& text) { return Narrow(Tr(text)); }
+  static std::string T(const UiText& text) { return Pick(text, IsJapanese()); }
 
   HostApiTable saved_;
   HMENU savedMainMenu_ = nullptr;
@@ -222,7 +222,7 @@ TEST_F(MenusTest, AppendAndOpenCommandsReachTheMemoWindow) {
     g_commands.clear();
     g_selection = selection;
     auto memo = MemoShowing("abc");
-    EXPECT_EQ(AppendSelectionToMemo(nullptr, *memo), !selection.empty());
+    EXPECT_EQ(AppendSelectionToMemo(nullptr, [&] { return memo.get(); }), !selection.empty());
     EXPECT_EQ(g_commands, std::vector<std::string>{"EditCopy"});
     EXPECT_EQ(memo->MemoText(), selection.empty() ? "abc" : "abc\r\nxyz");
     EXPECT_EQ(::IsWindowVisible(memo->Handle()) != FALSE, !selection.empty());
