@@ -314,6 +314,9 @@ bool Run(const std::string& line) {
     auto a = Words(rest, 3, nullptr);
     if (HWND ctl = a.size() == 3 ? Control(a[0], a[1], "dblclick") : nullptr)
       CmdDoubleClick(ctl, Int(a[2]));
+  } else if (cmd == "sync") {
+    // Everything the UI thread was posted before this has been handled.
+    if (Ui([] {})) Log("sync");
   } else if (cmd == "menuinit") {
     // The host builds its main menu again (a real host does so, e.g. on a layout change): every
     // plug-in's BKC_OnMenuInit type 0 runs on the bar it already holds.
