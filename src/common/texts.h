@@ -80,6 +80,18 @@ inline constexpr UiText kCannotUnifyTitle{"統合できません", "Cannot Unify
 inline constexpr UiText kCannotUnify{"このアドレスのメモは保存できないため、統合できません。",
                                      "This address cannot be kept in the memo file, so it "
                                      "cannot be unified."};
+// Characters typed into a memo that the system's code page cannot hold; they follow the text.
+inline constexpr UiText kUnkeptCharacters{
+    "次の文字はメモに保存できないため、「?」として保存されます。",
+    "These characters cannot be kept in the memo file and are saved as \"?\"."};
+
+// A memo line's link that may start a program (or reach another computer), before it is
+// opened; the target follows the question.
+inline constexpr UiText kOpenLinkTitle{"プログラムの起動", "Start a Program?"};
+inline constexpr UiText kOpenLinkQuestion{
+    "メモの行が次のものを開こうとしています。プログラムが起動するおそれがあります。\r\n"
+    "開きますか？",
+    "The memo line asks to open the following, which may start a program.\r\nOpen it?"};
 
 // Unify dialog; its OK button says what the command does.
 inline constexpr UiText kKeyword{"絞り込みのキーワード", "Keyword"};

@@ -1,5 +1,6 @@
 // Where the plug-in's items go in the host's menus, decided over the menus' item texts alone.
-// Texts and marks are ANSI bytes; matching is an exact, case-sensitive "begins with".
+// Texts and marks are UTF-8 (the Win32 layer reads menus in UTF-16); matching is an exact,
+// case-sensitive "begins with" of their bytes.
 #pragma once
 
 #include <string>

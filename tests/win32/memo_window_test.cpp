@@ -187,6 +187,47 @@ TEST_F(MemoWindowTest, LayoutStacksTheShownPartsAndGivesTheMemoTheRest) {
   EXPECT_TRUE((::GetWindowLongPtrW(form_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
 }
 
+// A typed character the code page cannot hold becomes what is saved ("?") where it was typed,
+// the caret after it; the user is told once per memo (by a message the window posts itself).
+TEST_F(MemoWindowTest, UnkeptCharactersAreReplacedWhereTheyWereTypedAndToldOncePerMemo) {
+  if (::GetACP() == 932) GTEST_SKIP() << "types Japanese, which code page 932 holds";
+  struct Case {
+    DWORD selStart, selEnd;
+    wchar_t typed;
+    const char* memo;
+    DWORD caret;
+  } cases[] = {{1, 1, 0xD55C, "a?bcd", 2},   // Korean 한
+               {1, 3, 0x30E1, "a?d", 2},     // メ over "bc"
+               {0, 0, 0x0101, "aabcd", 1},   // ā: the code page's nearest, as saved
+               {4, 4, L'x', "abcdx", 5}};
+  Create("a@x\r\n abcd\r\n\r\nb@x\r\n b\r\n\r\n");
+  auto toldCount = [this] {
+    int told = 0;
+    MSG msg;
+    while (::PeekMessageW(&msg, form_->Handle(), WM_APP, 0xBFFF, PM_REMOVE)) ++told;
+    return told;
+  };
+  form_->ShowMemo(nullptr, "a@x", "", true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.memo);
+    form_->SetMemoText("abcd");
+    HWND edit = C(IDC_MEMO_EDIT);
+    ::SendMessageW(edit, EM_SETSEL, c.selStart, c.selEnd);
+    ::SendMessageW(edit, WM_CHAR, c.typed, 1);
+    EXPECT_EQ(form_->MemoText(), c.memo);
+    EXPECT_EQ(WindowText(edit), Widen(c.memo)) << "the box shows what is saved";
+    DWORD start = 0, end = 0;
+    ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, c.caret);
+    EXPECT_EQ(end, c.caret);
+    EXPECT_NE(Read("\\Pinote.dat").find(std::string("a@x\r\n ") + c.memo + "\r\n"), std::string::npos);
+  }
+  EXPECT_EQ(toldCount(), 1) << "once for a@x's memo";
+  form_->ShowMemo(nullptr, "b@x", "", true);
+  ::SendMessageW(C(IDC_MEMO_EDIT), WM_CHAR, 0xD55C, 1);
+  EXPECT_EQ(toldCount(), 1) << "once again for b@x's";
+}
+
 // Dragging the splitter up 30 pixels gives the name list 30 more; closing hides the window and
 // writes the height and the placement, as destroying it does.
 TEST_F(MemoWindowTest, TheSplitterSizesTheNameListAndClosingWritesItsHeight) {

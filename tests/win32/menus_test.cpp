@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,9 +53,13 @@ void PutOnClipboard(const std::string& text) {
   ::CloseClipboard();
 }
 
+bool g_copyTouchesClipboard = true;  // false: the host found nothing selected
+std::function<void()> g_duringCopy;   // what else happens while the host copies
+
 int WINAPI FakeCommand(HWND window, LPCSTR command) {
   g_commands.push_back(command);
-  PutOnClipboard(g_selection);
+  if (g_copyTouchesClipboard) PutOnClipboard(g_selection);
+  if (g_duringCopy) g_duringCopy();
   return 0;
 }
 
@@ -71,6 +77,8 @@ class MenusTest : public ::testing::Test {
     HostApi().Command = AsFarProc(&FakeCommand);
     g_registered.clear();
     g_commands.clear();
+    g_copyTouchesClipboard = true;
+    g_duringCopy = nullptr;
     savedMainMenu_ = State().mainMenu;
     char temp[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, temp);
@@ -140,7 +148,7 @@ class MenusTest : public ::testing::Test {
     return nullptr;
   }
 
-  static std::string T(const UiText& text) { return Narrow(Tr(text)); }
+  static std::string T(const UiText& text) { return Pick(text, IsJapanese()); }
 
   HostApiTable saved_;
   HMENU savedMainMenu_ = nullptr;
@@ -148,8 +156,8 @@ class MenusTest : public ::testing::Test {
 
 const char kName[] = "Quillet for Becky!2";
 
-std::string PluginHelp() { return Narrow(Tr(ui::kPluginHelpMenu)); }
-std::string AboutPlugins() { return Narrow(Tr(ui::kAboutPluginsMenu)); }
+std::string PluginHelp() { return Pick(ui::kPluginHelpMenu, IsJapanese()); }
+std::string AboutPlugins() { return Pick(ui::kAboutPluginsMenu, IsJapanese()); }
 
 // Where the shared submenus and the tool group go (menu_rules.h) runs end to end; here: the ids
 // and the bitmap on the items, a second build finding the submenus again by their ANSI texts,
@@ -172,11 +180,9 @@ TEST_F(MenusTest, SecondBuildJoinsItsOwnSubmenusAndNoToolMenuIsFine) {
   EXPECT_EQ(info.wID, static_cast<UINT>(kFirstCommandId));
   EXPECT_EQ(info.hbmpUnchecked, State().menuBitmap.get());
   EXPECT_EQ(info.hbmpChecked, nullptr);
-  if (Widen(PluginHelp()) == Tr(ui::kPluginHelpMenu)) {
-    EXPECT_EQ(Describe(Sub(bar.get(), "&Help")),
-              (std::vector<std::string>{"&About \"Becky!\"", PluginHelp() + ">" + kName + "|" + kName,
-                                        AboutPlugins() + ">" + kName + "|" + kName}));
-  }
+  EXPECT_EQ(Describe(Sub(bar.get(), "&Help")),
+            (std::vector<std::string>{"&About \"Becky!\"", PluginHelp() + ">" + kName + "|" + kName,
+                                      AboutPlugins() + ">" + kName + "|" + kName}));
   // Without a Tool menu the command is registered all the same and the bar stays as it was.
   g_registered.clear();
   UniqueMenu plain = HostBar({}, {"&About \"Becky!\""}, /*withTool=*/false);
@@ -222,7 +228,7 @@ TEST_F(MenusTest, AppendAndOpenCommandsReachTheMemoWindow) {
     g_commands.clear();
     g_selection = selection;
     auto memo = MemoShowing("abc");
-    EXPECT_EQ(AppendSelectionToMemo(nullptr, *memo), !selection.empty());
+    EXPECT_EQ(AppendSelectionToMemo(nullptr, [&] { return memo.get(); }), !selection.empty());
     EXPECT_EQ(g_commands, std::vector<std::string>{"EditCopy"});
     EXPECT_EQ(memo->MemoText(), selection.empty() ? "abc" : "abc\r\nxyz");
     EXPECT_EQ(::IsWindowVisible(memo->Handle()) != FALSE, !selection.empty());
@@ -239,6 +245,76 @@ TEST_F(MenusTest, AppendAndOpenCommandsReachTheMemoWindow) {
   OpenMemoCommand(nullptr, 0);  // without a memo window: nothing, and nothing thrown
   AppendMemoCommand(nullptr, 0);
   State().memoWindow = std::move(previous);
+}
+
+// The host's Japanese menus and the plug-in's Japanese submenus are UTF-16 texts: they are found
+// on any code page (a Western one reads them in ANSI as question marks), also at a second build.
+TEST_F(MenusTest, JapaneseMenuTextsAreFoundOnAnyCodePage) {
+  UniqueMenu bar(::CreateMenu());
+  auto popup = [&](const char* text, std::vector<const char*> items) {
+    HMENU p = ::CreatePopupMenu();
+    for (const char* item : items) ::AppendMenuW(p, MF_STRING, 100, Utf8(item).c_str());
+    ::AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(p), Utf8(text).c_str());
+    return p;
+  };
+  // Help first and the Tool menu in the middle: neither is found by falling back to the last.
+  HMENU help = popup("ヘルプ(&H)", {"目次(&C)", "Becky!について(&A)", "更新(&U)"});
+  HMENU tool = popup("ツール(&T)", {"オプション(&O)"});
+  HMENU view = popup("表示(&V)", {"一覧(&L)"});
+  for (int round = 0; round < 2; ++round) {
+    AddAboutEntry(bar.get(), kMenuMain);
+    AddHelpEntry(bar.get(), kMenuMain);
+    if (round == 0) AddOpenItem(AddToolGroup(bar.get()), kMenuMain);
+  }
+  const std::string twice = std::string(">") + kName + "|" + kName;
+  EXPECT_EQ(Describe(help), (std::vector<std::string>{"目次(&C)", "Becky!について(&A)",
+                                                      PluginHelp() + twice, AboutPlugins() + twice,
+                                                      "更新(&U)"}));
+  EXPECT_EQ(Describe(tool), (std::vector<std::string>{"オプション(&O)", "ZOLV",
+                                                      kName + (">" + T(ui::kOpenMemoItem))}));
+  EXPECT_EQ(Describe(view), std::vector<std::string>{"一覧(&L)"});
+}
+
+std::unique_ptr<MemoWindow>* g_closing = nullptr;
+void CALLBACK CloseMemoWindow(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  if (g_closing != nullptr) g_closing->reset();
+}
+
+// The host's copy with nothing selected leaves the clipboard as it was: an older text there (a
+// password copied elsewhere) is not appended. A memo window the host closed while its copy's
+// messages were handled is not touched.
+TEST_F(MenusTest, AppendTakesOnlyWhatTheHostsCopyPutThereIntoAWindowStillOpen) {
+  struct Case {
+    const char* name;
+    bool copyTouchesClipboard;
+    bool windowClosedDuringCopy;
+    bool appended;
+  } cases[] = {{"copied", true, false, true},
+               {"nothing selected", false, false, false},
+               {"window closed meanwhile", true, true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PutOnClipboard("older secret");
+    g_selection = "xyz";
+    g_copyTouchesClipboard = c.copyTouchesClipboard;
+    auto memo = MemoShowing("abc");
+    g_closing = &memo;
+    // The host closes the window through a message its copy leaves pending.
+    g_duringCopy = [&] {
+      if (!c.windowClosedDuringCopy) return;
+      ::SetTimer(nullptr, 0, 1, &CloseMemoWindow);
+      ::Sleep(50);
+    };
+    EXPECT_EQ(AppendSelectionToMemo(nullptr, [&] { return memo.get(); }), c.appended);
+    if (c.windowClosedDuringCopy) {
+      EXPECT_EQ(memo, nullptr) << "the pending close ran during the copy";
+      continue;
+    }
+    EXPECT_EQ(memo->MemoText(), c.appended ? "abc\r\nxyz" : "abc");
+    EXPECT_EQ(::IsWindowVisible(memo->Handle()) != FALSE, c.appended);
+  }
+  g_closing = nullptr;
 }
 
 TEST_F(MenusTest, ClipboardTextIsReadUpToItsEnd) {

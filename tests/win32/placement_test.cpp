@@ -175,6 +175,36 @@ TEST_F(PlacementTest, StateIsComparedWithLetterCase) {
   }
 }
 
+// A hidden form takes its stored state at its first showing, once mapped, and only then; until
+// it is shown, a save keeps the stored state rather than the hidden window's.
+TEST_F(PlacementTest, StoredStateIsTakenAtTheFirstShowingAndKeptUntilThen) {
+  struct Case {
+    const char* stored;
+    bool zoomed, iconic;
+  } cases[] = {{"Maximized", true, false}, {"Minimized", false, true}, {"Normal", false, false},
+               {"maximized", false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    Settings().Write("FirstShow", "State", SettingValue(std::string(c.stored)));
+    UniqueWindow wnd = MakeWindow(true, 30, 40, 300, 200);
+    LoadFormPlacement(wnd.get(), "FirstShow", true);
+    Settings().Write("FirstShow", "State", SettingValue());
+    SaveFormPlacement(wnd.get(), "FirstShow", true);
+    const std::string kept = c.zoomed ? "Maximized" : c.iconic ? "Minimized" : "Normal";
+    EXPECT_EQ(Settings().ReadString("FirstShow", "State", ""), kept) << "before it was shown";
+    ShowWithStoredState(wnd.get(), SW_SHOWNOACTIVATE);
+    EXPECT_TRUE(::IsWindowVisible(wnd.get()));
+    EXPECT_EQ(::IsZoomed(wnd.get()) != FALSE, c.zoomed);
+    EXPECT_EQ(::IsIconic(wnd.get()) != FALSE, c.iconic);
+    // Later showings leave the state the user gave it.
+    ::ShowWindow(wnd.get(), SW_RESTORE);
+    ::ShowWindow(wnd.get(), SW_HIDE);
+    ShowWithStoredState(wnd.get(), SW_SHOWNOACTIVATE);
+    EXPECT_FALSE(::IsZoomed(wnd.get()) || ::IsIconic(wnd.get()));
+    Settle();
+  }
+}
+
 // ---- Fonts as GDI sees them ----
 
 TEST(ToLogFont, TheLanguagesDefaultFaceAndTheStoredNumbers) {
@@ -198,6 +228,27 @@ TEST(ToLogFont, TheLanguagesDefaultFaceAndTheStoredNumbers) {
     EXPECT_TRUE(log.lfUnderline);
     EXPECT_EQ(FromLogFont(log, 14, 0x123456), font) << "and back";
   }
+}
+
+// Points become pixels at the screen's resolution, as the font chooser counts them: a 10-point
+// memo on a 144-dpi screen is 20 pixels high, not the 13 of 96 dpi.
+TEST(ToLogFont, PointsBecomePixelsAtTheScreensResolution) {
+  struct Case {
+    int points, dpi, height;
+  } cases[] = {{10, 96, -13}, {10, 144, -20}, {9, 120, -15}, {12, 192, -32}, {0, 144, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.points << "pt at " << c.dpi);
+    StoredFont font;
+    font.size = c.points;
+    EXPECT_EQ(ToLogFont(font, c.dpi).lfHeight, c.height);
+  }
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  EXPECT_EQ(ScreenPixelsPerInch(), dpi);
+  StoredFont font;
+  font.size = 10;
+  EXPECT_EQ(ToLogFont(font).lfHeight, -::MulDiv(10, dpi, 72)) << "the screen's by default";
 }
 
 TEST(ToLogFont, ALongStoredNameIsCutNotOverrun) {

@@ -31,6 +31,7 @@ struct Options {
   std::wstring data_folder;  // ends with "\"
   std::wstring script;
   std::wstring log;
+  bool fake_shell = false;  // /fakeshell: plug-ins' ShellExecuteA/W are logged, not carried out
 };
 Options& Opt();
 
@@ -115,6 +116,8 @@ void CallSetup(HWND window);
 void CallInfo();
 void CallExit();
 void UnloadPlugins();
+// Points `module`'s imports of ShellExecuteA/W at stand-ins that log "shell-execute ...".
+void FakeShellFor(HMODULE module);
 
 // ---- compose window (compose.cpp) ----
 HWND OpenComposer();

@@ -28,7 +28,8 @@ std::wstring Upper(std::wstring s) {
   return s;
 }
 
-// Switches: /JAPANESE /ENGLISH /mail:DIR /data:DIR /script:FILE /log:FILE (values may be quoted).
+// Switches: /JAPANESE /ENGLISH /mail:DIR /data:DIR /script:FILE /log:FILE (values may be quoted),
+// /fakeshell.
 void ParseCommandLine() {
   Options& o = Opt();
   wchar_t exe[MAX_PATH * 2];
@@ -47,6 +48,7 @@ void ParseCommandLine() {
     else if (up.rfind(L"/DATA:", 0) == 0) o.data_folder = WithSlash(value(L"/data:"));
     else if (up.rfind(L"/SCRIPT:", 0) == 0) o.script = value(L"/script:");
     else if (up.rfind(L"/LOG:", 0) == 0) o.log = value(L"/log:");
+    else if (up == L"/FAKESHELL") o.fake_shell = true;
   }
   if (argv) LocalFree(argv);
 }

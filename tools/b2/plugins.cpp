@@ -73,6 +73,7 @@ void LoadPlugins() {
       Log("plugin-load-failed " + Quote(p.name()) + " error=" + std::to_string(GetLastError()));
       continue;
     }
+    if (Opt().fake_shell) FakeShellFor(p.module);
     p.on_start = Get<pinote::BKC_OnStart_t>(p.module, "BKC_OnStart");
     p.on_exit = Get<pinote::BKC_OnExit_t>(p.module, "BKC_OnExit");
     p.on_menu_init = Get<pinote::BKC_OnMenuInit_t>(p.module, "BKC_OnMenuInit");

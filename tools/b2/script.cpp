@@ -125,6 +125,36 @@ void TypeText(HWND ctl, const std::string& text) {
   }
 }
 
+BOOL CALLBACK FindDefaultButton(HWND w, LPARAM lp) {
+  if ((GetWindowLongW(w, GWL_STYLE) & BS_TYPEMASK) != BS_DEFPUSHBUTTON) return TRUE;
+  *reinterpret_cast<int*>(lp) = GetDlgCtrlID(w);
+  return FALSE;
+}
+
+// The id of the box's default push button (IDOK when it marks none).
+int DefaultButton(HWND box) {
+  int id = IDOK;
+  EnumChildWindows(box, FindDefaultButton, reinterpret_cast<LPARAM>(&id));
+  return id;
+}
+
+// A user's double-click on line `line` of an edit control (its second character, or its first
+// when it has one): posted, so that a message box it opens can be answered by later commands.
+void CmdDoubleClick(HWND edit, int line) {
+  DWORD_PTR start = 0, length = 0, pos = 0;
+  SendMessageTimeoutW(edit, EM_LINEINDEX, static_cast<WPARAM>(line), 0, SMTO_NORMAL, kUiWait,
+                      &start);
+  SendMessageTimeoutW(edit, EM_LINELENGTH, start, 0, SMTO_NORMAL, kUiWait, &length);
+  SendMessageTimeoutW(edit, EM_POSFROMCHAR, start + (length > 1 ? 1 : 0), 0, SMTO_NORMAL,
+                      kUiWait, &pos);
+  const LPARAM at = MAKELPARAM(LOWORD(pos) + 1, HIWORD(pos) + 2);
+  Log("dblclick line=" + std::to_string(line) + " char=" + std::to_string(start));
+  PostMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(edit, WM_LBUTTONUP, 0, at);
+  PostMessageW(edit, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageW(edit, WM_LBUTTONUP, 0, at);
+}
+
 void CmdMsgBox(const std::vector<std::string>& a) {
   int button = a.empty() || a[0] == "ok" ? IDOK : a[0] == "cancel" ? IDCANCEL
                : a[0] == "yes"           ? IDYES : a[0] == "no" ? IDNO : IDOK;
@@ -132,7 +162,10 @@ void CmdMsgBox(const std::vector<std::string>& a) {
   for (DWORD start = GetTickCount(); GetTickCount() - start < limit; Sleep(50)) {
     HWND box = FindMessageBox(false);
     if (box && ClaimIfFree(box)) {
-      Log("msgbox " + DescribeMessageBox(box) + " button=" + (a.empty() ? "ok" : a[0]));
+      // "default": the button Enter would press, named by its id.
+      if (!a.empty() && a[0] == "default") button = DefaultButton(box);
+      Log("msgbox " + DescribeMessageBox(box) + " button=" +
+          (a.empty() ? "ok" : a[0] == "default" ? "default id=" + std::to_string(button) : a[0]));
       PressMessageBox(box, button);
       return;
     }
@@ -277,6 +310,20 @@ bool Run(const std::string& line) {
     auto a = Words(rest, 2, nullptr);
     if (HWND ctl = a.size() == 2 ? Control(a[0], a[1], "click") : nullptr)
       PostMessageW(ctl, BM_CLICK, 0, 0);
+  } else if (cmd == "dblclick") {
+    auto a = Words(rest, 3, nullptr);
+    if (HWND ctl = a.size() == 3 ? Control(a[0], a[1], "dblclick") : nullptr)
+      CmdDoubleClick(ctl, Int(a[2]));
+  } else if (cmd == "sync") {
+    // Everything the UI thread was posted before this has been handled.
+    if (Ui([] {})) Log("sync");
+  } else if (cmd == "menuinit") {
+    // The host builds its main menu again (a real host does so, e.g. on a layout change): every
+    // plug-in's BKC_OnMenuInit type 0 runs on the bar it already holds.
+    Ui([] {
+      CallMenuInit(H().main, H().menubar, pinote::kMenuMain);
+      DrawMenuBar(H().main);
+    });
   } else if (cmd == "command") {
     auto a = Words(rest, 2, nullptr);
     HWND top = a.size() == 2 ? FindTop(Wide(a[0])) : nullptr;

@@ -107,7 +107,8 @@ HWND FindControl(HWND top, int id) {
 void LogWindow(HWND top) {
   Log("window class=" + Quote(Utf8(ClassOf(top))) + " caption=" + Quote(Utf8(TextOf(top))) +
       " visible=" + (IsWindowVisible(top) ? "1" : "0") + " rect=" + Rect(top) +
-      " topmost=" + ((GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "1" : "0"));
+      " topmost=" + ((GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "1" : "0") +
+      " state=" + (IsZoomed(top) ? "maximized" : IsIconic(top) ? "minimized" : "normal"));
   EnumChildWindows(top, LogChildProc, 0);
 }
 

@@ -47,13 +47,21 @@ StoredFont LoadFont(std::string_view section) {
   return ReadFont(Settings(), section, japanese, DefaultFont(japanese));
 }
 
-LOGFONTW ToLogFont(const StoredFont& font) {
+int ScreenPixelsPerInch() {
+  constexpr int kDefaultPixelsPerInch = 96;
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : kDefaultPixelsPerInch;
+}
+
+LOGFONTW ToLogFont(const StoredFont& font, int pixelsPerInch) {
   LOGFONTW log{};
   const std::wstring face =
       font.name.empty() ? Utf8(Pick(ui::kDefaultFontFace, IsJapanese())) : Widen(font.name);
   // LF_FACESIZE counts the terminating zero; a longer stored name is cut, not overrun.
   std::wmemcpy(log.lfFaceName, face.data(), std::min<size_t>(face.size(), LF_FACESIZE - 1));
-  log.lfHeight = -::MulDiv(font.size, 96, 72);
+  log.lfHeight = -::MulDiv(font.size, pixelsPerInch, 72);
   log.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
   log.lfItalic = font.italic;
   log.lfUnderline = font.underline;
@@ -88,14 +96,30 @@ COLORREF ResolveColor(uint32_t color) {
   return color & 0x00FFFFFF;
 }
 
+namespace {
+
+// The state a form is in, or, while it waits for its first showing, the state it will take:
+// a form never shown keeps the stored state instead of writing "Normal" over it.
+WindowState CurrentState(HWND form) {
+  switch (static_cast<int>(reinterpret_cast<INT_PTR>(::GetPropW(form, kPendingStateProp)))) {
+    case SW_SHOWMAXIMIZED: return WindowState::Maximized;
+    case SW_SHOWMINNOACTIVE: return WindowState::Minimized;
+    case SW_SHOWNORMAL: return WindowState::Normal;
+    default: break;
+  }
+  return ::IsIconic(form)   ? WindowState::Minimized
+         : ::IsZoomed(form) ? WindowState::Maximized
+                            : WindowState::Normal;
+}
+
+}  // namespace
+
 void SaveFormPlacement(HWND form, std::string_view section, bool resizable) {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof(wp);
   if (!::GetWindowPlacement(form, &wp)) return;
   const RECT& r = wp.rcNormalPosition;
-  const WindowState state = ::IsIconic(form)   ? WindowState::Minimized
-                            : ::IsZoomed(form) ? WindowState::Maximized
-                                               : WindowState::Normal;
+  const WindowState state = CurrentState(form);
   WritePlacement(Settings(), section, {r.left, r.top, r.right - r.left, r.bottom - r.top, state},
                  resizable);
 }
@@ -126,6 +150,14 @@ void LoadFormPlacement(HWND form, std::string_view section, bool resizable) {
 
 int TakePendingShowCommand(HWND form) {
   return static_cast<int>(reinterpret_cast<INT_PTR>(::RemovePropW(form, kPendingStateProp)));
+}
+
+void ShowWithStoredState(HWND form, int command) {
+  const int pending = TakePendingShowCommand(form);
+  ::ShowWindow(form, command);
+  // Maximized or minimized only now that the window is mapped: Wine's X11 driver fails when a
+  // window maximized before it was ever mapped is hidden again.
+  if (pending == SW_SHOWMAXIMIZED || pending == SW_SHOWMINNOACTIVE) ::ShowWindow(form, pending);
 }
 
 }  // namespace pinote

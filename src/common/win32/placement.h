@@ -13,8 +13,12 @@ namespace pinote {
 
 // The stored font of `section` in the current language (DefaultFont when none is stored).
 [[nodiscard]] StoredFont LoadFont(std::string_view section);
-// As a LOGFONT at 96 dpi; an empty name takes the language's default face.
-[[nodiscard]] LOGFONTW ToLogFont(const StoredFont& font);
+// The screen's pixels per logical inch (LOGPIXELSY), by which the font chooser too turns points
+// into pixels.
+[[nodiscard]] int ScreenPixelsPerInch();
+// As a LOGFONT, its point size turned into pixels at `pixelsPerInch` (the screen's unless given);
+// an empty name takes the language's default face.
+[[nodiscard]] LOGFONTW ToLogFont(const StoredFont& font, int pixelsPerInch = ScreenPixelsPerInch());
 // A font chosen in the system's font chooser (size in points, colour as a COLORREF).
 [[nodiscard]] StoredFont FromLogFont(const LOGFONTW& log, int points, COLORREF color);
 [[nodiscard]] UniqueFont CreateStoredFont(const StoredFont& font);
@@ -32,5 +36,8 @@ void LoadFormPlacement(HWND form, std::string_view section, bool resizable);
 // The ShowWindow command that the last LoadFormPlacement left for a hidden `form`
 // (SW_SHOWNORMAL, SW_SHOWMAXIMIZED or SW_SHOWMINNOACTIVE), once; 0 when none is pending.
 [[nodiscard]] int TakePendingShowCommand(HWND form);
+// Shows `form` with `command`; at its first showing it then takes the state LoadFormPlacement
+// left (maximized or minimized), once the window is mapped. Later calls just show it.
+void ShowWithStoredState(HWND form, int command);
 
 }  // namespace pinote

@@ -14,13 +14,20 @@ std::wstring ToWide(UINT codePage, std::string_view text) {
   return out;
 }
 
-std::string ToAnsi(std::wstring_view wide, DWORD flags, BOOL* lossy) {
+std::string ToMultiByte(UINT codePage, std::wstring_view wide, DWORD flags, BOOL* lossy) {
   if (wide.empty()) return {};
   const int size = static_cast<int>(wide.size());
-  const int n = ::WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, lossy);
+  const int n =
+      ::WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, lossy);
   std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) ::WideCharToMultiByte(CP_ACP, flags, wide.data(), size, out.data(), n, nullptr, lossy);
+  if (n > 0) {
+    ::WideCharToMultiByte(codePage, flags, wide.data(), size, out.data(), n, nullptr, lossy);
+  }
   return out;
+}
+
+std::string ToAnsi(std::wstring_view wide, DWORD flags, BOOL* lossy) {
+  return ToMultiByte(CP_ACP, wide, flags, lossy);
 }
 
 }  // namespace
@@ -36,6 +43,7 @@ std::wstring Widen(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
 std::wstring Utf8(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
 std::string Narrow(std::wstring_view wide) { return ToAnsi(wide, 0, nullptr); }
 std::string Utf8ToAnsi(std::string_view utf8) { return Narrow(Utf8(utf8)); }
+std::string ToUtf8(std::wstring_view wide) { return ToMultiByte(CP_UTF8, wide, 0, nullptr); }
 std::wstring Tr(const UiText& text) { return Utf8(Pick(text, IsJapanese())); }
 
 std::optional<std::string> NarrowExactly(std::wstring_view wide) {

@@ -23,6 +23,8 @@ namespace pinote {
 [[nodiscard]] std::optional<std::string> NarrowExactly(std::wstring_view wide);
 [[nodiscard]] std::wstring Utf8(std::string_view utf8);
 [[nodiscard]] std::string Utf8ToAnsi(std::string_view utf8);
+// UTF-16 -> UTF-8 (every character has a form).
+[[nodiscard]] std::string ToUtf8(std::wstring_view wide);
 // The text of the current language.
 [[nodiscard]] std::wstring Tr(const UiText& text);
 

@@ -11,6 +11,7 @@
 
 #include "common/win32/errors.h"
 #include "common/win32/module_paths.h"
+#include "common/win32/placement.h"
 
 namespace pinote {
 
@@ -90,6 +91,7 @@ class DialogBase {
     }
     auto* self = reinterpret_cast<Derived*>(::GetWindowLongPtrW(dlg, DWLP_USER));
     if (self == nullptr) return FALSE;
+    if (ApplyStoredStateOnFirstShow(dlg, msg, wp)) return TRUE;
     INT_PTR result = FALSE;
     if (!Guarded(dlg, [&] { result = self->HandleMessage(msg, wp, lp); }) && msg == WM_INITDIALOG) {
       self->EndModal(IDCANCEL);  // a dialog that could not be set up is not shown half-made
@@ -100,6 +102,16 @@ class DialogBase {
   HWND dlg_ = nullptr;
 
  private:
+  // The dialog manager shows a modal dialog itself, normal; the state its LoadFormPlacement
+  // stored (maximized, minimized) follows once it is on the screen.
+  static constexpr UINT kApplyStoredState = WM_APP + 0x51;
+  static bool ApplyStoredStateOnFirstShow(HWND dlg, UINT msg, WPARAM wp) {
+    if (msg == WM_SHOWWINDOW && wp) ::PostMessageW(dlg, kApplyStoredState, 0, 0);
+    if (msg != kApplyStoredState) return false;
+    ShowWithStoredState(dlg, SW_SHOW);
+    return true;
+  }
+
   ThreadWindowsDisabled* others_ = nullptr;
 };
 

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "common/file_io.h"
 #include "common/mbtext.h"
@@ -98,6 +100,60 @@ std::wstring CaretLine(HWND edit) {
   const std::wstring text = WindowText(edit);
   const size_t begin = caret == 0 ? 0 : text.rfind(L'\n', caret - 1) + 1;  // npos + 1 is 0
   return text.substr(begin, text.find_first_of(L"\r\n", begin) - begin);
+}
+
+// Posted to the memo window when typed characters could not be kept.
+constexpr UINT kTellUnkeptMessage = WM_APP + 0x52;
+
+// The characters of `text` (a surrogate pair is one) that the system's code page cannot hold,
+// each once, in their order.
+std::vector<std::wstring> UnkeptCharacters(const std::wstring& text) {
+  std::vector<std::wstring> unkept;
+  for (size_t i = 0; i < text.size();) {
+    const bool pair = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() &&
+                      IS_LOW_SURROGATE(text[i + 1]);
+    const std::wstring c = text.substr(i, pair ? 2 : 1);
+    i += c.size();
+    if (Widen(Narrow(c)) == c) continue;
+    if (std::find(unkept.begin(), unkept.end(), c) == unkept.end()) unkept.push_back(c);
+  }
+  return unkept;
+}
+
+// An Internet shortcut's address, read from a small file; nullopt when it cannot be read.
+std::optional<std::string> UrlShortcutAddressOf(const std::string& path) {
+  constexpr uint64_t kLargestShortcut = 64 * 1024;
+  try {
+    FileSystem& fs = SystemFileSystem();
+    const FileStamp stamp = fs.Stat(path);
+    if (!stamp.exists || stamp.size > kLargestShortcut) return std::nullopt;
+    return UrlShortcutAddress(fs.ReadAll(path));
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
+}
+
+// The risk of a memo link, with what the file system tells of a local target when the name
+// alone does not settle it (a folder, a shortcut's address). A network path is never looked
+// at: the look itself would connect to the host.
+LinkRisk RiskOfMemoLink(const MemoLink& link) {
+  const LinkRisk risk = ClassifyMemoLink(link);
+  if (risk != LinkRisk::kNoExtension && risk != LinkRisk::kUnknownShortcut) return risk;
+  LinkFacts facts;
+  const DWORD attributes = ::GetFileAttributesA(link.target.c_str());
+  facts.isFolder =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (risk == LinkRisk::kUnknownShortcut) facts.shortcutAddress = UrlShortcutAddressOf(link.target);
+  return ClassifyMemoLink(link, facts);
+}
+
+// Asks whether to open a link that may start a program, naming it; No is the default.
+bool ConfirmMemoLink(HWND owner, const MemoLink& link) {
+  const std::string named = link.parameters.empty() ? link.target
+                                                    : link.target + " " + link.parameters;
+  const std::wstring text = Tr(ui::kOpenLinkQuestion) + L"\r\n\r\n" + Widen(named);
+  return ::MessageBoxW(owner, text.c_str(), Tr(ui::kOpenLinkTitle).c_str(),
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 // Sets the flag for the life of the object: the memo window's own updates are no edits.
@@ -248,6 +304,9 @@ LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       ::SetTextColor(reinterpret_cast<HDC>(wp), memoTextColor_);
       ::SetBkColor(reinterpret_cast<HDC>(wp), memoBackColor_);
       return reinterpret_cast<LRESULT>(memoBrush_.get());
+    case kTellUnkeptMessage:
+      TellUnkeptCharacters();
+      return 0;
     case WM_CLOSE:
       // Hidden first: a settings file that cannot be written must not keep the window up.
       ::ShowWindow(wnd_, SW_HIDE);
@@ -346,6 +405,10 @@ void MemoWindow::ApplyStorable() {
 void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
                           const std::string& senderName, bool forceShow) {
   Loading loading(loading_);
+  if (address != address_) {  // another memo: its lost characters are told anew
+    unkept_.clear();
+    toldUnkept_ = false;
+  }
   sender_ = senderName;
   address_ = address;
   ::SetWindowTextW(Control(IDC_SENDER_LABEL), Widen(senderName).c_str());
@@ -356,7 +419,7 @@ void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
   ApplyStorable();
   Layout();
   if (forceShow) {
-    ::ShowWindow(wnd_, SW_SHOW);
+    ShowWithStoredState(wnd_, SW_SHOW);
     return;
   }
   const ShowDecision d = DecideVisibility(
@@ -365,7 +428,7 @@ void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
       HasVisibleStyle(Control(IDC_NAME_LIST_EDIT)), IsImportantChecked());
   const bool visible = HasVisibleStyle(wnd_);
   if (d.appear && !visible) {
-    ::ShowWindow(wnd_, SW_SHOWNOACTIVATE);
+    ShowWithStoredState(wnd_, SW_SHOWNOACTIVATE);
     // The host's window gets the foreground back.
     g_foregroundHook ? g_foregroundHook(hostWindow) : (void)::SetForegroundWindow(hostWindow);
   } else if (d.disappear && visible) {
@@ -375,7 +438,9 @@ void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
 
 void MemoWindow::OnMemoChanged() {
   if (loading_ || !storable_ || !IsAddressShown()) return;
-  const std::string typed = MemoText();
+  const std::wstring shown = WindowText(Control(IDC_MEMO_EDIT));
+  const std::string typed = Narrow(shown);
+  if (Widen(typed) != shown) KeepOnlyStorableText(shown, typed);
   const bool important = IsImportantChecked();
   const Person* record = store_.Get(StoreTypedMemo(store_, address_, typed, important).record);
   // The first save after an unreadable data file could be read again puts that file's memo
@@ -385,6 +450,37 @@ void MemoWindow::OnMemoChanged() {
     FillRecord(store_.IndexOfAddress(address_));
     Layout();
   }
+}
+
+// Pinote.dat holds the system's code page: the box is set to what will be saved (the caret and
+// selection kept on the same characters), and the user is told once per memo which characters
+// were lost. Told by a posted message: the keystroke finishes first.
+void MemoWindow::KeepOnlyStorableText(const std::wstring& shown, const std::string& stored) {
+  HWND edit = Control(IDC_MEMO_EDIT);
+  DWORD start = 0, end = 0;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const auto keptLength = [&](DWORD units) {
+    return static_cast<WPARAM>(Widen(Narrow(shown.substr(0, units))).size());
+  };
+  for (const std::wstring& c : UnkeptCharacters(shown)) {
+    if (unkept_.find(c) == std::wstring::npos) unkept_ += c;
+  }
+  {
+    Loading loading(loading_);
+    ::SetWindowTextW(edit, Widen(stored).c_str());
+  }
+  ::SendMessageW(edit, EM_SETSEL, keptLength(start), static_cast<LPARAM>(keptLength(end)));
+  ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  if (!toldUnkept_ && !unkept_.empty()) {
+    toldUnkept_ = true;
+    ::PostMessageW(wnd_, kTellUnkeptMessage, 0, 0);
+  }
+}
+
+void MemoWindow::TellUnkeptCharacters() {
+  if (unkept_.empty()) return;
+  const std::wstring text = Tr(ui::kUnkeptCharacters) + L"\r\n\r\n" + unkept_;
+  ::MessageBoxW(wnd_, text.c_str(), Utf8(kPluginName).c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void MemoWindow::ReloadData(const std::string& nameListPath) {
@@ -465,10 +561,13 @@ void MemoWindow::CopyLabel(HWND label) {
   }
 }
 
-// Double-click in a memo box: opens what its caret line names after its last "!".
+// Double-click in a memo box: opens what its caret line names after its last "!". A double-click
+// also selects a word, and memo text can come from received mail, so what could start a program
+// is opened only after the user said yes to it.
 void MemoWindow::OpenMemoLink(HWND box) {
   const auto link = IsAddressShown() ? ParseMemoLink(Narrow(CaretLine(box))) : std::nullopt;
   if (!link) return;
+  if (RiskOfMemoLink(*link) != LinkRisk::kNone && !ConfirmMemoLink(wnd_, *link)) return;
   // The shell's answer is not shown: a target that cannot be opened simply does nothing.
   ::ShellExecuteA(wnd_, "open", link->target.c_str(),
                   link->parameters.empty() ? nullptr : link->parameters.c_str(), nullptr, SW_SHOW);

@@ -13,6 +13,7 @@
 
 #include "common/options.h"
 #include "common/win32/handles.h"
+#include "common/win32/placement.h"
 #include "common/win32/window_base.h"
 #include "forms/win32/control_ids.h"
 #include "store/memo_store.h"
@@ -37,7 +38,7 @@ class MemoWindow : public WindowBase<MemoWindow> {
   // Saves the store, reads Pinote.dat again and merges the name list at `nameListPath`.
   void ReloadData(const std::string& nameListPath);
   void ShowAndActivate() {
-    ::ShowWindow(wnd_, SW_SHOW);
+    ShowWithStoredState(wnd_, SW_SHOW);
     ::SetForegroundWindow(wnd_);
   }
   // Hides the window; unlike the close box it writes nothing.
@@ -70,6 +71,8 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void Layout();
   void OnCommand(int id, int code, HWND control);
   void OnMemoChanged();
+  void KeepOnlyStorableText(const std::wstring& shown, const std::string& stored);
+  void TellUnkeptCharacters();
   void RecordWindowSettings();
   void FillRecord(int index);
   void SetOtherAddresses(const std::wstring& text);
@@ -86,6 +89,10 @@ class MemoWindow : public WindowBase<MemoWindow> {
   std::string address_, sender_;
   bool loading_ = false;
   bool storable_ = false;  // whether Pinote.dat can hold the shown address
+  // Characters typed into the shown memo that the code page cannot hold, not yet told (once
+  // told, not again until another memo is shown).
+  std::wstring unkept_;
+  bool toldUnkept_ = false;
   int nameListHeight_ = 0;
   int otherAddressLines_ = 1;
   int lineHeight_ = 12;

@@ -90,6 +90,15 @@ void UnloadLibraryState(bool processEnding) {
   DestroySettingsStore();
 }
 
+// The description in the system's code page: the Japanese one only where that code page can
+// hold it (question marks would reach the host otherwise), else the English one.
+std::string PluginDescriptionAnsi(bool japanese) {
+  if (japanese) {
+    if (auto ansi = NarrowExactly(Utf8(PluginDescriptionUtf8(true)))) return *ansi;
+  }
+  return Utf8ToAnsi(PluginDescriptionUtf8(false));
+}
+
 const char kNeverPrecede[4] = {0, 0, 0, 0};
 const char kNeverFollow[4] = {0, 0, 0, 0};
 
@@ -158,7 +167,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) 
   try {
     if (reason == DLL_PROCESS_ATTACH) {
       ::DisableThreadLibraryCalls(module);
-      State().description = Utf8ToAnsi(PluginDescriptionUtf8(IsJapanese()));
+      State().description = PluginDescriptionAnsi(IsJapanese());
       BindHostApi();
       State().menuBitmap =
           LoadKeyedBitmap(PluginInstance(), L"ICONBITMAP16", 16, ::GetSysColor(COLOR_MENU));

@@ -16,11 +16,9 @@ constexpr char kInfoComment[] = "Information about this PlugIn";
 // GetMenuString's limit, terminating zero included.
 constexpr int kMenuTextLimit = 255;
 
-// The marks of both languages in the system code page. A Japanese mark on a code page without
-// Japanese would come back as question marks, which would match unrelated items; it is dropped.
-std::vector<std::string> AnsiMarks(const UiText& text) {
-  return {NarrowExactly(Utf8(text.japanese)).value_or(std::string()), text.english};
-}
+// The marks of both languages, UTF-8 as the menu texts are read: the plug-in makes its Japanese
+// submenus in UTF-16, which the system's code page need not hold (/JAPANESE on a Western system).
+std::vector<std::string> Utf8Marks(const UiText& text) { return {text.japanese, text.english}; }
 
 int RegisterCommand(const char* comment, int type, CommandCallback callback) {
   return HostFn<BKA_RegisterCommand_t>(HostApi().RegisterCommand)(comment, type, callback);
@@ -84,19 +82,19 @@ PluginState& State() {
 }
 
 const MenuMarks& HostMenuMarks() {
-  static const MenuMarks marks{AnsiMarks(ui::kHostHelpMenu), AnsiMarks(ui::kHostToolMenu),
-                               AnsiMarks(ui::kHostAboutItem), AnsiMarks(ui::kPluginHelpMenu),
-                               AnsiMarks(ui::kAboutPluginsMenu)};
+  static const MenuMarks marks{Utf8Marks(ui::kHostHelpMenu), Utf8Marks(ui::kHostToolMenu),
+                               Utf8Marks(ui::kHostAboutItem), Utf8Marks(ui::kPluginHelpMenu),
+                               Utf8Marks(ui::kAboutPluginsMenu)};
   return marks;
 }
 
 std::vector<std::string> MenuItemTexts(HMENU menu) {
   std::vector<std::string> texts;
   for (int i = 0, count = ::GetMenuItemCount(menu); i < count; ++i) {
-    char buffer[kMenuTextLimit] = {};
-    ::GetMenuStringA(menu, static_cast<UINT>(i), buffer, kMenuTextLimit, MF_BYPOSITION);
-    buffer[kMenuTextLimit - 1] = '\0';
-    texts.emplace_back(buffer);  // up to the first zero byte
+    wchar_t buffer[kMenuTextLimit] = {};
+    ::GetMenuStringW(menu, static_cast<UINT>(i), buffer, kMenuTextLimit, MF_BYPOSITION);
+    buffer[kMenuTextLimit - 1] = L'\0';
+    texts.push_back(ToUtf8(buffer));  // up to the first zero
   }
   return texts;
 }
@@ -126,7 +124,7 @@ HMENU AddToolGroup(HMENU bar) {
   }
   const std::string& label = HostMenuMarks().groupLabel;
   const ToolGroupScan scan = ScanToolGroup(MenuItemTexts(tool), label);
-  if (!scan.labelFound) ::AppendMenuW(tool, MF_STRING | MF_ENABLED, 0, Widen(label).c_str());
+  if (!scan.labelFound) ::AppendMenuW(tool, MF_STRING | MF_ENABLED, 0, Utf8(label).c_str());
   UniqueMenu popup(::CreatePopupMenu());
   const UINT_PTR item = reinterpret_cast<UINT_PTR>(popup.get());
   const std::wstring name = Utf8(kPluginName);
@@ -172,7 +170,8 @@ std::string ReadClipboardAnsi() {
   return result;
 }
 
-bool AppendSelectionToMemo(HWND window, MemoWindow& memo) {
+bool AppendSelectionToMemo(HWND window, const std::function<MemoWindow*()>& memoWindow) {
+  const DWORD clipboardBefore = ::GetClipboardSequenceNumber();
   HostFn<BKA_Command_t>(HostApi().Command)(window, "EditCopy");
   // The host may finish the copy through posted messages: let them through (a WM_QUIT is not
   // ours to consume; the host's loop must still see it).
@@ -185,10 +184,12 @@ bool AppendSelectionToMemo(HWND window, MemoWindow& memo) {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
+  if (::GetClipboardSequenceNumber() == clipboardBefore) return false;
   const std::string selection = ReadClipboardAnsi();
-  if (selection.empty()) return false;
-  memo.SetMemoText(AppendSelection(memo.MemoText(), selection));
-  memo.ShowAndActivate();
+  MemoWindow* memo = memoWindow();  // after the messages: the host may have closed it
+  if (selection.empty() || memo == nullptr) return false;
+  memo->SetMemoText(AppendSelection(memo->MemoText(), selection));
+  memo->ShowAndActivate();
   return true;
 }
 
@@ -206,7 +207,9 @@ void WINAPI OpenMemoCommand(HWND window, LPARAM) {
 
 void WINAPI AppendMemoCommand(HWND window, LPARAM) {
   Guarded(window, [window] {
-    if (MemoWindow* memo = State().memoWindow.get()) AppendSelectionToMemo(window, *memo);
+    if (State().memoWindow) {
+      AppendSelectionToMemo(window, [] { return State().memoWindow.get(); });
+    }
   });
 }
 

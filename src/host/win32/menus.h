@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,14 +43,18 @@ void WINAPI PluginHelpCommand(HWND window, LPARAM param);
 void WINAPI OpenMemoCommand(HWND window, LPARAM param);
 void WINAPI AppendMemoCommand(HWND window, LPARAM param);
 
-// The marks of the host's menus in the system code page, converted once.
+// The marks of the host's menus in both languages, UTF-8.
 [[nodiscard]] const MenuMarks& HostMenuMarks();
-// Texts of a menu's items by position, as ANSI bytes (limit 255, "" for separators).
+// Texts of a menu's items by position, read in UTF-16 and given as UTF-8 (limit 255, "" for
+// separators), so that texts the system's code page cannot hold still compare.
 [[nodiscard]] std::vector<std::string> MenuItemTexts(HMENU menu);
 
 // AppendMemoCommand: has the host copy `window`'s selection and appends the clipboard text to
-// the memo. False (nothing changed) when the clipboard holds no text.
-bool AppendSelectionToMemo(HWND window, MemoWindow& memo);
+// the memo window that `memoWindow` gives once the copy is done (the host may have closed it
+// meanwhile). False (nothing changed) when the host's copy left the clipboard alone (nothing
+// selected: what is there was copied earlier, elsewhere), when it holds no text, or when there
+// is no memo window any more.
+bool AppendSelectionToMemo(HWND window, const std::function<MemoWindow*()>& memoWindow);
 // The clipboard's CF_TEXT contents, "" when there are none or the clipboard is busy.
 [[nodiscard]] std::string ReadClipboardAnsi();
 
