@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "common/mbtext.h"
 
@@ -81,6 +82,15 @@ class UpperKey {
   std::string_view key_;
 };
 
+// Slot positions and the first test of equality come from 32 bits of the 64-bit hash.
+uint32_t Fold32(uint64_t h) noexcept { return static_cast<uint32_t>(h ^ (h >> 32)); }
+
+constexpr size_t kMaxArena = UINT32_MAX;
+
+void CheckArena(size_t bytes) {
+  if (bytes > kMaxArena) throw std::length_error("address keys of this size cannot be kept");
+}
+
 }  // namespace
 
 bool SameAddressKey(std::string_view a, std::string_view b) noexcept {
@@ -111,9 +121,10 @@ void AddressIndex::Clear() noexcept {
 }
 
 void AddressIndex::Reserve(size_t keys, size_t bytes) {
+  CheckArena(arena_.size() + bytes);
   arena_.reserve(arena_.size() + bytes);
   size_t slots = 16;
-  while (slots < (count_ + keys) * 2) slots *= 2;
+  while (slots / 4 * 3 < count_ + keys) slots *= 2;
   if (slots > slots_.size()) Grow(slots);
 }
 
@@ -129,7 +140,7 @@ void AddressIndex::Grow(size_t slots) {
   }
 }
 
-size_t AddressIndex::Probe(uint64_t hash, std::string_view upperKey) const noexcept {
+size_t AddressIndex::Probe(uint32_t hash, std::string_view upperKey) const noexcept {
   const size_t mask = slots_.size() - 1;
   size_t at = hash & mask;
   while (true) {
@@ -143,8 +154,8 @@ size_t AddressIndex::Probe(uint64_t hash, std::string_view upperKey) const noexc
   }
 }
 
-bool AddressIndex::Place(uint64_t hash, uint64_t offset, uint32_t length, int record) {
-  Slot& s = slots_[Probe(hash, std::string_view(arena_).substr(offset, length))];
+bool AddressIndex::Place(uint32_t hash, uint32_t offset, uint32_t length, int record) {
+  Slot& s = slots_[Probe(hash, std::string_view(arena_.data() + offset, length))];
   if (s.record >= 0) return false;
   s = Slot{hash, offset, length, record};
   ++count_;
@@ -159,13 +170,12 @@ void AddressIndex::Assign(const std::vector<Entry>& entries) {
   // One sequential pass folds every key into the arena and hashes it; placing them afterwards
   // touches the slots in random order, so they are asked for a few keys ahead.
   arena_.resize(bytes);
-  std::vector<uint64_t>& hashes = hashes_;
-  hashes.resize(entries.size());
+  std::vector<uint32_t> hashes(entries.size());
   size_t offset = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     const std::string_view a = entries[i].address;
     AppendUpper(a, arena_.data() + offset);
-    hashes[i] = HashKey(arena_.data() + offset, a.size());
+    hashes[i] = Fold32(HashKey(arena_.data() + offset, a.size()));
     offset += a.size();
   }
   const size_t mask = slots_.size() - 1;
@@ -176,29 +186,37 @@ void AddressIndex::Assign(const std::vector<Entry>& entries) {
     if (i + kAhead < entries.size()) __builtin_prefetch(&slots_[hashes[i + kAhead] & mask]);
 #endif
     const auto length = static_cast<uint32_t>(entries[i].address.size());
-    Place(hashes[i], offset, length, entries[i].record);  // a repeated key keeps the first
+    // A repeated key keeps the first.
+    Place(hashes[i], static_cast<uint32_t>(offset), length, entries[i].record);
     offset += length;
   }
 }
 
-bool AddressIndex::Insert(std::string_view address, int record) {
-  Reserve(1, address.size());
-  const uint64_t offset = arena_.size();
+uint32_t AddressIndex::AppendKey(std::string_view address) {
+  const size_t offset = arena_.size();
+  CheckArena(offset + address.size());
+  if (offset + address.size() > arena_.capacity()) {
+    arena_.reserve(std::max(offset + address.size(), 2 * arena_.capacity()));
+  }
   arena_.resize(offset + address.size());
   AppendUpper(address, arena_.data() + offset);
-  const uint64_t hash = HashKey(arena_.data() + offset, address.size());
+  return static_cast<uint32_t>(offset);
+}
+
+bool AddressIndex::Insert(std::string_view address, int record) {
+  Reserve(1, 0);
+  const uint32_t offset = AppendKey(address);
+  const uint32_t hash = Fold32(HashKey(arena_.data() + offset, address.size()));
   if (Place(hash, offset, static_cast<uint32_t>(address.size()), record)) return true;
   arena_.resize(offset);
   return false;
 }
 
 void AddressIndex::Claim(std::string_view address, int record) {
-  Reserve(1, address.size());
-  const uint64_t offset = arena_.size();
-  arena_.resize(offset + address.size());
-  AppendUpper(address, arena_.data() + offset);
-  const uint64_t hash = HashKey(arena_.data() + offset, address.size());
-  Slot& s = slots_[Probe(hash, std::string_view(arena_).substr(offset, address.size()))];
+  Reserve(1, 0);
+  const uint32_t offset = AppendKey(address);
+  const uint32_t hash = Fold32(HashKey(arena_.data() + offset, address.size()));
+  Slot& s = slots_[Probe(hash, std::string_view(arena_.data() + offset, address.size()))];
   if (s.record < 0) {
     s = Slot{hash, offset, static_cast<uint32_t>(address.size()), record};
     ++count_;
@@ -211,7 +229,7 @@ void AddressIndex::Claim(std::string_view address, int record) {
 int AddressIndex::Find(std::string_view address) const noexcept {
   if (count_ == 0) return -1;
   const UpperKey key(address);
-  return slots_[Probe(HashKey(key.view().data(), key.view().size()), key.view())].record;
+  return slots_[Probe(Fold32(HashKey(key.view().data(), key.view().size())), key.view())].record;
 }
 
 }  // namespace pinote

@@ -1,6 +1,7 @@
 // The address look-up table of the memo store: upper-cased address -> first record holding it.
-// Keys live in one byte arena and slots in one open-addressed array, so rebuilding the table for
-// a large store costs no allocation per address.
+// Keys live in one byte arena and slots of 16 bytes in one open-addressed array, at most three
+// quarters full, so rebuilding the table for a large store costs no allocation per address and a
+// hundred thousand people take a few megabytes.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +27,7 @@ class AddressIndex {
   // Clear, then Insert every entry in order; faster than one by one for a large table.
   void Assign(const std::vector<Entry>& entries);
   // Room for `keys` keys of `bytes` bytes in all, so that inserting them does not reallocate.
+  // Throws std::length_error when the keys would pass 4 GiB.
   void Reserve(size_t keys, size_t bytes);
   // Records `address` for `record` unless an equal key (case ignored) is present: the first
   // record inserted for a key keeps it. Returns false when the key was present.
@@ -39,20 +41,21 @@ class AddressIndex {
 
  private:
   struct Slot {
-    uint64_t hash = 0;
-    uint64_t offset = 0;
+    uint32_t hash = 0;    // where the slot's run starts, and a first test of equality
+    uint32_t offset = 0;  // the upper-cased key in arena_
     uint32_t length = 0;
     int32_t record = -1;  // -1: empty slot
   };
   // The slot holding `upperKey`, or the empty slot where it would go.
-  [[nodiscard]] size_t Probe(uint64_t hash, std::string_view upperKey) const noexcept;
+  [[nodiscard]] size_t Probe(uint32_t hash, std::string_view upperKey) const noexcept;
   // Puts the arena key at `offset` into its slot unless the key is there already.
-  bool Place(uint64_t hash, uint64_t offset, uint32_t length, int record);
+  bool Place(uint32_t hash, uint32_t offset, uint32_t length, int record);
   void Grow(size_t slots);
+  // Appends UpperAnsi(address) to the arena, growing it by doubling; returns its offset.
+  uint32_t AppendKey(std::string_view address);
 
-  std::string arena_;
+  std::vector<char> arena_;  // a vector: its reserve takes what is asked, no more
   std::vector<Slot> slots_;
-  std::vector<uint64_t> hashes_;  // scratch of Assign
   size_t count_ = 0;
 };
 

@@ -1,6 +1,8 @@
 // The name-list (address book) reader: integer lines and the merge of its entries into the store.
 #include <algorithm>
 #include <cstdint>
+#include <limits>
+#include <stdexcept>
 #include <optional>
 #include <unordered_map>
 
@@ -21,6 +23,34 @@ std::optional<int32_t> ParseCountLine(std::string_view line) {
   return ParseInteger(line.substr(spaces));
 }
 
+// The lines of a text (ForEachLine's rule) asked for by ascending number: the walk only ever goes
+// forward, so no table of all lines is built.
+class LineWalker {
+ public:
+  explicit LineWalker(std::string_view text) : text_(text) { Measure(); }
+  // Line number `pos`, which must exist and be no lower than the last one asked for.
+  std::string_view At(int64_t pos) {
+    while (index_ < pos) {
+      begin_ = end_ + (text_[end_] == '\r' && end_ + 1 < text_.size() && text_[end_ + 1] == '\n'
+                           ? 2
+                           : 1);
+      ++index_;
+      Measure();
+    }
+    return text_.substr(begin_, end_ - begin_);
+  }
+
+ private:
+  void Measure() {
+    end_ = begin_;
+    while (end_ < text_.size() && text_[end_] != '\r' && text_[end_] != '\n') ++end_;
+  }
+  std::string_view text_;
+  size_t begin_ = 0;
+  size_t end_ = 0;
+  int64_t index_ = 0;
+};
+
 }  // namespace
 
 bool IsInteger(std::string_view line) { return ParseCountLine(line).has_value(); }
@@ -34,9 +64,11 @@ void MemoStore::LoadNameList(const std::string& path) {
 }
 
 void MemoStore::MergeNameListText(std::string_view text) {
-  const std::vector<std::string_view> lines = SplitLines(text);
+  text = BeforeNul(text);
   // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
-  const int64_t count = static_cast<int64_t>(lines.size());
+  int64_t count = 0;
+  ForEachLine(text, [&count](std::string_view) { ++count; });
+  LineWalker lines(text);
   // "Not yet contained, case ignored": a short address list is scanned; a record that grows
   // longer gets a table of its addresses, built once, so a record that collects many entries
   // costs one look-up per address instead of a scan.
@@ -45,15 +77,48 @@ void MemoStore::MergeNameListText(std::string_view text) {
   // The count line at `pos`, when it exists and is an integer.
   const auto countAt = [&](int64_t pos) -> std::optional<int32_t> {
     if (pos >= count) return std::nullopt;
-    return ParseCountLine(lines[static_cast<size_t>(pos)]);
+    return ParseCountLine(lines.At(pos));
+  };
+  // Every address added to a record or given to a new one, for the index once the walk ends.
+  std::vector<AddressIndex::Entry> claims;
+  size_t claimedBytes = 0;
+  std::vector<std::string_view> entryAddresses, recordAddresses;
+  // Offsets into nameListBytes_ are kept in 32 bits.
+  const auto checkRange = [this](size_t more) {
+    if (nameListBytes_.size() + more > std::numeric_limits<uint32_t>::max()) {
+      throw std::length_error("a name list of this size cannot be kept");
+    }
+  };
+  // Appends `bytes` to nameListBytes_ and returns where they begin.
+  const auto keep = [this, &checkRange](std::string_view bytes) {
+    checkRange(bytes.size());
+    const auto at = static_cast<uint32_t>(nameListBytes_.size());
+    nameListBytes_.append(bytes);
+    return at;
+  };
+  const auto addToPart = [this, &keep](NameListPart& part, std::string_view address) {
+    addedAddresses_.push_back({keep(address), static_cast<uint32_t>(address.size()), 0});
+    const auto added = static_cast<uint32_t>(addedAddresses_.size());
+    if (part.lastAddress != 0) {
+      addedAddresses_[part.lastAddress - 1].next = added;
+    } else {
+      part.firstAddress = added;
+    }
+    part.lastAddress = added;
+  };
+  const auto newPart = [this](Record& r) -> NameListPart& {
+    nameListParts_.emplace_back();
+    r.body.SetPart(static_cast<uint32_t>(nameListParts_.size()));
+    return nameListParts_.back();
   };
 
   int64_t pos = 1;
   // index_ is not touched until the walk ends: look-ups see the store as it was at the start.
   // Records change here directly, not through the setters, for that reason; every record whose
-  // file bytes change is marked for the next Save.
+  // file bytes change is marked for the next Save. A record without a Person gets what the entry
+  // adds in its name-list part rather than a Person of its own.
   while (pos < count - 5) {
-    const std::string_view rawText = lines[static_cast<size_t>(pos)];
+    const std::string_view rawText = lines.At(pos);
     pos += 3;
     const auto n = countAt(pos);
     if (!n) continue;
@@ -62,56 +127,99 @@ void MemoStore::MergeNameListText(std::string_view text) {
     const auto m = countAt(pos);
     if (!m) continue;
     if (*m < 0) break;
-    const int64_t firstAddress = pos + 1;
+    entryAddresses.clear();
     const int64_t endAddress = std::min(pos + 1 + static_cast<int64_t>(*m), count);
+    for (int64_t i = pos + 1; i < endAddress; ++i) entryAddresses.push_back(lines.At(i));
     pos += static_cast<int64_t>(*m) + 1;
     const auto p = countAt(pos);
     if (!p) continue;
     if (*p < 0) break;
     pos += 2 * static_cast<int64_t>(*p) + 2;
 
-    // A bad escape leaves the entry's text as written rather than losing the entry.
-    std::optional<std::string> decoded = UnescapeText(rawText);
-    std::string entryText = decoded ? std::move(*decoded) : std::string(rawText);
-
     int record = -1;
-    for (int64_t i = firstAddress; i < endAddress && record < 0; ++i) {
-      const int found = IndexOfAddress(lines[static_cast<size_t>(i)]);
-      if (Get(found) != nullptr) record = found;
+    for (size_t i = 0; i < entryAddresses.size() && record < 0; ++i) {
+      const int found = IndexOfAddress(entryAddresses[i]);
+      if (found >= 0 && found < Count()) record = found;
     }
+    // The entry's text, unescaped at the end of nameListBytes_; a bad escape leaves it as
+    // written rather than losing the entry. Taken back below when nothing keeps it.
+    const size_t textBegin = nameListBytes_.size();
+    if (!AppendUnescaped(rawText, nameListBytes_)) nameListBytes_.append(rawText);
+    const size_t textSize = nameListBytes_.size() - textBegin;
+    checkRange(0);
+
     if (record < 0) {
-      auto person = std::make_unique<Person>();
-      for (int64_t i = firstAddress; i < endAddress; ++i) {
-        person->Addresses.emplace_back(lines[static_cast<size_t>(i)]);
-      }
-      person->NameListText = std::move(entryText);
       Record made;
-      made.person = std::move(person);
+      NameListPart& part = newPart(made);
+      part.textBegin = static_cast<uint32_t>(textBegin);
+      part.textSize = static_cast<uint32_t>(textSize);
+      for (const std::string_view a : entryAddresses) {
+        addToPart(part, a);
+        claims.push_back({a, Count()});
+        claimedBytes += a.size();
+      }
       records_.push_back(std::move(made));
       continue;
     }
-    Person& r = *records_[static_cast<size_t>(record)].person;
-    if (r.NameListText.empty()) r.NameListText = std::move(entryText);
-    const size_t addressesBefore = r.Addresses.size();
-    auto it = held.find(record);
-    for (int64_t i = firstAddress; i < endAddress; ++i) {
-      const std::string_view address = lines[static_cast<size_t>(i)];
-      if (it == held.end() && r.Addresses.size() >= kScanLimit) {
-        it = held.try_emplace(record).first;
-        it->second.Reserve(r.Addresses.size() * 2, 0);
-        for (const auto& a : r.Addresses) it->second.Insert(a, record);
+    Record& r = records_[static_cast<size_t>(record)];
+    Person* person = r.body.person();
+    size_t entryBytes = 0;
+    for (const std::string_view a : entryAddresses) entryBytes += a.size();
+    if (person != nullptr) {
+      if (person->NameListText.empty()) {
+        person->NameListText.assign(nameListBytes_, textBegin, textSize);
       }
-      if (it != held.end()) {
-        if (it->second.Insert(address, record)) r.Addresses.emplace_back(address);
-      } else if (std::none_of(r.Addresses.begin(), r.Addresses.end(), [&](const std::string& a) {
-                   return SameAddressKey(a, address);
-                 })) {
-        r.Addresses.emplace_back(address);
+      nameListBytes_.resize(textBegin);
+      // The views of its addresses below must not move while it grows.
+      person->Addresses.reserve(person->Addresses.size() + entryAddresses.size());
+    } else {
+      NameListPart& part = r.body.part() != 0 ? nameListParts_[r.body.part() - 1] : newPart(r);
+      if (part.textSize == 0) {
+        part.textBegin = static_cast<uint32_t>(textBegin);
+        part.textSize = static_cast<uint32_t>(textSize);
+      } else {
+        nameListBytes_.resize(textBegin);
       }
+      // Likewise for the addresses its part holds already.
+      nameListBytes_.reserve(nameListBytes_.size() + entryBytes);
     }
-    if (r.Addresses.size() != addressesBefore) Touch(record);
+    recordAddresses.clear();
+    AppendAddressesOf(r, recordAddresses);
+    size_t addresses = recordAddresses.size();
+    auto it = held.find(record);
+    for (const std::string_view address : entryAddresses) {
+      if (it == held.end() && addresses >= kScanLimit) {
+        it = held.try_emplace(record).first;
+        recordAddresses.clear();
+        AppendAddressesOf(r, recordAddresses);
+        it->second.Reserve(recordAddresses.size() * 2, 0);
+        for (const std::string_view a : recordAddresses) it->second.Insert(a, record);
+      }
+      bool add;
+      if (it != held.end()) {
+        add = it->second.Insert(address, record);
+      } else {
+        add = std::none_of(recordAddresses.begin(), recordAddresses.end(),
+                           [&](std::string_view a) { return SameAddressKey(a, address); });
+      }
+      if (!add) continue;
+      if (person != nullptr) {
+        person->Addresses.emplace_back(address);
+      } else {
+        addToPart(nameListParts_[r.body.part() - 1], address);
+      }
+      // Views of the list's own text: the record's copies may move while it grows.
+      if (it == held.end()) recordAddresses.push_back(address);
+      ++addresses;
+      claims.push_back({address, record});
+      claimedBytes += address.size();
+      r.stale = true;
+    }
   }
-  RebuildIndex();
+  // The addresses added, laid onto the index as the store now holds them: the first record
+  // holding a key keeps it, as a rebuild would give.
+  index_.Reserve(claims.size(), claimedBytes);
+  for (const AddressIndex::Entry& c : claims) index_.Claim(c.address, c.record);
 }
 
 }  // namespace pinote
