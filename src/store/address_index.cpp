@@ -162,6 +162,45 @@ bool AddressIndex::Place(uint32_t hash, uint32_t offset, uint32_t length, int re
   return true;
 }
 
+void AddressIndex::ClaimAll(const std::vector<Entry>& entries) {
+  size_t bytes = 0;
+  for (const Entry& e : entries) bytes += e.address.size();
+  Reserve(entries.size(), bytes);
+  // Folded and hashed in one pass, as by Assign; a key that is there already gives its bytes
+  // back, so the ones kept move down over them.
+  const size_t base = arena_.size();
+  arena_.resize(base + bytes);
+  std::vector<uint32_t> hashes(entries.size());
+  size_t read = base;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const std::string_view a = entries[i].address;
+    AppendUpper(a, arena_.data() + read);
+    hashes[i] = Fold32(HashKey(arena_.data() + read, a.size()));
+    read += a.size();
+  }
+  const size_t mask = slots_.size() - 1;
+  constexpr size_t kAhead = 16;
+  size_t write = base;
+  read = base;
+  for (size_t i = 0; i < entries.size(); ++i) {
+#if defined(__GNUC__)
+    if (i + kAhead < entries.size()) __builtin_prefetch(&slots_[hashes[i + kAhead] & mask]);
+#endif
+    const auto length = static_cast<uint32_t>(entries[i].address.size());
+    Slot& s = slots_[Probe(hashes[i], std::string_view(arena_.data() + read, length))];
+    if (s.record < 0) {
+      std::memmove(arena_.data() + write, arena_.data() + read, length);
+      s = Slot{hashes[i], static_cast<uint32_t>(write), length, entries[i].record};
+      ++count_;
+      write += length;
+    } else if (s.record > entries[i].record) {
+      s.record = entries[i].record;
+    }
+    read += length;
+  }
+  arena_.resize(write);
+}
+
 void AddressIndex::Assign(const std::vector<Entry>& entries) {
   Clear();
   size_t bytes = 0;
@@ -224,6 +263,17 @@ void AddressIndex::Claim(std::string_view address, int record) {
   }
   arena_.resize(offset);
   if (s.record > record) s.record = record;
+}
+
+void AddressIndex::Prefetch(std::string_view address) const noexcept {
+#if defined(__GNUC__)
+  char upper[64];
+  if (count_ == 0 || address.size() > sizeof upper) return;
+  AppendUpper(address, upper);
+  __builtin_prefetch(&slots_[Fold32(HashKey(upper, address.size())) & (slots_.size() - 1)]);
+#else
+  (void)address;
+#endif
 }
 
 int AddressIndex::Find(std::string_view address) const noexcept {

@@ -58,7 +58,8 @@ std::unique_ptr<Person> FileCopyOf(const Person& p) {
 }
 
 // The distinct values `index` holds for `addresses`, in ascending order.
-std::vector<int> Matches(const AddressIndex& index, const std::vector<std::string_view>& addresses) {
+std::vector<int> Matches(const AddressIndex& index,
+                         const std::vector<std::string_view>& addresses) {
   std::vector<int> found;
   for (const std::string_view a : addresses) {
     const int i = index.Find(a);

@@ -41,15 +41,32 @@ class LineWalker {
   }
 
  private:
-  void Measure() {
-    end_ = begin_;
-    while (end_ < text_.size() && text_[end_] != '\r' && text_[end_] != '\n') ++end_;
-  }
+  void Measure() { end_ = FindLineBreak(text_.data(), begin_, text_.size()); }
   std::string_view text_;
   size_t begin_ = 0;
   size_t end_ = 0;
   int64_t index_ = 0;
 };
+
+// One entry of the list that the walk reads: its text as written, its addresses (a run of the
+// walk's list of addresses) and the record an address of it finds in the store, or -1.
+struct ListEntry {
+  std::string_view text;
+  uint32_t firstAddress;
+  uint32_t addressCount;
+  int record;
+};
+
+// How many entries ahead memory is asked for: enough to cover a miss to memory.
+constexpr size_t kAhead = 8;
+
+inline void PrefetchMemory(const void* p) noexcept {
+#if defined(__GNUC__)
+  __builtin_prefetch(p);
+#else
+  (void)p;
+#endif
+}
 
 }  // namespace
 
@@ -68,21 +85,68 @@ void MemoStore::MergeNameListText(std::string_view text) {
   // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
   int64_t count = 0;
   ForEachLine(text, [&count](std::string_view) { ++count; });
-  LineWalker lines(text);
+
+  // The walk over the lines first, with nothing looked up: which lines are entries depends on
+  // the counts alone, and the look-ups below see the store as it was before any entry came in.
+  std::vector<ListEntry> entries;
+  std::vector<std::string_view> addresses;
+  {
+    LineWalker lines(text);
+    // The count line at `pos`, when it exists and is an integer.
+    const auto countAt = [&](int64_t pos) -> std::optional<int32_t> {
+      if (pos >= count) return std::nullopt;
+      return ParseCountLine(lines.At(pos));
+    };
+    int64_t pos = 1;
+    while (pos < count - 5) {
+      const std::string_view rawText = lines.At(pos);
+      pos += 3;
+      const auto n = countAt(pos);
+      if (!n) continue;
+      if (*n < 0) break;  // a negative skip would walk backwards, maybe forever: stop here
+      pos += 3 * static_cast<int64_t>(*n) + 1;
+      const auto m = countAt(pos);
+      if (!m) continue;
+      if (*m < 0) break;
+      const size_t first = addresses.size();
+      const int64_t endAddress = std::min(pos + 1 + static_cast<int64_t>(*m), count);
+      for (int64_t i = pos + 1; i < endAddress; ++i) addresses.push_back(lines.At(i));
+      pos += static_cast<int64_t>(*m) + 1;
+      const auto p = countAt(pos);
+      if (!p || *p < 0) addresses.resize(first);
+      if (!p) continue;
+      if (*p < 0) break;
+      pos += 2 * static_cast<int64_t>(*p) + 2;
+      entries.push_back({rawText, static_cast<uint32_t>(first),
+                         static_cast<uint32_t>(addresses.size() - first), -1});
+    }
+  }
+
+  // The record each entry joins: the first of its addresses the store holds. The table is asked
+  // for a few entries ahead, so that its misses to memory overlap.
+  const int before = Count();
+  for (size_t k = 0; k < entries.size(); ++k) {
+    if (k + kAhead < entries.size()) {
+      const ListEntry& ahead = entries[k + kAhead];
+      for (uint32_t i = 0; i < ahead.addressCount && i < 2; ++i) {
+        index_.Prefetch(addresses[ahead.firstAddress + i]);
+      }
+    }
+    ListEntry& e = entries[k];
+    for (uint32_t i = 0; i < e.addressCount && e.record < 0; ++i) {
+      const int found = IndexOfAddress(addresses[e.firstAddress + i]);
+      if (found >= 0 && found < before) e.record = found;
+    }
+  }
+
   // "Not yet contained, case ignored": a short address list is scanned; a record that grows
   // longer gets a table of its addresses, built once, so a record that collects many entries
   // costs one look-up per address instead of a scan.
   constexpr size_t kScanLimit = 8;
   std::unordered_map<int, AddressIndex> held;
-  // The count line at `pos`, when it exists and is an integer.
-  const auto countAt = [&](int64_t pos) -> std::optional<int32_t> {
-    if (pos >= count) return std::nullopt;
-    return ParseCountLine(lines.At(pos));
-  };
   // Every address added to a record or given to a new one, for the index once the walk ends.
   std::vector<AddressIndex::Entry> claims;
-  size_t claimedBytes = 0;
-  std::vector<std::string_view> entryAddresses, recordAddresses;
+  std::vector<std::string_view> recordAddresses;
   // Offsets into nameListBytes_ are kept in 32 bits.
   const auto checkRange = [this](size_t more) {
     if (nameListBytes_.size() + more > std::numeric_limits<uint32_t>::max()) {
@@ -112,66 +176,52 @@ void MemoStore::MergeNameListText(std::string_view text) {
     return nameListParts_.back();
   };
 
-  int64_t pos = 1;
-  // index_ is not touched until the walk ends: look-ups see the store as it was at the start.
-  // Records change here directly, not through the setters, for that reason; every record whose
-  // file bytes change is marked for the next Save. A record without a Person gets what the entry
-  // adds in its name-list part rather than a Person of its own.
-  while (pos < count - 5) {
-    const std::string_view rawText = lines.At(pos);
-    pos += 3;
-    const auto n = countAt(pos);
-    if (!n) continue;
-    if (*n < 0) break;  // a negative skip would walk backwards, maybe forever: stop here
-    pos += 3 * static_cast<int64_t>(*n) + 1;
-    const auto m = countAt(pos);
-    if (!m) continue;
-    if (*m < 0) break;
-    entryAddresses.clear();
-    const int64_t endAddress = std::min(pos + 1 + static_cast<int64_t>(*m), count);
-    for (int64_t i = pos + 1; i < endAddress; ++i) entryAddresses.push_back(lines.At(i));
-    pos += static_cast<int64_t>(*m) + 1;
-    const auto p = countAt(pos);
-    if (!p) continue;
-    if (*p < 0) break;
-    pos += 2 * static_cast<int64_t>(*p) + 2;
-
-    int record = -1;
-    for (size_t i = 0; i < entryAddresses.size() && record < 0; ++i) {
-      const int found = IndexOfAddress(entryAddresses[i]);
-      if (found >= 0 && found < Count()) record = found;
+  // The entries in order. Records change here directly, not through the setters, for index_
+  // stays as it was until the end; every record whose file bytes change is marked for the next
+  // Save. A record without a Person gets what the entry adds in its name-list part rather than
+  // a Person of its own.
+  for (size_t k = 0; k < entries.size(); ++k) {
+    // The records ahead and then their bytes, as for the look-ups.
+    if (k + 2 * kAhead < entries.size() && entries[k + 2 * kAhead].record >= 0) {
+      PrefetchMemory(&records_[static_cast<size_t>(entries[k + 2 * kAhead].record)]);
     }
+    if (k + kAhead < entries.size() && entries[k + kAhead].record >= 0) {
+      const Record& ahead = records_[static_cast<size_t>(entries[k + kAhead].record)];
+      if (ahead.size > 0) PrefetchMemory(KeptBytes(ahead).data());
+    }
+    const ListEntry& e = entries[k];
+    const auto entryAddresses = [&](uint32_t i) { return addresses[e.firstAddress + i]; };
     // The entry's text, unescaped at the end of nameListBytes_; a bad escape leaves it as
     // written rather than losing the entry. Taken back below when nothing keeps it.
     const size_t textBegin = nameListBytes_.size();
-    if (!AppendUnescaped(rawText, nameListBytes_)) nameListBytes_.append(rawText);
+    if (!AppendUnescaped(e.text, nameListBytes_)) nameListBytes_.append(e.text);
     const size_t textSize = nameListBytes_.size() - textBegin;
     checkRange(0);
 
-    if (record < 0) {
+    if (e.record < 0) {
       Record made;
       NameListPart& part = newPart(made);
       part.textBegin = static_cast<uint32_t>(textBegin);
       part.textSize = static_cast<uint32_t>(textSize);
-      for (const std::string_view a : entryAddresses) {
-        addToPart(part, a);
-        claims.push_back({a, Count()});
-        claimedBytes += a.size();
+      for (uint32_t i = 0; i < e.addressCount; ++i) {
+        addToPart(part, entryAddresses(i));
+        claims.push_back({entryAddresses(i), Count()});
       }
       records_.push_back(std::move(made));
       continue;
     }
+    const int record = e.record;
     Record& r = records_[static_cast<size_t>(record)];
     Person* person = r.body.person();
     size_t entryBytes = 0;
-    for (const std::string_view a : entryAddresses) entryBytes += a.size();
+    for (uint32_t i = 0; i < e.addressCount; ++i) entryBytes += entryAddresses(i).size();
     if (person != nullptr) {
       if (person->NameListText.empty()) {
         person->NameListText.assign(nameListBytes_, textBegin, textSize);
       }
       nameListBytes_.resize(textBegin);
       // The views of its addresses below must not move while it grows.
-      person->Addresses.reserve(person->Addresses.size() + entryAddresses.size());
+      person->Addresses.reserve(person->Addresses.size() + e.addressCount);
     } else {
       NameListPart& part = r.body.part() != 0 ? nameListParts_[r.body.part() - 1] : newPart(r);
       if (part.textSize == 0) {
@@ -181,14 +231,16 @@ void MemoStore::MergeNameListText(std::string_view text) {
         nameListBytes_.resize(textBegin);
       }
       // Likewise for the addresses its part holds already.
+      checkRange(entryBytes);
       nameListBytes_.reserve(nameListBytes_.size() + entryBytes);
     }
     recordAddresses.clear();
     AppendAddressesOf(r, recordAddresses);
-    size_t addresses = recordAddresses.size();
+    size_t known = recordAddresses.size();
     auto it = held.find(record);
-    for (const std::string_view address : entryAddresses) {
-      if (it == held.end() && addresses >= kScanLimit) {
+    for (uint32_t i = 0; i < e.addressCount; ++i) {
+      const std::string_view address = entryAddresses(i);
+      if (it == held.end() && known >= kScanLimit) {
         it = held.try_emplace(record).first;
         recordAddresses.clear();
         AppendAddressesOf(r, recordAddresses);
@@ -210,16 +262,14 @@ void MemoStore::MergeNameListText(std::string_view text) {
       }
       // Views of the list's own text: the record's copies may move while it grows.
       if (it == held.end()) recordAddresses.push_back(address);
-      ++addresses;
+      ++known;
       claims.push_back({address, record});
-      claimedBytes += address.size();
       r.stale = true;
     }
   }
   // The addresses added, laid onto the index as the store now holds them: the first record
   // holding a key keeps it, as a rebuild would give.
-  index_.Reserve(claims.size(), claimedBytes);
-  for (const AddressIndex::Entry& c : claims) index_.Claim(c.address, c.record);
+  index_.ClaimAll(claims);
 }
 
 }  // namespace pinote

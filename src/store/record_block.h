@@ -5,11 +5,11 @@
 #pragma once
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "common/mbtext.h"
 #include "store/memo_store.h"
 
 namespace pinote {
@@ -27,10 +27,7 @@ template <typename Fn>
 void ForEachCrLfLine(std::string_view lines, Fn&& fn) {
   size_t begin = 0;
   while (begin < lines.size()) {
-    const void* cr = std::memchr(lines.data() + begin, '\r', lines.size() - begin);
-    const size_t end = cr == nullptr ? lines.size()
-                                     : static_cast<size_t>(static_cast<const char*>(cr) -
-                                                           lines.data());
+    const size_t end = FindByte(lines, '\r', begin);
     fn(lines.substr(begin, end - begin));
     begin = end + 2;
   }
@@ -42,8 +39,7 @@ void ForEachCrLfLine(std::string_view lines, Fn&& fn) {
   size_t at = 0;
   // Address lines start with neither a space nor "@", and the closing line is empty.
   while (at < block.size() && block[at] != ' ' && block[at] != '@' && block[at] != '\r') {
-    const size_t cr = block.find('\r', at);
-    at = cr == std::string_view::npos ? block.size() : cr + 2;
+    at = std::min(FindByte(block, '\r', at) + 2, block.size());
   }
   parts.addressLines = block.substr(0, at);
   if (at < block.size() && block[at] == '@') {
