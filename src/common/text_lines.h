@@ -10,7 +10,9 @@
 
 namespace pinote {
 
-// The position of the first CR or LF in data[from, size), or `size` when there is none.
+// The position of the first CR or LF in data[from, size), or `size` when there is none; with
+// kNulToo, of the first NUL as well.
+template <bool kNulToo = false>
 [[nodiscard]] inline size_t FindLineBreak(const char* data, size_t from, size_t size) noexcept {
   // A machine word at a time while no byte of it is below 0x0E (so none is CR or LF): a large
   // file is mostly such bytes, and a byte at a time costs a comparison or two per byte.
@@ -26,7 +28,7 @@ namespace pinote {
     }
     const size_t stop = i + sizeof(Word) < size ? i + sizeof(Word) : size;
     for (; i < stop; ++i) {
-      if (data[i] == '\r' || data[i] == '\n') return i;
+      if (data[i] == '\r' || data[i] == '\n' || (kNulToo && data[i] == '\0')) return i;
     }
     if (i >= size) return size;
   }
@@ -45,6 +47,25 @@ void ForEachLine(std::string_view text, Fn&& fn) {
     if (brk == size) return;
     begin = brk + (data[brk] == '\r' && brk + 1 < size && data[brk + 1] == '\n' ? 2 : 1);
   }
+}
+
+// ForEachLine(BeforeNul(text), fn) in one pass over the text: the lines of a file's text.
+// Returns the size of BeforeNul(text).
+template <typename Fn>
+size_t ForEachFileLine(std::string_view text, Fn&& fn) {
+  const char* const data = text.data();
+  const size_t size = text.size();
+  size_t begin = 0;
+  while (begin < size) {
+    const size_t brk = FindLineBreak<true>(data, begin, size);
+    if (brk == size || data[brk] == '\0') {
+      if (brk > begin) fn(std::string_view(data + begin, brk - begin));
+      return brk;
+    }
+    fn(std::string_view(data + begin, brk - begin));
+    begin = brk + (data[brk] == '\r' && brk + 1 < size && data[brk + 1] == '\n' ? 2 : 1);
+  }
+  return size;
 }
 
 // The lines of a file's text as views into it: the text ends at its first NUL byte (nothing after

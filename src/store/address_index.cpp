@@ -5,27 +5,33 @@
 #include <stdexcept>
 
 #include "common/mbtext.h"
+#include "common/prefetch.h"
 
 namespace pinote {
 
 namespace {
 
+// Eight bytes of single-byte characters folded as UpperAnsi folds them: add so that the top bit
+// of each byte tells ">= 'a'" and "> 'z'", and clear bit 5 of the bytes between.
+uint64_t UpperWord(uint64_t w) noexcept {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHigh = 0x8080808080808080ull;
+  const uint64_t atLeastA = w + kOnes * (0x80 - 'a');
+  const uint64_t aboveZ = w + kOnes * (0x80 - 'z' - 1);
+  return w ^ ((atLeastA & ~aboveZ & kHigh) >> 2);
+}
+
 // Appends UpperAnsi(t) to `out` (which has room for t.size() more bytes).
 char* AppendUpper(std::string_view t, char* out) noexcept {
   size_t i = 0;
   // Eight single-byte characters at a time while no byte has its top bit set (then none can be
-  // part of a double-byte character): add so that the top bit of each byte tells ">= 'a'" and
-  // "> 'z'", and clear bit 5 of the bytes between.
-  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  // part of a double-byte character).
   constexpr uint64_t kHigh = 0x8080808080808080ull;
   for (; i + 8 <= t.size(); i += 8) {
     uint64_t w;
     std::memcpy(&w, t.data() + i, 8);
     if ((w & kHigh) != 0) break;
-    const uint64_t atLeastA = w + kOnes * (0x80 - 'a');
-    const uint64_t aboveZ = w + kOnes * (0x80 - 'z' - 1);
-    const uint64_t lower = atLeastA & ~aboveZ & kHigh;
-    w ^= lower >> 2;
+    w = UpperWord(w);
     std::memcpy(out, &w, 8);
     out += 8;
   }
@@ -95,6 +101,17 @@ void CheckArena(size_t bytes) {
 
 bool SameAddressKey(std::string_view a, std::string_view b) noexcept {
   if (a.size() != b.size()) return false;  // folding keeps the length
+  size_t i = 0;
+  // Eight bytes at a time while neither has a byte with the top bit set (no double-byte
+  // character can start there, so none runs across the eight).
+  constexpr uint64_t kHigh = 0x8080808080808080ull;
+  for (; i + 8 <= a.size(); i += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    if (((x | y) & kHigh) != 0) break;
+    if (UpperWord(x) != UpperWord(y)) return false;
+  }
   bool trailA = false, trailB = false;
   const auto fold = [](std::string_view t, size_t i, bool& trail) {
     const auto c = static_cast<unsigned char>(t[i]);
@@ -108,7 +125,7 @@ bool SameAddressKey(std::string_view a, std::string_view b) noexcept {
     }
     return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
   };
-  for (size_t i = 0; i < a.size(); ++i) {
+  for (; i < a.size(); ++i) {
     if (fold(a, i, trailA) != fold(b, i, trailB)) return false;
   }
   return true;
@@ -183,9 +200,7 @@ void AddressIndex::ClaimAll(const std::vector<Entry>& entries) {
   size_t write = base;
   read = base;
   for (size_t i = 0; i < entries.size(); ++i) {
-#if defined(__GNUC__)
-    if (i + kAhead < entries.size()) __builtin_prefetch(&slots_[hashes[i + kAhead] & mask]);
-#endif
+    if (i + kAhead < entries.size()) PrefetchMemory(&slots_[hashes[i + kAhead] & mask]);
     const auto length = static_cast<uint32_t>(entries[i].address.size());
     Slot& s = slots_[Probe(hashes[i], std::string_view(arena_.data() + read, length))];
     if (s.record < 0) {
@@ -202,33 +217,40 @@ void AddressIndex::ClaimAll(const std::vector<Entry>& entries) {
 }
 
 void AddressIndex::Assign(const std::vector<Entry>& entries) {
-  Clear();
   size_t bytes = 0;
   for (const Entry& e : entries) bytes += e.address.size();
-  Reserve(entries.size(), bytes);
-  // One sequential pass folds every key into the arena and hashes it; placing them afterwards
-  // touches the slots in random order, so they are asked for a few keys ahead.
-  arena_.resize(bytes);
-  std::vector<uint32_t> hashes(entries.size());
-  size_t offset = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const std::string_view a = entries[i].address;
-    AppendUpper(a, arena_.data() + offset);
-    hashes[i] = Fold32(HashKey(arena_.data() + offset, a.size()));
-    offset += a.size();
-  }
+  BeginAssign(bytes);
+  for (const Entry& e : entries) AddToAssign(e.address, e.record);
+  EndAssign();
+}
+
+void AddressIndex::BeginAssign(size_t bytes) {
+  Clear();
+  pending_.clear();
+  CheckArena(bytes);
+  arena_.reserve(bytes);
+}
+
+void AddressIndex::AddToAssign(std::string_view address, int record) {
+  // Folded and hashed as they come, one after the other; placing them afterwards touches the
+  // slots in random order, so they are asked for a few keys ahead.
+  const uint32_t offset = AppendKey(address);
+  pending_.push_back({Fold32(HashKey(arena_.data() + offset, address.size())),
+                      static_cast<uint32_t>(address.size()), record});
+}
+
+void AddressIndex::EndAssign() {
+  Reserve(pending_.size(), 0);
   const size_t mask = slots_.size() - 1;
   constexpr size_t kAhead = 16;
-  offset = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-#if defined(__GNUC__)
-    if (i + kAhead < entries.size()) __builtin_prefetch(&slots_[hashes[i + kAhead] & mask]);
-#endif
-    const auto length = static_cast<uint32_t>(entries[i].address.size());
-    // A repeated key keeps the first.
-    Place(hashes[i], static_cast<uint32_t>(offset), length, entries[i].record);
-    offset += length;
+  uint32_t offset = 0;
+  for (size_t i = 0; i < pending_.size(); ++i) {
+    if (i + kAhead < pending_.size()) PrefetchMemory(&slots_[pending_[i + kAhead].hash & mask]);
+    const Pending& p = pending_[i];
+    Place(p.hash, offset, p.length, p.record);  // a repeated key keeps the first
+    offset += p.length;
   }
+  pending_ = std::vector<Pending>();
 }
 
 uint32_t AddressIndex::AppendKey(std::string_view address) {
@@ -266,14 +288,10 @@ void AddressIndex::Claim(std::string_view address, int record) {
 }
 
 void AddressIndex::Prefetch(std::string_view address) const noexcept {
-#if defined(__GNUC__)
   char upper[64];
   if (count_ == 0 || address.size() > sizeof upper) return;
   AppendUpper(address, upper);
-  __builtin_prefetch(&slots_[Fold32(HashKey(upper, address.size())) & (slots_.size() - 1)]);
-#else
-  (void)address;
-#endif
+  PrefetchMemory(&slots_[Fold32(HashKey(upper, address.size())) & (slots_.size() - 1)]);
 }
 
 int AddressIndex::Find(std::string_view address) const noexcept {

@@ -26,6 +26,12 @@ class AddressIndex {
   void Clear() noexcept;
   // Clear, then Insert every entry in order; faster than one by one for a large table.
   void Assign(const std::vector<Entry>& entries);
+  // Assign in steps, without a list of entries: BeginAssign (`bytes`: at least the keys' bytes,
+  // when known, so that the arena is made once), AddToAssign for every entry in order (found
+  // only after EndAssign), EndAssign.
+  void BeginAssign(size_t bytes);
+  void AddToAssign(std::string_view address, int record);
+  void EndAssign();
   // Room for `keys` keys of `bytes` bytes in all, so that inserting them does not reallocate.
   // Throws std::length_error when the keys would pass 4 GiB.
   void Reserve(size_t keys, size_t bytes);
@@ -60,8 +66,16 @@ class AddressIndex {
   // Appends UpperAnsi(address) to the arena, growing it by doubling; returns its offset.
   uint32_t AppendKey(std::string_view address);
 
+  // A key of AddToAssign, its bytes in the arena after those placed.
+  struct Pending {
+    uint32_t hash;
+    uint32_t length;
+    int32_t record;
+  };
+
   std::vector<char> arena_;  // a vector: its reserve takes what is asked, no more
   std::vector<Slot> slots_;
+  std::vector<Pending> pending_;
   size_t count_ = 0;
 };
 

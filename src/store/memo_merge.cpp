@@ -73,7 +73,6 @@ std::vector<int> Matches(const AddressIndex& index,
 
 MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
   MergePlan plan;
-  text.resize(BeforeNul(text).size());
   plan.image = std::move(text);
   std::vector<Record> file = ParseRecords(plan.image, nullptr);
 

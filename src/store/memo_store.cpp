@@ -51,14 +51,14 @@ std::unique_ptr<Person> PersonOfParsed(const Block& b) {
 }
 
 // Reads the records of a file's text, calling onRecord(block) for each block with addresses.
-// Every empty line ends a block and clears the mark.
+// Every empty line ends a block and clears the mark. Returns the size of BeforeNul(text), all
+// that was read.
 template <typename OnRecord>
-void ParseBlocks(std::string_view text, OnRecord&& onRecord) {
-  text = BeforeNul(text);
+size_t ParseBlocks(std::string_view text, OnRecord&& onRecord) {
   const char* const base = text.data();
   Block block;  // its vectors keep their room from block to block
   enum { kAddresses, kMark, kMemo } part = kAddresses;
-  ForEachLine(text, [&](std::string_view line) {
+  text = text.substr(0, ForEachFileLine(text, [&](std::string_view line) {
     const size_t end = static_cast<size_t>(line.data() - base) + line.size();
     const bool crLf = end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n';
     if (line.empty()) {
@@ -83,7 +83,7 @@ void ParseBlocks(std::string_view text, OnRecord&& onRecord) {
     if (line.front() == ' ') {
       if (block.addresses.empty()) block.exact = false;
       part = kMemo;
-      block.memoLines.push_back(line.substr(1));
+      block.memoLines.push_back(std::string_view(line.data() + 1, line.size() - 1));
     } else if (line.front() == '@') {
       if (block.addresses.empty() || part != kAddresses || line != kImportantLine) {
         block.exact = false;
@@ -94,12 +94,13 @@ void ParseBlocks(std::string_view text, OnRecord&& onRecord) {
       if (part != kAddresses) block.exact = false;
       block.addresses.push_back(line);
     }
-  });
+  }));
   if (!block.addresses.empty()) {
     block.size = text.size() - block.begin;
     block.exact = false;
     onRecord(block);
   }
+  return text.size();
 }
 
 // Where a record's bytes lie is kept in 32 bits: a record below 512 MiB in a buffer below 4 GiB.
@@ -165,7 +166,7 @@ std::string FormatMemoFile(const std::vector<std::unique_ptr<Person>>& persons) 
 
 std::vector<std::unique_ptr<Person>> ParseMemoFile(std::string_view text) {
   std::vector<std::unique_ptr<Person>> persons;
-  ParseBlocks(text, [&persons](const Block& b) { persons.push_back(PersonOfParsed(b)); });
+  (void)ParseBlocks(text, [&persons](const Block& b) { persons.push_back(PersonOfParsed(b)); });
   return persons;
 }
 
@@ -230,15 +231,15 @@ int MemoStore::IndexOfAddress(std::string_view address) const {
 }
 
 void MemoStore::RebuildIndex() {
-  std::vector<AddressIndex::Entry> entries;
-  entries.reserve(index_.size() + index_.size() / 4);
+  // In record order: the earliest record keeps a key. The arena keeps its room from before.
+  index_.BeginAssign(0);
   std::vector<std::string_view> addresses;
   for (size_t i = 0; i < records_.size(); ++i) {
     addresses.clear();
     AppendAddressesOf(records_[i], addresses);
-    for (const std::string_view a : addresses) entries.push_back({a, static_cast<int>(i)});
+    for (const std::string_view a : addresses) index_.AddToAssign(a, static_cast<int>(i));
   }
-  index_.Assign(entries);  // in record order: the earliest record keeps a key
+  index_.EndAssign();
 }
 
 void MemoStore::Touch(int index) { records_[static_cast<size_t>(index)].stale = true; }
@@ -333,10 +334,12 @@ bool MemoStore::RemoveAddress(int index, std::string_view address) {
   return true;
 }
 
-std::vector<MemoStore::Record> MemoStore::ParseRecords(std::string_view image,
-                                                       std::vector<AddressIndex::Entry>* keys) {
+std::vector<MemoStore::Record> MemoStore::ParseRecords(std::string& image, AddressIndex* index) {
   std::vector<Record> records;
-  ParseBlocks(image, [&](const Block& b) {
+  // The addresses go into the index as they lie in the file's bytes, one after the other, rather
+  // than from copies scattered over the heap; its arena never needs more than the file's size.
+  if (index != nullptr) index->BeginAssign(image.size());
+  const size_t end = ParseBlocks(image, [&](const Block& b) {
     Record r;
     r.onDisk = 1;
     // A block that is not exactly what Save would write (other line breaks, a bare "@" line,
@@ -352,28 +355,25 @@ std::vector<MemoStore::Record> MemoStore::ParseRecords(std::string_view image,
     } else {
       r.body.SetPerson(PersonOfParsed(b));
     }
-    if (keys != nullptr) {
+    if (index != nullptr) {
       for (const std::string_view a : b.addresses) {
-        keys->push_back({a, static_cast<int>(records.size())});
+        index->AddToAssign(a, static_cast<int>(records.size()));
       }
     }
     records.push_back(std::move(r));
   });
+  if (index != nullptr) index->EndAssign();
+  image.resize(end);  // nothing after a NUL is read, so none of it is kept
   records.shrink_to_fit();  // grown by doubling; a large store would keep much room unused
   return records;
 }
 
 void MemoStore::AdoptFileText(std::string text) {
-  text.resize(BeforeNul(text).size());  // nothing after a NUL is read, so none of it is kept
   records_.clear();
   ClearNameListParts();
   edits_ = std::string();
   image_ = std::move(text);
-  // The index is built from the addresses as they lie in the file's bytes, one after the other,
-  // rather than from the records' own copies scattered over the heap.
-  std::vector<AddressIndex::Entry> keys;
-  records_ = ParseRecords(image_, &keys);
-  index_.Assign(keys);
+  records_ = ParseRecords(image_, &index_);
 }
 
 void MemoStore::Load(const std::string& path) {

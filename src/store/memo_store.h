@@ -265,9 +265,9 @@ class MemoStore {
   // Keeps what a record leaving the store was in the file, for the merge.
   void NoteRemoved(Record& r);
   // The records of a file's text, each pointing at its bytes in `image` where they are exactly
-  // what Save writes; `keys` (when given) gets every address as a view into `image`.
-  static std::vector<Record> ParseRecords(std::string_view image,
-                                          std::vector<AddressIndex::Entry>* keys);
+  // what Save writes; `image` is cut at its first NUL (nothing after it is read). `index`, when
+  // given, is assigned the records' addresses.
+  static std::vector<Record> ParseRecords(std::string& image, AddressIndex* index);
   // Formats a stale record into edits_; false when Save drops it (IsKeptOnSave).
   bool FormatRecord(Record& r);
   void AdoptFileText(std::string text);

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "common/mbtext.h"
+#include "common/prefetch.h"
 #include "common/settings.h"
 #include "common/text_lines.h"
 #include "store/address_index.h"
@@ -23,29 +24,49 @@ std::optional<int32_t> ParseCountLine(std::string_view line) {
   return ParseInteger(line.substr(spaces));
 }
 
-// The lines of a text (ForEachLine's rule) asked for by ascending number: the walk only ever goes
-// forward, so no table of all lines is built.
+// The lines of a file's text (ForEachLine's rule; the text ends at its first NUL) asked for by
+// number, going forward only: neither a table nor a count of all lines is made. The last few lines
+// reached are remembered, for the walk looks a few lines ahead before it reads them.
 class LineWalker {
  public:
-  explicit LineWalker(std::string_view text) : text_(text) { Measure(); }
-  // Line number `pos`, which must exist and be no lower than the last one asked for.
+  explicit LineWalker(std::string_view text) : text_(text) {}
+  // Whether the text has a line `pos`. `pos` is never more than kKept lines below the farthest
+  // line asked for so far.
+  bool Has(int64_t pos) { return Reach(pos); }
+  // Line `pos`, which Has.
   std::string_view At(int64_t pos) {
-    while (index_ < pos) {
-      begin_ = end_ + (text_[end_] == '\r' && end_ + 1 < text_.size() && text_[end_ + 1] == '\n'
-                           ? 2
-                           : 1);
-      ++index_;
-      Measure();
-    }
-    return text_.substr(begin_, end_ - begin_);
+    Reach(pos);
+    const Line& l = kept_[static_cast<size_t>(pos) % kKept];
+    return text_.substr(l.begin, l.end - l.begin);
   }
 
  private:
-  void Measure() { end_ = FindLineBreak(text_.data(), begin_, text_.size()); }
+  static constexpr size_t kKept = 8;
+  struct Line {
+    size_t begin = 0, end = 0;
+  };
+  bool Reach(int64_t pos) {
+    while (reached_ < pos) {
+      if (next_ >= text_.size()) return false;
+      const size_t brk = FindLineBreak<true>(text_.data(), next_, text_.size());
+      if (brk < text_.size() && text_[brk] == '\0') {
+        text_ = text_.substr(0, brk);  // nothing after a NUL is read
+        if (brk == next_) return false;
+      }
+      ++reached_;
+      kept_[static_cast<size_t>(reached_) % kKept] = {next_, brk};
+      next_ = brk == text_.size() ? brk
+                                  : brk + (text_[brk] == '\r' && brk + 1 < text_.size() &&
+                                                   text_[brk + 1] == '\n'
+                                               ? 2
+                                               : 1);
+    }
+    return true;
+  }
   std::string_view text_;
-  size_t begin_ = 0;
-  size_t end_ = 0;
-  int64_t index_ = 0;
+  Line kept_[kKept];
+  size_t next_ = 0;       // where the line after the farthest one reached begins
+  int64_t reached_ = -1;  // the farthest line reached
 };
 
 // One entry of the list that the walk reads: its text as written, its addresses (a run of the
@@ -60,13 +81,6 @@ struct ListEntry {
 // How many entries ahead memory is asked for: enough to cover a miss to memory.
 constexpr size_t kAhead = 8;
 
-inline void PrefetchMemory(const void* p) noexcept {
-#if defined(__GNUC__)
-  __builtin_prefetch(p);
-#else
-  (void)p;
-#endif
-}
 
 }  // namespace
 
@@ -81,24 +95,20 @@ void MemoStore::LoadNameList(const std::string& path) {
 }
 
 void MemoStore::MergeNameListText(std::string_view text) {
-  text = BeforeNul(text);
-  // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
-  int64_t count = 0;
-  ForEachLine(text, [&count](std::string_view) { ++count; });
-
   // The walk over the lines first, with nothing looked up: which lines are entries depends on
   // the counts alone, and the look-ups below see the store as it was before any entry came in.
+  // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
   std::vector<ListEntry> entries;
   std::vector<std::string_view> addresses;
   {
     LineWalker lines(text);
     // The count line at `pos`, when it exists and is an integer.
     const auto countAt = [&](int64_t pos) -> std::optional<int32_t> {
-      if (pos >= count) return std::nullopt;
+      if (!lines.Has(pos)) return std::nullopt;
       return ParseCountLine(lines.At(pos));
     };
     int64_t pos = 1;
-    while (pos < count - 5) {
+    while (lines.Has(pos + 5)) {
       const std::string_view rawText = lines.At(pos);
       pos += 3;
       const auto n = countAt(pos);
@@ -109,8 +119,10 @@ void MemoStore::MergeNameListText(std::string_view text) {
       if (!m) continue;
       if (*m < 0) break;
       const size_t first = addresses.size();
-      const int64_t endAddress = std::min(pos + 1 + static_cast<int64_t>(*m), count);
-      for (int64_t i = pos + 1; i < endAddress; ++i) addresses.push_back(lines.At(i));
+      const int64_t endAddress = pos + 1 + static_cast<int64_t>(*m);
+      for (int64_t i = pos + 1; i < endAddress && lines.Has(i); ++i) {
+        addresses.push_back(lines.At(i));
+      }
       pos += static_cast<int64_t>(*m) + 1;
       const auto p = countAt(pos);
       if (!p || *p < 0) addresses.resize(first);

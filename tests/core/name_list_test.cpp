@@ -501,6 +501,7 @@ TEST(NameListMerge, AgreesWithAPlainWalkOnRandomLists) {
       file += NameList({entry});
     }
     if (rng() % 3 == 0) file.resize(rng() % (file.size() + 1));  // cut anywhere
+    if (rng() % 5 == 0) file.insert(rng() % (file.size() + 1), 1, '\0');  // read up to there
     SCOPED_TRACE(::testing::PrintToString(file));
 
     // The same records again, read from a file (those with an address: the file holds no

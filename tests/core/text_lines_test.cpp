@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -68,6 +69,12 @@ TEST(ForEachLine, AgreesWithAByteByByteReading) {
     }
     SCOPED_TRACE(::testing::PrintToString(text));
     EXPECT_EQ(Lines(text), ByteByByte(text));
+    // A file's lines: the same, up to the first NUL, in one pass.
+    std::vector<std::string> fileLines;
+    const size_t end =
+        ForEachFileLine(text, [&fileLines](std::string_view l) { fileLines.emplace_back(l); });
+    EXPECT_EQ(fileLines, ByteByByte(text.substr(0, text.find('\0'))));
+    EXPECT_EQ(end, std::min(text.find('\0'), text.size()));
   }
 }
 
