@@ -163,8 +163,10 @@ size_t AddressIndex::Probe(uint32_t hash, std::string_view upperKey) const noexc
   while (true) {
     const Slot& s = slots_[at];
     if (s.record < 0) return at;
+    // An empty key may meet an arena that has no storage yet: memcmp must not see its null.
     if (s.hash == hash && s.length == upperKey.size() &&
-        std::memcmp(arena_.data() + s.offset, upperKey.data(), upperKey.size()) == 0) {
+        (upperKey.empty() ||
+         std::memcmp(arena_.data() + s.offset, upperKey.data(), upperKey.size()) == 0)) {
       return at;
     }
     at = (at + 1) & mask;
