@@ -206,7 +206,8 @@ void AddressIndex::ClaimAll(const std::vector<Entry>& entries) {
     const auto length = static_cast<uint32_t>(entries[i].address.size());
     Slot& s = slots_[Probe(hashes[i], std::string_view(arena_.data() + read, length))];
     if (s.record < 0) {
-      std::memmove(arena_.data() + write, arena_.data() + read, length);
+      // An empty key's arena may have no storage: memmove must not see its null.
+      if (length > 0) std::memmove(arena_.data() + write, arena_.data() + read, length);
       s = Slot{hashes[i], static_cast<uint32_t>(write), length, entries[i].record};
       ++count_;
       write += length;

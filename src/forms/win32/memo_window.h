@@ -86,6 +86,7 @@ class MemoWindow : public WindowBase<MemoWindow> {
   std::string address_, sender_;
   bool loading_ = false;
   bool storable_ = false;  // whether Pinote.dat can hold the shown address
+  bool repaint_ = false;   // a control changed since ShowMemo began: the window is painted anew
   int nameListHeight_ = 0;
   int otherAddressLines_ = 1;
   int lineHeight_ = 12;
