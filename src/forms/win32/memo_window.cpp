@@ -431,8 +431,10 @@ void MemoWindow::FillRecord(int index) {
     others += (others.empty() ? "(" : "\r\n(") + record->Addresses[i] + ")";
   }
   const bool showOthers = !others.empty() && Read(Settings(), keys::kShowOtherAddresses);
-  if (showOthers) SetOtherAddresses(Widen(others));
-  repaint_ |= Show(Control(IDC_OTHER_ADDRESS_LABEL), showOthers);
+  // For an address that cannot be stored the label holds ApplyStorable's note instead: it is
+  // not hidden in between (that would paint it twice).
+  if (showOthers && storable_) SetOtherAddresses(Widen(others));
+  if (storable_) repaint_ |= Show(Control(IDC_OTHER_ADDRESS_LABEL), showOthers);
   // Without name-list text the box and its splitter go; their old text stays in the hidden box.
   const bool hasName = record != nullptr && !record->NameListText.empty();
   if (hasName) repaint_ |= SetBoxText(Control(IDC_NAME_LIST_EDIT), Widen(record->NameListText));
@@ -460,9 +462,9 @@ void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
   address_ = address;
   repaint_ |= SetChangedText(Control(IDC_SENDER_LABEL), Widen(senderName));
   repaint_ |= SetChangedText(Control(IDC_ADDRESS_LABEL), Widen(address));
+  storable_ = IsStorableAddress(address);
   FillRecord(store_.IndexOfAddress(address));
   repaint_ |= SetEnabled(Control(IDC_MEMO_EDIT), true);
-  storable_ = IsStorableAddress(address);
   ApplyStorable();
   Layout();
   hold.End();  // before the window's own visibility is read or changed
