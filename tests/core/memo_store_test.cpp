@@ -661,5 +661,28 @@ TEST(AddressIndexClaimAll, EndsAsClaimsOneByOne) {
   }
 }
 
+// An empty address meets a table whose key bytes have no storage yet (found under the
+// sanitizers: a null pointer handed to the byte copy and compare).
+TEST(AddressIndexClaimAll, EmptyAddressesIntoATableWithoutKeyBytes) {
+  struct Case {
+    std::vector<AddressIndex::Entry> start, claims;
+    int emptyFinds;
+    size_t size;
+  };
+  const Case cases[] = {
+      {{}, {{"", 3}}, 3, 1},
+      {{}, {{"", 4}, {"", 2}}, 2, 1},
+      {{{"", 1}}, {{"", 0}}, 0, 1},
+      {{{"", 1}}, {{"a@x", 0}}, 1, 2},
+  };
+  for (const Case& c : cases) {
+    AddressIndex index;
+    index.Assign(c.start);
+    index.ClaimAll(c.claims);
+    EXPECT_EQ(index.Find(""), c.emptyFinds);
+    EXPECT_EQ(index.size(), c.size);
+  }
+}
+
 }  // namespace
 }  // namespace pinote
