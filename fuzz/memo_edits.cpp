@@ -1,13 +1,15 @@
 // Random edit sequences on a memo store: the part of the input before "\xff\xff" is Pinote.dat,
 // the rest a script of changes, saves and reloads (tests/core/store_edit_script.h). After every
 // save the file must be exactly a fresh format of the records, though Save formats only the
-// records changed since the last one.
+// records changed since the last one. The same script run again without reading any record (so
+// that records stay the file bytes the store keeps them as) must write the same files.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "../tests/core/fake_file_system.h"
 #include "../tests/core/store_edit_script.h"
@@ -15,18 +17,28 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const size_t mark = input.find("\xff\xff");
-  pinote::testing::FakeFileSystem fs;
   std::string_view script = input;
+  std::string file;
   if (mark != std::string_view::npos) {
-    fs.files["Pinote.dat"] = std::string(input.substr(0, mark));
+    file = std::string(input.substr(0, mark));
     script = input.substr(mark + 2);
   }
-  pinote::MemoStore store(fs);
-  store.Load("Pinote.dat");
-  pinote::test::EditSource src(script);
-  const std::string failed = pinote::test::RunEditScript(store, fs, src);
-  if (!failed.empty()) {
-    std::fprintf(stderr, "%s\n", failed.c_str());
+  std::vector<std::string> files[2];
+  for (int unread = 0; unread < 2; ++unread) {
+    pinote::testing::FakeFileSystem fs;
+    if (mark != std::string_view::npos) fs.files["Pinote.dat"] = file;
+    pinote::MemoStore store(fs);
+    store.Load("Pinote.dat");
+    pinote::test::EditSource src(script);
+    const std::string failed =
+        pinote::test::RunEditScript(store, fs, src, &files[unread], unread == 0);
+    if (!failed.empty()) {
+      std::fprintf(stderr, "%s\n", failed.c_str());
+      std::abort();
+    }
+  }
+  if (files[0] != files[1]) {
+    std::fprintf(stderr, "a run that read no record wrote other files\n");
     std::abort();
   }
   return 0;

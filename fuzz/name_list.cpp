@@ -1,12 +1,16 @@
 // A name list of arbitrary text merged into a small store: the walk must end, and afterwards every
-// address resolves to the first record holding it, as a plain scan finds it.
+// address resolves to the first record holding it, as a plain scan finds it. The same records read
+// from a file (kept as its bytes until asked for) must come out of the merge the same, and save
+// the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "../tests/core/fake_file_system.h"
 #include "common/mbtext.h"
 #include "store/memo_store.h"
 
@@ -47,6 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     store.Add(std::move(p));
   }
   const int before = store.Count();
+  pinote::testing::FakeFileSystem fs;
+  fs.files["d"] = "a@x\r\nB@X\r\n m\r\n\r\nc@y\r\n m\r\n\r\n\x83\x61@z\r\nd\r\n m\r\n\r\n";
+  pinote::MemoStore loaded(fs);
+  loaded.Load("d");
+  loaded.MergeNameListText(text);
   store.MergeNameListText(text);
   if (store.Count() < before) std::abort();
   for (int i = 0; i < store.Count(); ++i) {
@@ -73,5 +82,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
   }
+  if (loaded.Count() != store.Count()) std::abort();
+  for (int i = 0; i < store.Count(); ++i) {
+    const pinote::Person& a = *store.Get(i);
+    const pinote::Person& b = *loaded.Get(i);
+    if (a.Addresses != b.Addresses || a.NameListText != b.NameListText) std::abort();
+  }
+  std::vector<std::unique_ptr<pinote::Person>> written;
+  for (int i = 0; i < store.Count(); ++i) {
+    if (pinote::IsWrittenOnSave(*store.Get(i))) {
+      written.push_back(std::make_unique<pinote::Person>(*store.Get(i)));
+    }
+  }
+  loaded.Save();
+  if (fs.Content("d") != pinote::FormatMemoFile(written)) std::abort();
   return 0;
 }

@@ -155,33 +155,46 @@ std::string EscapeText(std::string_view t) {
   return out;
 }
 
-std::optional<std::string> UnescapeText(std::string_view t) {
-  std::string out;
-  out.reserve(t.size());
+bool AppendUnescaped(std::string_view t, std::string& out) {
+  const size_t before = out.size();
+  size_t run = 0;  // where the characters not yet appended begin
   for (size_t i = 0; i < t.size();) {
     if (t[i] != '%') {
-      const size_t n = MbCharSize(t, i);
-      out.append(t.substr(i, n));
-      i += n;
+      i += MbCharSize(t, i);
       continue;
     }
+    out.append(t.substr(run, i - run));
     if (i + 1 < t.size() && t[i + 1] == '%') {
       out += '%';
       i += 2;
+      run = i;
       continue;
     }
     // One or two hexadecimal digits; a double-byte character there is no digit.
     const size_t digits = t.size() - (i + 1) >= 2 ? 2 : t.size() - (i + 1);
-    if (digits == 0) return std::nullopt;
     int value = 0;
-    for (size_t k = 0; k < digits; ++k) {
+    bool hex = digits > 0;
+    for (size_t k = 0; k < digits && hex; ++k) {
       const int h = HexValue(t[i + 1 + k]);
-      if (h < 0) return std::nullopt;
+      hex = h >= 0;
       value = value * 16 + h;
+    }
+    if (!hex) {
+      out.resize(before);
+      return false;
     }
     out += static_cast<char>(value);
     i += 1 + digits;
+    run = i;
   }
+  out.append(t.substr(run));
+  return true;
+}
+
+std::optional<std::string> UnescapeText(std::string_view t) {
+  std::string out;
+  out.reserve(t.size());
+  if (!AppendUnescaped(t, out)) return std::nullopt;
   return out;
 }
 

@@ -25,6 +25,8 @@ using SettingValue = std::variant<std::monostate, bool, SettingDate, double, int
 // Inverse of EscapeText. "%%" -> "%", "%XX" -> byte (one digit when only one follows);
 // returns nullopt (the conversion error) when the digits are missing or not hexadecimal.
 [[nodiscard]] std::optional<std::string> UnescapeText(std::string_view t);
+// UnescapeText appended to `out`; false (and `out` as it was) on the conversion error.
+[[nodiscard]] bool AppendUnescaped(std::string_view t, std::string& out);
 
 // The one integer syntax of the plug-in's files: decimal with an optional "+"/"-" in the 32-bit
 // signed range, or "$" and hexadecimal digits in 32 bits taken as signed ("$FFFFFFFF" is -1).

@@ -1,6 +1,7 @@
 // The address look-up table of the memo store: upper-cased address -> first record holding it.
-// Keys live in one byte arena and slots in one open-addressed array, so rebuilding the table for
-// a large store costs no allocation per address.
+// Keys live in one byte arena and slots of 16 bytes in one open-addressed array, at most three
+// quarters full, so rebuilding the table for a large store costs no allocation per address and a
+// hundred thousand people take a few megabytes.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +26,14 @@ class AddressIndex {
   void Clear() noexcept;
   // Clear, then Insert every entry in order; faster than one by one for a large table.
   void Assign(const std::vector<Entry>& entries);
+  // Assign in steps, without a list of entries: BeginAssign (`bytes`: at least the keys' bytes,
+  // when known, so that the arena is made once), AddToAssign for every entry in order (found
+  // only after EndAssign), EndAssign.
+  void BeginAssign(size_t bytes);
+  void AddToAssign(std::string_view address, int record);
+  void EndAssign();
   // Room for `keys` keys of `bytes` bytes in all, so that inserting them does not reallocate.
+  // Throws std::length_error when the keys would pass 4 GiB.
   void Reserve(size_t keys, size_t bytes);
   // Records `address` for `record` unless an equal key (case ignored) is present: the first
   // record inserted for a key keeps it. Returns false when the key was present.
@@ -33,26 +41,41 @@ class AddressIndex {
   // Records `address` for `record` unless a record at or before it holds the key already: the
   // key of an address added to an earlier record than the one holding it moves to it.
   void Claim(std::string_view address, int record);
+  // Claim of every entry; the same as one by one (the earliest record keeps a key, whatever the
+  // order), faster for many, as the table is asked for a few keys ahead.
+  void ClaimAll(const std::vector<Entry>& entries);
   // The record stored for `address` (case ignored), or -1.
   [[nodiscard]] int Find(std::string_view address) const noexcept;
+  // Asks the memory for where Find(address) starts to look, ahead of the call: a large table is
+  // mostly not in the cache, and several look-ups asked for at once wait for memory together.
+  void Prefetch(std::string_view address) const noexcept;
   [[nodiscard]] size_t size() const noexcept { return count_; }
 
  private:
   struct Slot {
-    uint64_t hash = 0;
-    uint64_t offset = 0;
+    uint32_t hash = 0;    // where the slot's run starts, and a first test of equality
+    uint32_t offset = 0;  // the upper-cased key in arena_
     uint32_t length = 0;
     int32_t record = -1;  // -1: empty slot
   };
   // The slot holding `upperKey`, or the empty slot where it would go.
-  [[nodiscard]] size_t Probe(uint64_t hash, std::string_view upperKey) const noexcept;
+  [[nodiscard]] size_t Probe(uint32_t hash, std::string_view upperKey) const noexcept;
   // Puts the arena key at `offset` into its slot unless the key is there already.
-  bool Place(uint64_t hash, uint64_t offset, uint32_t length, int record);
+  bool Place(uint32_t hash, uint32_t offset, uint32_t length, int record);
   void Grow(size_t slots);
+  // Appends UpperAnsi(address) to the arena, growing it by doubling; returns its offset.
+  uint32_t AppendKey(std::string_view address);
 
-  std::string arena_;
+  // A key of AddToAssign, its bytes in the arena after those placed.
+  struct Pending {
+    uint32_t hash;
+    uint32_t length;
+    int32_t record;
+  };
+
+  std::vector<char> arena_;  // a vector: its reserve takes what is asked, no more
   std::vector<Slot> slots_;
-  std::vector<uint64_t> hashes_;  // scratch of Assign
+  std::vector<Pending> pending_;
   size_t count_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include "common/mbtext.h"
 #include "store/address_index.h"
 #include "store/memo_store.h"
+#include "store/record_block.h"
 
 namespace pinote {
 
@@ -56,10 +57,11 @@ std::unique_ptr<Person> FileCopyOf(const Person& p) {
   return copy;
 }
 
-// The distinct values `index` holds for the addresses of `p`, in ascending order.
-std::vector<int> Matches(const AddressIndex& index, const Person& p) {
+// The distinct values `index` holds for `addresses`, in ascending order.
+std::vector<int> Matches(const AddressIndex& index,
+                         const std::vector<std::string_view>& addresses) {
   std::vector<int> found;
-  for (const std::string& a : p.Addresses) {
+  for (const std::string_view a : addresses) {
     const int i = index.Find(a);
     if (i >= 0 && std::find(found.begin(), found.end(), i) == found.end()) found.push_back(i);
   }
@@ -71,7 +73,6 @@ std::vector<int> Matches(const AddressIndex& index, const Person& p) {
 
 MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
   MergePlan plan;
-  text.resize(BeforeNul(text).size());
   plan.image = std::move(text);
   std::vector<Record> file = ParseRecords(plan.image, nullptr);
 
@@ -86,12 +87,13 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
   };
   std::vector<Local> locals;
   for (const Record& r : records_) {
-    const auto it = changed_.find(r.person.get());
+    const Person* p = r.body.person();  // a record changed here has one
+    const auto it = p != nullptr ? changed_.find(p) : changed_.end();
     if (it == changed_.end()) continue;
     // Made here with nothing for the file (no memo, one address): it was typed into a box that
     // showed nothing of the file's record, and is pruned by the save anyway.
-    if (it->second == nullptr && !IsWrittenOnSave(*r.person)) continue;
-    locals.push_back({r.person.get(), it->second.get()});
+    if (it->second == nullptr && !IsWrittenOnSave(*p)) continue;
+    locals.push_back({p, it->second.get()});
   }
   std::vector<const Person*> bases;
   std::vector<bool> baseRemoved;
@@ -116,17 +118,33 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
   out.reserve(file.size() + locals.size());
   // Puts a record of this copy's into the result, with what the file now holds of it.
   const auto place = [&](Local& l, std::unique_ptr<Person> before) {
-    Record r;
-    r.person = std::make_unique<Person>(*l.now);
+    Record r(std::make_unique<Person>(*l.now));
     r.onDisk = before != nullptr;
-    plan.changed.emplace(r.person.get(), std::move(before));
+    plan.changed.emplace(r.body.person(), std::move(before));
     out.push_back(std::move(r));
     l.placed = true;
   };
+  std::vector<std::string_view> addresses;
   for (Record& t : file) {
-    const Person& theirs = *t.person;
-    const std::vector<int> matchedLocals = Matches(localKeys, theirs);
-    const std::vector<int> matchedBases = Matches(baseKeys, theirs);
+    // Most records of the file are no business of this copy's changes: they stay bytes.
+    addresses.clear();
+    if (const Person* p = t.body.person()) {
+      addresses.assign(p->Addresses.begin(), p->Addresses.end());
+    } else {
+      ForEachCrLfLine(SplitExactBlock(std::string_view(plan.image).substr(t.begin, t.size))
+                          .addressLines,
+                      [&addresses](std::string_view a) { addresses.push_back(a); });
+    }
+    const std::vector<int> matchedLocals = Matches(localKeys, addresses);
+    const std::vector<int> matchedBases = Matches(baseKeys, addresses);
+    if (matchedLocals.empty() && matchedBases.empty()) {
+      out.push_back(std::move(t));  // nobody here changed it: as the file has it
+      continue;
+    }
+    if (t.body.person() == nullptr) {
+      t.body.SetPerson(PersonOfBlock(std::string_view(plan.image).substr(t.begin, t.size)));
+    }
+    const Person& theirs = *t.body.person();
     const bool asItWas = std::any_of(matchedBases.begin(), matchedBases.end(),
                                      [&](int b) { return SameRecord(theirs, *bases[b]); });
     const bool changedHere = std::any_of(matchedLocals.begin(), matchedLocals.end(),
@@ -146,7 +164,7 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
         place(locals[l], baseGiven ? nullptr : FileCopyOf(theirs));
         baseGiven = true;
       }
-      if (!baseGiven) plan.removed.push_back(std::move(t.person));
+      if (!baseGiven) plan.removed.push_back(t.body.TakePerson());
       continue;
     }
     const bool removedHere = std::any_of(matchedBases.begin(), matchedBases.end(),
@@ -155,7 +173,7 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
       // Removed here: a record made here since for its addresses replaces it rather than
       // joining it, and stays at the end where it was made.
       if (!asItWas) AppendRecordBytes(theirs, plan.conflicts);
-      plan.removed.push_back(std::move(t.person));
+      plan.removed.push_back(t.body.TakePerson());
       for (const int l : matchedLocals) locals[l].claimed = true;
       continue;
     }
@@ -169,16 +187,15 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
       }
       if (host < 0) {
         host = static_cast<int>(out.size());
-        Record r;
-        r.person = FileCopyOf(theirs);
+        Record r(FileCopyOf(theirs));
         r.onDisk = 1;
-        plan.changed.emplace(r.person.get(), FileCopyOf(theirs));
+        plan.changed.emplace(r.body.person(), FileCopyOf(theirs));
         out.push_back(std::move(r));
       } else {
-        JoinPerson(*out[static_cast<size_t>(host)].person, theirs);
-        plan.removed.push_back(std::move(t.person));
+        JoinPerson(*out[static_cast<size_t>(host)].body.person(), theirs);
+        plan.removed.push_back(t.body.TakePerson());
       }
-      Person& joined = *out[static_cast<size_t>(host)].person;
+      Person& joined = *out[static_cast<size_t>(host)].body.person();
       for (const int l : matchedLocals) {
         if (locals[l].host >= 0 || locals[l].claimed) continue;
         JoinPerson(joined, *locals[l].now);
@@ -201,6 +218,7 @@ void MemoStore::ApplyMerge(MergePlan&& plan) {
   image_ = std::move(plan.image);
   edits_ = std::string();
   records_ = std::move(plan.records);
+  ClearNameListParts();  // the records from the file have none
   changed_ = std::move(plan.changed);
   removed_ = std::move(plan.removed);
   readFailed_ = false;

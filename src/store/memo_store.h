@@ -1,7 +1,9 @@
 // The memo store: one record per person (addresses, memo, importance mark, name-list text), kept
 // in Pinote.dat and rewritten whole after every change. Records change only through the store,
 // so that it knows which ones changed: each record's file bytes are kept from the load or its
-// last change, and a save formats only what changed since.
+// last change, and a save formats only what changed since. Until a record is first asked for,
+// those bytes (and what the name list gave it) are all the store holds of it: starting with a
+// large file costs no allocation per person.
 //
 // Several writers may share Pinote.dat (two hosts, two PCs behind a sync tool, a text editor).
 // The store remembers what the file was at its last read or write and what this copy changed
@@ -109,8 +111,8 @@ class MemoStore {
 
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(records_.size()); }
   // The record at `index`, read-only; nullptr when index < 0 or >= Count. Valid until the record
-  // is deleted or pruned by Save.
-  [[nodiscard]] const Person* Get(int index) const noexcept;
+  // is deleted or pruned by Save. Records are read from the file's bytes at their first Get.
+  [[nodiscard]] const Person* Get(int index) const;
   // Record index of the first record holding `address` (case ignored, as UpperAnsi folds); -1
   // when none. Always current: every change below keeps it so.
   [[nodiscard]] int IndexOfAddress(std::string_view address) const;
@@ -172,18 +174,72 @@ class MemoStore {
   [[nodiscard]] size_t KeptBytesMemory() const noexcept;
 
  private:
+  // A record's Person, made at its first use; until then the record is its kept file bytes (see
+  // Record) and what the name list gave it: the index + 1 of its NameListPart, 0 for none. One
+  // word, as a pointer: a large store has a hundred thousand records and few are ever used.
+  class PersonOrPart {
+   public:
+    PersonOrPart() noexcept = default;
+    PersonOrPart(PersonOrPart&& o) noexcept : bits_(o.bits_) { o.bits_ = 0; }
+    PersonOrPart& operator=(PersonOrPart&& o) noexcept {
+      if (this != &o) {
+        delete person();
+        bits_ = o.bits_;
+        o.bits_ = 0;
+      }
+      return *this;
+    }
+    ~PersonOrPart() { delete person(); }
+    [[nodiscard]] Person* person() const noexcept {
+      return (bits_ & 1) != 0 ? nullptr : reinterpret_cast<Person*>(bits_);
+    }
+    [[nodiscard]] uint32_t part() const noexcept {
+      return (bits_ & 1) != 0 ? static_cast<uint32_t>(bits_ >> 1) : 0;
+    }
+    void SetPerson(std::unique_ptr<Person> p) noexcept {
+      delete person();
+      bits_ = reinterpret_cast<uintptr_t>(p.release());
+    }
+    void SetPart(uint32_t part) noexcept {  // only while there is no Person
+      bits_ = (static_cast<uintptr_t>(part) << 1) | 1;
+    }
+    [[nodiscard]] std::unique_ptr<Person> TakePerson() noexcept {
+      std::unique_ptr<Person> p(person());
+      if (p) bits_ = 0;
+      return p;
+    }
+
+   private:
+    uintptr_t bits_ = 0;  // a Person* (even), or (part << 1) | 1
+  };
   // Where a record's file bytes are kept: [begin, begin + size) of image_ or of edits_. A stale
   // record's bytes are formatted again at the next Save; until then begin and size still tell
   // where its old bytes lie, so that the last record typed into can reuse its place in edits_.
-  // Packed into eight bytes beside the record: a large store has a hundred thousand of them.
+  // A record without a Person yet is those bytes (exactly as Save writes them, or none) followed
+  // by what its NameListPart adds; it is stale while that part holds addresses the bytes lack.
+  // Packed into two words: a large store has a hundred thousand of them.
   struct Record {
-    std::unique_ptr<Person> person;
+    mutable PersonOrPart body;
     uint32_t begin = 0;
     uint32_t size : 29;
     uint32_t inEdits : 1;
     uint32_t stale : 1;
     uint32_t onDisk : 1;  // the file held it at the last read or write
     Record() : size(0), inEdits(0), stale(1), onDisk(0) {}
+    explicit Record(std::unique_ptr<Person> p) : Record() { body.SetPerson(std::move(p)); }
+  };
+  // What the name list gave a record that has no Person yet: its text and the addresses it added
+  // beyond the record's bytes (a chain through addedAddresses_). Bytes lie in nameListBytes_.
+  struct NameListPart {
+    uint32_t textBegin = 0;
+    uint32_t textSize = 0;
+    uint32_t firstAddress = 0;  // index + 1 in addedAddresses_; 0: none
+    uint32_t lastAddress = 0;
+  };
+  struct AddedAddress {
+    uint32_t begin;
+    uint32_t size;
+    uint32_t next;  // index + 1 of the next one of the same record; 0: the last
   };
   // A merge with the file, worked out before anything in the store changes.
   struct MergePlan {
@@ -193,6 +249,14 @@ class MemoStore {
     std::vector<std::unique_ptr<Person>> removed;
     std::string conflicts;        // records of the file replaced though both sides changed them
   };
+  // The record's Person, made from its bytes and name-list part when it has none yet.
+  Person& PersonOf(const Record& r) const;
+  [[nodiscard]] std::string_view KeptBytes(const Record& r) const noexcept;
+  [[nodiscard]] const NameListPart* PartOf(const Record& r) const noexcept;
+  // Appends the record's addresses, in order, as views (valid until the store changes).
+  void AppendAddressesOf(const Record& r, std::vector<std::string_view>& out) const;
+  // Forgets every name-list part (no record without a Person may refer to one any more).
+  void ClearNameListParts() noexcept;
   void RebuildIndex();
   void Touch(int index);  // marks the record's bytes stale
   // The record at `index`, about to be changed by this copy: its state before the first change
@@ -201,9 +265,11 @@ class MemoStore {
   // Keeps what a record leaving the store was in the file, for the merge.
   void NoteRemoved(Record& r);
   // The records of a file's text, each pointing at its bytes in `image` where they are exactly
-  // what Save writes; `keys` (when given) gets every address as a view into `image`.
-  static std::vector<Record> ParseRecords(std::string_view image,
-                                          std::vector<AddressIndex::Entry>* keys);
+  // what Save writes; `image` is cut at its first NUL (nothing after it is read). `index`, when
+  // given, is assigned the records' addresses.
+  static std::vector<Record> ParseRecords(std::string& image, AddressIndex* index);
+  // Formats a stale record into edits_; false when Save drops it (IsKeptOnSave).
+  bool FormatRecord(Record& r);
   void AdoptFileText(std::string text);
   [[nodiscard]] MergePlan PlanMerge(std::string text) const;
   void ApplyMerge(MergePlan&& plan);
@@ -250,6 +316,10 @@ class MemoStore {
   std::string image_;
   // The bytes of records formatted since, appended in the order they were formatted.
   std::string edits_;
+  // What the name list gave records that have no Person yet (see NameListPart).
+  std::string nameListBytes_;
+  std::vector<NameListPart> nameListParts_;
+  std::vector<AddedAddress> addedAddresses_;
 };
 
 }  // namespace pinote

@@ -1,10 +1,13 @@
 // The name-list (address book) reader: integer lines and the merge of its entries into the store.
 #include <algorithm>
 #include <cstdint>
+#include <limits>
+#include <stdexcept>
 #include <optional>
 #include <unordered_map>
 
 #include "common/mbtext.h"
+#include "common/prefetch.h"
 #include "common/settings.h"
 #include "common/text_lines.h"
 #include "store/address_index.h"
@@ -21,6 +24,64 @@ std::optional<int32_t> ParseCountLine(std::string_view line) {
   return ParseInteger(line.substr(spaces));
 }
 
+// The lines of a file's text (ForEachLine's rule; the text ends at its first NUL) asked for by
+// number, going forward only: neither a table nor a count of all lines is made. The last few lines
+// reached are remembered, for the walk looks a few lines ahead before it reads them.
+class LineWalker {
+ public:
+  explicit LineWalker(std::string_view text) : text_(text) {}
+  // Whether the text has a line `pos`. `pos` is never more than kKept lines below the farthest
+  // line asked for so far.
+  bool Has(int64_t pos) { return Reach(pos); }
+  // Line `pos`, which Has.
+  std::string_view At(int64_t pos) {
+    Reach(pos);
+    const Line& l = kept_[static_cast<size_t>(pos) % kKept];
+    return text_.substr(l.begin, l.end - l.begin);
+  }
+
+ private:
+  static constexpr size_t kKept = 8;
+  struct Line {
+    size_t begin = 0, end = 0;
+  };
+  bool Reach(int64_t pos) {
+    while (reached_ < pos) {
+      if (next_ >= text_.size()) return false;
+      const size_t brk = FindLineBreak<true>(text_.data(), next_, text_.size());
+      if (brk < text_.size() && text_[brk] == '\0') {
+        text_ = text_.substr(0, brk);  // nothing after a NUL is read
+        if (brk == next_) return false;
+      }
+      ++reached_;
+      kept_[static_cast<size_t>(reached_) % kKept] = {next_, brk};
+      next_ = brk == text_.size() ? brk
+                                  : brk + (text_[brk] == '\r' && brk + 1 < text_.size() &&
+                                                   text_[brk + 1] == '\n'
+                                               ? 2
+                                               : 1);
+    }
+    return true;
+  }
+  std::string_view text_;
+  Line kept_[kKept];
+  size_t next_ = 0;       // where the line after the farthest one reached begins
+  int64_t reached_ = -1;  // the farthest line reached
+};
+
+// One entry of the list that the walk reads: its text as written, its addresses (a run of the
+// walk's list of addresses) and the record an address of it finds in the store, or -1.
+struct ListEntry {
+  std::string_view text;
+  uint32_t firstAddress;
+  uint32_t addressCount;
+  int record;
+};
+
+// How many entries ahead memory is asked for: enough to cover a miss to memory.
+constexpr size_t kAhead = 8;
+
+
 }  // namespace
 
 bool IsInteger(std::string_view line) { return ParseCountLine(line).has_value(); }
@@ -34,84 +95,193 @@ void MemoStore::LoadNameList(const std::string& path) {
 }
 
 void MemoStore::MergeNameListText(std::string_view text) {
-  const std::vector<std::string_view> lines = SplitLines(text);
+  // The walk over the lines first, with nothing looked up: which lines are entries depends on
+  // the counts alone, and the look-ups below see the store as it was before any entry came in.
   // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
-  const int64_t count = static_cast<int64_t>(lines.size());
+  std::vector<ListEntry> entries;
+  std::vector<std::string_view> addresses;
+  {
+    LineWalker lines(text);
+    // The count line at `pos`, when it exists and is an integer.
+    const auto countAt = [&](int64_t pos) -> std::optional<int32_t> {
+      if (!lines.Has(pos)) return std::nullopt;
+      return ParseCountLine(lines.At(pos));
+    };
+    int64_t pos = 1;
+    while (lines.Has(pos + 5)) {
+      const std::string_view rawText = lines.At(pos);
+      pos += 3;
+      const auto n = countAt(pos);
+      if (!n) continue;
+      if (*n < 0) break;  // a negative skip would walk backwards, maybe forever: stop here
+      pos += 3 * static_cast<int64_t>(*n) + 1;
+      const auto m = countAt(pos);
+      if (!m) continue;
+      if (*m < 0) break;
+      const size_t first = addresses.size();
+      const int64_t endAddress = pos + 1 + static_cast<int64_t>(*m);
+      for (int64_t i = pos + 1; i < endAddress && lines.Has(i); ++i) {
+        addresses.push_back(lines.At(i));
+      }
+      pos += static_cast<int64_t>(*m) + 1;
+      const auto p = countAt(pos);
+      if (!p || *p < 0) addresses.resize(first);
+      if (!p) continue;
+      if (*p < 0) break;
+      pos += 2 * static_cast<int64_t>(*p) + 2;
+      entries.push_back({rawText, static_cast<uint32_t>(first),
+                         static_cast<uint32_t>(addresses.size() - first), -1});
+    }
+  }
+
+  // The record each entry joins: the first of its addresses the store holds. The table is asked
+  // for a few entries ahead, so that its misses to memory overlap.
+  const int before = Count();
+  for (size_t k = 0; k < entries.size(); ++k) {
+    if (k + kAhead < entries.size()) {
+      const ListEntry& ahead = entries[k + kAhead];
+      for (uint32_t i = 0; i < ahead.addressCount && i < 2; ++i) {
+        index_.Prefetch(addresses[ahead.firstAddress + i]);
+      }
+    }
+    ListEntry& e = entries[k];
+    for (uint32_t i = 0; i < e.addressCount && e.record < 0; ++i) {
+      const int found = IndexOfAddress(addresses[e.firstAddress + i]);
+      if (found >= 0 && found < before) e.record = found;
+    }
+  }
+
   // "Not yet contained, case ignored": a short address list is scanned; a record that grows
   // longer gets a table of its addresses, built once, so a record that collects many entries
   // costs one look-up per address instead of a scan.
   constexpr size_t kScanLimit = 8;
   std::unordered_map<int, AddressIndex> held;
-  // The count line at `pos`, when it exists and is an integer.
-  const auto countAt = [&](int64_t pos) -> std::optional<int32_t> {
-    if (pos >= count) return std::nullopt;
-    return ParseCountLine(lines[static_cast<size_t>(pos)]);
+  // Every address added to a record or given to a new one, for the index once the walk ends.
+  std::vector<AddressIndex::Entry> claims;
+  std::vector<std::string_view> recordAddresses;
+  // Offsets into nameListBytes_ are kept in 32 bits.
+  const auto checkRange = [this](size_t more) {
+    if (nameListBytes_.size() + more > std::numeric_limits<uint32_t>::max()) {
+      throw std::length_error("a name list of this size cannot be kept");
+    }
+  };
+  // Appends `bytes` to nameListBytes_ and returns where they begin.
+  const auto keep = [this, &checkRange](std::string_view bytes) {
+    checkRange(bytes.size());
+    const auto at = static_cast<uint32_t>(nameListBytes_.size());
+    nameListBytes_.append(bytes);
+    return at;
+  };
+  const auto addToPart = [this, &keep](NameListPart& part, std::string_view address) {
+    addedAddresses_.push_back({keep(address), static_cast<uint32_t>(address.size()), 0});
+    const auto added = static_cast<uint32_t>(addedAddresses_.size());
+    if (part.lastAddress != 0) {
+      addedAddresses_[part.lastAddress - 1].next = added;
+    } else {
+      part.firstAddress = added;
+    }
+    part.lastAddress = added;
+  };
+  const auto newPart = [this](Record& r) -> NameListPart& {
+    nameListParts_.emplace_back();
+    r.body.SetPart(static_cast<uint32_t>(nameListParts_.size()));
+    return nameListParts_.back();
   };
 
-  int64_t pos = 1;
-  // index_ is not touched until the walk ends: look-ups see the store as it was at the start.
-  // Records change here directly, not through the setters, for that reason; every record whose
-  // file bytes change is marked for the next Save.
-  while (pos < count - 5) {
-    const std::string_view rawText = lines[static_cast<size_t>(pos)];
-    pos += 3;
-    const auto n = countAt(pos);
-    if (!n) continue;
-    if (*n < 0) break;  // a negative skip would walk backwards, maybe forever: stop here
-    pos += 3 * static_cast<int64_t>(*n) + 1;
-    const auto m = countAt(pos);
-    if (!m) continue;
-    if (*m < 0) break;
-    const int64_t firstAddress = pos + 1;
-    const int64_t endAddress = std::min(pos + 1 + static_cast<int64_t>(*m), count);
-    pos += static_cast<int64_t>(*m) + 1;
-    const auto p = countAt(pos);
-    if (!p) continue;
-    if (*p < 0) break;
-    pos += 2 * static_cast<int64_t>(*p) + 2;
-
-    // A bad escape leaves the entry's text as written rather than losing the entry.
-    std::optional<std::string> decoded = UnescapeText(rawText);
-    std::string entryText = decoded ? std::move(*decoded) : std::string(rawText);
-
-    int record = -1;
-    for (int64_t i = firstAddress; i < endAddress && record < 0; ++i) {
-      const int found = IndexOfAddress(lines[static_cast<size_t>(i)]);
-      if (Get(found) != nullptr) record = found;
+  // The entries in order. Records change here directly, not through the setters, for index_
+  // stays as it was until the end; every record whose file bytes change is marked for the next
+  // Save. A record without a Person gets what the entry adds in its name-list part rather than
+  // a Person of its own.
+  for (size_t k = 0; k < entries.size(); ++k) {
+    // The records ahead and then their bytes, as for the look-ups.
+    if (k + 2 * kAhead < entries.size() && entries[k + 2 * kAhead].record >= 0) {
+      PrefetchMemory(&records_[static_cast<size_t>(entries[k + 2 * kAhead].record)]);
     }
-    if (record < 0) {
-      auto person = std::make_unique<Person>();
-      for (int64_t i = firstAddress; i < endAddress; ++i) {
-        person->Addresses.emplace_back(lines[static_cast<size_t>(i)]);
-      }
-      person->NameListText = std::move(entryText);
+    if (k + kAhead < entries.size() && entries[k + kAhead].record >= 0) {
+      const Record& ahead = records_[static_cast<size_t>(entries[k + kAhead].record)];
+      if (ahead.size > 0) PrefetchMemory(KeptBytes(ahead).data());
+    }
+    const ListEntry& e = entries[k];
+    const auto entryAddresses = [&](uint32_t i) { return addresses[e.firstAddress + i]; };
+    // The entry's text, unescaped at the end of nameListBytes_; a bad escape leaves it as
+    // written rather than losing the entry. Taken back below when nothing keeps it.
+    const size_t textBegin = nameListBytes_.size();
+    if (!AppendUnescaped(e.text, nameListBytes_)) nameListBytes_.append(e.text);
+    const size_t textSize = nameListBytes_.size() - textBegin;
+    checkRange(0);
+
+    if (e.record < 0) {
       Record made;
-      made.person = std::move(person);
+      NameListPart& part = newPart(made);
+      part.textBegin = static_cast<uint32_t>(textBegin);
+      part.textSize = static_cast<uint32_t>(textSize);
+      for (uint32_t i = 0; i < e.addressCount; ++i) {
+        addToPart(part, entryAddresses(i));
+        claims.push_back({entryAddresses(i), Count()});
+      }
       records_.push_back(std::move(made));
       continue;
     }
-    Person& r = *records_[static_cast<size_t>(record)].person;
-    if (r.NameListText.empty()) r.NameListText = std::move(entryText);
-    const size_t addressesBefore = r.Addresses.size();
-    auto it = held.find(record);
-    for (int64_t i = firstAddress; i < endAddress; ++i) {
-      const std::string_view address = lines[static_cast<size_t>(i)];
-      if (it == held.end() && r.Addresses.size() >= kScanLimit) {
-        it = held.try_emplace(record).first;
-        it->second.Reserve(r.Addresses.size() * 2, 0);
-        for (const auto& a : r.Addresses) it->second.Insert(a, record);
+    const int record = e.record;
+    Record& r = records_[static_cast<size_t>(record)];
+    Person* person = r.body.person();
+    size_t entryBytes = 0;
+    for (uint32_t i = 0; i < e.addressCount; ++i) entryBytes += entryAddresses(i).size();
+    if (person != nullptr) {
+      if (person->NameListText.empty()) {
+        person->NameListText.assign(nameListBytes_, textBegin, textSize);
       }
-      if (it != held.end()) {
-        if (it->second.Insert(address, record)) r.Addresses.emplace_back(address);
-      } else if (std::none_of(r.Addresses.begin(), r.Addresses.end(), [&](const std::string& a) {
-                   return SameAddressKey(a, address);
-                 })) {
-        r.Addresses.emplace_back(address);
+      nameListBytes_.resize(textBegin);
+      // The views of its addresses below must not move while it grows.
+      person->Addresses.reserve(person->Addresses.size() + e.addressCount);
+    } else {
+      NameListPart& part = r.body.part() != 0 ? nameListParts_[r.body.part() - 1] : newPart(r);
+      if (part.textSize == 0) {
+        part.textBegin = static_cast<uint32_t>(textBegin);
+        part.textSize = static_cast<uint32_t>(textSize);
+      } else {
+        nameListBytes_.resize(textBegin);
       }
+      // Likewise for the addresses its part holds already.
+      checkRange(entryBytes);
+      nameListBytes_.reserve(nameListBytes_.size() + entryBytes);
     }
-    if (r.Addresses.size() != addressesBefore) Touch(record);
+    recordAddresses.clear();
+    AppendAddressesOf(r, recordAddresses);
+    size_t known = recordAddresses.size();
+    auto it = held.find(record);
+    for (uint32_t i = 0; i < e.addressCount; ++i) {
+      const std::string_view address = entryAddresses(i);
+      if (it == held.end() && known >= kScanLimit) {
+        it = held.try_emplace(record).first;
+        recordAddresses.clear();
+        AppendAddressesOf(r, recordAddresses);
+        it->second.Reserve(recordAddresses.size() * 2, 0);
+        for (const std::string_view a : recordAddresses) it->second.Insert(a, record);
+      }
+      bool add;
+      if (it != held.end()) {
+        add = it->second.Insert(address, record);
+      } else {
+        add = std::none_of(recordAddresses.begin(), recordAddresses.end(),
+                           [&](std::string_view a) { return SameAddressKey(a, address); });
+      }
+      if (!add) continue;
+      if (person != nullptr) {
+        person->Addresses.emplace_back(address);
+      } else {
+        addToPart(nameListParts_[r.body.part() - 1], address);
+      }
+      // Views of the list's own text: the record's copies may move while it grows.
+      if (it == held.end()) recordAddresses.push_back(address);
+      ++known;
+      claims.push_back({address, record});
+      r.stale = true;
+    }
   }
-  RebuildIndex();
+  // The addresses added, laid onto the index as the store now holds them: the first record
+  // holding a key keeps it, as a rebuild would give.
+  index_.ClaimAll(claims);
 }
 
 }  // namespace pinote

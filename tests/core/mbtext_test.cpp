@@ -181,6 +181,22 @@ TEST(UpperAnsi, LeavesDoubleByteCharactersAlone) {
   EXPECT_EQ(UpperAnsi(""), "");
 }
 
+// The word-at-a-time search against the plain one, at every length and start around a word.
+TEST(FindByte, AgreesWithAPlainSearch) {
+  std::mt19937 rng(5);
+  const char bytes[] = {'\0', '\r', '\n', 'a', '\x83', '\x5C', '\x01', '\xFF', '\x80'};
+  for (int round = 0; round < 4000; ++round) {
+    std::string t(rng() % 40, 'a');
+    for (char& c : t) c = bytes[rng() % sizeof bytes];
+    const char wanted = bytes[rng() % sizeof bytes];
+    const size_t from = t.empty() ? 0 : rng() % (t.size() + 1);
+    const size_t plain = std::string_view(t).find(wanted, from);
+    ASSERT_EQ(FindByte(t, wanted, from), plain == std::string_view::npos ? t.size() : plain)
+        << ::testing::PrintToString(t) << " from " << from;
+    ASSERT_EQ(BeforeNul(t), std::string_view(t).substr(0, t.find('\0')));
+  }
+}
+
 TEST(TrimControls, StripsBytesUpToSpace) {
   EXPECT_EQ(TrimControls(" \t\r\n a b \x01"), "a b");
   EXPECT_EQ(TrimControls("   "), "");

@@ -13,6 +13,7 @@
 #include "common/settings.h"
 #include "fake_file_system.h"
 #include "memo_test_util.h"
+#include "store/address_index.h"
 
 namespace pinote {
 namespace {
@@ -614,6 +615,74 @@ TEST(MemoIndexOfAddress, AgreesWithLinearScanOverRandomStores) {
   }
 }
 
+// The comparison of the name-list merge and of RemoveAddress: equal after UpperAnsi. Long texts
+// too, for it compares eight bytes at a time until a byte with the top bit set.
+TEST(SameAddressKey, IsEqualityAfterUpperAnsi) {
+  std::mt19937 rng(77);
+  const char bytes[] = {'a', 'A', 'z', 'Z', '`', '{', '@', '[', '.', '\x83', '\x61', '\x41', '\xE0'};
+  for (int round = 0; round < 20000; ++round) {
+    std::string a(rng() % 24, 'a');
+    for (char& c : a) c = bytes[rng() % sizeof bytes];
+    std::string b = a;
+    // Mostly the same text in other letter cases, sometimes one byte changed.
+    for (char& c : b) {
+      if (std::isalpha(static_cast<unsigned char>(c)) && rng() % 2 != 0) c ^= 0x20;
+    }
+    if (!b.empty() && rng() % 3 == 0) b[rng() % b.size()] = bytes[rng() % sizeof bytes];
+    ASSERT_EQ(SameAddressKey(a, b), UpperAnsi(a) == UpperAnsi(b))
+        << ::testing::PrintToString(a) << " " << ::testing::PrintToString(b);
+  }
+}
+
+// Claims laid on in one call (the name-list merge's) end as the same claims one by one do:
+// the earliest record keeps each key, whatever the order, and the table takes no key twice.
+TEST(AddressIndexClaimAll, EndsAsClaimsOneByOne) {
+  std::mt19937 rng(31);
+  const std::vector<std::string> keys = {"a@x", "A@X", "b@x", "\x83\x61@z", "\x83\x41@z", "",
+                                         "long.address.of.thirty.bytes@x", "c@y", "C@Y"};
+  for (int round = 0; round < 300; ++round) {
+    std::vector<AddressIndex::Entry> start, claims;
+    for (unsigned n = rng() % 6; n > 0; --n) {
+      start.push_back({keys[rng() % keys.size()], static_cast<int>(rng() % 5)});
+    }
+    for (unsigned n = rng() % 40; n > 0; --n) {
+      claims.push_back({keys[rng() % keys.size()], static_cast<int>(rng() % 9)});
+    }
+    AddressIndex bulk, single;
+    bulk.Assign(start);
+    single.Assign(start);
+    bulk.ClaimAll(claims);
+    for (const AddressIndex::Entry& c : claims) single.Claim(c.address, c.record);
+    ASSERT_EQ(bulk.size(), single.size()) << "round " << round;
+    for (const std::string& k : keys) {
+      EXPECT_EQ(bulk.Find(k), single.Find(k)) << "round " << round << " key " << k;
+      bulk.Prefetch(k);  // asks the memory only
+    }
+  }
+}
+
+// An empty address meets a table whose key bytes have no storage yet (found under the
+// sanitizers: a null pointer handed to the byte copy and compare).
+TEST(AddressIndexClaimAll, EmptyAddressesIntoATableWithoutKeyBytes) {
+  struct Case {
+    std::vector<AddressIndex::Entry> start, claims;
+    int emptyFinds;
+    size_t size;
+  };
+  const Case cases[] = {
+      {{}, {{"", 3}}, 3, 1},
+      {{}, {{"", 4}, {"", 2}}, 2, 1},
+      {{{"", 1}}, {{"", 0}}, 0, 1},
+      {{{"", 1}}, {{"a@x", 0}}, 1, 2},
+  };
+  for (const Case& c : cases) {
+    AddressIndex index;
+    index.Assign(c.start);
+    index.ClaimAll(c.claims);
+    EXPECT_EQ(index.Find(""), c.emptyFinds);
+    EXPECT_EQ(index.size(), c.size);
+  }
+}
+
 }  // namespace
 }  // namespace pinote
-

@@ -74,6 +74,10 @@ TEST(UnescapeText, Table) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
     EXPECT_EQ(UnescapeText(c.in), c.out);
+    // Appended after what is there; a conversion error leaves that as it was.
+    std::string out = "kept";
+    EXPECT_EQ(AppendUnescaped(c.in, out), c.out.has_value());
+    EXPECT_EQ(out, "kept" + c.out.value_or(""));
   }
 }
 

@@ -129,9 +129,15 @@ inline std::string OtherWritersFile(const std::string& file, EditSource& src) {
 }
 
 // Runs the script on `store` (loaded from its FileName on `fs`); returns the first failed check,
-// or "" when every save agreed.
-inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs,
-                                 EditSource& src) {
+// or "" when every save agreed. With `files`, the file after every save is appended there. With
+// `check` false nothing is checked and no record is read, so that the records nobody asked for
+// stay as the store keeps them until then: such a run must write the same files as a checked one.
+inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs, EditSource& src,
+                                 std::vector<std::string>* files = nullptr, bool check = true) {
+  const auto checkSaved = [&]() -> std::string {
+    if (files != nullptr) files->push_back(fs.Content(store.FileName()));
+    return check ? CheckSaved(store, fs) : std::string();
+  };
   while (!src.Done()) {
     const int record = src.Below(store.Count() + 2) - 1;  // -1 and Count included
     bool saved = false;
@@ -192,18 +198,18 @@ inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs,
       default:
         // What was written reads back into records that write the same bytes again.
         store.Save();
-        if (std::string failed = CheckSaved(store, fs); !failed.empty()) return failed;
+        if (std::string failed = checkSaved(); !failed.empty()) return failed;
         store.Load(store.FileName());
         store.Save();
         saved = true;
         break;
     }
     if (saved) {
-      if (std::string failed = CheckSaved(store, fs); !failed.empty()) return failed;
+      if (std::string failed = checkSaved(); !failed.empty()) return failed;
     }
   }
   store.Save();
-  return CheckSaved(store, fs);
+  return checkSaved();
 }
 
 }  // namespace pinote::test

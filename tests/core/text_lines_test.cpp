@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -57,12 +58,23 @@ std::vector<std::string> ByteByByte(std::string_view text) {
 
 TEST(ForEachLine, AgreesWithAByteByByteReading) {
   std::mt19937 rng(99);
-  const char alphabet[] = {'a', 'b', '\r', '\n', ' ', '\0', '\x83'};
-  for (int round = 0; round < 3000; ++round) {
+  // Bytes just below and above CR and LF, and with the top bit set: the search looks at whole
+  // machine words first, so long runs without a break are drawn too.
+  const char alphabet[] = {'a', 'b', '\r', '\n', ' ', '\0', '\x83', '\t', '\x0c', '\x0e', '\x8d',
+                           'a', 'b', 'c', 'd'};
+  for (int round = 0; round < 6000; ++round) {
     std::string text;
-    for (unsigned n = rng() % 14; n > 0; --n) text += alphabet[rng() % sizeof alphabet];
+    for (unsigned n = rng() % (round % 2 == 0 ? 14 : 48); n > 0; --n) {
+      text += alphabet[rng() % (round % 3 == 0 ? 11 : sizeof alphabet)];
+    }
     SCOPED_TRACE(::testing::PrintToString(text));
     EXPECT_EQ(Lines(text), ByteByByte(text));
+    // A file's lines: the same, up to the first NUL, in one pass.
+    std::vector<std::string> fileLines;
+    const size_t end =
+        ForEachFileLine(text, [&fileLines](std::string_view l) { fileLines.emplace_back(l); });
+    EXPECT_EQ(fileLines, ByteByByte(text.substr(0, text.find('\0'))));
+    EXPECT_EQ(end, std::min(text.find('\0'), text.size()));
   }
 }
 

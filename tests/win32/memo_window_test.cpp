@@ -228,6 +228,43 @@ TEST_F(MemoWindowTest, UnkeptCharactersAreReplacedWhereTheyWereTypedAndToldOnceP
   EXPECT_EQ(toldCount(), 1) << "once again for b@x's";
 }
 
+// Showing a record in the visible window changes its controls with their painting held: the
+// window stays visible, and is left to be painted exactly when something changed. A box that
+// held its text somewhere other than its start is given the text again, as every showing did.
+TEST_F(MemoWindowTest, ShowingInTheVisibleWindowPaintsOnlyWhatChangedAndKeepsItVisible) {
+  std::string memo;
+  for (int i = 0; i < 60; ++i) memo += " line " + std::to_string(i) + "\r\n";
+  Create("long@x\r\n" + memo + "\r\nshort@x\r\n short\r\n\r\n");
+  ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
+  struct Case {
+    const char* address;
+    bool caretAtEnd;  // the caret put at the end of the memo before showing
+    bool repainted;
+    bool readOnly;
+  };
+  const Case cases[] = {
+      {"long@x", false, true, false},  {"long@x", false, false, false},
+      {"long@x", true, true, false},   {"short@x", false, true, false},
+      {"short@x", false, false, false}, {"@bad", false, true, true},
+      {"@bad", false, false, true},    {"short@x", false, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.address << " " << c.caretAtEnd);
+    if (c.caretAtEnd) ::SendMessageW(C(IDC_MEMO_EDIT), EM_SETSEL, 0x7fffffff, 0x7fffffff);
+    ::RedrawWindow(form_->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    form_->ShowMemo(nullptr, c.address, "Sender", true);  // the rules would hide it for "@bad"
+    EXPECT_TRUE(Visible());
+    EXPECT_EQ(::GetUpdateRect(C(IDC_MEMO_EDIT), nullptr, FALSE) != FALSE, c.repainted);
+    DWORD begin = 1, end = 1;
+    ::SendMessageW(C(IDC_MEMO_EDIT), EM_GETSEL, reinterpret_cast<WPARAM>(&begin),
+                   reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(begin, 0u);
+    EXPECT_EQ(end, 0u);
+    EXPECT_EQ(::SendMessageW(C(IDC_MEMO_EDIT), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    EXPECT_EQ(HasStyle(C(IDC_MEMO_EDIT), ES_READONLY), c.readOnly);
+  }
+}
+
 // Dragging the splitter up 30 pixels gives the name list 30 more; closing hides the window and
 // writes the height and the placement, as destroying it does.
 TEST_F(MemoWindowTest, TheSplitterSizesTheNameListAndClosingWritesItsHeight) {

@@ -70,8 +70,117 @@ const Child kChildren[] = {
 std::function<void(HWND)> g_foregroundHook;
 
 bool HasVisibleStyle(HWND wnd) { return (::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VISIBLE) != 0; }
-void Show(HWND wnd, bool show) { ::ShowWindow(wnd, show ? SW_SHOWNA : SW_HIDE); }
 bool IsBox(int id) { return id == IDC_MEMO_EDIT || id == IDC_NAME_LIST_EDIT; }
+
+// Under Wine a label and the check box paint themselves at once on every new text or state, and
+// an edit control its scroll bars on every new text, size or read-only state, even when nothing
+// differs: that was most of the time an opened mail took. So what a control holds already is not
+// set again (each helper says whether it changed anything), and the rest changes while the
+// window's painting is held (PaintHold).
+bool Show(HWND wnd, bool show) {
+  if (HasVisibleStyle(wnd) == show) return false;
+  ::ShowWindow(wnd, show ? SW_SHOWNA : SW_HIDE);
+  return true;
+}
+
+bool SetChangedText(HWND wnd, const std::wstring& text) {
+  if (WindowText(wnd) == text) return false;
+  ::SetWindowTextW(wnd, text.c_str());
+  return true;
+}
+
+// A box given a text has its caret at the start, is scrolled to the top left and has nothing to
+// undo: a box holding `text` that way already only loses its undo.
+bool SetBoxText(HWND box, const std::wstring& text) {
+  DWORD begin = 1, end = 1;
+  ::SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&begin), reinterpret_cast<LPARAM>(&end));
+  const bool atStart = begin == 0 && end == 0 &&
+                       ::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 &&
+                       ::GetScrollPos(box, SB_HORZ) == 0;
+  if (atStart && WindowText(box) == text) {
+    ::SendMessageW(box, EM_EMPTYUNDOBUFFER, 0, 0);
+    ::SendMessageW(box, EM_SETMODIFY, FALSE, 0);
+    return false;
+  }
+  ::SetWindowTextW(box, text.c_str());
+  return true;
+}
+
+bool SetCheck(HWND button, bool checked) {
+  const WPARAM state = checked ? BST_CHECKED : BST_UNCHECKED;
+  if (::SendMessageW(button, BM_GETCHECK, 0, 0) == static_cast<LRESULT>(state)) return false;
+  ::SendMessageW(button, BM_SETCHECK, state, 0);
+  return true;
+}
+
+bool SetReadOnly(HWND box, bool readOnly) {
+  if (((::GetWindowLongPtrW(box, GWL_STYLE) & ES_READONLY) != 0) == readOnly) return false;
+  ::SendMessageW(box, EM_SETREADONLY, readOnly, 0);
+  return true;
+}
+
+bool SetEnabled(HWND wnd, bool enabled) {
+  if ((::IsWindowEnabled(wnd) != FALSE) == enabled) return false;
+  ::EnableWindow(wnd, enabled);
+  return true;
+}
+
+// Place, unless the child lies there already at that size: a move to the same place still sends
+// its messages, on which an edit control redraws its scroll bars.
+bool PlaceIfMoved(HWND wnd, int x, int y, int width, int height) {
+  const RECT r = ChildRect(wnd);
+  if (r.left == x && r.top == y && r.right - r.left == std::max(width, 0) &&
+      r.bottom - r.top == std::max(height, 0)) {
+    return false;
+  }
+  Place(wnd, x, y, width, height);
+  return true;
+}
+
+// Whether `wnd` or one of its children waits to be painted.
+bool HasPendingPaint(HWND wnd) {
+  if (::GetUpdateRect(wnd, nullptr, FALSE)) return true;
+  for (HWND c = ::GetWindow(wnd, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    if (::GetUpdateRect(c, nullptr, FALSE)) return true;
+  }
+  return false;
+}
+
+// Holds the painting of a visible window while its controls change, so that none of them paints
+// at once; ending the hold has the window painted once, with the host's next messages, when
+// anything changed (`changed` is read then) or was waiting to be painted (switching redraw off
+// forgets that). WM_SETREDRAW takes WS_VISIBLE away from the window meanwhile, and giving it
+// back would show a hidden window: so a hidden window is not held, and the window's own
+// visibility is read before the hold or after its end.
+class PaintHold {
+ public:
+  PaintHold(HWND wnd, const bool& changed) : wnd_(wnd), changed_(changed) {
+    held_ = HasVisibleStyle(wnd);
+    if (!held_) return;
+    pending_ = HasPendingPaint(wnd);
+    ::SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+  }
+  PaintHold(const PaintHold&) = delete;
+  PaintHold& operator=(const PaintHold&) = delete;
+  ~PaintHold() { End(); }
+  void End() {
+    if (!held_) return;
+    held_ = false;
+    ::SendMessageW(wnd_, WM_SETREDRAW, TRUE, 0);
+    if (!changed_ && !pending_) return;
+    // The client area with the children's frames (the boxes' edges and scroll bars), not the
+    // window's own caption and menu bar, which nothing here changed.
+    RECT client{};
+    ::GetClientRect(wnd_, &client);
+    ::RedrawWindow(wnd_, &client, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+
+ private:
+  HWND wnd_;
+  const bool& changed_;
+  bool held_ = false, pending_ = false;
+};
 
 void Warn(HWND owner, const UiText& title, const UiText& text) {
   ::MessageBoxW(owner, Tr(text).c_str(), Tr(title).c_str(), MB_OK | MB_ICONWARNING);
@@ -275,16 +384,16 @@ void MemoWindow::Layout() {
                                       {IDC_OTHER_ADDRESS_LABEL, lineHeight_ * otherAddressLines_}};
   for (const auto& [id, height] : rows) {
     if (!HasVisibleStyle(Control(id))) continue;
-    Place(Control(id), 0, top, client.right, height);
+    repaint_ |= PlaceIfMoved(Control(id), 0, top, client.right, height);
     top += height;
   }
   if (HasVisibleStyle(Control(IDC_NAME_LIST_EDIT))) {
     const int height = std::clamp(nameListHeight_, 0, std::max(0, bottom - top - kSplitterSize));
-    Place(Control(IDC_NAME_LIST_EDIT), 0, bottom - height, client.right, height);
+    repaint_ |= PlaceIfMoved(Control(IDC_NAME_LIST_EDIT), 0, bottom - height, client.right, height);
     bottom -= height + kSplitterSize;
-    Place(Control(IDC_NAME_LIST_SPLITTER), 0, bottom, client.right, kSplitterSize);
+    repaint_ |= PlaceIfMoved(Control(IDC_NAME_LIST_SPLITTER), 0, bottom, client.right, kSplitterSize);
   }
-  Place(Control(IDC_MEMO_EDIT), 0, top, client.right, bottom - top);
+  repaint_ |= PlaceIfMoved(Control(IDC_MEMO_EDIT), 0, top, client.right, bottom - top);
 }
 
 LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -366,15 +475,14 @@ void MemoWindow::ApplyOptions(const Options& options) {
 }
 
 void MemoWindow::SetOtherAddresses(const std::wstring& text) {
-  ::SetWindowTextW(Control(IDC_OTHER_ADDRESS_LABEL), text.c_str());
+  repaint_ |= SetChangedText(Control(IDC_OTHER_ADDRESS_LABEL), text);
   otherAddressLines_ = 1 + static_cast<int>(std::count(text.begin(), text.end(), L'\n'));
 }
 
 void MemoWindow::FillRecord(int index) {
   const Person* record = store_.Get(index);
-  ::SetWindowTextW(Control(IDC_MEMO_EDIT), record ? Widen(record->Memo).c_str() : L"");
-  ::SendMessageW(Control(IDC_IMPORTANT_CHECK), BM_SETCHECK,
-                 record && record->Important ? BST_CHECKED : BST_UNCHECKED, 0);
+  repaint_ |= SetBoxText(Control(IDC_MEMO_EDIT), record ? Widen(record->Memo) : std::wstring());
+  repaint_ |= SetCheck(Control(IDC_IMPORTANT_CHECK), record && record->Important);
   // The record's other addresses, one "(address)" a line.
   std::string others;
   for (size_t i = 0; record != nullptr && i < record->Addresses.size(); ++i) {
@@ -382,24 +490,26 @@ void MemoWindow::FillRecord(int index) {
     others += (others.empty() ? "(" : "\r\n(") + record->Addresses[i] + ")";
   }
   const bool showOthers = !others.empty() && Read(Settings(), keys::kShowOtherAddresses);
-  if (showOthers) SetOtherAddresses(Widen(others));
-  Show(Control(IDC_OTHER_ADDRESS_LABEL), showOthers);
+  // For an address that cannot be stored the label holds ApplyStorable's note instead: it is
+  // not hidden in between (that would paint it twice).
+  if (showOthers && storable_) SetOtherAddresses(Widen(others));
+  if (storable_) repaint_ |= Show(Control(IDC_OTHER_ADDRESS_LABEL), showOthers);
   // Without name-list text the box and its splitter go; their old text stays in the hidden box.
   const bool hasName = record != nullptr && !record->NameListText.empty();
-  if (hasName) ::SetWindowTextW(Control(IDC_NAME_LIST_EDIT), Widen(record->NameListText).c_str());
-  Show(Control(IDC_NAME_LIST_EDIT), hasName);
-  Show(Control(IDC_NAME_LIST_SPLITTER), hasName);
+  if (hasName) repaint_ |= SetBoxText(Control(IDC_NAME_LIST_EDIT), Widen(record->NameListText));
+  repaint_ |= Show(Control(IDC_NAME_LIST_EDIT), hasName);
+  repaint_ |= Show(Control(IDC_NAME_LIST_SPLITTER), hasName);
 }
 
 // An address that Pinote.dat cannot hold (empty, or starting with a space or "@"...) gets a
 // read-only memo and a visible note instead of edits that would vanish at the next load.
 void MemoWindow::ApplyStorable() {
   if (!IsAddressShown()) return;
-  ::SendMessageW(Control(IDC_MEMO_EDIT), EM_SETREADONLY, !storable_, 0);
-  ::EnableWindow(Control(IDC_IMPORTANT_CHECK), storable_);
+  repaint_ |= SetReadOnly(Control(IDC_MEMO_EDIT), !storable_);
+  repaint_ |= SetEnabled(Control(IDC_IMPORTANT_CHECK), storable_);
   if (storable_) return;
   SetOtherAddresses(Tr(ui::kCannotKeep));
-  Show(Control(IDC_OTHER_ADDRESS_LABEL), true);
+  repaint_ |= Show(Control(IDC_OTHER_ADDRESS_LABEL), true);
 }
 
 void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
@@ -409,15 +519,18 @@ void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
     unkept_.clear();
     toldUnkept_ = false;
   }
+  repaint_ = false;
+  PaintHold hold(wnd_, repaint_);
   sender_ = senderName;
   address_ = address;
-  ::SetWindowTextW(Control(IDC_SENDER_LABEL), Widen(senderName).c_str());
-  ::SetWindowTextW(Control(IDC_ADDRESS_LABEL), Widen(address).c_str());
-  FillRecord(store_.IndexOfAddress(address));
-  ::EnableWindow(Control(IDC_MEMO_EDIT), TRUE);
+  repaint_ |= SetChangedText(Control(IDC_SENDER_LABEL), Widen(senderName));
+  repaint_ |= SetChangedText(Control(IDC_ADDRESS_LABEL), Widen(address));
   storable_ = IsStorableAddress(address);
+  FillRecord(store_.IndexOfAddress(address));
+  repaint_ |= SetEnabled(Control(IDC_MEMO_EDIT), true);
   ApplyStorable();
   Layout();
+  hold.End();  // before the window's own visibility is read or changed
   if (forceShow) {
     ShowWithStoredState(wnd_, SW_SHOW);
     return;

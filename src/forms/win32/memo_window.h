@@ -93,6 +93,7 @@ class MemoWindow : public WindowBase<MemoWindow> {
   // told, not again until another memo is shown).
   std::wstring unkept_;
   bool toldUnkept_ = false;
+  bool repaint_ = false;   // a control changed since ShowMemo began: the window is painted anew
   int nameListHeight_ = 0;
   int otherAddressLines_ = 1;
   int lineHeight_ = 12;
