@@ -36,6 +36,15 @@ std::wstring Widen(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
 std::wstring Utf8(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
 std::string Narrow(std::wstring_view wide) { return ToAnsi(wide, 0, nullptr); }
 std::string Utf8ToAnsi(std::string_view utf8) { return Narrow(Utf8(utf8)); }
+std::string AnsiToUtf8(std::string_view ansi) {
+  const std::wstring wide = Widen(ansi);
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, out.data(), n, nullptr, nullptr);
+  return out;
+}
 std::wstring Tr(const UiText& text) { return Utf8(Pick(text, IsJapanese())); }
 
 std::optional<std::string> NarrowExactly(std::wstring_view wide) {

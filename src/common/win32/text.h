@@ -23,6 +23,8 @@ namespace pinote {
 [[nodiscard]] std::optional<std::string> NarrowExactly(std::wstring_view wide);
 [[nodiscard]] std::wstring Utf8(std::string_view utf8);
 [[nodiscard]] std::string Utf8ToAnsi(std::string_view utf8);
+// ANSI -> UTF-8 (for texts filled into the UTF-8 table's patterns).
+[[nodiscard]] std::string AnsiToUtf8(std::string_view ansi);
 // The text of the current language.
 [[nodiscard]] std::wstring Tr(const UiText& text);
 

@@ -63,6 +63,7 @@ const Child kChildren[] = {
     {IDC_MEMO_EDIT, L"EDIT", kMemoStyle | WS_VISIBLE | WS_DISABLED, WS_EX_CLIENTEDGE, nullptr},
     {IDC_NAME_LIST_SPLITTER, L"" SPLITTER_CLASS, WS_CHILD, 0, nullptr},
     {IDC_NAME_LIST_EDIT, L"EDIT", kMemoStyle | ES_READONLY, WS_EX_CLIENTEDGE, nullptr},
+    {IDC_SAVE_NOTE_LABEL, L"STATIC", WS_CHILD | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, nullptr},
 };
 
 std::function<void(HWND)> g_foregroundHook;
@@ -205,6 +206,8 @@ void MemoWindow::LoadData() {
   }
   Guarded(wnd_, [&] { store_.Load(dataPath); });
   Guarded(wnd_, [&] { store_.LoadNameList(Read(Settings(), keys::kNameListPath)); });
+  // Sync tools' copies of the files beside the plug-in are merged here, at start.
+  CatchUpWithDisk(false);
 }
 
 // Top down: the mark, the sender, the address, the other addresses (each only while shown);
@@ -213,7 +216,8 @@ void MemoWindow::Layout() {
   RECT client{};
   ::GetClientRect(wnd_, &client);
   int top = 0, bottom = client.bottom;
-  const std::pair<int, int> rows[] = {{IDC_IMPORTANT_CHECK, kCheckHeight},
+  const std::pair<int, int> rows[] = {{IDC_SAVE_NOTE_LABEL, lineHeight_},
+                                      {IDC_IMPORTANT_CHECK, kCheckHeight},
                                       {IDC_SENDER_LABEL, lineHeight_},
                                       {IDC_ADDRESS_LABEL, lineHeight_},
                                       {IDC_OTHER_ADDRESS_LABEL, lineHeight_ * otherAddressLines_}};
@@ -248,6 +252,12 @@ LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       ::SetTextColor(reinterpret_cast<HDC>(wp), memoTextColor_);
       ::SetBkColor(reinterpret_cast<HDC>(wp), memoBackColor_);
       return reinterpret_cast<LRESULT>(memoBrush_.get());
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE) ::PostMessageW(wnd_, kCatchUpMessage, 0, 0);
+      break;
+    case kCatchUpMessage:
+      CatchUpWithDisk(true);
+      return 0;
     case WM_CLOSE:
       // Hidden first: a settings file that cannot be written must not keep the window up.
       ::ShowWindow(wnd_, SW_HIDE);
@@ -345,6 +355,7 @@ void MemoWindow::ApplyStorable() {
 
 void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
                           const std::string& senderName, bool forceShow) {
+  CatchUpWithDisk(false);  // before the fill: what another writer left is shown
   Loading loading(loading_);
   sender_ = senderName;
   address_ = address;
@@ -377,7 +388,9 @@ void MemoWindow::OnMemoChanged() {
   if (loading_ || !storable_ || !IsAddressShown()) return;
   const std::string typed = MemoText();
   const bool important = IsImportantChecked();
-  const Person* record = store_.Get(StoreTypedMemo(store_, address_, typed, important).record);
+  StoredMemo stored;
+  if (!Saved([&] { stored = StoreTypedMemo(store_, address_, typed, important); })) return;
+  const Person* record = store_.Get(stored.record);
   // The first save after an unreadable data file could be read again puts that file's memo
   // and mark into the record; show them, or the next keystroke would store the box over them.
   if (record != nullptr && (record->Memo != typed || record->Important != important)) {
@@ -388,7 +401,8 @@ void MemoWindow::OnMemoChanged() {
 }
 
 void MemoWindow::ReloadData(const std::string& nameListPath) {
-  store_.Save();
+  // A load over edits the save could not write would lose them.
+  if (!Saved([this] { store_.Save(); })) return;
   // The file LoadData read: Pinote.dat beside the plug-in, as the settings file is.
   if (store_.FileName().empty()) return;
   store_.Load(store_.FileName());
@@ -424,7 +438,9 @@ void MemoWindow::OnUnify() {
   const UnifyPick pick = RunUnifyDialog(wnd_, store_, ui::kUnifyButton);
   if (!pick.ok) return;
   const std::string shown = address_;
-  switch (Unify(store_, shown, pick.record, pick.address)) {
+  UnifyOutcome outcome = UnifyOutcome::kNothingPicked;
+  if (!Saved([&] { outcome = Unify(store_, shown, pick.record, pick.address); })) return;
+  switch (outcome) {
     case UnifyOutcome::kSameAddress: Warn(wnd_, ui::kSameAddressTitle, ui::kSameAddress); break;
     case UnifyOutcome::kAlreadyUnified: Warn(wnd_, ui::kUnifiedTitle, ui::kUnified); break;
     case UnifyOutcome::kAddressNotStored:
@@ -437,8 +453,10 @@ void MemoWindow::OnUnify() {
 
 void MemoWindow::OnSeparate() {
   const std::string shown = address_;
-  if (IsAddressShown() && Separate(store_, shown, MemoText(), IsImportantChecked()) ==
-                              SeparateOutcome::kSeparated) {
+  SeparateOutcome outcome = SeparateOutcome::kNotInGroup;
+  if (IsAddressShown() &&
+      Saved([&] { outcome = Separate(store_, shown, MemoText(), IsImportantChecked()); }) &&
+      outcome == SeparateOutcome::kSeparated) {
     ShowMemo(wnd_, shown, sender_, true);
   }
 }
