@@ -90,10 +90,10 @@ inline constexpr UiText kPeople{"%1 人分のメモ", "%1 people"};
 inline constexpr UiText kOneSetting{"1 件の設定", "1 setting"};
 inline constexpr UiText kSettings{"%1 件の設定", "%1 settings"};
 inline constexpr UiText kCopyMergedAndMoved{
-    "%2（%3 の競合コピー）から %1 を取り込み、元のファイルを次の場所に移しました:\r\n%4",
+    "%2（%3 の競合コピー）から %1を取り込み、元のファイルを次の場所に移しました:\r\n%4",
     "%1 merged from %2 (a %3 conflict copy), moved to\r\n%4"};
 inline constexpr UiText kCopyMergedNotMoved{
-    "%2（%3 の競合コピー）から %1 を取り込みました。このファイルは移せなかったため、次回また移します:\r\n%4",
+    "%2（%3 の競合コピー）から %1を取り込みました。このファイルは移せなかったため、次回また移します:\r\n%4",
     "%1 merged from %2 (a %3 conflict copy); it could not be moved and is moved the next "
     "time:\r\n%4"};
 inline constexpr UiText kCopyUnreadable{

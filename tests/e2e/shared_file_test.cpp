@@ -266,5 +266,47 @@ TEST(SyncToolCopies, AreMergedAtStartMovedAndToldOnce) {
   EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), dat);
 }
 
+// The same on a Japanese system, in a folder with a Japanese name, with a Dropbox copy named
+// after a Japanese user and memos in Shift-JIS: merged, shown, moved, and told in Japanese.
+// Wine takes the code page from the Unix locale, so this runs in the code page 932 pass only.
+TEST(JapaneseHost, SyncToolCopiesWithJapaneseNamesAreMergedAndToldInJapanese) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs code page 932 (LC_ALL=ja_JP.UTF-8)";
+  auto sjis = [](const std::wstring& w) {
+    int n = WideCharToMultiByte(932, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n - 1), '\0');
+    WideCharToMultiByte(932, 0, w.c_str(), -1, out.data(), n, nullptr, nullptr);
+    return out;
+  };
+  Installation inst("ja-sync-copies", L"ベッキー２");
+  inst.AddSampleMemoData();
+  const std::wstring dropbox = L"Pinote (田中's conflicted copy 2026-01-06).dat";
+  const std::wstring syncthing = L"Pinote.sync-conflict-20260105-101500-ABCDEF1.dat";
+  const std::string dropbox_bytes =
+      "suzuki@example.jp\r\n" + sjis(L" 鈴木さんのメモ（ノートＰＣから）") + "\r\n\r\n";
+  const std::string syncthing_bytes = "carol@example.net\r\n" + sjis(L" 請求書の担当") + "\r\n\r\n";
+  inst.Write(L"PlugIns\\" + dropbox, dropbox_bytes);
+  inst.Write(L"PlugIns\\" + syncthing, syncthing_bytes);
+  RunResult r = inst.Run("msgbox ok 30000\nopen 3\n" + ShowWindow() + DumpWindow(kMemoWindow) +
+                             "exit\n",
+                         L"/JAPANESE");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  auto boxes = Boxes(r);
+  ASSERT_EQ(boxes.size(), 1u) << r.Text();
+  for (const char* t : {"Pinote (田中's conflicted copy 2026-01-06).dat（Dropbox の競合コピー）から "
+                        "1 人分のメモを取り込み、元のファイルを次の場所に移しました:",
+                        "ベッキー２\\\\PlugIns\\\\Pinote.merged\\\\Pinote (田中's conflicted copy",
+                        "（Syncthing の競合コピー）から 1 人分のメモを取り込み"}) {
+    EXPECT_NE(boxes[0].find(t), std::string::npos) << t << "\n" << boxes[0];
+  }
+  auto dumps = WindowDumps(r);
+  ASSERT_EQ(dumps.size(), 1u) << r.Text();
+  EXPECT_EQ(Child(dumps[0], IDC_MEMO_EDIT, "text"), Quoted("鈴木さんのメモ（ノートＰＣから）\r\n"));
+  const std::string dat = inst.Read(L"PlugIns\\Pinote.dat");
+  EXPECT_NE(dat.find(dropbox_bytes), std::string::npos) << dat;
+  EXPECT_NE(dat.find(sjis(L" 請求書の担当") + "\r\n"), std::string::npos) << dat;
+  EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.merged\\" + dropbox), dropbox_bytes);
+  EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.merged\\" + syncthing), syncthing_bytes);
+}
+
 }  // namespace
 }  // namespace e2e
