@@ -129,5 +129,58 @@ TEST_F(MemoWindowSyncTest, ASaveRefusedByAHeldLockIsToldOnceAndWrittenAtALaterLo
   EXPECT_EQ(told_.size(), 1u);
 }
 
+// Unify and Separate change the store, then save; when that save is refused the change stands
+// in memory, so the box must show the record as it is now, or the next keystroke would store
+// the box's old text over it (a unified memo would lose the picked record's half).
+TEST_F(MemoWindowSyncTest, AUnifyOrSeparateTheSaveRefusedShowsTheRecordAsItStands) {
+  struct Case {
+    const char* name;
+    int command;
+    std::string shownAfter;  // the memo box after the refused save
+    std::string written;     // Pinote.dat after typing "!" once the lock is gone
+  };
+  const Case cases[] = {
+      {"unify", IDM_UNIFY, "Bob\r\nAlice\r\n",
+       "bob@example.org\r\nalice@example.com\r\n Bob\r\n Alice\r\n !\r\n\r\n"},
+      {"separate", IDM_SEPARATE, "Both\r\n",
+       "bob@example.org\r\n Both\r\n\r\nalice@example.com\r\n Both\r\n !\r\n\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoveOldFiles();
+    told_.clear();
+    WriteDat(c.command == IDM_UNIFY
+                 ? "alice@example.com\r\n Alice\r\n\r\nbob@example.org\r\n Bob\r\n\r\n"
+                 : "bob@example.org\r\nalice@example.com\r\n Both\r\n\r\n");
+    form_ = MemoWindow::Create();
+    form_->ShowMemo(nullptr, "alice@example.com", "Alice", true);
+    HANDLE lock = ::CreateFileA((folder_ + "\\Pinote.dat.lock").c_str(),
+                                GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    auto command = [&] { return ::SendMessageW(form_->Handle(), WM_COMMAND, c.command, 0) == 0; };
+    if (c.command == IDM_UNIFY) {
+      RunMarkedScript(IDC_ADDRESS_LIST,
+                      {{IDC_ADDRESS_LIST,
+                        [](HWND f) {
+                          HWND list = Ctl(f, IDC_ADDRESS_LIST);
+                          const auto line = ::SendMessageW(list, LB_FINDSTRING, -1,
+                                                           reinterpret_cast<LPARAM>(L"bob"));
+                          ClickListLine(list, static_cast<int>(line), false);
+                          Click(f, IDC_UNIFY_OK);
+                        }}},
+                      command);
+    } else {
+      command();
+    }
+    EXPECT_EQ(form_->MemoText(), c.shownAfter);
+    EXPECT_EQ(told_.size(), 1u);
+    ::CloseHandle(lock);
+    form_->SetMemoText(form_->MemoText() + "!");
+    EXPECT_EQ(ReadFileBytes(folder_ + "\\Pinote.dat"), c.written);
+    form_.reset();
+  }
+}
+
 }  // namespace
 }  // namespace pinote

@@ -210,8 +210,9 @@ void MemoWindow::LoadData() {
   CatchUpWithDisk(false);
 }
 
-// Top down: the mark, the sender, the address, the other addresses (each only while shown);
-// the memo box takes the rest above the splitter and the name-list box at the bottom.
+// Top down: the note of a save not done, the mark, the sender, the address, the other addresses
+// (each only while shown); the memo box takes the rest above the splitter and the name-list box
+// at the bottom.
 void MemoWindow::Layout() {
   RECT client{};
   ::GetClientRect(wnd_, &client);
@@ -439,7 +440,12 @@ void MemoWindow::OnUnify() {
   if (!pick.ok) return;
   const std::string shown = address_;
   UnifyOutcome outcome = UnifyOutcome::kNothingPicked;
-  if (!Saved([&] { outcome = Unify(store_, shown, pick.record, pick.address); })) return;
+  if (!Saved([&] { outcome = Unify(store_, shown, pick.record, pick.address); })) {
+    // Unified in memory though not on disk: the box must show the joined memo, or the next
+    // keystroke would store the shown address's old memo over it.
+    ShowMemo(wnd_, shown, sender_, true);
+    return;
+  }
   switch (outcome) {
     case UnifyOutcome::kSameAddress: Warn(wnd_, ui::kSameAddressTitle, ui::kSameAddress); break;
     case UnifyOutcome::kAlreadyUnified: Warn(wnd_, ui::kUnifiedTitle, ui::kUnified); break;
@@ -454,8 +460,9 @@ void MemoWindow::OnUnify() {
 void MemoWindow::OnSeparate() {
   const std::string shown = address_;
   SeparateOutcome outcome = SeparateOutcome::kNotInGroup;
-  if (IsAddressShown() &&
-      Saved([&] { outcome = Separate(store_, shown, MemoText(), IsImportantChecked()); }) &&
+  if (!IsAddressShown()) return;
+  // Shown again also when the save failed: the separation stands in memory.
+  if (!Saved([&] { outcome = Separate(store_, shown, MemoText(), IsImportantChecked()); }) ||
       outcome == SeparateOutcome::kSeparated) {
     ShowMemo(wnd_, shown, sender_, true);
   }
