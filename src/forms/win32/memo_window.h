@@ -90,7 +90,7 @@ class MemoWindow : public WindowBase<MemoWindow> {
   // and reports a failed save once per run of failures with a note that stays until a save
   // succeeds (false when it failed).
   void CatchUpWithDisk(bool refillShown);
-  bool Saved(const std::function<void()>& change);
+  [[nodiscard]] bool Saved(const std::function<void()>& change);
   void ShowSaveTrouble(bool busy, const std::string& path, const std::string& message);
   void ClearSaveTrouble();
   void TellNotices(const DiskNotices& notices);
