@@ -84,7 +84,9 @@ TEST(DataFile, ReadOnlyIsLeftIntactUntilTheMarkIsRemoved) {
   WhenFlagged writable(inst, L"flag.txt",
                        [&] { SetFileAttributesW(dat.c_str(), FILE_ATTRIBUTE_NORMAL); });
   RunResult r = inst.Run("set msgbox-timeout 700\nopen 0\n" + WaitWindow(kMemoWindow) +
-                         TypeMemo("!") + "copyfile PlugIns\\Pinote.dat refused.dat\n" + kFlag + TypeMemo("?") + "exit\n");
+                         TypeMemo("!") + "copyfile PlugIns\\Pinote.dat refused.dat\n" +
+                         DumpWindow(kMemoWindow) + kFlag + TypeMemo("?") +
+                         DumpWindow(kMemoWindow) + "exit\n");
   SetFileAttributesW((inst.dir() + L"refused.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
   SetFileAttributesW(dat.c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_FALSE(r.timed_out) << r.Text();
@@ -94,6 +96,13 @@ TEST(DataFile, ReadOnlyIsLeftIntactUntilTheMarkIsRemoved) {
   ASSERT_EQ(boxes.size(), 1u) << r.Text();
   EXPECT_NE(boxes[0].find("\\r\\n\\r\\n"), std::string::npos) << boxes[0];
   EXPECT_EQ(inst.Read(L"refused.dat"), SampleDat());
+  // The window says the edit is not saved while the file refuses it, and no more once it is.
+  auto dumps = WindowDumps(r);
+  ASSERT_EQ(dumps.size(), 2u) << r.Text();
+  EXPECT_EQ(Child(dumps[0], IDC_SAVE_NOTE_LABEL, "visible"), "1");
+  EXPECT_EQ(Child(dumps[0], IDC_SAVE_NOTE_LABEL, "text"),
+            Quoted("Not saved yet: the memo file cannot be written"));
+  EXPECT_EQ(Child(dumps[1], IDC_SAVE_NOTE_LABEL, "visible"), "0");
   std::string want = SampleDat();
   const std::string line = " Prefers short mails.\r\n";
   want.insert(want.find(line) + line.size(), " !?\r\n");

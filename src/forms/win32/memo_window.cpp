@@ -63,7 +63,6 @@ const Child kChildren[] = {
     {IDC_MEMO_EDIT, L"EDIT", kMemoStyle | WS_VISIBLE | WS_DISABLED, WS_EX_CLIENTEDGE, nullptr},
     {IDC_NAME_LIST_SPLITTER, L"" SPLITTER_CLASS, WS_CHILD, 0, nullptr},
     {IDC_NAME_LIST_EDIT, L"EDIT", kMemoStyle | ES_READONLY, WS_EX_CLIENTEDGE, nullptr},
-    {IDC_SAVE_NOTE_LABEL, L"STATIC", WS_CHILD | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, nullptr},
 };
 
 std::function<void(HWND)> g_foregroundHook;

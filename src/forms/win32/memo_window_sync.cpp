@@ -7,8 +7,11 @@
 
 #include <imm.h>
 
+#include <stdexcept>
+
 #include "common/file_io.h"
 #include "common/win32/errors.h"
+#include "common/win32/module_paths.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "forms/disk_notice_texts.h"
@@ -92,6 +95,15 @@ void MemoWindow::ShowSaveTrouble(bool busy, const std::string& path, const std::
   const bool japanese = IsJapanese();
   const SaveTrouble trouble = busy ? SaveTrouble::kBusy : SaveTrouble::kFailed;
   HWND note = Control(IDC_SAVE_NOTE_LABEL);
+  if (note == nullptr) {
+    // Made at the first failure only: a window that never needs it has no control more to lay
+    // out or fill.
+    note = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 0,
+                             0, 0, wnd_, reinterpret_cast<HMENU>(INT_PTR{IDC_SAVE_NOTE_LABEL}),
+                             PluginInstance(), nullptr);
+    if (note == nullptr) throw std::runtime_error("CreateWindowExW failed for the save note");
+    ::SendMessageW(note, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+  }
   ::SetWindowTextW(note, Utf8(SaveTroubleNote(trouble, japanese)).c_str());
   if ((::GetWindowLongPtrW(note, GWL_STYLE) & WS_VISIBLE) == 0) {
     ::ShowWindow(note, SW_SHOWNA);
@@ -107,7 +119,7 @@ void MemoWindow::ShowSaveTrouble(bool busy, const std::string& path, const std::
 void MemoWindow::ClearSaveTrouble() {
   HWND note = Control(IDC_SAVE_NOTE_LABEL);
   saveTrouble_ = false;
-  if ((::GetWindowLongPtrW(note, GWL_STYLE) & WS_VISIBLE) == 0) return;
+  if (note == nullptr || (::GetWindowLongPtrW(note, GWL_STYLE) & WS_VISIBLE) == 0) return;
   ::ShowWindow(note, SW_HIDE);
   Layout();
 }
