@@ -119,6 +119,10 @@ inline constexpr UiText kBusyNote{"未保存: 他のプログラムがメモの�
                                   "Not saved yet: another program is saving the memo file"};
 inline constexpr UiText kFailedNote{"未保存: メモのファイルに書き込めません",
                                     "Not saved yet: the memo file cannot be written"};
+// The last try, when the memo window goes, to save edits that failed saves left in memory.
+inline constexpr UiText kNotSavedAtEnd{
+    "最後の変更を保存できませんでした:\r\n%1\r\n\r\n%2\r\n\r\nこの変更は保存されずに失われます。",
+    "Your last changes could not be saved to\r\n%1\r\n\r\n%2\r\n\r\nThey are lost."};
 // Any other file another program held locked through the wait (the settings file).
 inline constexpr UiText kFileBusy{
     "他のプログラムが次のファイルを保存中のため、今は保存できませんでした:\r\n%1\r\n\r\n"

@@ -59,6 +59,10 @@ std::string SaveTroubleText(SaveTrouble trouble, std::string_view path, std::str
   return FillText(Pick(ui::kSaveFailed, japanese), {path, message});
 }
 
+std::string NotSavedAtEndText(std::string_view path, std::string_view message, bool japanese) {
+  return FillText(Pick(ui::kNotSavedAtEnd, japanese), {path, message});
+}
+
 std::string SaveTroubleNote(SaveTrouble trouble, bool japanese) {
   return Pick(trouble == SaveTrouble::kBusy ? ui::kBusyNote : ui::kFailedNote, japanese);
 }

@@ -25,6 +25,9 @@ enum class SaveTrouble {
 // kFailed) and that the edit is kept for the next save.
 [[nodiscard]] std::string SaveTroubleText(SaveTrouble trouble, std::string_view path,
                                           std::string_view message, bool japanese);
+// The box when the last try to save, as the memo window goes, fails too: the edits are lost.
+[[nodiscard]] std::string NotSavedAtEndText(std::string_view path, std::string_view message,
+                                            bool japanese);
 // The one-line note the window shows until a save succeeds again.
 [[nodiscard]] std::string SaveTroubleNote(SaveTrouble trouble, bool japanese);
 

@@ -158,5 +158,14 @@ TEST(SaveTroubleText, NamesTheFileAndKeepsTheEdit) {
   }
 }
 
+TEST(NotSavedAtEndText, SaysTheEditsAreLost) {
+  EXPECT_EQ(NotSavedAtEndText("C:\\B\\Pinote.dat", "Denied.", false),
+            "Your last changes could not be saved to\r\nC:\\B\\Pinote.dat\r\n\r\nDenied."
+            "\r\n\r\nThey are lost.");
+  EXPECT_EQ(NotSavedAtEndText("C:\\B\\Pinote.dat", "Denied.", true),
+            "最後の変更を保存できませんでした:\r\nC:\\B\\Pinote.dat\r\n\r\nDenied.\r\n\r\n"
+            "この変更は保存されずに失われます。");
+}
+
 }  // namespace
 }  // namespace pinote

@@ -191,6 +191,38 @@ TEST(SharedDataFile, ALockThatIsNotLetGoKeepsTheEditUntilItIs) {
             Quoted("Not saved yet: another program is saving the memo file"));
 }
 
+// An edit a held lock refused and nothing saved since gets a last try when the host closes:
+// written when the lock is gone by then, else the user is told it is lost.
+TEST(SharedDataFile, AnEditLeftUnsavedIsSavedAtTheEndOrToldLost) {
+  struct Case {
+    const char* name;
+    bool releasedBeforeExit;
+  };
+  for (const Case c : {Case{"released", true}, Case{"held to the end", false}}) {
+    SCOPED_TRACE(c.name);
+    Installation inst("unsaved-at-end");
+    inst.AddSampleMemoData();
+    Lock lock(inst.PluginDir() + L"Pinote.dat.lock", CREATE_ALWAYS);
+    ASSERT_TRUE(lock.held());
+    WhenFlagged release(inst, L"flag.txt", [&] { lock.Release(); });
+    std::string script = "set msgbox-timeout 700\nopen 0\n" + ShowWindow() + TypeMemo("a");
+    if (c.releasedBeforeExit) script += "copyfile Mail\\02-bob.eml flag.txt\nwait 800\n";
+    RunResult r = inst.Run(script + "exit\n");
+    ASSERT_FALSE(r.timed_out) << r.Text();
+    EXPECT_EQ(r.lines.back(), "exit") << r.Text();
+    auto boxes = Boxes(r);
+    ASSERT_EQ(boxes.size(), c.releasedBeforeExit ? 1u : 2u) << r.Text();
+    EXPECT_NE(boxes[0].find("Another program is saving the memo file"), std::string::npos);
+    if (c.releasedBeforeExit) {
+      EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), SampleWithAliceLine(" a\r\n"));
+    } else {
+      EXPECT_NE(boxes[1].find("Your last changes could not be saved to"), std::string::npos)
+          << boxes[1];
+      EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), SampleDat());
+    }
+  }
+}
+
 // The settings file's lock held by another writer through OK in the options dialog and the
 // exit: each save is refused and told, the host goes on and ends normally, and the file is left
 // as it was.

@@ -187,6 +187,7 @@ void MemoWindow::OnCreate() {
 }
 
 MemoWindow::~MemoWindow() {
+  if (wnd_ != nullptr) Guarded(wnd_, [this] { SaveLeftEdits(); });
   // Destroyed while the object is whole, so WM_DESTROY still records the window's settings.
   if (wnd_ != nullptr) ::DestroyWindow(wnd_);
 }

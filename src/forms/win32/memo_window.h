@@ -95,6 +95,8 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void ClearSaveTrouble();
   void TellNotices(const DiskNotices& notices);
   void RefillShownRecord();
+  // As the window goes: a last save of what failed saves left in memory; told when it fails.
+  void SaveLeftEdits();
 
   MemoStore store_;
   bool catchingUp_ = false;    // CatchUpWithDisk runs (its box must not start another)

@@ -43,6 +43,12 @@ DiskNotices InUtf8(const DiskNotices& notices) {
   return out;
 }
 
+// What a failed save of `file` says: the system's message, after the path of the file it failed
+// on when that is another one (the lock or the temporary file).
+std::string FailureMessage(const FileError& e, const std::string& file) {
+  return e.path() == file ? e.systemMessage() : e.path() + "\r\n" + e.systemMessage();
+}
+
 // Whether an input method is composing text in `edit`: that text is not typed yet, and
 // replacing the box under it would throw it away.
 bool IsComposing(HWND edit) {
@@ -81,10 +87,8 @@ bool MemoWindow::Saved(const std::function<void()>& change) {
     saved = true;
   } catch (const FileError& e) {
     const bool busy = dynamic_cast<const FileBusyError*>(&e) != nullptr;
-    // The store names the file it failed on: Pinote.dat, or its lock or temporary file.
     const std::string& file = store_.FileName();
-    ShowSaveTrouble(busy, file.empty() ? e.path() : file,
-                    e.path() == file ? e.systemMessage() : e.path() + "\r\n" + e.systemMessage());
+    ShowSaveTrouble(busy, file.empty() ? e.path() : file, FailureMessage(e, file));
   }
   if (saved) ClearSaveTrouble();
   TellNotices(store_.TakeNotices());
@@ -127,6 +131,21 @@ void MemoWindow::ClearSaveTrouble() {
 void MemoWindow::TellNotices(const DiskNotices& notices) {
   const std::string text = DiskNoticeText(InUtf8(notices), IsJapanese());
   if (!text.empty()) TellUser(wnd_, Utf8(text), MB_ICONINFORMATION);
+}
+
+void MemoWindow::SaveLeftEdits() {
+  if (!store_.HasUnsavedChanges()) return;
+  try {
+    store_.Save();
+  } catch (const FileError& e) {
+    const std::string& file = store_.FileName();
+    TellUser(wnd_,
+             Utf8(NotSavedAtEndText(AnsiToUtf8(file), AnsiToUtf8(FailureMessage(e, file)),
+                                    IsJapanese())),
+             MB_ICONERROR);
+    return;
+  }
+  TellNotices(store_.TakeNotices());
 }
 
 // Another writer's changes were merged in: the shown record is shown as the store now has it.
