@@ -257,7 +257,9 @@ LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (LOWORD(wp) != WA_INACTIVE) ::PostMessageW(wnd_, kCatchUpMessage, 0, 0);
       break;
     case kCatchUpMessage:
-      CatchUpWithDisk(true);
+      // Not while a dialog of ours is open over the window (it is disabled then): the unify
+      // dialog holds record numbers that a merge would move.
+      if (::IsWindowEnabled(wnd_)) CatchUpWithDisk(true);
       return 0;
     case WM_CLOSE:
       // Hidden first: a settings file that cannot be written must not keep the window up.
