@@ -92,6 +92,31 @@ TEST(SharedDataFile, TwoHostsTypingInTurnKeepEveryEdit) {
             SampleWithAliceLine(" 1\r\n 2\r\n 3\r\n 4\r\n") + "bob@example.org\r\n B\r\n\r\n");
 }
 
+// A host starting while another one replaces the file (its lock held, the file open without
+// sharing, as a replace in progress keeps it) waits for the replace instead of starting without
+// its memos.
+TEST(SharedDataFile, AHostStartingWhileAnotherReplacesTheFileWaitsForIt) {
+  Installation inst("start-during-save");
+  inst.AddSampleMemoData();
+  Lock lock(inst.PluginDir() + L"Pinote.dat.lock", CREATE_ALWAYS);
+  Lock replacing(inst.PluginDir() + L"Pinote.dat");
+  ASSERT_TRUE(lock.held() && replacing.held());
+  // The host's log is made before the plug-in loads; the release comes well inside the wait.
+  WhenFlagged done(inst, L"log.txt", [&] {
+    Sleep(400);
+    replacing.Release();
+    lock.Release();
+  });
+  RunResult r = inst.Run("set msgbox-timeout 700\nopen 0\n" + DumpWindow(kMemoWindow) + "exit\n");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  ASSERT_TRUE(done.fired());
+  EXPECT_TRUE(Boxes(r).empty()) << r.Text();
+  auto dumps = WindowDumps(r);
+  ASSERT_EQ(dumps.size(), 1u) << r.Text();
+  EXPECT_EQ(Child(dumps[0], IDC_MEMO_EDIT, "text"),
+            Quoted("Met at the conference in Kyoto.\r\nPrefers short mails.\r\n"));
+}
+
 // Another program replaces the file while a mail is shown: the window shows the new text at the
 // next mail, and the next keystroke keeps what that program wrote, also when it wrote again in
 // between.

@@ -204,7 +204,7 @@ void MemoWindow::LoadData() {
   } catch (const FileError&) {
     // A failed move leaves the old file where it is; the store then starts empty.
   }
-  Guarded(wnd_, [&] { store_.Load(dataPath); });
+  Guarded(wnd_, [&] { LoadClearOfWriters(dataPath); });
   Guarded(wnd_, [&] { store_.LoadNameList(Read(Settings(), keys::kNameListPath)); });
   // Sync tools' copies of the files beside the plug-in are merged here, at start.
   CatchUpWithDisk(false);
@@ -408,7 +408,7 @@ void MemoWindow::ReloadData(const std::string& nameListPath) {
   if (!Saved([this] { store_.Save(); })) return;
   // The file LoadData read: Pinote.dat beside the plug-in, as the settings file is.
   if (store_.FileName().empty()) return;
-  store_.Load(store_.FileName());
+  LoadClearOfWriters(store_.FileName());
   store_.LoadNameList(nameListPath);
 }
 

@@ -95,6 +95,8 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void ClearSaveTrouble();
   void TellNotices(const DiskNotices& notices);
   void RefillShownRecord();
+  // MemoStore::Load while no other copy replaces the file (see memo_window_sync.cpp).
+  void LoadClearOfWriters(const std::string& path);
   // As the window goes: a last save of what failed saves left in memory; told when it fails.
   void SaveLeftEdits();
 

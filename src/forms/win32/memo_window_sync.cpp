@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "common/file_io.h"
+#include "common/sync_copies.h"
 #include "common/win32/errors.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/settings_file.h"
@@ -131,6 +132,19 @@ void MemoWindow::ClearSaveTrouble() {
 void MemoWindow::TellNotices(const DiskNotices& notices) {
   const std::string text = DiskNoticeText(InUtf8(notices), IsJapanese());
   if (!text.empty()) TellUser(wnd_, Utf8(text), MB_ICONINFORMATION);
+}
+
+// A writer holds the lock through its replace of the file, and a file being replaced cannot be
+// opened (a host starting while another one saves would report a sharing violation and start
+// without its memos). A lock that stays held or cannot be made is no reason not to read.
+void MemoWindow::LoadClearOfWriters(const std::string& path) {
+  std::unique_ptr<FileLock> lock;
+  try {
+    lock = SystemFileSystem().Lock(LockFileOf(path), kLockWaitMilliseconds);
+  } catch (const FileError&) {
+    // A folder where no lock file can be made: read all the same.
+  }
+  store_.Load(path);
 }
 
 void MemoWindow::SaveLeftEdits() {
