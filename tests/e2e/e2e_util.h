@@ -52,6 +52,9 @@ std::string MemoCommand(int id);
 std::string WaitWindow(const std::string& target);
 std::string WaitHidden(const std::string& target);
 std::string DumpWindow(const std::string& target);
+// The memo window opened from the host's menu (and waited for); text typed into its memo box.
+std::string ShowMemoWindow();
+std::string TypeMemo(const std::string& text);
 
 // Runs `action` on a thread of the test once the script created `flag` in the installation
 // (with `copyfile`), so the test can change the files while the host is running.

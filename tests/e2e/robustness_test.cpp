@@ -8,11 +8,6 @@
 namespace e2e {
 namespace {
 
-std::string ShowMemoWindow() {
-  return "hostmenu &Tool/Quillet for Becky!2/Open the Quillet\n" + WaitWindow(kMemoWindow);
-}
-
-std::string TypeMemo(const std::string& text) { return TypeInto(kMemoWindow, IDC_MEMO_EDIT, text); }
 const char kFlag[] = "copyfile Mail\\02-bob.eml flag.txt\nwait 800\n";
 
 // Boxes of the run whose text names `file`: every report of a failed read or write.

@@ -9,10 +9,6 @@
 namespace e2e {
 namespace {
 
-std::string ShowWindow() {
-  return "hostmenu &Tool/Quillet for Becky!2/Open the Quillet\n" + WaitWindow(kMemoWindow);
-}
-std::string TypeMemo(const std::string& text) { return TypeInto(kMemoWindow, IDC_MEMO_EDIT, text); }
 // One host's turn is over when it made the file; the other waits for it.
 std::string Signal(const std::string& name) { return "copyfile Mail\\01-alice.eml " + name + "\n"; }
 std::string Await(const std::string& name) { return "waitfile " + name + " 60000\n"; }
@@ -58,11 +54,11 @@ TEST(SharedDataFile, TwoHostsTypingInTurnKeepEveryEdit) {
   Installation inst("two-hosts");
   inst.AddSampleMemoData();
   const std::string first =
-      "set msgbox-timeout 2000\nopen 0\n" + ShowWindow() + TypeMemo("1") + Signal("a1.txt") +
+      "set msgbox-timeout 2000\nopen 0\n" + ShowMemoWindow() + TypeMemo("1") + Signal("a1.txt") +
       Await("b1.txt") + "open 0\n" + DumpWindow(kMemoWindow) + TypeMemo("3") + Signal("a2.txt") +
       Await("b2.txt") + "exit\n";
   const std::string second =
-      "set msgbox-timeout 2000\n" + Await("a1.txt") + "open 1\n" + ShowWindow() + TypeMemo("B") +
+      "set msgbox-timeout 2000\n" + Await("a1.txt") + "open 1\n" + ShowMemoWindow() + TypeMemo("B") +
       "open 0\n" + DumpWindow(kMemoWindow) + TypeMemo("2") + Signal("b1.txt") + Await("a2.txt") +
       "open 0\n" + DumpWindow(kMemoWindow) + TypeMemo("4") + Signal("b2.txt") + "exit\n";
   Installation::Started a = inst.Start(first, "a");
@@ -130,7 +126,7 @@ TEST(SharedDataFile, AFileReplacedByAnotherProgramIsShownAndKept) {
   const std::wstring dat = inst.PluginDir() + L"Pinote.dat";
   // An editor that writes the file in place, not replacing it.
   WhenFlagged edit(inst, L"flag.txt", [&] { WriteBytes(dat, ReadBytes(dat) + eve); });
-  RunResult r = inst.Run("set msgbox-timeout 2000\nopen 0\n" + ShowWindow() +
+  RunResult r = inst.Run("set msgbox-timeout 2000\nopen 0\n" + ShowMemoWindow() +
                          "copyfile other.dat PlugIns\\Pinote.dat\nopen 1\nopen 0\n" +
                          DumpWindow(kMemoWindow) + TypeMemo("!") +
                          "copyfile Mail\\02-bob.eml flag.txt\nwait 800\n" + TypeMemo("?") +
@@ -151,7 +147,7 @@ TEST(SharedDataFile, BothSidesChangingOnePersonKeepBothTexts) {
   Installation inst("conflict");
   inst.AddSampleMemoData();
   inst.Write(L"theirs.dat", SampleWithAliceMemo(" Their version.\r\n"));
-  RunResult r = inst.Run("set msgbox-timeout 700\nopen 0\n" + ShowWindow() + TypeMemo("x") +
+  RunResult r = inst.Run("set msgbox-timeout 700\nopen 0\n" + ShowMemoWindow() + TypeMemo("x") +
                          "copyfile theirs.dat PlugIns\\Pinote.dat\n" + TypeMemo("y") +
                          TypeMemo("z") + "open 1\nopen 0\nexit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
@@ -185,7 +181,7 @@ TEST(SharedDataFile, ALockThatIsNotLetGoKeepsTheEditUntilItIs) {
     while_locked = inst.Read(L"PlugIns\\Pinote.dat");
     lock.Release();
   });
-  RunResult r = inst.Run("set msgbox-timeout 700\nopen 0\n" + ShowWindow() + TypeMemo("a") +
+  RunResult r = inst.Run("set msgbox-timeout 700\nopen 0\n" + ShowMemoWindow() + TypeMemo("a") +
                          TypeMemo("b") + DumpWindow(kMemoWindow) +
                          "copyfile Mail\\02-bob.eml flag.txt\nwait 800\n" + TypeMemo("c") +
                          DumpWindow(kMemoWindow) + "exit\n");
@@ -230,7 +226,7 @@ TEST(SharedDataFile, AnEditLeftUnsavedIsSavedAtTheEndOrToldLost) {
     Lock lock(inst.PluginDir() + L"Pinote.dat.lock", CREATE_ALWAYS);
     ASSERT_TRUE(lock.held());
     WhenFlagged release(inst, L"flag.txt", [&] { lock.Release(); });
-    std::string script = "set msgbox-timeout 700\nopen 0\n" + ShowWindow() + TypeMemo("a");
+    std::string script = "set msgbox-timeout 700\nopen 0\n" + ShowMemoWindow() + TypeMemo("a");
     if (c.releasedBeforeExit) script += "copyfile Mail\\02-bob.eml flag.txt\nwait 800\n";
     RunResult r = inst.Run(script + "exit\n");
     ASSERT_FALSE(r.timed_out) << r.Text();
@@ -284,7 +280,7 @@ TEST(SyncToolCopies, AreMergedAtStartMovedAndToldOnce) {
   const std::string dropbox_bytes = "bob@example.org\r\n@Important\r\n Bob from Dropbox\r\n\r\n";
   inst.Write(L"PlugIns\\" + syncthing, syncthing_bytes);
   inst.Write(L"PlugIns\\" + dropbox, dropbox_bytes);
-  RunResult r = inst.Run("msgbox ok 30000\nopen 1\n" + ShowWindow() + DumpWindow(kMemoWindow) +
+  RunResult r = inst.Run("msgbox ok 30000\nopen 1\n" + ShowMemoWindow() + DumpWindow(kMemoWindow) +
                          "open 4\n" + DumpWindow(kMemoWindow) + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
   auto boxes = Boxes(r);
@@ -343,7 +339,7 @@ TEST(JapaneseHost, SyncToolCopiesWithJapaneseNamesAreMergedAndToldInJapanese) {
   const std::string syncthing_bytes = "carol@example.net\r\n" + sjis(L" 請求書の担当") + "\r\n\r\n";
   inst.Write(L"PlugIns\\" + dropbox, dropbox_bytes);
   inst.Write(L"PlugIns\\" + syncthing, syncthing_bytes);
-  RunResult r = inst.Run("msgbox ok 30000\nopen 3\n" + ShowWindow() + DumpWindow(kMemoWindow) +
+  RunResult r = inst.Run("msgbox ok 30000\nopen 3\n" + ShowMemoWindow() + DumpWindow(kMemoWindow) +
                              "exit\n",
                          L"/JAPANESE");
   ASSERT_FALSE(r.timed_out) << r.Text();
