@@ -11,7 +11,7 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   add_link_options(-Wl,--kill-at -Wl,--enable-stdcall-fixup)
 endif()
 
-set(PINOTE_WIN_LIBS user32 gdi32 comctl32 comdlg32 shell32 ole32 version)
+set(PINOTE_WIN_LIBS user32 gdi32 comctl32 comdlg32 shell32 ole32 version imm32)
 
 file(GLOB PINOTE_WIN_SOURCES CONFIGURE_DEPENDS
   src/common/win32/*.cpp src/store/win32/*.cpp src/host/win32/*.cpp src/forms/win32/*.cpp)

@@ -18,7 +18,7 @@ exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | grep -oE
 want=$'1 BKC_OnStart\n2 BKC_OnExit\n3 BKC_OnMenuInit\n5 BKC_OnOpenMail\n8 BKC_OnOutgoing\n13 BKC_OnPlugInSetup\n14 BKC_OnPlugInInfo\n21 NeverPrecede\n22 NeverFollow'
 [ "$exports" = "$want" ] || fail "exports differ:"$'\n'"$exports"
 imports=$($od -p "$dll" | awk '/DLL Name:/{print tolower($3)}' | sort -u)
-system="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll user32.dll version.dll shlwapi.dll uxtheme.dll"
+system="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll user32.dll version.dll shlwapi.dll uxtheme.dll"
 for d in $imports; do
   case " $system " in *" $d "*) ;; *) fail "imports a non-system DLL: $d";; esac
 done

@@ -93,6 +93,57 @@ inline constexpr UiText kOpenLinkQuestion{
     "開きますか？",
     "The memo line asks to open the following, which may start a program.\r\nOpen it?"};
 
+// What happened on disk, told once in a box captioned with the plug-in's name; %1... are filled
+// in. The counts: one person or setting, or several.
+inline constexpr UiText kConflictCopyNotice{
+    "このメモは別の所でも同時に変更されていました。こちらで入力した内容を保存し、もう一方の内容は次のファイルに残しました:\r\n%1",
+    "This memo was also changed elsewhere at the same time. Your text was saved; the other "
+    "version is kept in\r\n%1"};
+inline constexpr UiText kOnePerson{"1 人分のメモ", "1 person"};
+inline constexpr UiText kPeople{"%1 人分のメモ", "%1 people"};
+inline constexpr UiText kOneSetting{"1 件の設定", "1 setting"};
+inline constexpr UiText kSettings{"%1 件の設定", "%1 settings"};
+inline constexpr UiText kCopyMergedAndMoved{
+    "%2（%3 の競合コピー）から %1を取り込み、元のファイルを次の場所に移しました:\r\n%4",
+    "%1 merged from %2 (a %3 conflict copy), moved to\r\n%4"};
+inline constexpr UiText kCopyMergedNotMoved{
+    "%2（%3 の競合コピー）から %1を取り込みました。このファイルは移せなかったため、次回また移します:\r\n%4",
+    "%1 merged from %2 (a %3 conflict copy); it could not be moved and is moved the next "
+    "time:\r\n%4"};
+inline constexpr UiText kCopyUnreadable{
+    "%1（%2 の競合コピー）は読めなかったため、そのままにしました。後でもう一度読みます:\r\n%3",
+    "%1 (a %2 conflict copy) could not be read and was left alone; it is read again "
+    "later:\r\n%3"};
+inline constexpr UiText kCopyNotMemoFile{
+    "%1（%2 の競合コピー）にはメモがないため、そのままにしました。",
+    "%1 (a %2 conflict copy) holds no memo and was left alone."};
+// A save of Pinote.dat that failed: one box when the trouble starts, and a note in the memo
+// window until a save succeeds again.
+inline constexpr UiText kSaveBusy{
+    "他のプログラムがメモのファイルを保存中のため、変更をまだ保存できません:\r\n%1\r\n\r\n"
+    "入力した内容は失われず、次の変更と一緒に保存されます。",
+    "Another program is saving the memo file, so your change is not saved yet:\r\n%1\r\n\r\n"
+    "Your text is kept and saved with the next change."};
+inline constexpr UiText kSaveFailed{
+    "変更を保存できませんでした:\r\n%1\r\n\r\n%2\r\n\r\n"
+    "入力した内容は失われず、次の変更と一緒に保存されます。",
+    "Your change could not be saved to\r\n%1\r\n\r\n%2\r\n\r\n"
+    "Your text is kept and saved with the next change."};
+inline constexpr UiText kBusyNote{"未保存: 他のプログラムがメモのファイルを保存中です",
+                                  "Not saved yet: another program is saving the memo file"};
+inline constexpr UiText kFailedNote{"未保存: メモのファイルに書き込めません",
+                                    "Not saved yet: the memo file cannot be written"};
+// The last try, when the memo window goes, to save edits that failed saves left in memory.
+inline constexpr UiText kNotSavedAtEnd{
+    "最後の変更を保存できませんでした:\r\n%1\r\n\r\n%2\r\n\r\nこの変更は保存されずに失われます。",
+    "Your last changes could not be saved to\r\n%1\r\n\r\n%2\r\n\r\nThey are lost."};
+// Any other file another program held locked through the wait (the settings file).
+inline constexpr UiText kFileBusy{
+    "他のプログラムが次のファイルを保存中のため、今は保存できませんでした:\r\n%1\r\n\r\n"
+    "内容は失われず、次の機会に保存されます。",
+    "Another program is saving this file, so it was not saved now:\r\n%1\r\n\r\n"
+    "Nothing is lost: it is saved the next time."};
+
 // Unify dialog; its OK button says what the command does.
 inline constexpr UiText kKeyword{"絞り込みのキーワード", "Keyword"};
 inline constexpr UiText kAddressList{"アドレスのリスト", "Address List"};

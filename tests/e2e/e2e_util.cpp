@@ -102,6 +102,10 @@ std::string MemoCommand(int id) { return "command " + kMemoWindow + " " + std::t
 std::string WaitWindow(const std::string& target) { return "waitwindow " + target + "\n"; }
 std::string WaitHidden(const std::string& target) { return "waithidden " + target + "\n"; }
 std::string DumpWindow(const std::string& target) { return "window " + target + "\n"; }
+std::string ShowMemoWindow() {
+  return "hostmenu &Tool/Quillet for Becky!2/Open the Quillet\n" + WaitWindow(kMemoWindow);
+}
+std::string TypeMemo(const std::string& text) { return TypeInto(kMemoWindow, IDC_MEMO_EDIT, text); }
 
 std::string SampleDat() { return ReadBytes(SourceDir() + L"data\\sample\\Pinote.dat"); }
 

@@ -207,33 +207,51 @@ std::string Installation::Read(const std::wstring& relative, bool* exists) const
 
 RunResult Installation::Run(const std::string& script, const std::wstring& extra_args,
                             DWORD timeout_ms) {
-  Write(L"script.txt", script);
-  DeleteFileW((dir_ + L"log.txt").c_str());
-  std::wstring cmd = L"\"" + dir_ + L"B2.exe\" /script:\"" + dir_ + L"script.txt\" /log:\"" +
-                     dir_ + L"log.txt\" " + extra_args;
+  return Finish(Start(script, "", extra_args), timeout_ms);
+}
+
+Installation::Started Installation::Start(const std::string& script, const std::string& tag,
+                                          const std::wstring& extra_args) {
+  const std::wstring suffix = tag.empty() ? L"" : L"-" + Wide(tag);
+  const std::wstring script_file = dir_ + L"script" + suffix + L".txt";
+  Started started;
+  started.log = dir_ + L"log" + suffix + L".txt";
+  WriteBytes(script_file, script);
+  DeleteFileW(started.log.c_str());
+  std::wstring cmd = L"\"" + dir_ + L"B2.exe\" /script:\"" + script_file + L"\" /log:\"" +
+                     started.log + L"\" " + extra_args;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  RunResult result;
   const DWORD flags = on_started_ ? CREATE_SUSPENDED : 0;
   if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, flags, nullptr, dir_.c_str(),
                       &si, &pi)) {
-    result.lines.push_back("harness: CreateProcess failed " + std::to_string(GetLastError()));
-    return result;
+    started.failure = "harness: CreateProcess failed " + std::to_string(GetLastError());
+    return started;
   }
   if (on_started_) {
     on_started_(pi.dwProcessId);
     ResumeThread(pi.hThread);
   }
-  if (WaitForSingleObject(pi.hProcess, timeout_ms) != WAIT_OBJECT_0) {
-    result.timed_out = true;
-    TerminateProcess(pi.hProcess, 99);
-    WaitForSingleObject(pi.hProcess, 5000);
-  }
-  GetExitCodeProcess(pi.hProcess, &result.exit_code);
   CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  std::string log = Read(L"log.txt");
+  started.process = pi.hProcess;
+  return started;
+}
+
+RunResult Installation::Finish(Started started, DWORD timeout_ms) {
+  RunResult result;
+  if (started.process == nullptr) {
+    result.lines.push_back(started.failure);
+    return result;
+  }
+  if (WaitForSingleObject(started.process, timeout_ms) != WAIT_OBJECT_0) {
+    result.timed_out = true;
+    TerminateProcess(started.process, 99);
+    WaitForSingleObject(started.process, 5000);
+  }
+  GetExitCodeProcess(started.process, &result.exit_code);
+  CloseHandle(started.process);
+  std::string log = ReadBytes(started.log);
   size_t at = 0;
   while (at < log.size()) {
     size_t nl = log.find('\n', at);

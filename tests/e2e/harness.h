@@ -62,6 +62,19 @@ class Installation {
   RunResult Run(const std::string& script, const std::wstring& extra_args = L"",
                 DWORD timeout_ms = 90000);
 
+  // A host started and not yet waited for.
+  struct Started {
+    HANDLE process = nullptr;  // null when it could not be started
+    std::wstring log;
+    std::string failure;       // why it could not be started
+  };
+  // Starts B2.exe with the script and returns at once. `tag` names its script and log files
+  // (script-TAG.txt, log-TAG.txt), so several hosts can run on one installation at a time.
+  Started Start(const std::string& script, const std::string& tag,
+                const std::wstring& extra_args = L"");
+  // Waits for a started host (ending it after `timeout_ms`) and returns its log.
+  RunResult Finish(Started started, DWORD timeout_ms = 90000);
+
  private:
   std::wstring above_, dir_;
   std::function<void(DWORD)> on_started_;

@@ -405,6 +405,18 @@ bool Run(const std::string& line) {
     bool ok = a.size() == 2 && CopyFileW((Opt().exe_folder + Wide(a[0])).c_str(),
                                          (Opt().exe_folder + Wide(a[1])).c_str(), FALSE);
     Log("copyfile " + Quote(a.empty() ? "" : a[0]) + (ok ? " ok" : " failed"));
+  } else if (cmd == "waitfile") {
+    // Another process's turn is over once it made the file: two hosts on one installation take
+    // turns this way.
+    auto a = Words(rest, 2, nullptr);
+    const std::wstring path = a.empty() ? L"" : Opt().exe_folder + Wide(a[0]);
+    const DWORD ms = a.size() > 1 ? static_cast<DWORD>(Int(a[1], 30000)) : 30000;
+    bool ok = false;
+    for (DWORD start = GetTickCount(); !path.empty(); Sleep(30)) {
+      if ((ok = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)) break;
+      if (GetTickCount() - start >= ms) break;
+    }
+    Log("waitfile " + Quote(a.empty() ? "" : a[0]) + (ok ? " ok" : " timeout"));
   } else if (cmd == "set") {
     auto a = Words(rest, 2, nullptr);
     if (a.size() == 2 && a[0] == "msgbox-timeout") SetMsgBoxTimeout(static_cast<DWORD>(Int(a[1])));

@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/win32/text.h"
+#include "common/language.h"
 
 namespace pinote {
 namespace {
@@ -15,6 +16,8 @@ void ReportCurrentError(HWND owner) noexcept {
   try {
     try {
       throw;
+    } catch (const FileBusyError& e) {
+      text = Utf8(FillText(Pick(ui::kFileBusy, IsJapanese()), {AnsiToUtf8(e.path())}));
     } catch (const FileError& e) {
       text = Widen(e.path()) + L"\r\n\r\n" + Widen(e.systemMessage());
     } catch (const std::exception& e) {
@@ -22,11 +25,19 @@ void ReportCurrentError(HWND owner) noexcept {
     } catch (...) {
       // Not ours to name: the text above says so.
     }
+  } catch (...) {
+    // Out of memory: the box below still tells that something failed.
+  }
+  TellUser(owner, text, MB_ICONERROR);
+}
+
+void TellUser(HWND owner, const std::wstring& text, UINT icon) noexcept {
+  try {
     if (g_reporter) return g_reporter(text);
   } catch (...) {
-    // Out of memory, or a failing test hook: the box below still tells that something failed.
+    // A failing test hook: the box below still tells.
   }
-  ::MessageBoxW(owner, text.c_str(), L"Quillet for Becky!2", MB_OK | MB_ICONERROR);
+  ::MessageBoxW(owner, text.c_str(), L"Quillet for Becky!2", MB_OK | icon);
 }
 
 void SetErrorReporterForTesting(std::function<void(const std::wstring&)> reporter) {

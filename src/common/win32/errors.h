@@ -10,8 +10,12 @@
 namespace pinote {
 
 // Inside a catch block: a message box owned by `owner` telling what was thrown (for a FileError
-// the path, a blank line and the system's message).
+// the path, a blank line and the system's message; for a file another writer held locked, the
+// table's text with the path).
 void ReportCurrentError(HWND owner) noexcept;
+// A message box owned by `owner` with the plug-in's name as its caption (`icon`: MB_ICON...), or
+// the test hook's call when one is set. For what the user must know, not only for errors.
+void TellUser(HWND owner, const std::wstring& text, UINT icon) noexcept;
 // Test hook: receives the text of every report instead of a message box (empty: boxes again).
 void SetErrorReporterForTesting(std::function<void(const std::wstring&)> reporter);
 

@@ -44,6 +44,7 @@ std::wstring Utf8(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
 std::string Narrow(std::wstring_view wide) { return ToAnsi(wide, 0, nullptr); }
 std::string Utf8ToAnsi(std::string_view utf8) { return Narrow(Utf8(utf8)); }
 std::string ToUtf8(std::wstring_view wide) { return ToMultiByte(CP_UTF8, wide, 0, nullptr); }
+std::string AnsiToUtf8(std::string_view ansi) { return ToUtf8(Widen(ansi)); }
 std::wstring Tr(const UiText& text) { return Utf8(Pick(text, IsJapanese())); }
 
 std::optional<std::string> NarrowExactly(std::wstring_view wide) {

@@ -25,6 +25,8 @@ namespace pinote {
 [[nodiscard]] std::string Utf8ToAnsi(std::string_view utf8);
 // UTF-16 -> UTF-8 (every character has a form).
 [[nodiscard]] std::string ToUtf8(std::wstring_view wide);
+// ANSI -> UTF-8 (for texts filled into the UTF-8 table's patterns).
+[[nodiscard]] std::string AnsiToUtf8(std::string_view ansi);
 // The text of the current language.
 [[nodiscard]] std::wstring Tr(const UiText& text);
 

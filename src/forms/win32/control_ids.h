@@ -22,6 +22,8 @@
 #define IDC_MEMO_EDIT 105
 #define IDC_NAME_LIST_SPLITTER 106
 #define IDC_NAME_LIST_EDIT 107
+// Made at the first failed save of the memo file, shown above the others until one succeeds.
+#define IDC_SAVE_NOTE_LABEL 108
 
 // Memo window menu commands.
 #define IDM_LOOK 201

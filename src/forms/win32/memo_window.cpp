@@ -352,6 +352,7 @@ void MemoWindow::OnCreate() {
 }
 
 MemoWindow::~MemoWindow() {
+  if (wnd_ != nullptr) Guarded(wnd_, [this] { SaveLeftEdits(); });
   // Destroyed while the object is whole, so WM_DESTROY still records the window's settings.
   if (wnd_ != nullptr) ::DestroyWindow(wnd_);
 }
@@ -368,17 +369,21 @@ void MemoWindow::LoadData() {
   } catch (const FileError&) {
     // A failed move leaves the old file where it is; the store then starts empty.
   }
-  Guarded(wnd_, [&] { store_.Load(dataPath); });
+  Guarded(wnd_, [&] { LoadClearOfWriters(dataPath); });
   Guarded(wnd_, [&] { store_.LoadNameList(Read(Settings(), keys::kNameListPath)); });
+  // Sync tools' copies of the files beside the plug-in are merged here, at start.
+  CatchUpWithDisk(false);
 }
 
-// Top down: the mark, the sender, the address, the other addresses (each only while shown);
-// the memo box takes the rest above the splitter and the name-list box at the bottom.
+// Top down: the note of a save not done, the mark, the sender, the address, the other addresses
+// (each only while shown); the memo box takes the rest above the splitter and the name-list box
+// at the bottom.
 void MemoWindow::Layout() {
   RECT client{};
   ::GetClientRect(wnd_, &client);
   int top = 0, bottom = client.bottom;
-  const std::pair<int, int> rows[] = {{IDC_IMPORTANT_CHECK, kCheckHeight},
+  const std::pair<int, int> rows[] = {{IDC_SAVE_NOTE_LABEL, lineHeight_},
+                                      {IDC_IMPORTANT_CHECK, kCheckHeight},
                                       {IDC_SENDER_LABEL, lineHeight_},
                                       {IDC_ADDRESS_LABEL, lineHeight_},
                                       {IDC_OTHER_ADDRESS_LABEL, lineHeight_ * otherAddressLines_}};
@@ -415,6 +420,14 @@ LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return reinterpret_cast<LRESULT>(memoBrush_.get());
     case kTellUnkeptMessage:
       TellUnkeptCharacters();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE) ::PostMessageW(wnd_, kCatchUpMessage, 0, 0);
+      break;
+    case kCatchUpMessage:
+      // Not while a dialog of ours is open over the window (it is disabled then): the unify
+      // dialog holds record numbers that a merge would move.
+      if (::IsWindowEnabled(wnd_)) CatchUpWithDisk(true);
       return 0;
     case WM_CLOSE:
       // Hidden first: a settings file that cannot be written must not keep the window up.
@@ -514,6 +527,7 @@ void MemoWindow::ApplyStorable() {
 
 void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
                           const std::string& senderName, bool forceShow) {
+  CatchUpWithDisk(false);  // before the fill: what another writer left is shown
   Loading loading(loading_);
   if (address != address_) {  // another memo: its lost characters are told anew
     unkept_.clear();
@@ -555,7 +569,9 @@ void MemoWindow::OnMemoChanged() {
   const std::string typed = Narrow(shown);
   if (Widen(typed) != shown) KeepOnlyStorableText(shown, typed);
   const bool important = IsImportantChecked();
-  const Person* record = store_.Get(StoreTypedMemo(store_, address_, typed, important).record);
+  StoredMemo stored;
+  if (!Saved([&] { stored = StoreTypedMemo(store_, address_, typed, important); })) return;
+  const Person* record = store_.Get(stored.record);
   // The first save after an unreadable data file could be read again puts that file's memo
   // and mark into the record; show them, or the next keystroke would store the box over them.
   if (record != nullptr && (record->Memo != typed || record->Important != important)) {
@@ -597,10 +613,11 @@ void MemoWindow::TellUnkeptCharacters() {
 }
 
 void MemoWindow::ReloadData(const std::string& nameListPath) {
-  store_.Save();
+  // A load over edits the save could not write would lose them.
+  if (!Saved([this] { store_.Save(); })) return;
   // The file LoadData read: Pinote.dat beside the plug-in, as the settings file is.
   if (store_.FileName().empty()) return;
-  store_.Load(store_.FileName());
+  LoadClearOfWriters(store_.FileName());
   store_.LoadNameList(nameListPath);
 }
 
@@ -633,7 +650,14 @@ void MemoWindow::OnUnify() {
   const UnifyPick pick = RunUnifyDialog(wnd_, store_, ui::kUnifyButton);
   if (!pick.ok) return;
   const std::string shown = address_;
-  switch (Unify(store_, shown, pick.record, pick.address)) {
+  UnifyOutcome outcome = UnifyOutcome::kNothingPicked;
+  if (!Saved([&] { outcome = Unify(store_, shown, pick.record, pick.address); })) {
+    // Unified in memory though not on disk: the box must show the joined memo, or the next
+    // keystroke would store the shown address's old memo over it.
+    ShowMemo(wnd_, shown, sender_, true);
+    return;
+  }
+  switch (outcome) {
     case UnifyOutcome::kSameAddress: Warn(wnd_, ui::kSameAddressTitle, ui::kSameAddress); break;
     case UnifyOutcome::kAlreadyUnified: Warn(wnd_, ui::kUnifiedTitle, ui::kUnified); break;
     case UnifyOutcome::kAddressNotStored:
@@ -646,8 +670,11 @@ void MemoWindow::OnUnify() {
 
 void MemoWindow::OnSeparate() {
   const std::string shown = address_;
-  if (IsAddressShown() && Separate(store_, shown, MemoText(), IsImportantChecked()) ==
-                              SeparateOutcome::kSeparated) {
+  SeparateOutcome outcome = SeparateOutcome::kNotInGroup;
+  if (!IsAddressShown()) return;
+  // Shown again also when the save failed: the separation stands in memory.
+  if (!Saved([&] { outcome = Separate(store_, shown, MemoText(), IsImportantChecked()); }) ||
+      outcome == SeparateOutcome::kSeparated) {
     ShowMemo(wnd_, shown, sender_, true);
   }
 }

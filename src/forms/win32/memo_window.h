@@ -63,6 +63,9 @@ class MemoWindow : public WindowBase<MemoWindow> {
   friend class WindowBase<MemoWindow>;
   MemoWindow() = default;
 
+  // Posted at activation: the look at the disk runs once the activation is done.
+  static constexpr UINT kCatchUpMessage = WM_APP + 1;
+
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK MouseSubclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                         DWORD_PTR window);
@@ -84,8 +87,25 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void EnableToolMenu();
   void CopyLabel(HWND label);
   void OpenMemoLink(HWND box);
+  // Memory and Pinote.dat kept together when others write it too (memo_window_sync.cpp):
+  // merges what changed on disk and tells the user of it (with `refillShown`, shows the shown
+  // address's record again as merged, keeping the caret); runs `change`, which ends in a save,
+  // and reports a failed save once per run of failures with a note that stays until a save
+  // succeeds (false when it failed).
+  void CatchUpWithDisk(bool refillShown);
+  [[nodiscard]] bool Saved(const std::function<void()>& change);
+  void ShowSaveTrouble(bool busy, const std::string& path, const std::string& message);
+  void ClearSaveTrouble();
+  void TellNotices(const DiskNotices& notices);
+  void RefillShownRecord();
+  // MemoStore::Load while no other copy replaces the file (see memo_window_sync.cpp).
+  void LoadClearOfWriters(const std::string& path);
+  // As the window goes: a last save of what failed saves left in memory; told when it fails.
+  void SaveLeftEdits();
 
   MemoStore store_;
+  bool catchingUp_ = false;    // CatchUpWithDisk runs (its box must not start another)
+  bool saveTrouble_ = false;   // saves fail; the user was told, the note shows
   std::string address_, sender_;
   bool loading_ = false;
   bool storable_ = false;  // whether Pinote.dat can hold the shown address
