@@ -204,7 +204,8 @@ TEST_F(MemoWindowTest, UnkeptCharactersAreReplacedWhereTheyWereTypedAndToldOnceP
   auto toldCount = [this] {
     int told = 0;
     MSG msg;
-    while (::PeekMessageW(&msg, form_->Handle(), WM_APP, 0xBFFF, PM_REMOVE)) ++told;
+    const UINT tell = MemoWindow::kTellUnkeptMessage;
+    while (::PeekMessageW(&msg, form_->Handle(), tell, tell, PM_REMOVE)) ++told;
     return told;
   };
   form_->ShowMemo(nullptr, "a@x", "", true);

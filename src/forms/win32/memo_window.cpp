@@ -211,9 +211,6 @@ std::wstring CaretLine(HWND edit) {
   return text.substr(begin, text.find_first_of(L"\r\n", begin) - begin);
 }
 
-// Posted to the memo window when typed characters could not be kept.
-constexpr UINT kTellUnkeptMessage = WM_APP + 0x52;
-
 // The characters of `text` (a surrogate pair is one) that the system's code page cannot hold,
 // each once, in their order.
 std::vector<std::wstring> UnkeptCharacters(const std::wstring& text) {

@@ -59,6 +59,10 @@ class MemoWindow : public WindowBase<MemoWindow> {
   // A control of control_ids.h (IDC_MEMO_EDIT...).
   [[nodiscard]] HWND Control(int id) const { return ::GetDlgItem(wnd_, id); }
 
+  // Posted to itself when typed characters could not be kept: the box is shown after the
+  // keystroke is done.
+  static constexpr UINT kTellUnkeptMessage = WM_APP + 0x52;
+
  private:
   friend class WindowBase<MemoWindow>;
   MemoWindow() = default;
