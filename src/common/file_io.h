@@ -76,11 +76,14 @@ class FileSystem {
   // WriteAllSafely of the pieces joined in order, without joining them in memory first where the
   // platform can write them one after the other into the temporary file. No piece ("" content)
   // writes an empty file. When `keepOldAs` is not "" and the file exists, the old file is kept
-  // under that name (an older file there is replaced) in the same step. This default joins the
-  // pieces, copies the old content and calls WriteAllSafely.
+  // under that name (an older file there is replaced) in the same step. A `writeTime` other than
+  // 0 is given to the new file as its last-write time before it takes the old one's place (where
+  // the platform can; Stat tells whether it stuck). This default joins the pieces, copies the
+  // old content and calls WriteAllSafely.
   virtual void WritePiecesSafely(const std::string& path,
                                  const std::vector<std::string_view>& pieces,
-                                 const std::string& keepOldAs = std::string());
+                                 const std::string& keepOldAs = std::string(),
+                                 int64_t writeTime = 0);
   // True when a file (not a folder) exists at `path`. "" gives false.
   [[nodiscard]] virtual bool Exists(const std::string& path) = 0;
   // Renames or moves `from` to `to` in the same volume (not replacing an existing `to`); throws

@@ -132,7 +132,8 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void WritePiecesSafely(const std::string& path, const std::vector<std::string_view>& pieces,
-                         const std::string& keepOldAs = std::string()) override {
+                         const std::string& keepOldAs = std::string(),
+                         int64_t writeTime = 0) override {
     struct stat old {};
     const bool hadOld = ::stat(path.c_str(), &old) == 0;
     if (hadOld && S_ISDIR(old.st_mode)) ThrowErrno(path, EISDIR);
@@ -147,6 +148,11 @@ class PosixFileSystem final : public FileSystem {
     try {
       if (hadOld) (void)::fchmod(fd.get(), old.st_mode & 07777);  // not cut by the umask
       WriteFully(fd.get(), pieces, path);
+      if (writeTime != 0) {
+        // A time that does not stick is no failure: Stat shows what the file system kept.
+        const timespec times[2] = {{0, UTIME_OMIT}, TimespecOf(writeTime)};
+        (void)::futimens(fd.get(), times);
+      }
       if (::fsync(fd.get()) != 0) ThrowErrno(path, errno);
       if (fd.Close() != 0) ThrowErrno(path, errno);
       if (hadOld && !keepOldAs.empty()) KeepOld(path, keepOldAs);
@@ -286,6 +292,12 @@ class PosixFileSystem final : public FileSystem {
 
   static int64_t FileTimeOf(const timespec& ts) {
     return (int64_t{ts.tv_sec} + kUnixEpochSeconds) * kFileTimeSecond + ts.tv_nsec / 100;
+  }
+  static timespec TimespecOf(int64_t fileTime) {
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(fileTime / kFileTimeSecond - kUnixEpochSeconds);
+    ts.tv_nsec = static_cast<long>(fileTime % kFileTimeSecond * 100);
+    return ts;
   }
 
   // The old file under `keepOldAs` before the new one takes its name: a second name for it where

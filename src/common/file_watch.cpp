@@ -12,10 +12,21 @@ constexpr uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Fu;
 
 uint64_t Rotate(uint64_t v, int n) noexcept { return (v << n) | (v >> (64 - n)); }
 
-uint64_t Load64(const unsigned char* p) noexcept {
-  uint64_t v = 0;
-  std::memcpy(&v, p, 8);  // byte order only has to agree with itself on this machine
+template <typename Lane>
+Lane Load(const unsigned char* p) noexcept {
+  Lane v = 0;
+  std::memcpy(&v, p, sizeof v);  // byte order only has to agree with itself on this machine
   return v;
+}
+
+// One input word into one lane: multiply, rotate, multiply, by the lane's width.
+uint64_t MixLane(uint64_t lane, uint64_t input) noexcept {
+  return Rotate(lane + input * kPrime2, 31) * kPrime1;
+}
+uint32_t MixLane(uint32_t lane, uint32_t input) noexcept {
+  constexpr uint32_t kPrime32a = 0x9E3779B1u, kPrime32b = 0x85EBCA77u;
+  lane += input * kPrime32b;
+  return ((lane << 13) | (lane >> 19)) * kPrime32a;
 }
 
 uint64_t Finish(uint64_t h) noexcept {
@@ -29,10 +40,18 @@ uint64_t Finish(uint64_t h) noexcept {
 
 }  // namespace
 
+ContentHash::ContentHash() noexcept {
+  uint64_t seed = 0x9E3779B97F4A7C15u;
+  for (Lane& lane : lanes_) {
+    seed = Finish(seed + kPrime2);
+    lane = static_cast<Lane>(seed);
+  }
+}
+
 void ContentHash::Mix(const unsigned char* block) noexcept {
-  // Four independent lanes, so that the multiplications of one block overlap.
-  for (int i = 0; i < 4; ++i) {
-    lanes_[i] = Rotate(lanes_[i] + Load64(block + 8 * i) * kPrime2, 31) * kPrime1;
+  // Independent lanes, so that the multiplications of one block overlap.
+  for (size_t i = 0; i < kLanes; ++i) {
+    lanes_[i] = MixLane(lanes_[i], Load<Lane>(block + sizeof(Lane) * i));
   }
 }
 
@@ -57,8 +76,8 @@ void ContentHash::Add(std::string_view bytes) noexcept {
 }
 
 uint64_t ContentHash::Value() const noexcept {
-  uint64_t h = Rotate(lanes_[0], 1) + Rotate(lanes_[1], 7) + Rotate(lanes_[2], 12) +
-               Rotate(lanes_[3], 18) + total_ * kPrime1;
+  uint64_t h = total_ * kPrime1;
+  for (size_t i = 0; i < kLanes; ++i) h = Rotate(h ^ (uint64_t{lanes_[i]} * kPrime2), 27) * kPrime1;
   for (size_t i = 0; i < pendingSize_; ++i) h = Rotate(h ^ (pending_[i] * kPrime1), 23) * kPrime2;
   return Finish(h);
 }
@@ -90,6 +109,13 @@ void FileWatch::Remember(FileSystem& fs, const FileStamp& stamp,
   stamp_ = stamp;
   settled_ = !stamp.exists || IsSettled(stamp.writeTime, fs.Now(), fs.ClockTick());
   hash_ = settled_ || !contentHash ? 0 : contentHash();
+}
+
+void FileWatch::RememberMarked(const FileStamp& stamp) noexcept {
+  known_ = true;
+  stamp_ = stamp;
+  settled_ = true;
+  hash_ = 0;
 }
 
 FileWatch::Look FileWatch::LookAt(FileSystem& fs, const std::string& path) {

@@ -16,6 +16,16 @@ namespace {
 // How often the file may change again while a merge runs before the save gives up for now.
 constexpr int kMergeRounds = 4;
 
+// Below a millisecond (in file-time units), different at every save and in every process.
+uint64_t MarkOffset(int64_t now) noexcept {
+  static uint64_t state = 0x9E3779B97F4A7C15u;
+  state ^= static_cast<uint64_t>(now) + (state << 6) + (state >> 2);
+  state ^= state << 13;
+  state ^= state >> 7;
+  state ^= state << 17;
+  return state % 10000;
+}
+
 std::string StemOf(const std::string& name) {
   return name.substr(0, name.size() - ExtensionOf(name).size());
 }
@@ -116,19 +126,30 @@ void MemoStore::WriteFile() {
     pieces.assign(1, image_);
   }
   const std::string backup = BackupDue();
+  // The new file carries a last-write time of its own: a little before now, at a point that a
+  // clock tick lands on only by chance. A later write by anyone else within the same tick then
+  // still shows as another time, and the next look needs neither a hash now nor a read then
+  // (keystrokes come faster than the clock's two ticks). Where the file system keeps coarser
+  // times (FAT), the time does not stick and the hash decides as before.
+  const int64_t mark = fs_.Now() - 1 - static_cast<int64_t>(MarkOffset(fs_.Now()));
   try {
-    fs_.WritePiecesSafely(fileName_, pieces, backup);
+    fs_.WritePiecesSafely(fileName_, pieces, backup, mark);
   } catch (const FileError&) {
     if (backup.empty()) throw;
     // The safety net must never stop the save itself.
-    fs_.WritePiecesSafely(fileName_, pieces);
+    fs_.WritePiecesSafely(fileName_, pieces, std::string(), mark);
   }
   try {
-    watch_.Remember(fs_, fs_.Stat(fileName_), [&pieces] {
-      ContentHash hash;
-      for (const std::string_view piece : pieces) hash.Add(piece);
-      return hash.Value();
-    });
+    const FileStamp written = fs_.Stat(fileName_);
+    if (written.exists && written.writeTime == mark) {
+      watch_.RememberMarked(written);
+    } else {
+      watch_.Remember(fs_, written, [&pieces] {
+        ContentHash hash;
+        for (const std::string_view piece : pieces) hash.Add(piece);
+        return hash.Value();
+      });
+    }
   } catch (const FileError&) {
     watch_.Forget();  // looked at again (and read) before the next write
   }

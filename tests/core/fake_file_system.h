@@ -40,12 +40,14 @@ class FakeFileSystem final : public FileSystem {
 
   // Joined like the default, after noting how many pieces came; the old file is kept by copy.
   void WritePiecesSafely(const std::string& path, const std::vector<std::string_view>& pieces,
-                         const std::string& keepOldAs = std::string()) override {
+                         const std::string& keepOldAs = std::string(),
+                         int64_t writeTime = 0) override {
     lastPieces = pieces.size();
     const auto old = files.find(path);
     const std::string kept = old == files.end() ? std::string() : old->second;
     const bool keep = !keepOldAs.empty() && old != files.end();
     FileSystem::WritePiecesSafely(path, pieces);
+    if (writeTime != 0 && timesStick) writeTimes[path] = writeTime;
     if (keep) {
       files[keepOldAs] = kept;
       writeTimes[keepOldAs] = Now();
@@ -145,6 +147,8 @@ class FakeFileSystem final : public FileSystem {
   // 2024-01-01 00:00:00 UTC and some odd hundreds of nanoseconds; 2.5 s and 1 step per look.
   int64_t clock = 133'485'408'000'000'000 + 1234567;
   int64_t step = 25'000'001;
+  // False: a file system that keeps its own times (FAT), whatever time a writer asks for.
+  bool timesStick = true;
   int64_t tick = 1;
   int reads = 0, writes = 0, stats = 0, lockWaits = 0;
   size_t lastPieces = 0;

@@ -195,7 +195,8 @@ class Win32FileSystem final : public FileSystem {
   }
 
   void WritePiecesSafely(const std::string& path, const std::vector<std::string_view>& pieces,
-                         const std::string& keepOldAs = std::string()) override {
+                         const std::string& keepOldAs = std::string(),
+                         int64_t writeTime = 0) override {
     const DWORD attrs = ::GetFileAttributesW(Wide(path).c_str());
     const bool hadOld = attrs != INVALID_FILE_ATTRIBUTES;
     if (hadOld) {
@@ -216,6 +217,13 @@ class Win32FileSystem final : public FileSystem {
         PieceWriter writer(file.get(), path);
         for (const std::string_view piece : pieces) writer.Write(piece);
         writer.Flush();
+        if (writeTime != 0) {
+          // Set after the last write, so no write moves it again; a time that does not stick
+          // (FAT keeps two seconds) is no failure: Stat shows what the file system kept.
+          const FILETIME t{static_cast<DWORD>(static_cast<uint64_t>(writeTime)),
+                           static_cast<DWORD>(static_cast<uint64_t>(writeTime) >> 32)};
+          (void)::SetFileTime(file.get(), nullptr, nullptr, &t);
+        }
         if (!::FlushFileBuffers(file.get())) ThrowLastError(path, ::GetLastError());
         HANDLE h = file.release();
         if (!::CloseHandle(h)) ThrowLastError(path, ::GetLastError());
