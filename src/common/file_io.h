@@ -57,6 +57,9 @@ inline bool operator!=(const FileStamp& a, const FileStamp& b) noexcept { return
 // How long a writer waits for another one's lock before it gives up (FileBusyError): long enough
 // for another copy to merge and write a large file, short enough for a keystroke.
 constexpr int kLockWaitMilliseconds = 1000;
+// The wait while a lock refused before is still being asked for (typing on while another program
+// holds it): a keystroke must not stop the window for a second each time.
+constexpr int kLockRetryMilliseconds = 50;
 
 // Held while the lock file is; releasing it (destroying it) lets the next writer in.
 class FileLock {

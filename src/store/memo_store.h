@@ -298,6 +298,7 @@ class MemoStore {
   FileSystem& fs_;
   std::string fileName_;
   bool readFailed_ = false;
+  bool lockRefused_ = false;  // the last try for the writers' lock gave up: the next waits briefly
   std::vector<Record> records_;
   // Records changed by this copy since the last read or write, each with what it was then
   // (nullptr: made since, the file held no such record).

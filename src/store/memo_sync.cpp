@@ -33,7 +33,9 @@ std::string StemOf(const std::string& name) {
 }  // namespace
 
 std::unique_ptr<FileLock> MemoStore::TakeLock() {
-  std::unique_ptr<FileLock> lock = fs_.Lock(LockFileOf(fileName_), kLockWaitMilliseconds);
+  std::unique_ptr<FileLock> lock = fs_.Lock(
+      LockFileOf(fileName_), lockRefused_ ? kLockRetryMilliseconds : kLockWaitMilliseconds);
+  lockRefused_ = !lock;
   if (!lock) {
     throw FileBusyError(fileName_,
                         "Another program is saving this file. The change is kept and saved "

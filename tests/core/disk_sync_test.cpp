@@ -115,15 +115,19 @@ TEST(SaveUnderLock, HeldLockKeepsTheEditForTheNextSave) {
   store.Load(kData);
   fs.locks.insert("dir/Pinote.dat.lock");  // another writer that never lets go
   EXPECT_THROW((void)StoreTypedMemo(store, "a", "typed", false), FileBusyError);
+  EXPECT_EQ(fs.lastLockWait, kLockWaitMilliseconds);
   EXPECT_EQ(fs.Content(kData), "a\r\n 1\r\n\r\n");
   EXPECT_EQ(Describe(store), "a=typed");
   EXPECT_EQ(store.SyncWithDisk().status, SyncOutcome::Status::kBusy);
+  EXPECT_EQ(fs.lastLockWait, kLockRetryMilliseconds) << "typing on waits briefly";
   fs.locks.clear();
   const SyncOutcome out = store.SyncWithDisk();
   EXPECT_TRUE(out.saved);
   EXPECT_EQ(fs.Content(kData), "a\r\n typed\r\n\r\n");
   EXPECT_TRUE(fs.locks.empty());
   EXPECT_FALSE(store.HasUnsavedChanges());
+  (void)StoreTypedMemo(store, "a", "again", false);
+  EXPECT_EQ(fs.lastLockWait, kLockWaitMilliseconds) << "a lock given again: the full wait";
 }
 
 TEST(SaveUnderLock, FileReplacedMidMergeIsMergedAgain) {

@@ -97,6 +97,7 @@ class FakeFileSystem final : public FileSystem {
   }
 
   std::unique_ptr<FileLock> Lock(const std::string& path, int waitMilliseconds) override {
+    lastLockWait = waitMilliseconds;
     if (locks.count(path)) {
       ++lockWaits;
       return nullptr;
@@ -149,6 +150,7 @@ class FakeFileSystem final : public FileSystem {
   int64_t step = 25'000'001;
   // False: a file system that keeps its own times (FAT), whatever time a writer asks for.
   bool timesStick = true;
+  int lastLockWait = 0;  // what the last Lock was asked to wait
   int64_t tick = 1;
   int reads = 0, writes = 0, stats = 0, lockWaits = 0;
   size_t lastPieces = 0;
