@@ -15,7 +15,7 @@ SyncOutcome SyncWithDisk(MemoStore& memos, SettingsStore* settings) {
     if (out.status == SyncOutcome::Status::kOk) {
       const bool busy = dynamic_cast<const FileBusyError*>(&e) != nullptr;
       out.status = busy ? SyncOutcome::Status::kBusy : SyncOutcome::Status::kFailed;
-      out.error = e.what();
+      out.error = e;
     }
   }
   return out;

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -70,7 +71,7 @@ struct SyncOutcome {
     kFailed,  // a file error; `error` says which; the edits stay in memory
   };
   Status status = Status::kOk;
-  std::string error;       // the FileError's text (path and the system's message)
+  std::optional<FileError> error;  // what failed, when the status is not ok
   bool saved = false;      // Pinote.dat was replaced
   bool lookedForCopies = false;  // the folder was searched for sync-tool copies
   DiskNotices notices;     // everything not yet taken with TakeNotices, this call's included

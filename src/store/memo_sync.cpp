@@ -240,10 +240,10 @@ SyncOutcome MemoStore::SyncWithDisk() {
     }
   } catch (const FileBusyError& e) {
     out.status = SyncOutcome::Status::kBusy;
-    out.error = e.what();
+    out.error = e;
   } catch (const FileError& e) {
     out.status = SyncOutcome::Status::kFailed;
-    out.error = e.what();
+    out.error = e;
   }
   out.notices = TakeNotices();
   return out;

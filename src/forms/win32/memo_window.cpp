@@ -262,13 +262,6 @@ bool ConfirmMemoLink(HWND owner, const MemoLink& link) {
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
-// Sets the flag for the life of the object: the memo window's own updates are no edits.
-struct Loading {
-  bool& flag;
-  explicit Loading(bool& f) : flag(f) { flag = true; }
-  ~Loading() { flag = false; }
-};
-
 }  // namespace
 
 // The labels' right button and the boxes' double-click, which their own notifications lack.
@@ -525,7 +518,7 @@ void MemoWindow::ApplyStorable() {
 void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
                           const std::string& senderName, bool forceShow) {
   CatchUpWithDisk(false);  // before the fill: what another writer left is shown
-  Loading loading(loading_);
+  ScopedFlag loading(loading_);
   if (address != address_) {  // another memo: its lost characters are told anew
     unkept_.clear();
     toldUnkept_ = false;
@@ -572,7 +565,7 @@ void MemoWindow::OnMemoChanged() {
   // The first save after an unreadable data file could be read again puts that file's memo
   // and mark into the record; show them, or the next keystroke would store the box over them.
   if (record != nullptr && (record->Memo != typed || record->Important != important)) {
-    Loading loading(loading_);
+    ScopedFlag loading(loading_);
     FillRecord(store_.IndexOfAddress(address_));
     Layout();
   }
@@ -592,7 +585,7 @@ void MemoWindow::KeepOnlyStorableText(const std::wstring& shown, const std::stri
     if (unkept_.find(c) == std::wstring::npos) unkept_ += c;
   }
   {
-    Loading loading(loading_);
+    ScopedFlag loading(loading_);
     ::SetWindowTextW(edit, Widen(stored).c_str());
   }
   ::SendMessageW(edit, EM_SETSEL, keptLength(start), static_cast<LPARAM>(keptLength(end)));

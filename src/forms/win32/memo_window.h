@@ -20,6 +20,16 @@
 
 namespace pinote {
 
+// Sets `flag` for the life of the object: the window's own updates are told from the user's
+// edits, and a look at the disk from one already running.
+struct ScopedFlag {
+  bool& flag;
+  explicit ScopedFlag(bool& f) : flag(f) { flag = true; }
+  ~ScopedFlag() { flag = false; }
+  ScopedFlag(const ScopedFlag&) = delete;
+  ScopedFlag& operator=(const ScopedFlag&) = delete;
+};
+
 class MemoWindow : public WindowBase<MemoWindow> {
  public:
   // Creates the window hidden, loads the memo file beside the plug-in, merges the name list and

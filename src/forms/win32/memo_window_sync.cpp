@@ -21,13 +21,6 @@
 namespace pinote {
 namespace {
 
-// Sets the flag for the life of the object.
-struct FlagSet {
-  bool& flag;
-  explicit FlagSet(bool& f) : flag(f) { flag = true; }
-  ~FlagSet() { flag = false; }
-};
-
 // The notices with every path and message in UTF-8, as the texts table wants them.
 DiskNotices InUtf8(const DiskNotices& notices) {
   DiskNotices out;
@@ -65,17 +58,15 @@ bool IsComposing(HWND edit) {
 void MemoWindow::CatchUpWithDisk(bool refillShown) {
   // The store has no file before the load (no known home for the plug-in): nothing to look at.
   if (catchingUp_ || store_.FileName().empty()) return;
-  FlagSet running(catchingUp_);
+  ScopedFlag running(catchingUp_);
   const SyncOutcome out = SyncWithDisk(store_, &Settings());
   if (out.status == SyncOutcome::Status::kOk) {
     if (!store_.HasUnsavedChanges()) ClearSaveTrouble();
-  } else if (store_.HasUnsavedChanges()) {
+  } else if (store_.HasUnsavedChanges() && out.error) {
     // Only edits waiting for the disk make a failed look the user's concern; a look that merely
     // could not read another writer's file is tried again at the next one.
-    const std::string prefix = store_.FileName() + ": ";
-    const bool named = out.error.compare(0, prefix.size(), prefix) == 0;
     ShowSaveTrouble(out.status == SyncOutcome::Status::kBusy, store_.FileName(),
-                    named ? out.error.substr(prefix.size()) : out.error);
+                    FailureMessage(*out.error, store_.FileName()));
   }
   if (refillShown && out.notices.reloaded && IsAddressShown()) RefillShownRecord();
   TellNotices(out.notices);
@@ -173,7 +164,7 @@ void MemoWindow::RefillShownRecord() {
                  reinterpret_cast<LPARAM>(&selEnd));
   const LRESULT firstLine = ::SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
   {
-    FlagSet loading(loading_);
+    ScopedFlag loading(loading_);
     FillRecord(store_.IndexOfAddress(address_));
     ApplyStorable();
     Layout();
