@@ -41,7 +41,7 @@ void BM_IndexOfAddress_Hashed(benchmark::State& state) {
   MemoryFs fs;
   fs.files["d"] = StoreText(kRecords);
   MemoStore store(fs);
-  store.Load("d");
+  (void)store.Load("d");
   const std::vector<std::string> queries = Queries();
   size_t i = 0;
   for (auto _ : state) {
@@ -92,7 +92,7 @@ void BM_LoadNameList_100k_Into_100k(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto store = std::make_unique<MemoStore>(fs);
-    store->Load("d");
+    (void)store->Load("d");
     state.ResumeTiming();
     store->LoadNameList("list");
     benchmark::DoNotOptimize(store->Count());
@@ -156,7 +156,7 @@ void BM_LoadNameList_5k_Into_5k(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     MemoStore store(fs);
-    store.Load("d");
+    (void)store.Load("d");
     state.ResumeTiming();
     store.LoadNameList("list");
     benchmark::DoNotOptimize(store.Count());
@@ -184,12 +184,12 @@ void BM_Save_AfterOneMemoEdit(benchmark::State& state) {
   const std::string path = TempPath("Pinote.dat");
   SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
   MemoStore store;
-  store.Load(path);
+  (void)store.Load(path, PcFolder());
   const size_t fileBytes = SystemFileSystem().ReadAll(path).size();
   int k = 0;
   for (auto _ : state) {
     store.SetMemo(kRecords / 2, MemoFor(kRecords / 2) + (k++ % 2 == 0 ? "x" : "xy"));
-    store.Save();
+    (void)store.Save();
   }
   state.counters["file_MB"] = static_cast<double>(fileBytes) / 1e6;
   state.counters["kept_MB"] = static_cast<double>(store.KeptBytesMemory()) / 1e6;
@@ -216,13 +216,13 @@ void BM_Save_RatioToFlushedWrite(benchmark::State& state) {
   const std::string reference = TempPath("reference.dat");
   SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
   MemoStore store;
-  store.Load(path);
+  (void)store.Load(path, PcFolder());
   double save = 0, write = 0;
   int k = 0;
   for (auto _ : state) {
     const auto t0 = Clock::now();
     store.SetMemo(kRecords / 2, MemoFor(kRecords / 2) + (k++ % 2 == 0 ? "x" : "xy"));
-    store.Save();
+    (void)store.Save();
     const auto t1 = Clock::now();
     state.PauseTiming();
     const std::string bytes = SystemFileSystem().ReadAll(path);
@@ -239,16 +239,37 @@ void BM_Save_RatioToFlushedWrite(benchmark::State& state) {
 }
 BENCHMARK(BM_Save_RatioToFlushedWrite)->Unit(benchmark::kMillisecond)->Iterations(60);
 
-// The look at the file when a mail is shown and nobody wrote: one metadata call.
+// The look at the file when a mail is shown and nobody wrote: one metadata call, and one listing
+// of the folder filtered by name for sync-tool copies that appeared meanwhile.
 void BM_SyncWithDisk_NothingChanged(benchmark::State& state) {
   const std::string path = TempPath("Pinote.dat");
   SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
   MemoStore store;
-  store.Load(path);
-  (void)store.SyncWithDisk();  // the first one also looks for sync-tool copies
-  for (auto _ : state) benchmark::DoNotOptimize(store.SyncWithDisk().saved);
+  (void)store.Load(path, PcFolder());
+  (void)SyncWithDisk(SystemFileSystem(), store.File(), nullptr);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(SyncWithDisk(SystemFileSystem(), store.File(), nullptr).saved);
+  }
 }
 BENCHMARK(BM_SyncWithDisk_NothingChanged)->Unit(benchmark::kMicrosecond);
+
+// The two parts of that look alone: the metadata call, and the listing.
+void BM_Look_MetadataCallOnly(benchmark::State& state) {
+  const std::string path = TempPath("Pinote.dat");
+  SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
+  for (auto _ : state) benchmark::DoNotOptimize(SystemFileSystem().Stat(path).size);
+}
+BENCHMARK(BM_Look_MetadataCallOnly)->Unit(benchmark::kMicrosecond);
+
+void BM_Look_FolderListingOnly(benchmark::State& state) {
+  const std::string path = TempPath("Pinote.dat");
+  SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
+  const std::string folder = path.substr(0, path.size() - std::string("Pinote.dat").size());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(SystemFileSystem().ListFiles(folder, "Pinote").size());
+  }
+}
+BENCHMARK(BM_Look_FolderListingOnly)->Unit(benchmark::kMicrosecond);
 
 // What a stamp too fresh to be trusted costs on top: the file's bytes hashed.
 void BM_ContentHash_9MB(benchmark::State& state) {
@@ -270,7 +291,7 @@ void BM_MergeWithFile_100k(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     store = std::make_unique<MemoStore>(fs);
-    store->Load("d");
+    (void)store->Load("d");
     store->SetMemo(kRecords / 2, MemoFor(kRecords / 2) + "mine");
     state.ResumeTiming();
     benchmark::DoNotOptimize(store->MergeWithFile(theirs).size());
@@ -283,7 +304,7 @@ void BM_Load_9MB(benchmark::State& state) {
   SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
   for (auto _ : state) {
     MemoStore store;
-    store.Load(path);
+    (void)store.Load(path);
     benchmark::DoNotOptimize(store.Count());
   }
 }

@@ -80,7 +80,7 @@ TEST(WriteOptions, EveryKeyInTheDialogsOrder) {
       "Memo\\Font\\Japanese\\Underline", "Memo\\Font\\Japanese\\Strikeout", "Memo\\Color",
       "Show\\Start", "Show\\Load", "Hide\\Load", "Meibo\\Path"};
   EXPECT_EQ(s.Keys(), expected);
-  s.store.Save();
+  EXPECT_TRUE(s.store.Save().ok());
   const std::string file = s.fs.Content(kIni);
   for (const char* line : {"Memo\\Color=Integer:-2147483643\r\n", "Show\\Load=Integer:1\r\n",
                            "Hide\\Load=Integer:1\r\n", "Meibo\\Path=String:\r\n",

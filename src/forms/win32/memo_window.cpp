@@ -16,6 +16,7 @@
 #include "common/texts.h"
 #include "common/win32/controls.h"
 #include "common/win32/module_paths.h"
+#include "common/win32/pc_folder.h"
 #include "common/win32/placement.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
@@ -359,7 +360,7 @@ void MemoWindow::LoadData() {
   } catch (const FileError&) {
     // A failed move leaves the old file where it is; the store then starts empty.
   }
-  Guarded(wnd_, [&] { LoadClearOfWriters(dataPath); });
+  TellLoadFailure(store_.Load(dataPath, PcRecordFolder()));
   Guarded(wnd_, [&] { store_.LoadNameList(Read(Settings(), keys::kNameListPath)); });
   // Sync tools' copies of the files beside the plug-in are merged here, at start.
   CatchUpWithDisk(false);
@@ -484,6 +485,7 @@ void MemoWindow::SetOtherAddresses(const std::wstring& text) {
 
 void MemoWindow::FillRecord(int index) {
   const Person* record = store_.Get(index);
+  shownMemo_ = record ? record->Memo : std::string();
   repaint_ |= SetBoxText(Control(IDC_MEMO_EDIT), record ? Widen(record->Memo) : std::wstring());
   repaint_ |= SetCheck(Control(IDC_IMPORTANT_CHECK), record && record->Important);
   // The record's other addresses, one "(address)" a line.
@@ -558,17 +560,11 @@ void MemoWindow::OnMemoChanged() {
   const std::wstring shown = WindowText(Control(IDC_MEMO_EDIT));
   const std::string typed = Narrow(shown);
   if (Widen(typed) != shown) KeepOnlyStorableText(shown, typed);
-  const bool important = IsImportantChecked();
-  StoredMemo stored;
-  if (!Saved([&] { stored = StoreTypedMemo(store_, address_, typed, important); })) return;
-  const Person* record = store_.Get(stored.record);
-  // The first save after an unreadable data file could be read again puts that file's memo
-  // and mark into the record; show them, or the next keystroke would store the box over them.
-  if (record != nullptr && (record->Memo != typed || record->Important != important)) {
-    ScopedFlag loading(loading_);
-    FillRecord(store_.IndexOfAddress(address_));
-    Layout();
-  }
+  if (!StoreTypedMemo(store_, address_, typed, IsImportantChecked(), &shownMemo_)) return;
+  // After every save, failed or not, the box shows the record as memory holds it: a save that
+  // merged another writer's text (or a file unreadable at the start) joined it to the typed
+  // one, and the next keystroke must build on that, not store the box over it.
+  ShowOutcome(store_.Save(), true);
 }
 
 // Pinote.dat holds the system's code page: the box is set to what will be saved (the caret and
@@ -603,11 +599,13 @@ void MemoWindow::TellUnkeptCharacters() {
 }
 
 void MemoWindow::ReloadData(const std::string& nameListPath) {
-  // A load over edits the save could not write would lose them.
-  if (!Saved([this] { store_.Save(); })) return;
   // The file LoadData read: Pinote.dat beside the plug-in, as the settings file is.
   if (store_.FileName().empty()) return;
-  LoadClearOfWriters(store_.FileName());
+  const DiskOutcome saved = store_.Save();
+  ShowOutcome(saved, false);
+  // A load over edits the save could not write would lose them.
+  if (!saved.ok()) return;
+  TellLoadFailure(store_.Load(store_.FileName(), PcRecordFolder()));
   store_.LoadNameList(nameListPath);
 }
 
@@ -640,33 +638,31 @@ void MemoWindow::OnUnify() {
   const UnifyPick pick = RunUnifyDialog(wnd_, store_, ui::kUnifyButton);
   if (!pick.ok) return;
   const std::string shown = address_;
-  UnifyOutcome outcome = UnifyOutcome::kNothingPicked;
-  if (!Saved([&] { outcome = Unify(store_, shown, pick.record, pick.address); })) {
-    // Unified in memory though not on disk: the box must show the joined memo, or the next
-    // keystroke would store the shown address's old memo over it.
-    ShowMemo(wnd_, shown, sender_, true);
-    return;
-  }
-  switch (outcome) {
+  switch (Unify(store_, shown, pick.record, pick.address)) {
     case UnifyOutcome::kSameAddress: Warn(wnd_, ui::kSameAddressTitle, ui::kSameAddress); break;
     case UnifyOutcome::kAlreadyUnified: Warn(wnd_, ui::kUnifiedTitle, ui::kUnified); break;
     case UnifyOutcome::kAddressNotStored:
       Warn(wnd_, ui::kCannotUnifyTitle, ui::kCannotUnify);
       break;
-    case UnifyOutcome::kUnified: ShowMemo(wnd_, shown, sender_, true); break;
+    case UnifyOutcome::kUnified:
+      // Shown again also when the save failed: unified in memory, the box must show the joined
+      // memo, or the next keystroke would store the shown address's old memo over it.
+      ShowOutcome(store_.Save(), false);
+      ShowMemo(wnd_, shown, sender_, true);
+      break;
     case UnifyOutcome::kNothingPicked: break;
   }
 }
 
 void MemoWindow::OnSeparate() {
   const std::string shown = address_;
-  SeparateOutcome outcome = SeparateOutcome::kNotInGroup;
   if (!IsAddressShown()) return;
-  // Shown again also when the save failed: the separation stands in memory.
-  if (!Saved([&] { outcome = Separate(store_, shown, MemoText(), IsImportantChecked()); }) ||
-      outcome == SeparateOutcome::kSeparated) {
-    ShowMemo(wnd_, shown, sender_, true);
+  if (Separate(store_, shown, MemoText(), IsImportantChecked()) != SeparateOutcome::kSeparated) {
+    return;
   }
+  // Shown again also when the save failed: the separation stands in memory.
+  ShowOutcome(store_.Save(), false);
+  ShowMemo(wnd_, shown, sender_, true);
 }
 
 // The Tool menu is about to open: Look needs a record, Unify two, Separate a shown address whose

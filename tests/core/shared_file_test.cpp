@@ -1,6 +1,7 @@
 // Pinote.dat and Pinote.ini shared with other writers: noticing a change, the lock, failures on
 // the way, the daily backup, and the copies sync tools leave beside the files.
-#include "store/disk_sync.h"
+#include "common/settings.h"
+#include "common/shared_file.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,17 @@ using testing::FakeFileSystem;
 
 constexpr int64_t kDay = 86400 * kFileTimeSecond;
 constexpr const char* kData = "dir/Pinote.dat";
+
+// The memo window's look at the disk.
+DiskOutcome Look(FakeFileSystem& fs, MemoStore& store) {
+  return SyncWithDisk(fs, store.File(), nullptr);
+}
+
+// What the memo window does at a keystroke: the memo stored, then saved.
+DiskOutcome Type(MemoStore& store, const std::string& address, const std::string& memo) {
+  EXPECT_TRUE(StoreTypedMemo(store, address, memo, false));
+  return store.Save();
+}
 
 // The hash that tells a same-size, same-time rewrite: equal for the same bytes however they are
 // fed (a save feeds its record pieces, a look the whole file), different for a byte changed or
@@ -65,16 +77,17 @@ TEST(ChangeOnDisk, OneMetadataCallUnlessTheTimeCouldHideAWrite) {
     if (c.freshTime) fs.step = 0;  // a frozen clock: every time is as recent as can be
     fs.Put(kData, "a\r\n 1\r\n\r\n");
     MemoStore store(fs);
-    store.Load(kData);
-    (void)store.SyncWithDisk();  // the first look after the load also looks for copies
+    EXPECT_TRUE(store.Load(kData).ok());
+    (void)Look(fs, store);
     fs.files[kData] = c.theirs;
-    const int reads = fs.reads, stats = fs.stats;
-    const SyncOutcome out = store.SyncWithDisk();
+    const int reads = fs.reads, stats = fs.stats, listings = fs.listings;
+    const DiskOutcome out = Look(fs, store);
     EXPECT_EQ(out.notices.reloaded, c.reloaded);
     EXPECT_EQ(Describe(store), Describe(ParseMemoFile(c.reloaded ? c.theirs : "a\r\n 1\r\n")));
     if (!c.reloaded) {
       EXPECT_EQ(fs.stats - stats, 1);
     }
+    EXPECT_EQ(fs.listings - listings, 1);
     EXPECT_EQ(fs.reads - reads, c.reads);
   }
 }
@@ -94,16 +107,16 @@ TEST(ChangeOnDisk, OwnSaveTrustedAtOnceWhenItsTimeStuck) {
     fs.timesStick = c.timesStick;
     fs.Put(kData, "a\r\n 1\r\n\r\n");
     MemoStore store(fs);
-    store.Load(kData);
-    (void)store.SyncWithDisk();
+    EXPECT_TRUE(store.Load(kData).ok());
+    (void)Look(fs, store);
     store.SetMemo(store.IndexOfAddress("a"), "2");
-    store.Save();
+    EXPECT_TRUE(store.Save().ok());
     int reads = fs.reads;
-    EXPECT_FALSE(store.SyncWithDisk().notices.reloaded);
+    EXPECT_FALSE(Look(fs, store).notices.reloaded);
     EXPECT_EQ(fs.reads - reads, c.readsAfterSave);
     fs.files[kData] = "a\r\n 3\r\n\r\n";  // same size
     fs.writeTimes[kData] = fs.Now();
-    EXPECT_TRUE(store.SyncWithDisk().notices.reloaded);
+    EXPECT_TRUE(Look(fs, store).notices.reloaded);
     EXPECT_EQ(Describe(store), Describe(ParseMemoFile("a\r\n 3\r\n")));
   }
 }
@@ -112,21 +125,24 @@ TEST(SaveUnderLock, HeldLockKeepsTheEditForTheNextSave) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
   MemoStore store(fs);
-  store.Load(kData);
+  EXPECT_TRUE(store.Load(kData).ok());
   fs.locks.insert("dir/Pinote.dat.lock");  // another writer that never lets go
-  EXPECT_THROW((void)StoreTypedMemo(store, "a", "typed", false), FileBusyError);
+  const DiskOutcome refused = Type(store, "a", "typed");
+  EXPECT_EQ(refused.status, DiskOutcome::Status::kBusy);
+  EXPECT_TRUE(refused.unsaved);
   EXPECT_EQ(fs.lastLockWait, kLockWaitMilliseconds);
   EXPECT_EQ(fs.Content(kData), "a\r\n 1\r\n\r\n");
   EXPECT_EQ(Describe(store), "a=typed");
-  EXPECT_EQ(store.SyncWithDisk().status, SyncOutcome::Status::kBusy);
+  EXPECT_EQ(Look(fs, store).status, DiskOutcome::Status::kBusy);
   EXPECT_EQ(fs.lastLockWait, kLockRetryMilliseconds) << "typing on waits briefly";
   fs.locks.clear();
-  const SyncOutcome out = store.SyncWithDisk();
+  const DiskOutcome out = Look(fs, store);
   EXPECT_TRUE(out.saved);
+  EXPECT_FALSE(out.unsaved);
   EXPECT_EQ(fs.Content(kData), "a\r\n typed\r\n\r\n");
   EXPECT_TRUE(fs.locks.empty());
   EXPECT_FALSE(store.HasUnsavedChanges());
-  (void)StoreTypedMemo(store, "a", "again", false);
+  (void)Type(store, "a", "again");
   EXPECT_EQ(fs.lastLockWait, kLockWaitMilliseconds) << "a lock given again: the full wait";
 }
 
@@ -134,14 +150,14 @@ TEST(SaveUnderLock, FileReplacedMidMergeIsMergedAgain) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
   MemoStore store(fs);
-  store.Load(kData);
+  EXPECT_TRUE(store.Load(kData).ok());
   fs.Put(kData, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
   // A writer that takes no lock replaces the file right after the merge read it.
   fs.onRead = [&fs](const std::string&) {
     fs.onRead = nullptr;
     fs.Put(kData, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\nc\r\n 3\r\n\r\n");
   };
-  ASSERT_TRUE(StoreTypedMemo(store, "a", "x", false).stored);
+  ASSERT_TRUE(Type(store, "a", "x").ok());
   EXPECT_EQ(fs.Content(kData), "a\r\n x\r\n\r\nb\r\n 2\r\n\r\nc\r\n 3\r\n\r\n");
 }
 
@@ -149,32 +165,33 @@ TEST(SaveUnderLock, FailedWriteLeavesTheFileAndKeepsBothSides) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
   MemoStore store(fs);
-  store.Load(kData);
+  EXPECT_TRUE(store.Load(kData).ok());
   fs.Put(kData, "a\r\n 1t\r\n\r\nb\r\n 2\r\n\r\n");
   fs.failWrite.insert(kData);
-  EXPECT_THROW((void)StoreTypedMemo(store, "a", "x", false), FileError);
+  const DiskOutcome failed = Type(store, "a", "x");
+  EXPECT_EQ(failed.status, DiskOutcome::Status::kFailed);
   EXPECT_EQ(fs.Content(kData), "a\r\n 1t\r\n\r\nb\r\n 2\r\n\r\n");
-  const DiskNotices told = store.TakeNotices();
-  ASSERT_EQ(told.conflictCopies.size(), 1u);  // on disk before the failed write
-  EXPECT_EQ(fs.Content(told.conflictCopies[0]), "a\r\n 1t\r\n\r\n");
+  ASSERT_EQ(failed.notices.conflictCopies.size(), 1u);  // on disk before the failed write
+  EXPECT_EQ(fs.Content(failed.notices.conflictCopies[0]), "a\r\n 1t\r\n\r\n");
   EXPECT_TRUE(store.HasUnsavedChanges());
   fs.failWrite.clear();
-  store.Save();
+  const DiskOutcome out = store.Save();
+  EXPECT_TRUE(out.ok());
   EXPECT_EQ(fs.Content(kData), "a\r\n x\r\n\r\nb\r\n 2\r\n\r\n");
-  EXPECT_TRUE(store.TakeNotices().conflictCopies.empty());
+  EXPECT_TRUE(out.notices.conflictCopies.empty());
 }
 
 TEST(DailyBackup, FirstSaveOfEachDayKeepsTheFileAsItWasForAWeek) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n day0\r\n\r\n");
   MemoStore store(fs);
-  store.Load(kData);
-  ASSERT_TRUE(StoreTypedMemo(store, "a", "first", false).stored);
-  ASSERT_TRUE(StoreTypedMemo(store, "a", "second", false).stored);
+  EXPECT_TRUE(store.Load(kData).ok());
+  ASSERT_TRUE(Type(store, "a", "first").ok());
+  ASSERT_TRUE(Type(store, "a", "second").ok());
   EXPECT_EQ(fs.Content("dir/Pinote.dat.20240101.bak"), "a\r\n day0\r\n\r\n");
   for (int day = 1; day <= 9; ++day) {
     fs.clock += kDay;
-    ASSERT_TRUE(StoreTypedMemo(store, "a", "day" + std::to_string(day), false).stored);
+    ASSERT_TRUE(Type(store, "a", "day" + std::to_string(day)).ok());
   }
   std::vector<std::string> backups;
   for (const auto& [path, content] : fs.files) {
@@ -214,8 +231,8 @@ TEST(SyncToolCopies, MergedIntoTheStoreThenMovedAway) {
     fs.files[kCopy] = c.copy;
     fs.writeTimes[kCopy] = 133'485'408'000'000'000 + 3600 * kFileTimeSecond;
     MemoStore store(fs);
-    store.Load(kData);
-    const SyncOutcome out = SyncWithDisk(store, nullptr);
+    EXPECT_TRUE(store.Load(kData).ok());
+    const DiskOutcome out = Look(fs, store);
     EXPECT_EQ(Describe(store), c.merged);
     EXPECT_EQ(Describe(ParseMemoFile(fs.Content(kData))), c.merged);
     ASSERT_EQ(out.notices.mergedCopies.size(), 1u);
@@ -232,23 +249,23 @@ TEST(SyncToolCopies, LeftAloneWhenUnreadableOrNoMemoFile) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
   fs.files["dir/Pinote-DESKTOP-1.dat"] = "\r\n\r\n \r\n";  // no record in it
-  fs.files["dir/Pinote-LAPTOP.dat"] = "b\r\n 2\r\n\r\n";
-  fs.files["dir/Pinote.merged/Pinote-LAPTOP.dat"] = "moved here before";
-  fs.failRead.insert("dir/Pinote-LAPTOP.dat");  // still being synced
+  fs.files["dir/Pinote-LAPTOP-9A.dat"] = "b\r\n 2\r\n\r\n";
+  fs.files["dir/Pinote.merged/Pinote-LAPTOP-9A.dat"] = "moved here before";
+  fs.failRead.insert("dir/Pinote-LAPTOP-9A.dat");  // still being synced
   MemoStore store(fs);
-  store.Load(kData);
-  SyncOutcome out = store.SyncWithDisk();
+  EXPECT_TRUE(store.Load(kData).ok());
+  DiskOutcome out = Look(fs, store);
   ASSERT_EQ(out.notices.copiesLeftAlone.size(), 2u);
-  EXPECT_EQ(out.notices.copiesLeftAlone[0].reason, CopyLeftReason::kNotMemoFile);
+  EXPECT_EQ(out.notices.copiesLeftAlone[0].reason, CopyLeftReason::kNotOwnKind);
   EXPECT_EQ(out.notices.copiesLeftAlone[1].reason, CopyLeftReason::kUnreadable);
-  EXPECT_EQ(out.notices.copiesLeftAlone[1].path, "dir/Pinote-LAPTOP.dat");
-  out = store.SyncWithDisk();  // tried again, and neither told again
+  EXPECT_EQ(out.notices.copiesLeftAlone[1].path, "dir/Pinote-LAPTOP-9A.dat");
+  out = Look(fs, store);  // tried again, and neither told again
   EXPECT_TRUE(out.notices.copiesLeftAlone.empty());
   EXPECT_TRUE(out.notices.mergedCopies.empty());
   fs.failRead.clear();
-  out = store.SyncWithDisk();
+  out = Look(fs, store);
   ASSERT_EQ(out.notices.mergedCopies.size(), 1u);
-  EXPECT_EQ(out.notices.mergedCopies[0].movedTo, "dir/Pinote.merged/Pinote-LAPTOP (2).dat");
+  EXPECT_EQ(out.notices.mergedCopies[0].movedTo, "dir/Pinote.merged/Pinote-LAPTOP-9A (2).dat");
   EXPECT_EQ(fs.Content(kData), "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
   EXPECT_TRUE(fs.Exists("dir/Pinote-DESKTOP-1.dat"));
 }
@@ -263,19 +280,21 @@ TEST(TwoCopiesOnOneFolder, TypingInTurnKeepsBoth) {
   const std::string path = (dir / "Pinote.dat").string();
   SystemFileSystem().WriteAllSafely(path, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
   MemoStore hostA, hostB;
-  hostA.Load(path);
-  hostB.Load(path);
-  ASSERT_TRUE(StoreTypedMemo(hostA, "a", "from A", false).stored);
-  ASSERT_TRUE(StoreTypedMemo(hostB, "b", "from B", false).stored);
-  ASSERT_TRUE(StoreTypedMemo(hostA, "c", "new in A", true).stored);
+  EXPECT_TRUE(hostA.Load(path).ok());
+  EXPECT_TRUE(hostB.Load(path).ok());
+  ASSERT_TRUE(Type(hostA, "a", "from A").ok());
+  ASSERT_TRUE(Type(hostB, "b", "from B").ok());
+  ASSERT_TRUE(StoreTypedMemo(hostA, "c", "new in A", true));
+  ASSERT_TRUE(hostA.Save().ok());
   EXPECT_EQ(SystemFileSystem().ReadAll(path),
             "a\r\n from A\r\n\r\nb\r\n from B\r\n\r\nc\r\n@Important\r\n new in A\r\n\r\n");
-  EXPECT_TRUE(hostB.SyncWithDisk().notices.reloaded);
+  EXPECT_TRUE(SyncWithDisk(SystemFileSystem(), hostB.File(), nullptr).notices.reloaded);
   EXPECT_EQ(Describe(hostB), "a=from A/|b=from B/|c!=new in A/");
   // Both change one person before seeing the other's change: B's text stays, A's is kept aside.
-  ASSERT_TRUE(StoreTypedMemo(hostA, "a", "A again", false).stored);
-  ASSERT_TRUE(StoreTypedMemo(hostB, "a", "B again", false).stored);
-  const DiskNotices told = hostB.TakeNotices();
+  ASSERT_TRUE(Type(hostA, "a", "A again").ok());
+  const DiskOutcome second = Type(hostB, "a", "B again");
+  ASSERT_TRUE(second.ok());
+  const DiskNotices& told = second.notices;
   ASSERT_EQ(told.conflictCopies.size(), 1u);
   EXPECT_EQ(SystemFileSystem().ReadAll(told.conflictCopies[0]), "a\r\n A again\r\n\r\n");
   EXPECT_EQ(Describe(ParseMemoFile(SystemFileSystem().ReadAll(path))),
@@ -292,19 +311,19 @@ TEST(SettingsOnDisk, KeysWrittenHereWinOthersAreKeptCopiesFillGaps) {
   settings.Write("A", "K", int32_t{2});
   settings.Write("C", "K", std::monostate{});
   fs.Put(ini, "A\\K=Integer:9\r\nB\\K=Integer:9\r\nC\\K=Integer:9\r\nD\\K=Integer:9\r\n");
-  settings.Save();
+  EXPECT_TRUE(settings.Save().ok());
   EXPECT_EQ(fs.Content(ini), "A\\K=Integer:2\r\nB\\K=Integer:9\r\nD\\K=Integer:9\r\n");
   fs.Put(ini, "A\\K=Integer:7\r\n");  // what was written here before that save wins no more
   settings.Write("B", "K", int32_t{3});
-  settings.Save();
+  EXPECT_TRUE(settings.Save().ok());
   EXPECT_EQ(fs.Content(ini), "A\\K=Integer:7\r\nB\\K=Integer:3\r\n");
 
   fs.Put(kData, "");
   fs.files["dir/Pinote.sync-conflict-20240101-101010-ABCDEFG.ini"] =
       "a\\k=Integer:5\r\nE\\K=String:\x8E\x52\r\n";
   MemoStore store(fs);
-  store.Load(kData);
-  const SyncOutcome out = SyncWithDisk(store, &settings);
+  EXPECT_TRUE(store.Load(kData).ok());
+  const DiskOutcome out = SyncWithDisk(fs, store.File(), &settings.File());
   EXPECT_EQ(fs.Content(ini), "A\\K=Integer:7\r\nB\\K=Integer:3\r\nE\\K=String:\x8E\x52\r\n");
   ASSERT_EQ(out.notices.mergedCopies.size(), 1u);
   EXPECT_EQ(out.notices.mergedCopies[0].merged, 1);
