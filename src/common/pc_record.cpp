@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 
 #include "common/file_watch.h"
@@ -13,6 +14,7 @@ namespace pinote {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
+constexpr int64_t kNever = INT64_MAX;
 constexpr std::string_view kHeader = "Quillet for Becky!2: what this PC changed in ";
 
 bool StartsWith(std::string_view text, std::string_view start) {
@@ -133,9 +135,9 @@ void PcRecord::Open(FileSystem& fs, const std::string& folder, const std::string
   fs_ = &fs;
   path_.clear();
   copies_.clear();
-  unkept_.clear();
   const int64_t now = fs.Now();
-  since_ = now;
+  // Kept in memory only, the record knows nothing of earlier sessions: it judges no copy.
+  since_ = kNever;
   if (folder.empty() || sharedPath.empty()) return;
   const std::string path = folder + PcRecordFileName(sharedPath);
   try {
@@ -183,7 +185,7 @@ void PcRecord::Open(FileSystem& fs, const std::string& folder, const std::string
   } catch (const FileError&) {
     // Kept in memory only: copies are then remembered for this session, and no change of this
     // PC's is known to a copy merge.
-    since_ = now;
+    since_ = kNever;
   }
 }
 
@@ -206,11 +208,7 @@ void PcRecord::Remember(const CopyId& copy, CopyFate fate) {
 }
 
 void PcRecord::AddChanges(const std::vector<Change>& changes) {
-  if (changes.empty()) return;
-  if (path_.empty()) {
-    unkept_.insert(unkept_.end(), changes.begin(), changes.end());
-    return;
-  }
+  if (changes.empty() || path_.empty()) return;
   std::string text;
   for (const Change& c : changes) text += ChangeText(c);
   Append(text);
@@ -223,12 +221,12 @@ void PcRecord::Append(const std::string& text) {
   } catch (const FileError&) {
     // A record with a gap cannot vouch for what this PC did: from now on it lives in memory.
     path_.clear();
-    since_ = fs_->Now();
+    since_ = kNever;
   }
 }
 
 std::optional<std::vector<PcRecord::Change>> PcRecord::Changes() const {
-  if (path_.empty() || fs_ == nullptr) return unkept_;
+  if (path_.empty() || fs_ == nullptr) return std::nullopt;
   try {
     return Parse(fs_->ReadAll(path_)).changes;
   } catch (const FileError&) {

@@ -44,11 +44,11 @@ class PcRecord {
 
   // Opens the record of the file at `sharedPath` in `folder` (made when missing): what it
   // remembers of copies that are gone, and changes older than kPcRecordKeptFor, are dropped.
-  // With `folder` "", or when the record cannot be read or made, it is kept in memory only
-  // (and Since() is then now: no change of this PC's is known).
+  // With `folder` "", or when the record cannot be read or made, it is kept in memory only, and
+  // Since() is then later than any time: it speaks for no copy.
   void Open(FileSystem& fs, const std::string& folder, const std::string& sharedPath);
-  // The file time from which this PC's changes are recorded; a copy written before it cannot
-  // be judged by them.
+  // The file time from which this PC's changes are recorded: a copy written before it cannot be
+  // judged by them (a record made today knows nothing of last week's changes).
   [[nodiscard]] int64_t Since() const noexcept { return since_; }
   // The record file's path ("" when in memory only).
   [[nodiscard]] const std::string& FilePath() const noexcept { return path_; }
@@ -57,8 +57,8 @@ class PcRecord {
   void Remember(const CopyId& copy, CopyFate fate);
 
   void AddChanges(const std::vector<Change>& changes);
-  // The changes recorded, oldest first (read from the record file when it is kept); nullopt when
-  // the record file cannot be read now.
+  // The changes recorded, oldest first, read from the record file; nullopt when there is none or
+  // it cannot be read now.
   [[nodiscard]] std::optional<std::vector<Change>> Changes() const;
 
  private:
@@ -72,7 +72,6 @@ class PcRecord {
   std::string path_;
   int64_t since_ = 0;
   std::vector<KnownCopy> copies_;
-  std::vector<Change> unkept_;  // the changes, while the record lives in memory only
 };
 
 // The record's file name for the shared file at `sharedPath`: its name, a hash of the whole

@@ -60,31 +60,38 @@ bool IsMarkerLine(std::string_view line) {
          line.substr(line.size() - 6) == " -----";
 }
 
-// Whether `memo` holds `text` already: as a whole, or as one of the parts its marker lines
-// divide it into (a copy's text merged before, whatever time zone wrote its marker). Whole texts
-// only: a memo "Not OK" does not hold "OK".
-bool MemoHolds(std::string_view memo, std::string_view text) {
-  const std::string wanted = ComparableMemo(text);
-  const std::string whole = ComparableMemo(memo);
-  if (wanted.empty() || whole == wanted) return true;
-  std::string part;
+// The lines of a comparable memo but its marker lines: the same merge made in two time zones
+// writes two markers.
+std::vector<std::string_view> LinesOf(std::string_view comparable) {
+  std::vector<std::string_view> lines;
   size_t begin = 0;
-  while (begin <= whole.size()) {
-    size_t end = whole.find('\n', begin);
-    if (end == std::string::npos) end = whole.size();
-    const std::string_view line = std::string_view(whole).substr(begin, end - begin);
-    if (IsMarkerLine(line)) {
-      while (!part.empty() && part.back() == '\n') part.pop_back();
-      if (part == wanted) return true;
-      part.clear();
-    } else {
-      part.append(line);
-      part += '\n';
-    }
+  while (true) {
+    const size_t end = comparable.find('\n', begin);
+    const std::string_view line =
+        comparable.substr(begin, end == std::string_view::npos ? end : end - begin);
+    if (!IsMarkerLine(line)) lines.push_back(line);
+    if (end == std::string_view::npos) return lines;
     begin = end + 1;
   }
-  while (!part.empty() && part.back() == '\n') part.pop_back();
-  return part == wanted;
+}
+
+// Whether `memo` holds `text` already: its lines, whole, one after the other (a copy's text merged
+// before sits below a marker line; a memo read from the file ends with a line break that one
+// typed here lacks). Never a part of a line: "Not OK" does not hold "OK".
+bool MemoHolds(std::string_view memo, std::string_view text) {
+  const std::string wanted = ComparableMemo(text);
+  if (wanted.empty()) return true;
+  const std::string whole = ComparableMemo(memo);
+  if (whole.empty()) return false;
+  const std::vector<std::string_view> have = LinesOf(whole), want = LinesOf(wanted);
+  if (want.empty()) return true;
+  if (want.size() > have.size()) return false;
+  for (size_t at = 0; at + want.size() <= have.size(); ++at) {
+    if (std::equal(want.begin(), want.end(), have.begin() + static_cast<std::ptrdiff_t>(at))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool EndsWithBreak(std::string_view t) {
@@ -308,30 +315,34 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
         break;
       case Fate::kGiveWay:
       case Fate::kConflict: {
-        std::unique_ptr<Person> replaced = std::move(theirs[i]);
+        // What takes the file's record's place first has it as its file version; the record
+        // goes otherwise.
+        const Person& th = *theirs[i];
+        bool given = false;
+        const auto fileVersion = [&]() -> std::unique_ptr<Person> {
+          if (given) return nullptr;
+          given = true;
+          return FileCopyOf(th);
+        };
+        // Records made here since stay where a save without another writer puts them, at the end.
         for (Local& l : locals) {
-          if (l.placed || !(Shares(*replaced, *l.now) ||
-                            (l.before != nullptr && Shares(*replaced, *l.before)))) {
+          if (l.placed || l.before == nullptr || !(Shares(th, *l.now) || Shares(th, *l.before))) {
             continue;
           }
           l.placed = true;
-          l.at = put(std::make_unique<Person>(*l.now),
-                     replaced ? FileCopyOf(*replaced) : nullptr);
-          if (replaced) replaced.reset();
+          l.at = put(std::make_unique<Person>(*l.now), fileVersion());
         }
         // Records this copy did not touch stay, though the other side's version of them went.
         for (size_t u = 0; u < untouched.size(); ++u) {
           const Person& base = *untouchedBase[u];
-          if (untouchedShown[u] || untouchedPut[u] || base.Addresses.empty()) continue;
-          bool shared = false;
-          addressesOf(t, addresses);
-          for (const std::string_view a : addresses) shared = shared || Holds(base, a);
-          if (!shared) continue;
+          if (untouchedShown[u] || untouchedPut[u] || base.Addresses.empty() ||
+              !Shares(th, base)) {
+            continue;
+          }
           untouchedPut[u] = true;
-          put(std::make_unique<Person>(base), replaced ? FileCopyOf(*replaced) : nullptr);
-          if (replaced) replaced.reset();
+          put(std::make_unique<Person>(base), fileVersion());
         }
-        if (replaced) plan.removed.push_back(std::move(replaced));
+        if (!given) plan.removed.push_back(std::move(theirs[i]));
         break;
       }
       case Fate::kHostsOurs: {

@@ -52,6 +52,7 @@ class FakeFileSystem final : public FileSystem {
       files[keepOldAs] = kept;
       writeTimes[keepOldAs] = Now();
     }
+    if (onReplace) onReplace(path);
   }
 
   bool Exists(const std::string& path) override {
@@ -163,6 +164,7 @@ class FakeFileSystem final : public FileSystem {
   bool failList = false;
   std::function<void(const std::string&)> onRead;  // called after a read took its content
   std::function<void()> onWait;
+  std::function<void(const std::string&)> onReplace;  // called right after a file was replaced
   // 2024-01-01 00:00:00 UTC and some odd hundreds of nanoseconds; 2.5 s and 1 step per look.
   int64_t clock = 133'485'408'000'000'000 + 1234567;
   int64_t step = 25'000'001;

@@ -90,6 +90,15 @@ TEST(MergeWithOtherWriter, KeepsWhatEitherSideWrote) {
       {"separated here", "a,b=1/|c=3/", "a,b=1/|c=3/", "separate b=2", "a=1/|c=3/|b=2/", ""},
       {"separated there, changed here", "a,b=1/", "a=1/|b=2/", "a=1x", "a,b=1x/", "a=1/|b=2/"},
       {"letter case", "A@X=1/", "a@x=1t/", "a@x=1x", "A@X=1x/", "a@x=1t/"},
+      // Both unify, differently: z, untouched here, stays; the other grouping is kept aside.
+      {"unified differently on both sides", "x=X/|y=Y/|z=Z/", "x=X/|y,z=Y/Z/", "unify x+y",
+       "x,y=X/Y/|z=Z/", "y,z=Y/Z/"},
+      {"unified here with a person added there", "x=X/", "x=X/|w=W/", "unify x+w", "x,w=X/W/",
+       ""},
+      // Whole texts: "Not OK" does not hold "OK".
+      {"both added, one text inside the other", "a=1/", "a=1/|d=Not OK/", "d=OK", "a=1/|d=Not OK/OK",
+       ""},
+      {"both added the same text", "a=1/", "a=1/|d=OK/", "d=OK", "a=1/|d=OK/", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -121,6 +130,44 @@ TEST(MergeWithOtherWriter, KeepsWhatEitherSideWrote) {
       EXPECT_EQ(fs.Content(told.conflictCopies[0]), FileOf(c.conflict));
     }
   }
+}
+
+// Addresses the name list added are not the file's: another writer's save of someone else is no
+// clash with this copy's edit of a person the name list extended, whether the store kept the
+// person as the file's bytes or read it at once (a file with other line breaks).
+TEST(MergeWithOtherWriter, NameListAddressesMakeNoConflict) {
+  for (const char* file : {"a@x\r\n m\r\n\r\nb@x\r\n n\r\n\r\n", "a@x\n m\n\nb@x\n n\n\n"}) {
+    SCOPED_TRACE(file);
+    FakeFileSystem fs;
+    fs.Put("d", file);
+    fs.Put("list", "u\r\nBook\r\nu\r\nu\r\n0\r\n2\r\na@x\r\na2@x\r\n0\r\n");
+    MemoStore store(fs);
+    ASSERT_TRUE(store.Load("d").ok());
+    store.LoadNameList("list");
+    ASSERT_TRUE(StoreTypedMemo(store, "a@x", "typed", false));
+    fs.Put("d", "a@x\r\n m\r\n\r\nb@x\r\n changed there\r\n\r\n");
+    const DiskOutcome out = store.Save();
+    ASSERT_TRUE(out.ok());
+    EXPECT_TRUE(out.notices.conflictCopies.empty());
+    EXPECT_EQ(fs.Content("d"), "a@x\r\na2@x\r\n typed\r\n\r\nb@x\r\n changed there\r\n\r\n");
+  }
+}
+
+// A file that holds nobody while the base held people (an editor that emptied it, a program that
+// failed half way) takes nobody's memo away without a copy of it.
+TEST(MergeWithOtherWriter, AFileFoundEmptyKeepsEveryoneInTheConflictFile) {
+  FakeFileSystem fs;
+  fs.Put("d", FileOf("a=1/|b=2/"));
+  MemoStore store(fs);
+  ASSERT_TRUE(store.Load("d").ok());
+  ASSERT_TRUE(StoreTypedMemo(store, "b", "2x", false));
+  fs.Put("d", "");
+  const DiskOutcome out = store.Save();
+  ASSERT_TRUE(out.ok());
+  EXPECT_EQ(fs.Content("d"), FileOf("b=2x"));
+  ASSERT_EQ(out.notices.conflictCopies.size(), 1u);
+  EXPECT_EQ(fs.Content(out.notices.conflictCopies[0]), FileOf("a=1/"));
+  EXPECT_EQ(fs.waits, 3) << "read again while it looked cut";
 }
 
 }  // namespace

@@ -195,5 +195,35 @@ TEST(StoreTypedMemo, AfterAnUnreadableFileTheRecordShowsTheFilesMemoFirst) {
   EXPECT_TRUE(store.Get(0)->Important);
 }
 
+// Typing into a box that shows an older memo than the record holds now (its refill was put off
+// while an input method composed): both changes where they touch different parts, else both
+// texts, the record's first.
+TEST(LayTypedOnto, KeepsBothChangesOrBothTexts) {
+  const struct {
+    const char* name;
+    const char* shown;
+    const char* typed;
+    const char* now;
+    const char* want;
+  } cases[] = {
+      {"typed on a line, a line added after it", "a\r\n", "ax\r\n", "a\r\nnew\r\n", "ax\r\nnew\r\n"},
+      {"typed at the start, changed at the end", "one two", "ONE two", "one TWO", "ONE TWO"},
+      {"both in one place", "abc", "aXc", "aYc", "aYc\r\naXc"},
+      {"nothing typed", "abc", "abc", "abd", "abd"},
+      {"nothing merged", "abc", "abX", "abc", "abX"},
+      {"the same change", "abc", "abX", "abX", "abX"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LayTypedOnto(c.shown, c.typed, c.now), c.want) << c.name;
+  }
+  FakeFileSystem fs;
+  fs.files["d"] = "a@x\r\n a\r\n new\r\n\r\n";
+  MemoStore store(fs);
+  ASSERT_TRUE(store.Load("d").ok());
+  const std::string shown = "a\r\n";
+  ASSERT_TRUE(StoreTypedMemo(store, "a@x", "ax\r\n", false, &shown));
+  EXPECT_EQ(store.Get(0)->Memo, "ax\r\nnew\r\n");
+}
+
 }  // namespace
 }  // namespace pinote

@@ -181,6 +181,19 @@ TEST(SaveUnderLock, FailedWriteLeavesTheFileAndKeepsBothSides) {
   EXPECT_TRUE(out.notices.conflictCopies.empty());
 }
 
+// The day counts as backed up only once a write made the backup.
+TEST(DailyBackup, AFailedFirstSaveLeavesTheBackupToTheNextOne) {
+  FakeFileSystem fs;
+  fs.Put(kData, "a\r\n day0\r\n\r\n");
+  MemoStore store(fs);
+  ASSERT_TRUE(store.Load(kData).ok());
+  fs.failWrite.insert(kData);
+  EXPECT_EQ(Type(store, "a", "first").status, DiskOutcome::Status::kFailed);
+  fs.failWrite.clear();
+  ASSERT_TRUE(Type(store, "a", "second").ok());
+  EXPECT_EQ(fs.Content("dir/Pinote.dat.20240101.bak"), "a\r\n day0\r\n\r\n");
+}
+
 TEST(DailyBackup, FirstSaveOfEachDayKeepsTheFileAsItWasForAWeek) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n day0\r\n\r\n");
@@ -220,6 +233,13 @@ TEST(SyncToolCopies, MergedIntoTheStoreThenMovedAway) {
       {"unified in the copy", "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n", "a\r\nb\r\n 1\r\n\r\n", "a,b=1/2/", 1},
       {"unified in the file", "a\r\nb\r\n 1\r\n\r\n", "b\r\n 1\r\n\r\n", "a,b=1/", 0},
       {"the mark of either", "a\r\n 1\r\n\r\n", "a\r\n@Important\r\n 1\r\n\r\n", "a!=1/", 1},
+      // A merge of the same copy made in another time zone wrote another marker line.
+      {"merged before elsewhere", "a\r\n 1\r\n ----- Pinote-X.dat 2024/01/01 10:00:00 -----\r\n 2\r\n\r\n",
+       "a\r\n 1\r\n ----- Pinote-X.dat 2024/01/01 01:00:00 -----\r\n 2\r\n\r\n",
+       "a=1/----- Pinote-X.dat 2024/01/01 10:00:00 -----/2/", 0},
+      // Whole lines: "Not OK" does not hold "OK".
+      {"a line held in part", "a\r\n Not OK\r\n\r\n", "a\r\n OK\r\n\r\n", "a=Not OK/" + marker + "OK/",
+       1},
       // 表 ends in the byte of "\": a memo of "\" alone is no part of it.
       {"by characters", "a\r\n \x95\x5C\r\n\r\n", "a\r\n \\\r\n\r\n", "a=\x95\x5C/" + marker + "\\/",
        1},
@@ -248,7 +268,7 @@ TEST(SyncToolCopies, MergedIntoTheStoreThenMovedAway) {
 TEST(SyncToolCopies, LeftAloneWhenUnreadableOrNoMemoFile) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
-  fs.files["dir/Pinote-DESKTOP-1.dat"] = "\r\n\r\n \r\n";  // no record in it
+  fs.files["dir/Pinote-DESKTOP-1A.dat"] = "\r\n\r\n \r\n";  // no record in it
   fs.files["dir/Pinote-LAPTOP-9A.dat"] = "b\r\n 2\r\n\r\n";
   fs.files["dir/Pinote.merged/Pinote-LAPTOP-9A.dat"] = "moved here before";
   fs.failRead.insert("dir/Pinote-LAPTOP-9A.dat");  // still being synced
@@ -267,7 +287,165 @@ TEST(SyncToolCopies, LeftAloneWhenUnreadableOrNoMemoFile) {
   ASSERT_EQ(out.notices.mergedCopies.size(), 1u);
   EXPECT_EQ(out.notices.mergedCopies[0].movedTo, "dir/Pinote.merged/Pinote-LAPTOP-9A (2).dat");
   EXPECT_EQ(fs.Content(kData), "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
-  EXPECT_TRUE(fs.Exists("dir/Pinote-DESKTOP-1.dat"));
+  EXPECT_TRUE(fs.Exists("dir/Pinote-DESKTOP-1A.dat"));
+}
+
+// A copy is merged once. One that cannot be moved stays, is told once, and what the user took
+// out of the memo since does not come back, at a later look or after a restart; it is moved
+// without a word once it can be.
+TEST(SyncToolCopies, ACopyThatCannotBeMovedIsMergedOnce) {
+  FakeFileSystem fs;
+  fs.Put(kData, "a\r\n 1\r\n\r\n");
+  const std::string copy = "dir/Pinote-DESKTOP-4F2KQ1.dat";
+  fs.files[copy] = "a\r\n 2\r\n\r\n";
+  fs.failRename.insert(copy);  // the sync tool holds it
+  MemoStore store(fs);
+  ASSERT_TRUE(store.Load(kData, "pc/").ok());
+  DiskOutcome out = Look(fs, store);
+  ASSERT_EQ(out.notices.mergedCopies.size(), 1u);
+  EXPECT_FALSE(out.notices.mergedCopies[0].moveError.empty());
+  ASSERT_TRUE(Type(store, "a", "1 only").ok());
+  EXPECT_TRUE(Look(fs, store).notices.empty());
+  MemoStore restarted(fs);
+  ASSERT_TRUE(restarted.Load(kData, "pc/").ok());
+  EXPECT_TRUE(Look(fs, restarted).notices.empty());
+  EXPECT_EQ(Describe(restarted), "a=1 only/");
+  fs.failRename.clear();
+  EXPECT_TRUE(Look(fs, store).notices.empty());
+  EXPECT_FALSE(fs.Exists(copy));
+  EXPECT_EQ(fs.Content(kData), "a\r\n 1 only\r\n\r\n");
+}
+
+// A copy the sync tool puts beside the file while the host runs is found at the next look, not
+// only once Pinote.dat changes; a memo typed here (no line break at its end) is not repeated.
+TEST(SyncToolCopies, ACopyAppearingWhileRunningIsMergedAtTheNextLook) {
+  FakeFileSystem fs;
+  fs.Put(kData, "a\r\n 1\r\n\r\n");
+  MemoStore store(fs);
+  ASSERT_TRUE(store.Load(kData).ok());
+  ASSERT_TRUE(Type(store, "a", "typed").ok());
+  EXPECT_TRUE(Look(fs, store).notices.empty());
+  fs.Put("dir/Pinote (Taro's conflicted copy 2024-01-01).dat",
+         "a\r\n typed\r\n\r\nb\r\n 2\r\n\r\n");
+  const DiskOutcome out = Look(fs, store);
+  ASSERT_EQ(out.notices.mergedCopies.size(), 1u);
+  EXPECT_EQ(out.notices.mergedCopies[0].merged, 1);
+  EXPECT_EQ(Describe(store), "a=typed|b=2/");
+}
+
+// A name the user may have given a file of their own is merged only when the user says so, and
+// asked about once; a name only users give is never even asked about.
+TEST(SyncToolCopies, APossibleCopyIsMergedOnlyWhenTheUserSaysSo) {
+  FakeFileSystem fs;
+  fs.Put(kData, "a\r\n 1\r\n\r\n");
+  for (const char* name : {"Pinote-Old.dat", "Pinote-2.dat", "Pinote-Backup.dat",
+                           "Pinote-2023.dat", "Pinote-Taro-PC.dat", "Pinote-OLD.dat"}) {
+    fs.files[std::string("dir/") + name] = "z\r\n from " + std::string(name) + "\r\n\r\n";
+  }
+  MemoStore store(fs);
+  ASSERT_TRUE(store.Load(kData, "pc/").ok());
+  const DiskOutcome out = Look(fs, store);
+  ASSERT_EQ(out.notices.possibleCopies.size(), 2u);
+  EXPECT_EQ(out.notices.possibleCopies[0].path, "dir/Pinote-OLD.dat");
+  EXPECT_EQ(out.notices.possibleCopies[1].path, "dir/Pinote-Taro-PC.dat");
+  EXPECT_EQ(out.notices.possibleCopies[1].of, kData);
+  EXPECT_TRUE(out.notices.mergedCopies.empty());
+  EXPECT_TRUE(Look(fs, store).notices.empty()) << "asked once";
+  EXPECT_TRUE(store.File().DecideOnCopy("dir/Pinote-OLD.dat", false).ok());
+  const DiskOutcome merged = store.File().DecideOnCopy("dir/Pinote-Taro-PC.dat", true);
+  ASSERT_EQ(merged.notices.mergedCopies.size(), 1u);
+  EXPECT_EQ(Describe(store), "a=1/|z=from Pinote-Taro-PC.dat/");
+  EXPECT_TRUE(fs.Exists("dir/Pinote.merged/Pinote-Taro-PC.dat"));
+  for (const char* left : {"Pinote-Old.dat", "Pinote-2.dat", "Pinote-Backup.dat",
+                           "Pinote-2023.dat", "Pinote-OLD.dat"}) {
+    EXPECT_TRUE(fs.Exists(std::string("dir/") + left)) << left;
+  }
+  MemoStore restarted(fs);
+  ASSERT_TRUE(restarted.Load(kData, "pc/").ok());
+  EXPECT_TRUE(Look(fs, restarted).notices.empty()) << "the answer is remembered";
+}
+
+// A sync tool's copy written from a state both PCs shared, after this PC deleted c and separated
+// a from b: what this PC remembers of its own changes decides, person by person.
+TEST(SyncToolCopies, WhatThisPcChangedDecides) {
+  const char* const kBase = "a\r\nb\r\n ab\r\n\r\nc\r\n cc\r\n\r\nd\r\n dd\r\n\r\n";
+  const struct {
+    const char* name;
+    const char* pcFolder;  // "": this PC keeps no record
+    std::string copy;
+    const char* after;
+  } cases[] = {
+      {"the copy holds what this PC had before its changes", "pc/", kBase, "b=ab/|d=dd/|a=ab/"},
+      {"a person this PC never changed takes the copy's change", "pc/",
+       "a\r\nb\r\n ab\r\n\r\nc\r\n cc\r\n\r\nd\r\n dd changed\r\n\r\n",
+       "b=ab/|d=dd changed/|a=ab/"},
+      {"changed there too: both texts are kept", "pc/",
+       "a\r\nb\r\n ab\r\n\r\nc\r\n cc changed\r\n\r\nd\r\n dd\r\n\r\n",
+       "b=ab/|d=dd/|a=ab/|c=cc changed/"},
+      {"no record: nothing is dropped", "", kBase, "b,a=ab/|d=dd/|c=cc/"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileSystem fs;
+    fs.Put(kData, kBase);
+    MemoStore store(fs);
+    ASSERT_TRUE(store.Load(kData, c.pcFolder).ok());
+    ASSERT_TRUE(Type(store, "c", "").ok());
+    ASSERT_EQ(Separate(store, "a", "ab\r\n", false), SeparateOutcome::kSeparated);
+    ASSERT_TRUE(store.Save().ok());
+    const std::string copy = "dir/Pinote.sync-conflict-20240101-101010-ABCDEFG.dat";
+    fs.files[copy] = c.copy;
+    fs.writeTimes[copy] = fs.clock + 3600 * kFileTimeSecond;
+    const DiskOutcome out = Look(fs, store);
+    ASSERT_EQ(out.notices.mergedCopies.size(), 1u);
+    EXPECT_EQ(Describe(store), c.after);
+  }
+}
+
+// A text editor writing Pinote.dat in place leaves it empty or cut for a moment: such a file is
+// read again after a short wait instead of being taken for the other side's deletions.
+TEST(ChangeOnDisk, AFileBeingWrittenInPlaceIsReadAgain) {
+  FakeFileSystem fs;
+  fs.Put(kData, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
+  MemoStore store(fs);
+  ASSERT_TRUE(store.Load(kData).ok());
+  ASSERT_TRUE(StoreTypedMemo(store, "a", "1x", false));
+  fs.Put(kData, "a\r\n 1\r\n\r\nb\r");
+  fs.onWait = [&fs] { fs.files[kData] = "a\r\n 1\r\n\r\nb\r\n 2t\r\n\r\n"; };
+  const DiskOutcome out = store.Save();
+  ASSERT_TRUE(out.ok());
+  EXPECT_EQ(fs.waits, 1);
+  EXPECT_TRUE(out.notices.conflictCopies.empty());
+  EXPECT_EQ(fs.Content(kData), "a\r\n 1x\r\n\r\nb\r\n 2t\r\n\r\n");
+}
+
+// A program that takes no lock replaces the file right after this copy's replace: the look after
+// it reads the file rather than taking it for this copy's own save.
+TEST(ChangeOnDisk, AWriteRightAfterTheReplaceIsNotTakenForOurs) {
+  FakeFileSystem fs;
+  fs.Put(kData, "a\r\n 1\r\n\r\n");
+  MemoStore store(fs);
+  ASSERT_TRUE(store.Load(kData).ok());
+  fs.onReplace = [&fs](const std::string&) {
+    fs.onReplace = nullptr;
+    fs.Put(kData, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
+  };
+  ASSERT_TRUE(Type(store, "a", "1x").ok());
+  EXPECT_TRUE(Look(fs, store).notices.reloaded);
+  ASSERT_TRUE(Type(store, "a", "1y").ok());
+  EXPECT_EQ(fs.Content(kData), "a\r\n 1y\r\n\r\nb\r\n 2\r\n\r\n");
+}
+
+// The own write times two copies give the file are drawn apart, even at one tick of the clock.
+TEST(ChangeOnDisk, TwoCopiesSavingAtOneClockTickChooseDifferentTimes) {
+  FakeFileSystem fs;
+  fs.step = 0;
+  MemoStore first(fs), second(fs);
+  ASSERT_TRUE(first.Load("x/Pinote.dat").ok());
+  ASSERT_TRUE(second.Load("y/Pinote.dat").ok());
+  ASSERT_TRUE(Type(first, "a", "1").ok());
+  ASSERT_TRUE(Type(second, "a", "1").ok());
+  EXPECT_NE(fs.writeTimes["x/Pinote.dat"], fs.writeTimes["y/Pinote.dat"]);
 }
 
 // Two hosts on one installation, on the real file system: each types, in turn, without
@@ -301,6 +479,29 @@ TEST(TwoCopiesOnOneFolder, TypingInTurnKeepsBoth) {
             "a=B again/|b=from B/|c!=new in A/");
   std::error_code ec;
   stdfs::remove_all(dir, ec);
+}
+
+// The options dialog writes every key, most as they were: only a value that differs from what
+// the file held counts as changed here. A settings copy's keys are judged against the file as it
+// is now, not against this copy's older memory.
+TEST(SettingsOnDisk, OnlyValuesChangedHereWinAndCopiesFillWhatTheFileLacks) {
+  FakeFileSystem fs;
+  const std::string ini = "dir/Pinote.ini";
+  fs.Put(ini, "A\\K=Integer:1\r\nB\\K=Integer:1\r\n");
+  SettingsStore settings(fs, [] { return std::string("dir/Pinote.dll"); });
+  settings.Write("A", "K", int32_t{2});
+  settings.Write("B", "K", int32_t{1});
+  fs.Put(ini, "A\\K=Integer:1\r\nB\\K=Integer:9\r\n");
+  ASSERT_TRUE(settings.Save().ok());
+  EXPECT_EQ(fs.Content(ini), "A\\K=Integer:2\r\nB\\K=Integer:9\r\n");
+  fs.Put(ini, "A\\K=Integer:2\r\nB\\K=Integer:9\r\nC\\K=Integer:9\r\n");
+  fs.files["dir/Pinote-DESKTOP-4F2KQ1.ini"] = "C\\K=Integer:5\r\nD\\K=Integer:5\r\n";
+  fs.Put(kData, "");
+  MemoStore store(fs);
+  ASSERT_TRUE(store.Load(kData).ok());
+  ASSERT_TRUE(SyncWithDisk(fs, store.File(), &settings.File()).ok());
+  EXPECT_EQ(fs.Content(ini),
+            "A\\K=Integer:2\r\nB\\K=Integer:9\r\nC\\K=Integer:9\r\nD\\K=Integer:5\r\n");
 }
 
 TEST(SettingsOnDisk, KeysWrittenHereWinOthersAreKeptCopiesFillGaps) {
