@@ -276,7 +276,12 @@ std::vector<SharedFile::Copy> SharedFile::CopiesToMerge(
       continue;  // looked at again next time
     }
     if (!stamp.exists) continue;
-    if (record_.FateOf({n, stamp.size, stamp.writeTime}) != PcRecord::CopyFate::kUnknown) continue;
+    const PcRecord::CopyFate fate = record_.FateOf({n, stamp.size, stamp.writeTime});
+    if (fate == PcRecord::CopyFate::kMerged &&
+        std::find(unmoved_.begin(), unmoved_.end(), path) == unmoved_.end()) {
+      unmoved_.push_back(path);  // merged before a restart, and still here: moved, not merged
+    }
+    if (fate != PcRecord::CopyFate::kUnknown) continue;
     if (!match.sure) {
       if (possibleTold_.insert(path).second) {
         notices_.possibleCopies.push_back({path, match.tool, path_});
@@ -357,6 +362,7 @@ DiskOutcome SharedFile::Save() {
 DiskOutcome SharedFile::Sync(const std::vector<std::string>& namesBeside, bool lookAtFile) {
   if (path_.empty()) return {};
   return Run([&] {
+    const std::vector<Copy> copies = CopiesToMerge(namesBeside);
     for (auto it = unmoved_.begin(); it != unmoved_.end();) {
       try {
         (void)MoveIntoMergedFolder(fs_, *it, path_);
@@ -365,7 +371,6 @@ DiskOutcome SharedFile::Sync(const std::vector<std::string>& namesBeside, bool l
         ++it;
       }
     }
-    const std::vector<Copy> copies = CopiesToMerge(namesBeside);
     if (lookAtFile) {
       if (!watch_.LookAt(fs_, path_).changed && copies.empty() && !content_.HasChanges()) return;
     } else if (copies.empty()) {

@@ -225,6 +225,7 @@ Installation::Started Installation::Start(const std::string& script, const std::
   PROCESS_INFORMATION pi{};
   // What the plug-in keeps of this PC's own changes goes with the installation, so that no
   // test sees another's (hosts started on one installation share it, as on one PC).
+  CreateDirectoryW((dir_ + L"LocalAppData").c_str(), nullptr);
   SetEnvironmentVariableW(L"LOCALAPPDATA", (dir_ + L"LocalAppData").c_str());
   const DWORD flags = on_started_ ? CREATE_SUSPENDED : 0;
   if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, flags, nullptr, dir_.c_str(),
