@@ -424,15 +424,9 @@ DiskOutcome SettingsStore::Save() {
   try {
     Load();
   } catch (const FileError&) {
-    // Remembered: the save below reads the file first, or fails without replacing it.
+    // Remembered: the save reads the file first, and fails without replacing it while it cannot.
   }
-  if (!ReadFailed()) return file_.Save();
-  DiskOutcome out = file_.Save();
-  if (!out.ok() && out.path == path_) {
-    // Replacing the file now would drop every setting it holds.
-    out.message = "The settings file could not be read, so it is not replaced: " + out.message;
-  }
-  return out;
+  return file_.Save();
 }
 
 void SettingsStore::Adopt(std::string text) {

@@ -50,17 +50,6 @@ void DiskNotices::Append(DiskNotices&& other) {
   for (auto& c : other.possibleCopies) possibleCopies.push_back(std::move(c));
 }
 
-void DiskOutcome::Append(DiskOutcome&& other) {
-  if (ok() && !other.ok()) {
-    status = other.status;
-    path = std::move(other.path);
-    message = std::move(other.message);
-  }
-  saved = saved || other.saved;
-  unsaved = unsaved || other.unsaved;
-  notices.Append(std::move(other.notices));
-}
-
 SharedFile::SharedFile(FileSystem& fs, SharedContent& content)
     : fs_(fs), content_(content), markState_(FreshSeed(this)) {}
 
@@ -427,7 +416,11 @@ DiskOutcome SyncWithDisk(FileSystem& fs, SharedFile& memos, SharedFile* settings
     // The copies are looked for again at the next look.
   }
   DiskOutcome out = memos.Sync(names);
-  if (sameFolder) out.Append(settings->Sync(names, false));
+  if (sameFolder) {
+    // Only what the settings file's copies came to is told: a failure there leaves them for the
+    // next look, and the settings are written at their own times, not with the memos.
+    out.notices.Append(settings->Sync(names, false).notices);
+  }
   return out;
 }
 

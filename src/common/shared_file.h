@@ -83,8 +83,6 @@ struct DiskOutcome {
   DiskNotices notices;
 
   [[nodiscard]] bool ok() const noexcept { return status == Status::kOk; }
-  // `other`'s notices joined to these; its failure counts when this one has none.
-  void Append(DiskOutcome&& other);
 };
 
 // --- The store's side -----------------------------------------------------------------------
@@ -137,7 +135,7 @@ class SharedFile {
   // meanwhile (a lock that stays held, or cannot be made, is no reason not to read). A missing
   // file keeps memory as this copy's own; an unreadable one empties it, and a save then merges
   // the file before it writes. `pcFolder` is where this PC keeps its record of the file, outside
-  // any synced folder ("" for none). The next Sync looks for sync-tool copies.
+  // any synced folder ("" for none).
   [[nodiscard]] DiskOutcome Load(const std::string& path, const std::string& pcFolder);
   // Writes memory now. Under the lock: when the file changed since the base it is merged first
   // (a conflict file holds what both sides changed differently); the first write of a day keeps
@@ -208,7 +206,7 @@ class SharedFile {
 // The look at both shared files beside the plug-in (the memo file and, when given, the settings
 // file in the same folder), as the memo window makes it: one listing of their folder, filtered
 // by the start their names share, then SharedFile::Sync of each (the settings file only for its
-// copies). The memo file's failure counts first.
+// copies). The outcome is the memo file's, with the settings file's notices.
 [[nodiscard]] DiskOutcome SyncWithDisk(FileSystem& fs, SharedFile& memos, SharedFile* settings);
 
 }  // namespace pinote
