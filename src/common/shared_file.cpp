@@ -229,8 +229,6 @@ void SharedFile::Write() {
     backedUp = false;
   }
   if (backedUp) backupDay_ = DayNumber(fs_.LocalTime(fs_.Now()));
-  ContentHash hash;
-  for (const std::string_view piece : pieces) hash.Add(piece);
   try {
     const FileStamp written = fs_.Stat(path_);
     if (written.exists && written.writeTime == mark) {
@@ -238,6 +236,8 @@ void SharedFile::Write() {
     } else {
       // Where the time did not stick (FAT keeps its own) the file may also be another writer's
       // that replaced it right after: the next look reads it and compares the bytes.
+      ContentHash hash;
+      for (const std::string_view piece : pieces) hash.Add(piece);
       watch_.RememberUnsure(written, hash.Value());
     }
   } catch (const FileError&) {

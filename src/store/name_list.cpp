@@ -173,6 +173,9 @@ void RecordTable::MergeNameListText(std::string_view text) {
     return at;
   };
   const auto addToPart = [this, &keep](NameListPart& part, std::string_view address) {
+    // A line holds no line break nor NUL: only its start can make it unstorable.
+    part.unstorable = part.unstorable || address.empty() || address.front() == ' ' ||
+                      address.front() == '@';
     addedAddresses_.push_back({keep(address), static_cast<uint32_t>(address.size()), 0});
     const auto added = static_cast<uint32_t>(addedAddresses_.size());
     if (part.lastAddress != 0) {

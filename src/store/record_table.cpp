@@ -97,6 +97,11 @@ size_t ParseBlocks(std::string_view text, OnRecord&& onRecord) {
 constexpr size_t kMaxRecordBytes = (size_t{1} << 29) - 1;
 constexpr size_t kMaxKeptBytes = std::numeric_limits<uint32_t>::max();
 
+// More pieces than this, or more stale bytes than a sixteenth of the file (at least the minimum),
+// and the kept bytes are compacted into one image of the file before it is written.
+constexpr size_t kMaxPieces = 1024;
+constexpr size_t kMinSlack = 64 * 1024;
+
 void CheckKeptSize(size_t recordBytes, size_t bufferBytes) {
   if (recordBytes > kMaxRecordBytes || bufferBytes > kMaxKeptBytes) {
     throw std::length_error("memo data of this size cannot be kept");
@@ -374,7 +379,9 @@ std::vector<std::string_view> RecordTable::Pieces() {
   // Only records changed since the last save are formatted, and only their pruning moves the
   // others, so the index is rebuilt only then; the common case, one memo edited, touches one
   // record. The index stands before the write, so it stays right when the write fails.
-  if (FormatStaleRecords()) RebuildIndex();
+  const size_t stale = static_cast<size_t>(
+      std::count_if(records_.begin(), records_.end(), [](const Record& r) { return r.stale; }));
+  if (FormatStaleRecords(stale >= kMaxPieces / 2)) RebuildIndex();
   std::vector<std::string_view> pieces = FilePieces();
   if (pieces.empty()) {
     Compact();
@@ -404,32 +411,29 @@ void RecordTable::Written(PcRecord* record, int64_t when) {
   ClearChanges();
 }
 
-bool RecordTable::FormatRecord(Record& r) {
+bool RecordTable::FormatRecord(Record& r, std::string& out, bool outIsEdits) {
   NameListPart* part = r.body.part() == 0 ? nullptr : &nameListParts_[r.body.part() - 1];
   const std::string_view names = nameListBytes_;
   // What the name list added: how many addresses, how many bytes their lines take.
   size_t added = 0, addedBytes = 0;
-  bool unstorable = false;
   for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
-    const AddedAddress& a = addedAddresses_[i - 1];
     ++added;
-    addedBytes += a.size + kCrLf.size();
-    unstorable = unstorable || !IsStorableAddress(names.substr(a.begin, a.size));
+    addedBytes += addedAddresses_[i - 1].size + kCrLf.size();
   }
   // An address the file cannot hold stays in memory in its place among the others: only a
   // Person keeps that order once the bytes are written without it.
-  if (unstorable) PersonOf(r);
+  if (part != nullptr && part->unstorable && added > 0) PersonOf(r);
   if (const Person* p = r.body.person()) {
     if (!IsKeptOnSave(*p)) return false;
     // Typing goes on in one memo: its bytes are the last ones formatted, and take their own
     // place again instead of piling up.
-    if (r.inEdits && size_t{r.begin} + r.size == edits_.size()) edits_.resize(r.begin);
-    const size_t begin = edits_.size();
-    if (IsWrittenOnSave(*p)) AppendRecordBytes(*p, edits_);
-    CheckKeptSize(edits_.size() - begin, edits_.size());
-    r.size = static_cast<uint32_t>(edits_.size() - begin);
+    if (outIsEdits && r.inEdits && size_t{r.begin} + r.size == out.size()) out.resize(r.begin);
+    const size_t begin = out.size();
+    if (IsWrittenOnSave(*p)) AppendRecordBytes(*p, out);
+    CheckKeptSize(out.size() - begin, out.size());
+    r.size = static_cast<uint32_t>(out.size() - begin);
     r.begin = static_cast<uint32_t>(begin);
-    r.inEdits = true;
+    r.inEdits = outIsEdits;
     r.stale = false;
     // Taken as written: a write that fails leaves every change of this copy's noted anyway.
     r.onDisk = r.size > 0;
@@ -437,54 +441,74 @@ bool RecordTable::FormatRecord(Record& r) {
   }
   // No Person: its bytes, then the addresses the name list added (all storable here).
   // IsKeptOnSave and IsWrittenOnSave read off the parts: every address line is storable.
-  const ExactBlock block = SplitExactBlock(KeptBytes(r));
-  const size_t addresses = CrLfLineCount(block.addressLines) + added;
-  const bool content = !block.memoLines.empty() || addresses > 1;
+  const ExactBlock parts = SplitExactBlock(KeptBytes(r));
+  const size_t addresses = CrLfLineCount(parts.addressLines) + added;
+  const bool content = !parts.memoLines.empty() || addresses > 1;
   const bool text = part != nullptr && part->textSize > 0;
   if (!content && !(text && addresses > 0)) return false;
   if (!content) {
     // Kept for its name-list text alone, not written: it has no bytes (a record read from the
     // file is always written), so its part keeps holding its address.
-    r.begin = static_cast<uint32_t>(edits_.size());
+    r.begin = static_cast<uint32_t>(out.size());
     r.size = 0;
-    r.inEdits = true;
+    r.inEdits = outIsEdits;
     r.stale = false;
     r.onDisk = false;
     return true;
   }
-  // Room first: the old bytes may lie in edits_ themselves, and are read while appending.
+  // Room first: the old bytes may lie in `out` itself (edits_), and are read while appending.
   const size_t size = r.size + addedBytes + (r.size == 0 ? kCrLf.size() : 0);
-  CheckKeptSize(size, edits_.size() + size);
-  edits_.reserve(edits_.size() + size);
-  const ExactBlock parts = SplitExactBlock(KeptBytes(r));
-  const size_t begin = edits_.size();
-  edits_ += parts.addressLines;
+  CheckKeptSize(size, out.size() + size);
+  if (out.capacity() < out.size() + size) {
+    out.reserve(std::max(out.size() + size, 2 * out.capacity()));
+  }
+  const ExactBlock kept = SplitExactBlock(KeptBytes(r));
+  const size_t begin = out.size();
+  out += kept.addressLines;
   for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
-    edits_ += names.substr(addedAddresses_[i - 1].begin, addedAddresses_[i - 1].size);
-    edits_ += kCrLf;
+    out += names.substr(addedAddresses_[i - 1].begin, addedAddresses_[i - 1].size);
+    out += kCrLf;
   }
-  if (parts.important) {
-    edits_ += kImportantLine;
-    edits_ += kCrLf;
+  if (kept.important) {
+    out += kImportantLine;
+    out += kCrLf;
   }
-  edits_ += parts.memoLines;
-  edits_ += kCrLf;
+  out += kept.memoLines;
+  out += kCrLf;
   r.begin = static_cast<uint32_t>(begin);
-  r.size = static_cast<uint32_t>(edits_.size() - begin);
-  r.inEdits = true;
+  r.size = static_cast<uint32_t>(out.size() - begin);
+  r.inEdits = outIsEdits;
   r.stale = false;
   r.onDisk = true;
   if (part != nullptr) part->firstAddress = part->lastAddress = 0;  // in the bytes now
   return true;
 }
 
-bool RecordTable::FormatStaleRecords() {
+bool RecordTable::FormatStaleRecords(bool intoNewImage) {
+  // Many records to format (the first save after the name list gave half the people an address)
+  // would be formatted into edits_ and then copied again by the compaction the file's many
+  // pieces call for: they go with the others into a new image at once.
+  std::string image;
+  if (intoNewImage) {
+    CheckKeptSize(0, image_.size() + edits_.size() + nameListBytes_.size());
+    image.reserve(image_.size() + edits_.size() + nameListBytes_.size() +
+                  kCrLf.size() * (addedAddresses_.size() + records_.size()));
+  }
+  std::string& out = intoNewImage ? image : edits_;
   size_t kept = 0;
   for (size_t i = 0; i < records_.size(); ++i) {
     Record& r = records_[i];
-    if (r.stale && !FormatRecord(r)) {
-      NoteRemoved(r);
-      continue;
+    if (r.stale) {
+      if (!FormatRecord(r, out, !intoNewImage)) {
+        NoteRemoved(r);
+        continue;
+      }
+    } else if (intoNewImage) {
+      const std::string_view bytes = KeptBytes(r);
+      CheckKeptSize(0, out.size() + bytes.size());
+      r.begin = static_cast<uint32_t>(out.size());
+      r.inEdits = false;
+      out += bytes;
     }
     // One stable pass; erasing one by one is quadratic on a large store.
     if (kept != i) records_[kept] = std::move(r);
@@ -492,17 +516,13 @@ bool RecordTable::FormatStaleRecords() {
   }
   const bool dropped = kept != records_.size();
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(kept), records_.end());
+  if (intoNewImage) {
+    image_ = std::move(image);
+    edits_ = std::string();
+  }
   return dropped;
 }
 
-namespace {
-
-// More pieces than this, or more stale bytes than a sixteenth of the file (at least the minimum),
-// and the kept bytes are compacted into one image of the file before it is written.
-constexpr size_t kMaxPieces = 1024;
-constexpr size_t kMinSlack = 64 * 1024;
-
-}  // namespace
 
 std::vector<std::string_view> RecordTable::FilePieces() const {
   std::vector<std::string_view> pieces;

@@ -119,6 +119,7 @@ class RecordTable final : public SharedContent {
     uint32_t textSize = 0;
     uint32_t firstAddress = 0;  // index + 1 in addedAddresses_; 0: none
     uint32_t lastAddress = 0;
+    bool unstorable = false;    // an address added is one the file cannot hold
   };
   struct AddedAddress {
     uint32_t begin;
@@ -158,15 +159,17 @@ class RecordTable final : public SharedContent {
   // what Save writes; `image` is cut at its first NUL (nothing after it is read). `index`, when
   // given, is assigned the records' addresses.
   static std::vector<Record> ParseRecords(std::string& image, AddressIndex* index);
-  // Formats a stale record into edits_; false when Save drops it (IsKeptOnSave).
-  bool FormatRecord(Record& r);
+  // Formats a stale record onto `out` (edits_, or a new image of the file); false when Save
+  // drops it (IsKeptOnSave).
+  bool FormatRecord(Record& r, std::string& out, bool outIsEdits);
   void AdoptFileText(std::string text);
   [[nodiscard]] MergePlan PlanMerge(std::string text) const;
   void ApplyMerge(MergePlan&& plan);
   // Forgets what this copy changed: everything in memory is what the file holds.
   void ClearChanges() noexcept;
   // Formats every stale record, drops what IsKeptOnSave rejects; true when records were dropped.
-  bool FormatStaleRecords();
+  // `intoNewImage`: every record's bytes go into a new image_, the stale ones formatted there.
+  bool FormatStaleRecords(bool intoNewImage);
   // The pieces of the file in record order, contiguous runs joined; empty when there are too many
   // and the kept bytes should be compacted first.
   [[nodiscard]] std::vector<std::string_view> FilePieces() const;
