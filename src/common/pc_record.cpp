@@ -179,7 +179,13 @@ void PcRecord::Open(FileSystem& fs, const std::string& folder, const std::string
       text += kCrLf;
       for (const KnownCopy& k : copies_) text += CopyLine(k.id, k.fate);
       for (const Change& c : p.changes) text += ChangeText(c);
-      fs.WriteAllSafely(path, text);
+      // A new record is begun without a flush (the host's start must not wait for the disk); a
+      // pruned one is replaced in one step.
+      if (existed) {
+        fs.WriteAllSafely(path, text);
+      } else {
+        fs.AppendToFile(path, text);
+      }
     }
     path_ = path;
   } catch (const FileError&) {

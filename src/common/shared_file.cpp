@@ -96,13 +96,14 @@ std::string SharedFile::ReadSettled(std::optional<std::string> text) {
   return std::move(*text);
 }
 
-DiskOutcome SharedFile::Load(const std::string& path, const std::string& pcFolder) {
+DiskOutcome SharedFile::Load(const std::string& path, const std::string& pcFolder,
+                             const std::string& olderPath) {
   path_ = path;
   readFailed_ = false;
   unmoved_.clear();
   watch_.Forget();
   record_.Open(fs_, pcFolder, path_);
-  return Run([this] {
+  return Run([this, &olderPath] {
     // A writer holds the lock through its replace of the file, and a file being replaced cannot
     // be opened: reading under the lock keeps a copy that starts meanwhile from starting without
     // its memos. A lock that stays held or cannot be made is no reason not to read.
@@ -111,6 +112,13 @@ DiskOutcome SharedFile::Load(const std::string& path, const std::string& pcFolde
       lock = fs_.Lock(LockFileOf(path_), kLockWaitMilliseconds);
     } catch (const FileError&) {
       // A folder where no lock file can be made: read all the same.
+    }
+    try {
+      if (!olderPath.empty() && !fs_.Exists(path_) && fs_.Exists(olderPath)) {
+        fs_.Rename(olderPath, path_);
+      }
+    } catch (const FileError&) {
+      // The older file stays where it is; the store then starts without it.
     }
     try {
       const FileStamp stamp = fs_.Stat(path_);

@@ -135,8 +135,10 @@ class SharedFile {
   // meanwhile (a lock that stays held, or cannot be made, is no reason not to read). A missing
   // file keeps memory as this copy's own; an unreadable one empties it, and a save then merges
   // the file before it writes. `pcFolder` is where this PC keeps its record of the file, outside
-  // any synced folder ("" for none).
-  [[nodiscard]] DiskOutcome Load(const std::string& path, const std::string& pcFolder);
+  // any synced folder ("" for none). A file at `olderPath` (an older name of the file) is moved
+  // to `path` first when `path` is missing; a failed move leaves it there.
+  [[nodiscard]] DiskOutcome Load(const std::string& path, const std::string& pcFolder,
+                                 const std::string& olderPath = "");
   // Writes memory now. Under the lock: when the file changed since the base it is merged first
   // (a conflict file holds what both sides changed differently); the first write of a day keeps
   // the old file as that day's backup. Nothing is lost on failure: memory keeps every change.

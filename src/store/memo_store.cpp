@@ -80,8 +80,20 @@ MemoStore::MemoStore(FileSystem& fs)
 
 MemoStore::~MemoStore() = default;
 
-DiskOutcome MemoStore::Load(const std::string& path, const std::string& pcFolder) {
-  return file_.Load(path, pcFolder);
+DiskOutcome MemoStore::Load(const std::string& path, const std::string& pcFolder,
+                            const std::string& olderPath) {
+  pcFolder_ = pcFolder;
+  return file_.Load(path, pcFolder, olderPath);
+}
+
+DiskOutcome MemoStore::Reload(const std::string& nameListPath) {
+  if (file_.Path().empty()) return {};
+  DiskOutcome saved = file_.Save();
+  if (!saved.ok()) return saved;
+  DiskOutcome loaded = file_.Load(file_.Path(), pcFolder_);
+  loaded.notices.Append(std::move(saved.notices));
+  table_->LoadNameList(nameListPath);
+  return loaded;
 }
 
 DiskOutcome MemoStore::Save() { return file_.Save(); }

@@ -69,8 +69,15 @@ class MemoStore {
   // records become its content; a missing file keeps the records in memory, as changes of this
   // copy's for the next save; an unreadable one empties the store (ReadFailed() until a save or
   // load reads it; no save replaces it unread). `pcFolder` is where this PC keeps its record of
-  // the file (its own changes, copies merged), outside any synced folder; "" for none.
-  [[nodiscard]] DiskOutcome Load(const std::string& path, const std::string& pcFolder = "");
+  // the file (its own changes, copies merged), outside any synced folder; "" for none. A file at
+  // `olderPath` (the older name, "Pinotedat") is moved to `path` first when `path` is missing; a
+  // failed move leaves it there.
+  [[nodiscard]] DiskOutcome Load(const std::string& path, const std::string& pcFolder = "",
+                                 const std::string& olderPath = "");
+  // The options changed the name list: the store is saved, the file read again and the name
+  // list at `nameListPath` merged (LoadNameList). The outcome is the failed save's (nothing is
+  // read over changes it could not write) or the load's. Throws what LoadNameList throws.
+  [[nodiscard]] DiskOutcome Reload(const std::string& nameListPath);
   // Writes the records now (SharedFile::Save): what another writer left since the last read or
   // write is merged first, three-way against what the file held then; the records IsKeptOnSave
   // rejects are dropped from memory; the file holds the records IsWrittenOnSave accepts, in
@@ -126,6 +133,7 @@ class MemoStore {
  private:
   std::unique_ptr<RecordTable> table_;
   SharedFile file_;
+  std::string pcFolder_;
 };
 
 }  // namespace pinote

@@ -74,7 +74,9 @@ TEST(Unify, OutcomesAndTheMergedRecords) {
     Fixture f;
     const std::string before = Describe(f.store);
     EXPECT_EQ(Unify(f.store, c.shown, c.record, c.address), c.outcome);
-    if (c.outcome == UnifyOutcome::kUnified) EXPECT_TRUE(f.store.Save().ok());
+    if (c.outcome == UnifyOutcome::kUnified) {
+      EXPECT_TRUE(f.store.Save().ok());
+    }
     if (c.after.empty()) {
       EXPECT_EQ(Describe(f.store), before);
       EXPECT_EQ(f.fs.writes, f.writes);
@@ -120,7 +122,9 @@ TEST(Separate, OutcomesAndTheRecordsAfter) {
     const std::string before = Describe(store);
     const int writes = fs.writes;
     EXPECT_EQ(Separate(store, c.shown, c.memo, c.important), c.outcome);
-    if (c.outcome == SeparateOutcome::kSeparated) EXPECT_TRUE(store.Save().ok());
+    if (c.outcome == SeparateOutcome::kSeparated) {
+      EXPECT_TRUE(store.Save().ok());
+    }
     if (c.after.empty()) {
       EXPECT_EQ(Describe(store), before);
       EXPECT_EQ(fs.writes, writes);
@@ -172,7 +176,9 @@ TEST(StoreTypedMemo, StoresCreatesAndDrops) {
     EXPECT_TRUE(store.Load("d").ok());
     const bool stored = StoreTypedMemo(store, c.address, c.memo, c.important);
     EXPECT_EQ(stored, c.stored);
-    if (stored) EXPECT_TRUE(store.Save().ok());
+    if (stored) {
+      EXPECT_TRUE(store.Save().ok());
+    }
     EXPECT_EQ(store.IndexOfAddress(c.address), c.record);
     EXPECT_EQ(fs.writes, c.stored ? 1 : 0);
     EXPECT_EQ(fs.Content("d"), c.file);

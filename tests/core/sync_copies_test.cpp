@@ -68,7 +68,9 @@ TEST(SyncToolCopyOf, KnowsEachToolAndNothingElse) {
     SCOPED_TRACE(c.name);
     const CopyName got = SyncToolCopyOf(c.name, "Pinote", ".dat");
     EXPECT_EQ(got.tool == nullptr ? std::string("-") : got.tool, c.tool == nullptr ? "-" : c.tool);
-    if (c.tool != nullptr) EXPECT_EQ(got.sure, c.sure);
+    if (c.tool != nullptr) {
+      EXPECT_EQ(got.sure, c.sure);
+    }
   }
   EXPECT_STREQ(SyncToolCopyOf("Pinote-HOST1.ini", "Pinote", ".ini").tool, "OneDrive");
   EXPECT_EQ(SyncToolCopyOf("\x83\x5C-DESKTOP.dat", "\x83", ".dat").tool, nullptr);

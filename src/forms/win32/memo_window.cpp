@@ -348,19 +348,13 @@ MemoWindow::~MemoWindow() {
   if (wnd_ != nullptr) ::DestroyWindow(wnd_);
 }
 
-// Moves an older data file without the dot ("Pinotedat") to its ".dat" name, then loads the
-// store and merges the name list.
+// Loads the store (an older data file without the dot, "Pinotedat", moved to its ".dat" name
+// first) and merges the name list.
 void MemoWindow::LoadData() {
   const std::string& library = PluginFileName();
   if (library.empty()) return;  // no known home: nothing to read, and no stray relative file
-  FileSystem& fs = SystemFileSystem();
-  const std::string dataPath = DataPathFor(library), olderPath = LegacyDataPathFor(library);
-  try {
-    if (!fs.Exists(dataPath) && fs.Exists(olderPath)) fs.Rename(olderPath, dataPath);
-  } catch (const FileError&) {
-    // A failed move leaves the old file where it is; the store then starts empty.
-  }
-  TellLoadFailure(store_.Load(dataPath, PcRecordFolder()));
+  TellLoadFailure(
+      store_.Load(DataPathFor(library), PcRecordFolder(), LegacyDataPathFor(library)));
   Guarded(wnd_, [&] { store_.LoadNameList(Read(Settings(), keys::kNameListPath)); });
   // Sync tools' copies of the files beside the plug-in are merged here, at start.
   CatchUpWithDisk(false);
@@ -599,14 +593,13 @@ void MemoWindow::TellUnkeptCharacters() {
 }
 
 void MemoWindow::ReloadData(const std::string& nameListPath) {
-  // The file LoadData read: Pinote.dat beside the plug-in, as the settings file is.
-  if (store_.FileName().empty()) return;
-  const DiskOutcome saved = store_.Save();
-  ShowOutcome(saved, false);
-  // A load over edits the save could not write would lose them.
-  if (!saved.ok()) return;
-  TellLoadFailure(store_.Load(store_.FileName(), PcRecordFolder()));
-  store_.LoadNameList(nameListPath);
+  const DiskOutcome out = store_.Reload(nameListPath);
+  // Changes a failed save keeps are told as every failed save is; a failed read as at start.
+  if (out.ok() || out.unsaved) {
+    ShowOutcome(out, false);
+  } else {
+    TellLoadFailure(out);
+  }
 }
 
 void MemoWindow::RecordWindowSettings() {
