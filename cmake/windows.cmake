@@ -35,7 +35,7 @@ endforeach()
 
 # windres reports no included files: the dialog templates and ids must rebuild the resources.
 set_source_files_properties(src/host/win32/pinote.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/src/forms/win32/dialogs.rc;${CMAKE_SOURCE_DIR}/src/forms/win32/control_ids.h")
+  "${CMAKE_SOURCE_DIR}/src/forms/win32/dialogs.rc;${CMAKE_SOURCE_DIR}/src/forms/win32/control_ids.h;${CMAKE_SOURCE_DIR}/src/common/option_controls.h")
 # The plug-in library: exports from the .def file at their fixed ordinals.
 add_library(Pinote SHARED src/host/win32/pinote.def src/host/win32/pinote.rc)
 set_target_properties(Pinote PROPERTIES PREFIX "" OUTPUT_NAME "Pinote"
@@ -86,7 +86,7 @@ if(PINOTE_TESTS)
     set_tests_properties(win32_tests PROPERTIES TIMEOUT 900)
     # The dialogs' texts and what depends on the code page, in Japanese under code page 932.
     add_test(NAME win32_tests_ja COMMAND win32_tests /JAPANESE
-      "--gtest_filter=DialogText*:OptionsDialogTest.Captions*:StoredNamesOf.*:ShowAbout.*")
+      "--gtest_filter=DialogText*:OptionsDialogTest.Captions*:OptionsDialogTest.DefaultFont*:StoredNamesOf.*:ShowAbout.*:ShowHelp.*")
     set_tests_properties(win32_tests_ja PROPERTIES TIMEOUT 600 ENVIRONMENT "LC_ALL=ja_JP.UTF-8")
   endif()
 

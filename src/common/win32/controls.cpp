@@ -4,11 +4,13 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 #include "common/texts.h"
 #include "common/win32/handles.h"
 #include "common/win32/module_paths.h"
+#include "common/win32/placement.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"
 
@@ -76,7 +78,58 @@ LRESULT CALLBACK SplitterProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+// A sz_Or_Ord field of a dialog template: 0 (none), 0xFFFF and an ordinal, or a string.
+const WORD* SkipNameOrOrdinal(const WORD* p) {
+  if (*p == 0xFFFF) return p + 2;
+  while (*p++ != 0) {
+  }
+  return p;
+}
+
 }  // namespace
+
+std::vector<DWORD> DialogTemplateWithFont(HINSTANCE module, int id, const StoredFont& font) {
+  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+  const void* data = found ? ::LockResource(::LoadResource(module, found)) : nullptr;
+  const DWORD size = found ? ::SizeofResource(module, found) : 0;
+  const auto* words = static_cast<const WORD*>(data);
+  // DLGTEMPLATEEX: dlgVer 1, signature 0xFFFF, helpID, exStyle, style, cDlgItems, x, y, cx, cy
+  // (13 WORDs), then menu, class, title and, with DS_SETFONT, pointsize, weight, italic and
+  // charset (3 WORDs) and the typeface; the items follow on a DWORD boundary.
+  if (words == nullptr || size < 32 || words[0] != 1 || words[1] != 0xFFFF) {
+    throw std::runtime_error("a dialog template is missing");
+  }
+  DWORD style = 0;
+  std::memcpy(&style, words + 6, sizeof style);
+  const WORD* fontAt = SkipNameOrOrdinal(SkipNameOrOrdinal(SkipNameOrOrdinal(words + 13)));
+  const WORD* itemsAt = (style & DS_SETFONT) != 0 ? SkipNameOrOrdinal(fontAt + 3) : fontAt;
+  const size_t head = static_cast<size_t>(fontAt - words) * sizeof(WORD);
+  const size_t items = (static_cast<size_t>(itemsAt - words) * sizeof(WORD) + 3) & ~size_t{3};
+
+  const LOGFONTW log = ToLogFont(font);
+  const size_t faceLength = ::wcsnlen(log.lfFaceName, LF_FACESIZE);
+  std::vector<BYTE> bytes(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + head);
+  style |= DS_SETFONT;
+  std::memcpy(bytes.data() + 6 * sizeof(WORD), &style, sizeof style);
+  const WORD fontWords[3] = {static_cast<WORD>(font.size), static_cast<WORD>(log.lfWeight),
+                             static_cast<WORD>(log.lfItalic | (log.lfCharSet << 8))};
+  const auto* fontBytes = reinterpret_cast<const BYTE*>(fontWords);
+  bytes.insert(bytes.end(), fontBytes, fontBytes + sizeof fontWords);
+  const auto* face = reinterpret_cast<const BYTE*>(log.lfFaceName);
+  bytes.insert(bytes.end(), face, face + (faceLength + 1) * sizeof(WCHAR));
+  bytes.resize((bytes.size() + 3) & ~size_t{3}, 0);
+  if (items < size) {
+    bytes.insert(bytes.end(), static_cast<const BYTE*>(data) + items,
+                 static_cast<const BYTE*>(data) + size);
+  }
+  std::vector<DWORD> aligned((bytes.size() + 3) / 4, 0);
+  std::memcpy(aligned.data(), bytes.data(), bytes.size());
+  return aligned;
+}
+
+bool TemplateFontSaysAll(const StoredFont& font) noexcept {
+  return !font.underline && !font.strikeout && font.pitch == 0;
+}
 
 void Place(HWND wnd, int x, int y, int width, int height) {
   ::SetWindowPos(wnd, nullptr, x, y, std::max(width, 0), std::max(height, 0),

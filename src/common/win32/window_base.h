@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/win32/controls.h"
 #include "common/win32/errors.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/placement.h"
@@ -68,12 +69,20 @@ class DialogBase {
   // thread is disabled meanwhile. Returns EndModal's result (IDCANCEL when setting the dialog up
   // failed, which has been reported); throws when the dialog could not be made at all.
   INT_PTR RunModal(HWND owner, int id) {
-    ThreadWindowsDisabled others;
-    others_ = &others;
-    const INT_PTR result = ::DialogBoxParamW(PluginInstance(), MAKEINTRESOURCEW(id), owner,
-                                             &Procedure, reinterpret_cast<LPARAM>(this));
-    if (result == -1) throw std::runtime_error("a dialog could not be made");
-    return result;
+    return Run([&](LPARAM self) {
+      return ::DialogBoxParamW(PluginInstance(), MAKEINTRESOURCEW(id), owner, &Procedure, self);
+    });
+  }
+  // The same, the template laid out in `font` (its dialog units are that font's).
+  INT_PTR RunModal(HWND owner, int id, const StoredFont& font) {
+    const std::vector<DWORD> dialog = DialogTemplateWithFont(PluginInstance(), id, font);
+    // What the template cannot say (underline...) the controls get once they exist.
+    if (!TemplateFontSaysAll(font)) fullFont_ = CreateStoredFont(font);
+    return Run([&](LPARAM self) {
+      return ::DialogBoxIndirectParamW(PluginInstance(),
+                                       reinterpret_cast<const DLGTEMPLATE*>(dialog.data()), owner,
+                                       &Procedure, self);
+    });
   }
 
  protected:
@@ -87,7 +96,12 @@ class DialogBase {
   static INT_PTR CALLBACK Procedure(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
       ::SetWindowLongPtrW(dlg, DWLP_USER, lp);
-      reinterpret_cast<DialogBase*>(lp)->dlg_ = dlg;
+      auto* base = reinterpret_cast<DialogBase*>(lp);
+      base->dlg_ = dlg;
+      if (base->fullFont_) {
+        ::SendMessageW(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(base->fullFont_.get()), FALSE);
+        SetFontOfChildren(dlg, base->fullFont_.get());
+      }
     }
     auto* self = reinterpret_cast<Derived*>(::GetWindowLongPtrW(dlg, DWLP_USER));
     if (self == nullptr) return FALSE;
@@ -102,6 +116,15 @@ class DialogBase {
   HWND dlg_ = nullptr;
 
  private:
+  template <class Show>
+  INT_PTR Run(Show&& show) {
+    ThreadWindowsDisabled others;
+    others_ = &others;
+    const INT_PTR result = show(reinterpret_cast<LPARAM>(this));
+    if (result == -1) throw std::runtime_error("a dialog could not be made");
+    return result;
+  }
+
   // The dialog manager shows a modal dialog itself, normal; the state its LoadFormPlacement
   // stored (maximized, minimized) follows once it is on the screen.
   static constexpr UINT kApplyStoredState = WM_APP + 0x51;
@@ -113,6 +136,7 @@ class DialogBase {
   }
 
   ThreadWindowsDisabled* others_ = nullptr;
+  UniqueFont fullFont_;  // the stored font where the template's could not say it all
 };
 
 }  // namespace pinote

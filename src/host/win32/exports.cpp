@@ -119,7 +119,7 @@ extern "C" int WINAPI BKC_OnStart() {
   return Run(0, [] {
     CloseToolGroup(State().mainMenu);
     // "Appear on Start" in the options: the memo window comes up with the host.
-    if (State().memoWindow && Read(Settings(), keys::kAppearOnStart)) {
+    if (State().memoWindow && ReadOption(Settings(), &Options::appearOnStart)) {
       State().memoWindow->ShowAndActivate();
     }
   });
