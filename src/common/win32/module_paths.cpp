@@ -100,10 +100,9 @@ void ShowHelp(HWND owner) {
     ::ShellExecuteW(owner, L"OPEN", Widen(choice.fileToOpen).c_str(), L"", L"", SW_SHOW);
     return;
   }
-  // The paths are ANSI, the words UTF-8: each piece is converted on its own.
-  const HelpMessageParts m = MissingHelpMessage(choice, japanese);
-  const std::wstring text = Widen(m.path1) + Utf8(m.middleUtf8) + Widen(m.path2) + Utf8(m.afterUtf8);
-  ::MessageBoxW(owner, text.c_str(), Utf8(m.captionUtf8).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  const HelpMessage m = MissingHelpMessage(choice, japanese, &AnsiToUtf8);
+  ::MessageBoxW(owner, Utf8(m.textUtf8).c_str(), Utf8(m.captionUtf8).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SetPluginFileSearch(std::string (*search)()) { g_search = search; }
