@@ -4,7 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 #include <stdexcept>
 
 #include "common/texts.h"
@@ -88,47 +88,29 @@ const WORD* SkipNameOrOrdinal(const WORD* p) {
 
 }  // namespace
 
-std::vector<DWORD> DialogTemplateWithFont(HINSTANCE module, int id, const StoredFont& font) {
+std::vector<WORD> DialogTemplateWithFont(HINSTANCE module, int id, const StoredFont& font) {
   HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
-  const void* data = found ? ::LockResource(::LoadResource(module, found)) : nullptr;
-  const DWORD size = found ? ::SizeofResource(module, found) : 0;
-  const auto* words = static_cast<const WORD*>(data);
+  const auto* words =
+      found ? static_cast<const WORD*>(::LockResource(::LoadResource(module, found))) : nullptr;
+  const size_t size = found ? ::SizeofResource(module, found) / sizeof(WORD) : 0;
   // DLGTEMPLATEEX: dlgVer 1, signature 0xFFFF, helpID, exStyle, style, cDlgItems, x, y, cx, cy
-  // (13 WORDs), then menu, class, title and, with DS_SETFONT, pointsize, weight, italic and
-  // charset (3 WORDs) and the typeface; the items follow on a DWORD boundary.
-  if (words == nullptr || size < 32 || words[0] != 1 || words[1] != 0xFFFF) {
+  // (13 WORDs); menu, class and title; with DS_SETFONT pointsize, weight, italic and charset (3
+  // WORDs) and the typeface; then the items, on a DWORD boundary.
+  if (words == nullptr || size < 16 || words[0] != 1 || words[1] != 0xFFFF) {
     throw std::runtime_error("a dialog template is missing");
   }
-  DWORD style = 0;
-  std::memcpy(&style, words + 6, sizeof style);
   const WORD* fontAt = SkipNameOrOrdinal(SkipNameOrOrdinal(SkipNameOrOrdinal(words + 13)));
-  const WORD* itemsAt = (style & DS_SETFONT) != 0 ? SkipNameOrOrdinal(fontAt + 3) : fontAt;
-  const size_t head = static_cast<size_t>(fontAt - words) * sizeof(WORD);
-  const size_t items = (static_cast<size_t>(itemsAt - words) * sizeof(WORD) + 3) & ~size_t{3};
-
+  const WORD* itemsAt = (words[6] & DS_SETFONT) != 0 ? SkipNameOrOrdinal(fontAt + 3) : fontAt;
   const LOGFONTW log = ToLogFont(font);
-  const size_t faceLength = ::wcsnlen(log.lfFaceName, LF_FACESIZE);
-  std::vector<BYTE> bytes(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + head);
-  style |= DS_SETFONT;
-  std::memcpy(bytes.data() + 6 * sizeof(WORD), &style, sizeof style);
-  const WORD fontWords[3] = {static_cast<WORD>(font.size), static_cast<WORD>(log.lfWeight),
-                             static_cast<WORD>(log.lfItalic | (log.lfCharSet << 8))};
-  const auto* fontBytes = reinterpret_cast<const BYTE*>(fontWords);
-  bytes.insert(bytes.end(), fontBytes, fontBytes + sizeof fontWords);
-  const auto* face = reinterpret_cast<const BYTE*>(log.lfFaceName);
-  bytes.insert(bytes.end(), face, face + (faceLength + 1) * sizeof(WCHAR));
-  bytes.resize((bytes.size() + 3) & ~size_t{3}, 0);
-  if (items < size) {
-    bytes.insert(bytes.end(), static_cast<const BYTE*>(data) + items,
-                 static_cast<const BYTE*>(data) + size);
-  }
-  std::vector<DWORD> aligned((bytes.size() + 3) / 4, 0);
-  std::memcpy(aligned.data(), bytes.data(), bytes.size());
-  return aligned;
-}
-
-bool TemplateFontSaysAll(const StoredFont& font) noexcept {
-  return !font.underline && !font.strikeout && font.pitch == 0;
+  std::vector<WORD> result(words, fontAt);
+  result[6] |= DS_SETFONT;  // the style's low word
+  result.insert(result.end(), {static_cast<WORD>(font.size), static_cast<WORD>(log.lfWeight),
+                               static_cast<WORD>(log.lfItalic | log.lfCharSet << 8)});
+  result.insert(result.end(), log.lfFaceName,
+                log.lfFaceName + ::wcsnlen(log.lfFaceName, LF_FACESIZE - 1) + 1);
+  result.resize((result.size() + 1) & ~size_t{1});
+  result.insert(result.end(), words + ((itemsAt - words + 1) & ~1), words + size);
+  return result;
 }
 
 void Place(HWND wnd, int x, int y, int width, int height) {

@@ -15,11 +15,10 @@ namespace pinote {
 // The DIALOGEX template `id` of `module` with its font replaced by `font` (face, size in points,
 // weight, italic, character set; "" names the language's default face), so that the dialog
 // manager makes that font and lays the dialog out in its dialog units. Throws when the template
-// is missing or not a DIALOGEX. DWORD-aligned, as DialogBoxIndirectParam wants it.
-[[nodiscard]] std::vector<DWORD> DialogTemplateWithFont(HINSTANCE module, int id,
-                                                        const StoredFont& font);
-// Whether a template's font says all of `font` (underline, strike-out and pitch it cannot).
-[[nodiscard]] bool TemplateFontSaysAll(const StoredFont& font) noexcept;
+// is missing or not a DIALOGEX. (The allocator aligns the buffer on a DWORD, as
+// DialogBoxIndirectParam wants it.)
+[[nodiscard]] std::vector<WORD> DialogTemplateWithFont(HINSTANCE module, int id,
+                                                       const StoredFont& font);
 // Moves and sizes a child (negative sizes become 0) without touching its z-order.
 void Place(HWND wnd, int x, int y, int width, int height);
 // A child's rectangle in its parent's client coordinates.

@@ -65,24 +65,21 @@ class ThreadWindowsDisabled {
 template <class Derived>
 class DialogBase {
  public:
-  // Runs the dialog template `id` modally with the dialog manager; every other window of the
-  // thread is disabled meanwhile. Returns EndModal's result (IDCANCEL when setting the dialog up
-  // failed, which has been reported); throws when the dialog could not be made at all.
-  INT_PTR RunModal(HWND owner, int id) {
-    return Run([&](LPARAM self) {
-      return ::DialogBoxParamW(PluginInstance(), MAKEINTRESOURCEW(id), owner, &Procedure, self);
-    });
-  }
-  // The same, the template laid out in `font` (its dialog units are that font's).
+  // Runs the dialog template `id` modally with the dialog manager, laid out in `font` (the
+  // template's dialog units are that font's); every other window of the thread is disabled
+  // meanwhile. Returns EndModal's result (IDCANCEL when setting the dialog up failed, which has
+  // been reported); throws when the dialog could not be made at all.
   INT_PTR RunModal(HWND owner, int id, const StoredFont& font) {
-    const std::vector<DWORD> dialog = DialogTemplateWithFont(PluginInstance(), id, font);
-    // What the template cannot say (underline...) the controls get once they exist.
-    if (!TemplateFontSaysAll(font)) fullFont_ = CreateStoredFont(font);
-    return Run([&](LPARAM self) {
-      return ::DialogBoxIndirectParamW(PluginInstance(),
-                                       reinterpret_cast<const DLGTEMPLATE*>(dialog.data()), owner,
-                                       &Procedure, self);
-    });
+    const std::vector<WORD> dialog = DialogTemplateWithFont(PluginInstance(), id, font);
+    // What a template cannot say the controls get once they exist.
+    if (font.underline || font.strikeout || font.pitch != 0) fullFont_ = CreateStoredFont(font);
+    ThreadWindowsDisabled others;
+    others_ = &others;
+    const INT_PTR result = ::DialogBoxIndirectParamW(
+        PluginInstance(), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()), owner, &Procedure,
+        reinterpret_cast<LPARAM>(this));
+    if (result == -1) throw std::runtime_error("a dialog could not be made");
+    return result;
   }
 
  protected:
@@ -116,15 +113,6 @@ class DialogBase {
   HWND dlg_ = nullptr;
 
  private:
-  template <class Show>
-  INT_PTR Run(Show&& show) {
-    ThreadWindowsDisabled others;
-    others_ = &others;
-    const INT_PTR result = show(reinterpret_cast<LPARAM>(this));
-    if (result == -1) throw std::runtime_error("a dialog could not be made");
-    return result;
-  }
-
   // The dialog manager shows a modal dialog itself, normal; the state its LoadFormPlacement
   // stored (maximized, minimized) follows once it is on the screen.
   static constexpr UINT kApplyStoredState = WM_APP + 0x51;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "common/options.h"
@@ -133,9 +134,10 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
   }
 
   // An option shown in its control, and taken back from it; the windows' own numbers have none.
+  // A rule is shown by its group of radios, and no choice in a group stores its last rule.
   void ShowValue(int id, bool on) { ::CheckDlgButton(dlg_, id, on ? BST_CHECKED : BST_UNCHECKED); }
-  void ShowValue(int first, AppearRule rule) { Choose(first, std::optional(rule)); }
-  void ShowValue(int first, DisappearRule rule) { Choose(first, std::optional(rule)); }
+  template <class Rule, class = std::enable_if_t<std::is_enum_v<Rule>>>
+  void ShowValue(int first, Rule rule) { Choose(first, std::optional(rule)); }
   void ShowValue(int id, const std::string& text) {
     ::SetDlgItemTextW(dlg_, id, Widen(text).c_str());
   }
@@ -143,12 +145,9 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
   void ShowValue(int, uint32_t color) { sampleColor_ = color; }
   void ShowValue(int, int32_t) {}
   void TakeValue(int id, bool& on) const { on = Checked(id); }
-  // No choice in a group stores its last rule.
-  void TakeValue(int first, AppearRule& rule) const {
-    rule = Choice<AppearRule>(first).value_or(AppearRule::Never);
-  }
-  void TakeValue(int first, DisappearRule& rule) const {
-    rule = Choice<DisappearRule>(first).value_or(DisappearRule::Always);
+  template <class Rule, class = std::enable_if_t<std::is_enum_v<Rule>>>
+  void TakeValue(int first, Rule& rule) const {
+    rule = Choice<Rule>(first).value_or(static_cast<Rule>(3));
   }
   void TakeValue(int id, std::string& text) const { text = Narrow(WindowText(Item(id))); }
   void TakeValue(int, StoredFont& font) const { font = sample_; }

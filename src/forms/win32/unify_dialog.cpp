@@ -211,7 +211,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
 UnifyPick RunUnifyDialog(HWND owner, const MemoStore& store, const UiText& okCaption) {
   RegisterSplitterClass(L"" SPLITTER_CLASS);  // the template's splitter
   UnifyDialog dialog(store, okCaption);
-  dialog.RunModal(owner, IDD_UNIFY);
+  dialog.RunModal(owner, IDD_UNIFY, LoadFont(sections::kUnifyDialog));
   return dialog.Picked();
 }
 
