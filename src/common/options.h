@@ -26,11 +26,10 @@ enum class DisappearRule : int32_t { Never = 0, IfNoMemo = 1, IfNoImportantMemo 
 inline constexpr uint32_t kWindowBackgroundColor = 0x80000005;
 inline constexpr uint32_t kWindowTextColor = 0x80000008;
 
-// Sections of the per-window groups: font keys (<section>\Font\<language>\...) and placement
-// keys (<section>\Left...). Only Memo's font and the three resizable or movable windows'
-// placements are written; the dialogs' fonts are only read.
+// The windows' sections: their font keys (<section>\Font\<language>\...) and placement keys
+// (<section>\Left...), and the unify dialog's own settings. Of the fonts only the memo font (the
+// options table's) is written; the dialogs' fonts are only read.
 namespace sections {
-inline constexpr char kMemoFont[] = "Memo";
 inline constexpr char kMemoWindow[] = "MainForm";
 inline constexpr char kOptionsDialog[] = "SetupForm";
 inline constexpr char kUnifyDialog[] = "UnifyForm";
@@ -136,11 +135,11 @@ inline const auto& OptionTable() {
       Option<DisappearRule>{"Hide", "Load", DisappearRule::IfNoMemo, &Options::disappear,
                             IDC_DISAPPEAR_NEVER_RADIO},
       Option<std::string>{"Meibo", "Path", "", &Options::nameListPath, IDC_NAME_LIST_PATH_EDIT},
-      // Kept by the windows as they change, never by the dialog. The list's default is its
-      // design size.
+      // Kept by the windows as they change, never by the dialog; the defaults are the design
+      // sizes.
       Option<int32_t>{"Meibo", "Height", 70, &Options::nameListHeight, 0},
-      Option<int32_t>{"UnifyForm", "ListWidth", 124, &Options::addressListWidth, 0},
-      Option<std::string>{"UnifyForm", "Keyword", "", &Options::keywordHistory, 0});
+      Option<int32_t>{sections::kUnifyDialog, "ListWidth", 124, &Options::addressListWidth, 0},
+      Option<std::string>{sections::kUnifyDialog, "Keyword", "", &Options::keywordHistory, 0});
   return table;
 }
 
