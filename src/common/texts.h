@@ -192,7 +192,8 @@ inline constexpr char kNameListFilter[] =
 inline constexpr UiText kAboutTitle{"Pinote について", "About Pinote"};
 inline constexpr char kCopyrightLine[] = "(C) 2026 Quillet for Becky!2 contributors";
 inline constexpr char kLicenceLine[] = "MIT License";
-inline constexpr UiText kFilesFolderLine{"ヘルプとメモのファイルがあるフォルダー：", "Help and memo files are in:"};
+inline constexpr UiText kFilesFolderLine{"ヘルプとメモのファイルがあるフォルダー：",
+                                         "Help and memo files are in:"};
 
 }  // namespace ui
 }  // namespace pinote
