@@ -41,7 +41,7 @@ for lang in ja en; do
         "file://$frame" >/dev/null 2>&1 || true
       rm -f "$frame"
       [ -f "$png" ] || break
-      convert "$png" -trim +repage "$png"
+      convert "$png" -trim +repage "$png" 2>/dev/null  # a blank piece: "geometry does not contain image"
       # A piece that is all background (trimmed to one pixel) is past the end of the page.
       if [ "$(identify -format '%w' "$png")" = 1 ]; then
         rm -f "$png"
