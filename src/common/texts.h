@@ -13,7 +13,7 @@ namespace pinote {
 
 inline constexpr char kPluginName[] = "Quillet for Becky!2";
 inline constexpr char kVersionText[] = PINOTE_VERSION_TEXT;
-inline constexpr char kVendorText[] = "Quillet developers";
+inline constexpr char kVendorText[] = "Quillet for Becky!2 contributors";
 inline constexpr char kLibraryFileName[] = "Pinote.dll";
 
 struct UiText {
@@ -198,12 +198,13 @@ inline constexpr UiText kHelp{"ヘルプ", "Help"};
 inline constexpr char kNameListFilter[] =
     "データファイル (*.dat)|*.dat|すべてのファイル (*.*)|*.*|";
 
-// About dialog; its credit lines are not translated.
+// About dialog: the copyright and licence lines are not translated; the last two tell where the
+// help and the memo files are, the folder being filled in when the dialog opens.
 inline constexpr UiText kAboutTitle{"Pinote について", "About Pinote"};
-inline constexpr char kCopyrightLine[] = "Copyright (C) 2026 Quillet developers";
-inline constexpr char kWebLine[] = "https://quillet.example.org/";
-inline constexpr char kMenuGroupLine[] = "Menu group \"ZOLV\" shared with fellow plug-ins";
-inline constexpr char kMenuGroupWebLine[] = "https://quillet.example.org/zolv/";
+inline constexpr char kCopyrightLine[] = "(C) 2026 Quillet for Becky!2 contributors";
+inline constexpr char kLicenceLine[] = "MIT License";
+inline constexpr UiText kFilesFolderLine{"ヘルプとメモのファイルがあるフォルダー：",
+                                         "Help and memo files are in:"};
 
 }  // namespace ui
 }  // namespace pinote

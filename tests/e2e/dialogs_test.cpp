@@ -65,11 +65,11 @@ TEST(OptionsDialog, OkWritesEveryKeyInOrderAtOnceAndCancelWritesNothing) {
 TEST(OptionsDialog, ANewNameListPathReloadsTheStore) {
   Installation inst("setup-meibo");
   inst.AddSampleMemoData();
-  inst.Write(L"meibo.txt", ReadBytes(SourceDir() + L"data\\sample\\meibo.txt"));
+  inst.Write(L"meibo.dat", ReadBytes(SourceDir() + L"data\\sample\\meibo.dat"));
   RunResult r = inst.Run(
       "open 4\nsetup\n" + WaitWindow(kOptionsDialog) + "settext " + kOptionsDialog + " " +
       std::to_string(IDC_NAME_LIST_PATH_EDIT) + " " +
-      ScriptText(std::string(inst.dir().begin(), inst.dir().end())) + "meibo.txt\n" +
+      ScriptText(std::string(inst.dir().begin(), inst.dir().end())) + "meibo.dat\n" +
       ClickOn(kOptionsDialog, IDOK) + WaitHidden(kOptionsDialog) + "open 0\n" +
       DumpWindow(kMemoWindow) + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();

@@ -225,6 +225,7 @@ TEST(Version, TheLibraryItsRecordItsAboutBoxAndItsHeaderSayTheSame) {
   EXPECT_EQ(Utf8Of(VersionString(info, L"ProductVersion")), text);
   EXPECT_EQ(Utf8Of(VersionString(info, L"FileVersion")), PINOTE_VERSION_NUMBERS_TEXT);
   EXPECT_EQ(Utf8Of(VersionString(info, L"ProductName")), "Quillet for Becky!2");
+  EXPECT_EQ(Utf8Of(VersionString(info, L"CompanyName")), "Quillet for Becky!2 contributors");
 
   // The information record, an outgoing mail and the About box, in the host.
   Installation inst("version");
@@ -241,6 +242,9 @@ TEST(Version, TheLibraryItsRecordItsAboutBoxAndItsHeaderSayTheSame) {
   const std::vector<WindowDump> dumps = WindowDumps(r);
   ASSERT_EQ(dumps.size(), 1u) << r.Text();
   EXPECT_EQ(Child(dumps[0], IDC_VERSION_LABEL, "text"), Quoted(text)) << r.Text();  // the version label
+  // Where the user finds the help and the memo files: the folder the host loaded the plug-in from.
+  EXPECT_EQ(Child(dumps[0], IDC_FOLDER_LABEL, "text"), Quoted(Utf8Of(inst.PluginDir())))
+      << r.Text();
 }
 
 }  // namespace

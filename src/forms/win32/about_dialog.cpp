@@ -5,6 +5,7 @@
 #include "common/options.h"
 #include "common/texts.h"
 #include "common/win32/controls.h"
+#include "common/win32/module_paths.h"
 #include "common/win32/placement.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"
@@ -13,10 +14,13 @@
 namespace pinote {
 namespace {
 
-constexpr std::pair<int, const char*> kLabels[] = {
-    {IDC_NAME_LABEL, kPluginName},          {IDC_VERSION_LABEL, kVersionText},
-    {IDC_COPYRIGHT_LABEL, ui::kCopyrightLine}, {IDC_WEB_LABEL, ui::kWebLine},
-    {IDC_MENU_GROUP_LABEL, ui::kMenuGroupLine}, {IDC_MENU_GROUP_WEB_LABEL, ui::kMenuGroupWebLine},
+// The labels' texts; the folder's label gets the plug-in's folder when the dialog opens.
+constexpr std::pair<int, UiText> kLabels[] = {
+    {IDC_NAME_LABEL, {kPluginName, kPluginName}},
+    {IDC_VERSION_LABEL, {kVersionText, kVersionText}},
+    {IDC_COPYRIGHT_LABEL, {ui::kCopyrightLine, ui::kCopyrightLine}},
+    {IDC_LICENCE_LABEL, {ui::kLicenceLine, ui::kLicenceLine}},
+    {IDC_FILES_LABEL, ui::kFilesFolderLine},
 };
 
 class AboutDialog : public DialogBase<AboutDialog> {
@@ -36,7 +40,8 @@ class AboutDialog : public DialogBase<AboutDialog> {
 
   void OnInit() {
     ::SetWindowTextW(dlg_, Tr(ui::kAboutTitle).c_str());
-    for (const auto& [id, text] : kLabels) ::SetDlgItemTextW(dlg_, id, Utf8(text).c_str());
+    for (const auto& [id, text] : kLabels) ::SetDlgItemTextW(dlg_, id, Tr(text).c_str());
+    ::SetDlgItemTextW(dlg_, IDC_FOLDER_LABEL, Widen(PluginFolder()).c_str());
     versionFont_ = CreateDesignFont();  // the version keeps it, whatever font is stored
     ::SendDlgItemMessageW(dlg_, IDC_VERSION_LABEL, WM_SETFONT,
                           reinterpret_cast<WPARAM>(versionFont_.get()), FALSE);

@@ -129,9 +129,19 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     lines_ = FilterAddresses(store_, keyword);
+    WindowDc dc(list);
+    SelectGuard select(dc.get(), font_.get());
+    int widest = 0;
     for (const UnifyLine& line : lines_) {
-      ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(line.text).c_str()));
+      const std::wstring text = Widen(line.text);
+      ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+      SIZE size{};
+      ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+      widest = std::max(widest, int{size.cx});
     }
+    // A list box scrolls sideways only as far as it is told: the longest address, and a few
+    // pixels for the margin the list box draws its lines with.
+    ::SendMessageW(list, LB_SETHORIZONTALEXTENT, widest > 0 ? widest + 6 : 0, 0);
     ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(list, nullptr, TRUE);
     ::SendMessageW(list, LB_SETCURSEL, 0, 0);
