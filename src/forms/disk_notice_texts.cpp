@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "common/language.h"
 #include "common/sync_copies.h"
 #include "common/texts.h"
 

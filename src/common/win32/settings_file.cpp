@@ -6,6 +6,7 @@
 #include "common/paths.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/pc_folder.h"
+#include "common/win32/placement.h"
 #include "common/win32/text.h"
 
 namespace pinote {
@@ -38,6 +39,8 @@ void SaveSettingsFile() {
   if (out.status == DiskOutcome::Status::kFailed) throw FileError(out.path, out.message);
 }
 
-Options CurrentOptions() { return ReadOptions(Settings(), IsJapanese()); }
+Options CurrentOptions() {
+  return ReadOptions(Settings(), IsJapanese(), LanguageDefaultFont());
+}
 
 }  // namespace pinote
