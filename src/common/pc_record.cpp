@@ -110,6 +110,22 @@ Parsed Parse(std::string_view text) {
   return p;
 }
 
+// How long the changes of one entry noted once stand for the ones that follow (typing on).
+constexpr int64_t kTypingWhile = 60 * kFileTimeSecond;
+
+// The address lines of an entry in the shared file's format: those before its mark and memo.
+std::string AddressLines(std::string_view entry) {
+  std::string out;
+  bool done = false;
+  ForEachLine(entry, [&](std::string_view line) {
+    done = done || line.empty() || line.front() == ' ' || line.front() == '@';
+    if (done) return;
+    out.append(line);
+    out += '\n';
+  });
+  return out;
+}
+
 bool SameCopy(const PcRecord::CopyId& a, const PcRecord::CopyId& b) {
   return a.name == b.name && a.size == b.size && a.time == b.time;
 }
@@ -135,6 +151,7 @@ void PcRecord::Open(FileSystem& fs, const std::string& folder, const std::string
   fs_ = &fs;
   path_.clear();
   copies_.clear();
+  lastKey_.clear();
   const int64_t now = fs.Now();
   // Kept in memory only, the record knows nothing of earlier sessions: it judges no copy.
   since_ = kNever;
@@ -215,6 +232,17 @@ void PcRecord::Remember(const CopyId& copy, CopyFate fate) {
 
 void PcRecord::AddChanges(const std::vector<Change>& changes) {
   if (changes.empty() || path_.empty()) return;
+  // Typing saves at every keystroke: one entry's changes within a while of its last one noted
+  // are left out. A copy holding a state in between then differs from every state noted, and
+  // both texts are kept; the entry still counts as changed here.
+  if (changes.size() == 1) {
+    const std::string key = AddressLines(changes[0].before) + '\n' + AddressLines(changes[0].after);
+    if (key == lastKey_ && changes[0].when - lastWhen_ < kTypingWhile) return;
+    lastKey_ = key;
+    lastWhen_ = changes[0].when;
+  } else {
+    lastKey_.clear();
+  }
   std::string text;
   for (const Change& c : changes) text += ChangeText(c);
   Append(text);

@@ -56,6 +56,8 @@ class PcRecord {
   [[nodiscard]] CopyFate FateOf(const CopyId& copy) const;
   void Remember(const CopyId& copy, CopyFate fate);
 
+  // Notes the changes of one write. The changes of one entry written one after the other within
+  // a minute (typing) are noted at the first only.
   void AddChanges(const std::vector<Change>& changes);
   // The changes recorded, oldest first, read from the record file; nullopt when there is none or
   // it cannot be read now.
@@ -70,6 +72,8 @@ class PcRecord {
 
   FileSystem* fs_ = nullptr;
   std::string path_;
+  std::string lastKey_;  // the addresses of the one entry whose change was noted last
+  int64_t lastWhen_ = 0;
   int64_t since_ = 0;
   std::vector<KnownCopy> copies_;
 };

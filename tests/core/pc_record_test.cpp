@@ -35,14 +35,20 @@ TEST(PcRecord, KeepsChangesAndCopiesUntilTheyAreOldOrGone) {
   EXPECT_EQ(again.FateOf({"Pinote-PC.dat", 4, 77}), PcRecord::CopyFate::kMerged);
   EXPECT_EQ(again.FateOf({"Pinote-PC.dat", 5, 77}), PcRecord::CopyFate::kUnknown);
   EXPECT_EQ(again.FateOf({"Pinote-Gone.dat", 1, 1}), PcRecord::CopyFate::kUnknown) << "gone";
+  // Typing on in one entry: noted at the first keystroke, and again a while later.
+  again.AddChanges({{then + 1, "a\r\n new\r\n\r\n", "a\r\n newer\r\n\r\n"}});
+  again.AddChanges({{then + 2, "a\r\n newer\r\n\r\n", "a\r\n newest\r\n\r\n"}});
+  again.AddChanges({{then + 61 * kFileTimeSecond, "a\r\n newest\r\n\r\n", "a\r\n last\r\n\r\n"}});
   const auto changes = again.Changes();
   ASSERT_TRUE(changes.has_value());
-  ASSERT_EQ(changes->size(), 2u);
+  ASSERT_EQ(changes->size(), 4u);
+  EXPECT_EQ((*changes)[2].after, "a\r\n newer\r\n\r\n");
+  EXPECT_EQ((*changes)[3].before, "a\r\n newest\r\n\r\n");
   EXPECT_EQ((*changes)[0].before, "a\r\n old\r\n\r\n");
   EXPECT_EQ((*changes)[1].after, "b\r\n m\r\n\r\n");
   EXPECT_LE(again.Since(), then);
 
-  fs.clock += kPcRecordKeptFor + kFileTimeSecond;
+  fs.clock += kPcRecordKeptFor + 120 * kFileTimeSecond;
   PcRecord weeksLater;
   weeksLater.Open(fs, "pc/", shared);
   EXPECT_TRUE(weeksLater.Changes()->empty());
