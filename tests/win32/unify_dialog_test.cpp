@@ -73,7 +73,7 @@ class UnifyDialogTest : public ::testing::Test {
   }
 
   std::string folder_;
-  MemoStore data_;
+  MemoStore data_{SystemCodePage()};
 };
 
 // The list and keyword rules are the core's (unify_rules.h); here: the dialog shows them.
