@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // Escaping round trip on the raw input.
-  const auto back = UnescapeText(EscapeText(text));
+  const auto back = UnescapeText(EscapeText(text, cp), cp);
   Check(back.has_value() && *back == text);
   return 0;
 }
