@@ -115,16 +115,5 @@ TEST(CodePageWalk, Utf8With65001) {
   });
 }
 
-TEST(CodePage, WhatEachNumberIs) {
-  EXPECT_EQ(CodePage::Known(932), CodePage::ShiftJis());
-  EXPECT_EQ(CodePage::Known(1252), CodePage::Western());
-  EXPECT_EQ(CodePage::Known(65001), CodePage::Utf8());
-  EXPECT_EQ(CodePage::Known(874), CodePage::SingleByte(874));
-  EXPECT_NE(CodePage::Known(936), CodePage::Known(949));  // the same lead bytes, another page
-  EXPECT_EQ(CodePage::Known(950), CodePage::DoubleByte(950, {{0x81, 0xFE}}));
-  EXPECT_TRUE(CodePage::Utf8().IsUtf8());
-  EXPECT_FALSE(CodePage::Utf8().IsLeadByte(0xE3));
-}
-
 }  // namespace
 }  // namespace pinote

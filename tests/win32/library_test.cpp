@@ -199,5 +199,15 @@ TEST(ModuleAnsiPath, TheProgramAsTheSystemNamesItWithItsFolder) {
   EXPECT_EQ(HostFolder(), FolderOf(HostExePath(), SystemCodePage()));
 }
 
+// The code page read from the system at load: 1252 without lead bytes under LANG=C.UTF-8, 932
+// with Shift-JIS's under ja_JP.UTF-8 (win32_tests_ja).
+TEST(SystemCodePage, IsTheAnsiCodePageWithTheLeadBytesTheSystemGivesIt) {
+  EXPECT_EQ(SystemCodePage(), CodePage::Known(::GetACP()));
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    EXPECT_EQ(SystemCodePage().IsLeadByte(byte), ::IsDBCSLeadByte(byte) != FALSE) << b;
+  }
+}
+
 }  // namespace
 }  // namespace pinote
