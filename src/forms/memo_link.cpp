@@ -374,13 +374,17 @@ class LinkJudge {
     rest = rest.substr(0, std::min(rest.size(), rest.find_first_of("?#")));
     std::string path;
     if (IsUncLike(rest)) {
-      rest.remove_prefix(2);
-      size_t hostEnd = 0;
-      while (hostEnd < rest.size() && !IsSeparator(rest[hostEnd])) ++hostEnd;
-      const std::string_view host = rest.substr(0, hostEnd);
-      // "file://C:/x" puts the drive where the host goes.
-      if (!host.empty() && !HasDrive(host) && AsciiLower(host) != "localhost") path = "\\\\";
-      if (!HasDrive(host) && path.empty()) rest.remove_prefix(hostEnd);
+      // No host and "localhost" name this computer; "file://C:/x" puts the drive there.
+      const size_t hostEnd = std::min(rest.size(), rest.find_first_of("\\/", 2));
+      const std::string_view host = rest.substr(2, hostEnd - 2);
+      if (HasDrive(host)) {
+        rest.remove_prefix(2);
+      } else if (host.empty() || AsciiLower(host) == "localhost") {
+        rest.remove_prefix(hostEnd);
+      } else {
+        path = "\\\\";  // a share: \\host\...
+        rest.remove_prefix(2);
+      }
     }
     // "/C:/x" and "/C|/x": the drive after the separator.
     if (path.empty() && rest.size() >= 3 && IsSeparator(rest[0]) && IsAsciiLetter(rest[1]) &&
@@ -471,8 +475,11 @@ class LinkJudge {
   LinkRisk OfLocal(const NormalPath& path) {
     const LinkSurroundings::Kind kind = surroundings_.KindAt(path.text);
     if (kind == LinkSurroundings::Kind::kUnknown) return LinkRisk::kUnknownPlace;
-    if (path.names.empty()) {  // a drive's root
-      return kind == LinkSurroundings::Kind::kFolder ? LinkRisk::kNone : LinkRisk::kUnknownPlace;
+    if (path.names.empty()) {  // a drive's root, whose "open" an autorun.inf there may change
+      if (kind != LinkSurroundings::Kind::kFolder) return LinkRisk::kUnknownPlace;
+      return surroundings_.KindAt(path.text + "autorun.inf") == LinkSurroundings::Kind::kNothing
+                 ? LinkRisk::kNone
+                 : LinkRisk::kShellFolder;
     }
     if (ProgramBeside(path.text)) return LinkRisk::kProgramBeside;
     if (kind == LinkSurroundings::Kind::kFolder) {

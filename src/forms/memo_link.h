@@ -40,7 +40,8 @@ enum class LinkRisk {
   kNotADocument,     // a file whose type is not on the list of documents
   kProgramBeside,    // a program named like it plus a program extension lies beside it, which
                      // the shell may start instead ("X" and "X.exe")
-  kShellFolder,      // a folder a class id makes a shell object (name.{CLSID}, its desktop.ini)
+  kShellFolder,      // a folder a class id makes a shell object (name.{CLSID}, its desktop.ini),
+                     // a drive whose autorun.inf may change what opening it does
   kUnknownShortcut,  // an Internet shortcut (.url) whose address is not http, https or mailto
   kUnknownPlace,     // what lies there could not be told (no answer from the file system)
 };

@@ -101,6 +101,8 @@ class FakeComputer final : public LinkSurroundings {
   // Path -> "/" for a folder, "?" where the file system gives no answer, else a file's content.
   std::map<std::string, std::string> disk = {
       {"C:\\", "/"},
+      {"E:\\", "/"},
+      {"E:\\autorun.inf", "[autorun]\r\nopen=setup.exe\r\n"},
       {"C:\\Users\\taro\\Documents", "/"},
       {"D:\\Projects", "/"},
       {"C:\\Windows\\notepad.exe", "MZ"},
@@ -196,6 +198,8 @@ TEST(JudgeMemoLink, WhatOpensAtOnceAndWhatAsksFirst) {
       {"x ! C:\\Tools\\Setup\\", LinkRisk::kProgramBeside, "C:\\Tools\\Setup"},
       {"x ! C:\\Bin.{645FF040-5081-101B-9F08-00AA002F954E}", LinkRisk::kShellFolder, ""},
       {"x ! C:\\Fonts", LinkRisk::kShellFolder, ""},
+      {"x ! E:\\", LinkRisk::kShellFolder, ""},
+      {"x ! C:\\", LinkRisk::kNone, ""},
       // Shortcuts: the Unicode section is read first, as the shell reads it.
       {"x ! C:\\links\\twofaced.url", LinkRisk::kUnknownShortcut, ""},
       {"x ! C:\\links\\missing.url", LinkRisk::kUnknownShortcut, ""},
