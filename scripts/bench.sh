@@ -44,9 +44,9 @@ host_session() {
     --target B2 Pinote || return 1
   lay_out_installation "$dir" "build/$preset"
   rm -rf "$dir/Mail"
-  cp -r "$data/Mail" "$data/meibo.txt" "$dir/"
+  cp -r "$data/Mail" "$data/meibo.dat" "$dir/"
   # The plug-in does not resolve relative paths: the name list gets its absolute Wine path.
-  printf 'Meibo\\Path=String:Z:%s\\meibo.txt\r\n' "${dir//\//\\}" > "$dir/PlugIns/Pinote.ini"
+  printf 'Meibo\\Path=String:Z:%s\\meibo.dat\r\n' "${dir//\//\\}" > "$dir/PlugIns/Pinote.ini"
   cp bench/host/session.txt "$dir/"
   printf 'exit\n' > "$dir/creation.txt"
   cd "$dir" || return 1

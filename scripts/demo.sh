@@ -31,7 +31,7 @@ cp data/sample/Pinote.dat "$demo/PlugIns/"
 python3 - "$demo" <<'PY'
 import sys
 demo = sys.argv[1]
-win = "Z:" + demo.replace("/", "\\") + "\\meibo.txt"
+win = "Z:" + demo.replace("/", "\\") + "\\meibo.dat"
 ini = open("data/sample/Pinote.ini", "rb").read().decode("ascii")
 ini = "".join(("Meibo\\Path=String:" + win + "\r\n") if l.startswith("Meibo\\Path=") else l
               for l in ini.splitlines(True))

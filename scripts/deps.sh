@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever the build and the tests need and this machine lacks.
+# fonts-wine is for the demo's screenshots: without Wine's Marlett the title-bar buttons that
+# Wine draws itself come out as the letters "0 1 r".
 set -euo pipefail
 need=()
 pkg_for() { dpkg -s "$1" >/dev/null 2>&1 || need+=("$1"); }
 for p in cmake ninja-build g++ clang libgtest-dev libbenchmark-dev googletest libclang-rt-14-dev \
          g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
-         wine64 xvfb xauth imagemagick x11-apps python3 locales fonts-ipafont-gothic fonts-liberation; do
+         wine64 xvfb xauth imagemagick x11-apps python3 locales fonts-ipafont-gothic fonts-liberation \
+         fonts-wine; do
   pkg_for "$p"
 done
 SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo

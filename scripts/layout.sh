@@ -8,5 +8,5 @@ lay_out_installation() {
   cp "$build/B2.exe" "$dir/"
   cp "$build/Pinote.dll" "$dir/PlugIns/"
   cp -r data/sample/Mail "$dir/"
-  cp data/sample/meibo.txt "$dir/"
+  cp data/sample/meibo.dat "$dir/"
 }

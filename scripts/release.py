@@ -22,6 +22,7 @@ import time
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+HOLDER = "Quillet for Becky!2 contributors"
 
 
 def fail(message):
@@ -109,12 +110,66 @@ def check_dll(dll, v):
         problems.append("ProductVersion is %r" % strings.get("ProductVersion"))
     if strings.get("FileVersion") != "%d.%d.%d.%d" % numbers:
         problems.append("FileVersion is %r" % strings.get("FileVersion"))
+    copyright_text = strings.get("LegalCopyright", "")
+    if strings.get("CompanyName") != HOLDER or HOLDER not in copyright_text or \
+            "MIT License" not in copyright_text:
+        problems.append("the resource does not name %s and the MIT License" % HOLDER)
     # The information record and the About box take the text from the same macro; it is in the
     # DLL as ANSI bytes.
     if version_text(v).encode("ascii") + b"\0" not in dll:
         problems.append("the text %s is not in the DLL" % version_text(v))
     if problems:
         fail("the DLL does not say %s: %s" % (version_text(v), "; ".join(problems)))
+
+
+# Kana, kanji and Japanese punctuation (full-width Latin letters and digits left out: a font name
+# such as "ＭＳ Ｐゴシック" keeps its space).
+JAPANESE = "[\u3000-\u30ff\u3400-\u9fff\uf900-\ufaff\uff01-\uff0f\uff1a-\uff20\uff3b-\uff40\uff5b-\uff9f]"
+# Punctuation that never wants a space beside it.
+PUNCTUATION = "、。，．・：；？！「」『』（）［］【】〈〉《》〔〕"
+# Tags that end a block of text: what stands on either side of them never runs together.
+BLOCK_TAG = re.compile(r"</?(?:p|div|h[1-6]|ul|ol|li|dl|dt|dd|table|tr|td|th|thead|tbody|caption|"
+                       r"figure|figcaption|nav|pre|br|hr|details|summary|section|header|footer|"
+                       r"body|head|html|title|style|meta)\b[^>]*>", re.I)
+
+
+def japanese_breaks(text, html):
+    """Lines where white space (a line break included) stands between two Japanese characters.
+
+    A browser shows such a line break as a space inside the sentence, and a viewer that wraps
+    lines itself leaves a ragged break. A space on one line counts only beside Japanese
+    punctuation (a name such as "田中 太郎" keeps its space). In a page, the text is read as
+    shown: comments, <style> and <pre> left out, block tags separate, inline tags vanish; in
+    plain text (and Markdown) an empty line ends a paragraph."""
+    if html:
+        text = re.sub(r"<!--.*?-->|<style\b.*?</style>|<pre\b.*?</pre>",
+                      lambda m: "\0" + "\n" * m.group(0).count("\n"), text, flags=re.S)
+        text = BLOCK_TAG.sub(lambda m: "\0" + "\n" * m.group(0).count("\n"), text)
+        text = re.sub(r"<[^>]*>", lambda m: "\n" * m.group(0).count("\n"), text)
+    found = []
+    for m in re.finditer("(%s)([ \t\r\n]+)(?=(%s))" % (JAPANESE, JAPANESE), text):
+        before, gap, after = m.groups()
+        if not html and re.search(r"\n[ \t\r]*\n", gap):
+            continue  # an empty line: a paragraph ends there
+        if "\n" not in gap and before not in PUNCTUATION and after not in PUNCTUATION:
+            continue  # a space written on purpose, as in a name ("田中 太郎")
+        line = text.count("\n", 0, m.start()) + 1
+        found.append("line %d: %r" % (line, before + gap + after))
+    return found
+
+
+def check_shipped_text(name, data, v):
+    """What a user reads in the archive: no made-up address, the Japanese without stray spaces,
+    and each help page naming the version it describes."""
+    if b"example.org" in data.lower() or "example.org".encode("utf-16-le") in data.lower():
+        fail("%s names example.org, which is no real address" % name)
+    if name.endswith((".html", ".txt")):
+        text = data.decode("utf-8-sig")
+        breaks = japanese_breaks(text, name.endswith(".html"))
+        if breaks:
+            fail("%s breaks Japanese text with white space: %s" % (name, "; ".join(breaks[:5])))
+    if name.endswith(".html") and version_text(v) not in data.decode("utf-8"):
+        fail("%s does not say which version it describes (%s)" % (name, version_text(v)))
 
 
 def embed_images(html, base_dir):
@@ -199,6 +254,8 @@ def build(dll_path, out_dir):
             fail("%s still holds a placeholder" % notes)
         files[notes] = notepad_text(text)
     files["LICENSE"] = crlf(read_text("LICENSE"))
+    for name, data in files.items():
+        check_shipped_text(name, data, v)
     files["SHA256SUMS"] = "".join(
         "%s  %s\n" % (hashlib.sha256(data).hexdigest(), name)
         for name, data in sorted(files.items())).encode("ascii")

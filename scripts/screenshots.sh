@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots for people: runs one scripted session of the stand-in host in English and one in
 # Japanese under Xvfb and stores what the user sees as PNG files in docs/screenshots/:
-# the memo window beside the host, the unify dialog, every page of the options dialog and the
-# About dialog.
+# the memo window beside the host and alone, the unify dialog, every page of the options dialog
+# and the About dialog. The title-bar buttons need Wine's Marlett font (fonts-wine).
 #   scripts/screenshots.sh BUILD_DIR [OUT_DIR]   BUILD_DIR holds B2.exe and Pinote.dll (x86_64)
 # The files are written without time stamps (only the active-caption colour varies by run).
 set -euo pipefail
@@ -10,10 +10,13 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:?usage: scripts/screenshots.sh BUILD_DIR [OUT_DIR]}
 out=${2:-$root/docs/screenshots}
-work=$root/build/screenshots
 . scripts/wine-env.sh
 . scripts/layout.sh
 wine_init
+# The installation lies where a user's Becky! data folder might, so the paths the dialogs show
+# (the About box's folder, the name list's path) are no build paths: C:\Becky!\ in the prefix.
+# Both sessions use it in turn.
+work="$WINEPREFIX/drive_c/Becky!"
 mkdir -p "$out"
 
 # Wine has none of the Windows UI fonts. Its own fallback for the dialogs' Japanese face
@@ -27,6 +30,16 @@ if [ "${SHOTS_FONT_REPLACEMENTS:-1}" = 1 ] &&
     # Wine reads the command line in the locale's code set: the face names need UTF-8.
     LC_ALL=C.UTF-8 /usr/lib/wine/wine64 reg add "$key" /v "$face" /t REG_SZ /d "IPAPGothic" /f >/dev/null 2>&1
   done
+fi
+
+# Wine draws the title-bar buttons with its Marlett symbol font (fonts-wine); without it they
+# come out as the letters "0 1 r". This Wine does not look for its fonts in its own data folder
+# (/usr/share/wine/fonts), but it reads every font in the prefix's Fonts folder.
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+else
+  echo "screenshots: no /usr/share/wine/fonts/marlett.ttf (package fonts-wine): title-bar buttons show as letters"
 fi
 
 # No window manager runs under Xvfb, so the X server draws no title bars; let Wine draw the
@@ -57,16 +70,16 @@ else:
     # entry. (Suzuki's mail carries his name as an encoded word, which the host passes on raw.)
     dat = dat.replace(b"taro.tanaka@example.co.jp\r\n", b"taro.tanaka@example.co.jp\r\n@Important\r\n", 1)
     entry = "-\r\n田中 太郎%0D%0A株式会社サンプル 営業部\r\nTanaka\r\nTaro\r\n0\r\n1\r\ntanaka@example.jp\r\n0\r\n"
-    with open(d + "/meibo.txt", "ab") as f:
+    with open(d + "/meibo.dat", "ab") as f:
         f.write(entry.encode("cp932"))
 open(d + "/PlugIns/Pinote.dat", "wb").write(dat)
-win = "Z:" + d.replace("/", "\\") + "\\meibo.txt"
+win = "C:\\Becky!\\meibo.dat"
 ini = [
     "Show\\Load=Integer:1", "Hide\\Load=Integer:1", "Memo\\AlwaysTop=Boolean:False",
     "Meibo\\Path=String:" + win,
-    # Beside the host window (20, 20, 900 x 640) rather than the full screen height.
+    # Beside the host window (20, 20, 900 x 640), shorter than it: the memo needs few lines.
     "MainForm\\Left=Integer:930", "MainForm\\Top=Integer:20",
-    "MainForm\\Width=Integer:300", "MainForm\\Height=Integer:640",
+    "MainForm\\Width=Integer:300", "MainForm\\Height=Integer:460",
     "MainForm\\State=String:Normal", "Meibo\\Height=Integer:90",
 ]
 open(d + "/PlugIns/Pinote.ini", "wb").write(("\r\n".join(ini) + "\r\n").encode("ascii"))
@@ -101,6 +114,11 @@ sendmsg #32770@401 401 0x1330 1 0
 wait 500
 screenshot shots/options-font.bmp #32770@401
 sendmsg #32770@401 401 0x1330 2 0
+wait 300
+# "Appear if Important memo exists": the one stricter Disappear choice is greyed. (Wine draws a
+# greyed radio's text a glyph short at its end, so the long Disappear texts are kept enabled;
+# Cancel below leaves the settings as they were.)
+click #32770@401 454
 wait 500
 screenshot shots/options-appear.bmp #32770@401
 sendmsg #32770@401 401 0x1330 3 0
@@ -119,13 +137,15 @@ exit
 SCRIPT
 }
 
-# Crops a full-screen shot to the union of the windows logged by "window" (host and memo).
-crop_to_windows() {  # LOG BMP PNG
-  python3 - "$1" <<'PY' | { read -r geom; convert "$2" -crop "$geom" +repage -strip \
+# Crops a full-screen shot to the union of the windows logged by "window" whose class starts
+# with CLASS (all of them: host and memo window).
+crop_to_windows() {  # LOG BMP PNG [CLASS]
+  python3 - "$1" "${4:-}" <<'PY' | { read -r geom; convert "$2" -crop "$geom" +repage -strip \
       -define png:exclude-chunks=date,time "$3"; }
 import re, sys
 boxes = [tuple(map(int, m.groups())) for m in
-         re.finditer(r'^window class=.* visible=1 rect=(-?\d+),(-?\d+),(\d+),(\d+)',
+         re.finditer(r'^window class="?' + re.escape(sys.argv[2]) +
+                     r'.* visible=1 rect=(-?\d+),(-?\d+),(\d+),(\d+)',
                      open(sys.argv[1], encoding="utf-8", errors="replace").read(), re.M)]
 if not boxes:
     print("1280x1024+0+0")
@@ -139,7 +159,7 @@ PY
 run_lang() {  # LANG MAIL-INDEX SWITCH ENV...
   local lang=$1 mail=$2 switch=$3
   shift 3
-  local dir=$work/$lang
+  local dir=$work
   layout "$dir" "$lang"
   session "$mail" > "$dir/shots-script.txt"
   echo "screenshots: $lang session in $dir"
@@ -152,6 +172,8 @@ run_lang() {  # LANG MAIL-INDEX SWITCH ENV...
     name=$(basename "$bmp" .bmp)
     if [ "$name" = memo ]; then
       crop_to_windows "$dir/shots.log" "$bmp" "$out/memo-$lang.png"
+      # The help shows the memo window alone, at a size its text can be read.
+      crop_to_windows "$dir/shots.log" "$bmp" "$out/memo-window-$lang.png" PinoteMemoWindow
     else
       convert "$bmp" -strip -define png:exclude-chunks=date,time "$out/$name-$lang.png"
     fi

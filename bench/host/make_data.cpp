@@ -1,6 +1,6 @@
 // Writes the files of the stand-in host's benchmark session (scripts/bench.sh) into a folder:
 //   Pinote.dat   the store of the core benchmarks: 100,000 people, two addresses each (9.5 MB)
-//   meibo.txt    a name list of 100,000 entries, every other one naming a stored person
+//   meibo.dat    a name list of 100,000 entries, every other one naming a stored person
 //   Mail/*.eml   two mails from stored people who have a memo, other addresses and a name-list
 //                text: one in English, one in Japanese and marked important
 #include <cstdio>
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir / "Mail");
   const bool ok =
       WriteFile(dir / "Pinote.dat", pinote::bench::StoreText(kRecords)) &&
-      WriteFile(dir / "meibo.txt", pinote::bench::NameListText(kRecords)) &&
+      WriteFile(dir / "meibo.dat", pinote::bench::NameListText(kRecords)) &&
       WriteFile(dir / "Mail" / "01.eml",
                 Mail("Taro Yamada <" + Address(kEnglishPerson, 0) + ">", "Trade fair")) &&
       WriteFile(dir / "Mail" / "02.eml",

@@ -3,13 +3,17 @@
 // layer converts where a window or the host needs another encoding.
 #pragma once
 
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
 #include "common/version.h"
 
 namespace pinote {
 
 inline constexpr char kPluginName[] = "Quillet for Becky!2";
 inline constexpr char kVersionText[] = PINOTE_VERSION_TEXT;
-inline constexpr char kVendorText[] = "Quillet developers";
+inline constexpr char kVendorText[] = "Quillet for Becky!2 contributors";
 inline constexpr char kLibraryFileName[] = "Pinote.dll";
 
 struct UiText {
@@ -21,6 +25,12 @@ struct UiText {
 [[nodiscard]] constexpr const char* Pick(const UiText& t, bool japanese) noexcept {
   return japanese ? t.japanese : t.english;
 }
+
+// A table text's `pattern` with %1 to %9 replaced by the arguments (a number past the last
+// argument, and any other "%", is kept as written). Arguments are put in as they are, never
+// searched again.
+[[nodiscard]] std::string FillText(std::string_view pattern,
+                                   std::initializer_list<std::string_view> args);
 
 namespace ui {
 
@@ -44,8 +54,9 @@ inline constexpr UiText kHostHelpMenu{"ヘルプ", "&Help"};
 inline constexpr UiText kHostToolMenu{"ツール", "&Tool"};
 inline constexpr UiText kHostAboutItem{"Becky!について", "&About \"Becky!\""};
 
-// Help file missing: "<Pinote.hlp> がありません\r\n<Pinote.html> がありません", or
-// "<PinoteE.hlp>\r\nnor\r\n<Pinote.hlp>\r\nnor\r\n<PinoteE.html>\r\nis not found."
+// Help file missing, naming every file tried: "<Pinote.hlp> がありません\r\n<Pinote.html> がありません
+// \r\n<PinoteE.html> がありません", or "<PinoteE.hlp>\r\nnor\r\n<Pinote.hlp>\r\nnor\r\n<PinoteE.html>
+// \r\nnor\r\n<Pinote.html>\r\nis not found."
 inline constexpr UiText kHelpMissingTitle{"エラー", "Error"};
 inline constexpr char kHelpMissingJapanese[] = " がありません";
 inline constexpr char kHelpMissingNor[] = "\r\nnor\r\n";
@@ -187,12 +198,13 @@ inline constexpr UiText kHelp{"ヘルプ", "Help"};
 inline constexpr char kNameListFilter[] =
     "データファイル (*.dat)|*.dat|すべてのファイル (*.*)|*.*|";
 
-// About dialog; its credit lines are not translated.
+// About dialog: the copyright and licence lines are not translated; the last two tell where the
+// help and the memo files are, the folder being filled in when the dialog opens.
 inline constexpr UiText kAboutTitle{"Pinote について", "About Pinote"};
-inline constexpr char kCopyrightLine[] = "Copyright (C) 2026 Quillet developers";
-inline constexpr char kWebLine[] = "https://quillet.example.org/";
-inline constexpr char kMenuGroupLine[] = "Menu group \"ZOLV\" shared with fellow plug-ins";
-inline constexpr char kMenuGroupWebLine[] = "https://quillet.example.org/zolv/";
+inline constexpr char kCopyrightLine[] = "(C) 2026 Quillet for Becky!2 contributors";
+inline constexpr char kLicenceLine[] = "MIT License";
+inline constexpr UiText kFilesFolderLine{"ヘルプとメモのファイルがあるフォルダー：",
+                                         "Help and memo files are in:"};
 
 }  // namespace ui
 }  // namespace pinote

@@ -179,7 +179,7 @@ void Installation::AddSampleMemoData() {
 }
 
 void Installation::AddSampleNameList() {
-  CopyOrFail(SourceDir() + L"data\\sample\\meibo.txt", dir_ + L"meibo.txt");
+  CopyOrFail(SourceDir() + L"data\\sample\\meibo.dat", dir_ + L"meibo.dat");
   std::string ini = ReadBytes(SourceDir() + L"data\\sample\\Pinote.ini");
   std::string key = "Meibo\\Path=String:";
   size_t at = ini.find(key);
@@ -188,7 +188,7 @@ void Installation::AddSampleNameList() {
   WideCharToMultiByte(CP_ACP, 0, dir_.c_str(), -1, ansi_dir.data(), n, nullptr, nullptr);
   if (at != std::string::npos) {
     size_t end = ini.find("\r\n", at);
-    ini.replace(at, end - at, key + ansi_dir + "meibo.txt");
+    ini.replace(at, end - at, key + ansi_dir + "meibo.dat");
   }
   WriteSettings(ini);
 }

@@ -49,7 +49,7 @@ class Installation {
   void UseLackingHost();   // B2.exe without one entry point
   void AddOtherPlugin();   // OtherPlugin.dll beside Pinote.dll
   void AddSampleMemoData();        // data/sample/Pinote.dat into PlugIns
-  void AddSampleNameList();        // meibo.txt beside B2.exe, its Z:\ path in Pinote.ini
+  void AddSampleNameList();        // meibo.dat beside B2.exe, its Z:\ path in Pinote.ini
   void WriteSettings(const std::string& bytes);  // PlugIns\Pinote.ini
   void Write(const std::wstring& relative, const std::string& bytes);
   std::string Read(const std::wstring& relative, bool* exists = nullptr) const;

@@ -211,9 +211,9 @@ TEST(JapaneseHost, CharactersTheCodePageCannotHoldAreToldOnceAndShownAsSaved) {
 TEST(NameList, TextStaysForTheSessionAfterAnotherMemoIsSaved) {
   Installation inst("meibo-session");
   inst.AddSampleMemoData();
-  inst.Write(L"meibo.txt",
+  inst.Write(L"meibo.dat",
              "MEIBO 1\r\nBob from accounts\r\nSmith\r\nBob\r\n0\r\n1\r\nbob@example.org\r\n0\r\n-\r\n");
-  inst.WriteSettings("Meibo\\Path=String:" + Narrow(inst.dir()) + "meibo.txt\r\n");
+  inst.WriteSettings("Meibo\\Path=String:" + Narrow(inst.dir()) + "meibo.dat\r\n");
   RunResult r = inst.Run("open 1\n" + DumpWindow(kMemoWindow) + "open 0\n" +
                          TypeInto(kMemoWindow, IDC_MEMO_EDIT, "x") + MemoCommand(IDM_HIDE) +
                          WaitHidden(kMemoWindow) + "open 1\n" + DumpWindow(kMemoWindow) +

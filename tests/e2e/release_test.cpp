@@ -154,8 +154,10 @@ const char kJapaneseHelp[] = "hostmenu ヘルプ(&H)/プラグインヘルプ/Qu
 const char kNoBox[] = "expect-no-msgbox 1500\n";
 const char kOkBox[] = "msgbox ok 20000\n";
 const char kEnglishMissing[] =
-    "%PPinoteE.hlp\r\nnor\r\n%PPinote.hlp\r\nnor\r\n%PPinoteE.html\r\nis not found.";
-const char kJapaneseMissing[] = "%PPinote.hlp がありません\r\n%PPinote.html がありません";
+    "%PPinoteE.hlp\r\nnor\r\n%PPinote.hlp\r\nnor\r\n%PPinoteE.html\r\nnor\r\n%PPinote.html\r\n"
+    "is not found.";
+const char kJapaneseMissing[] =
+    "%PPinote.hlp がありません\r\n%PPinote.html がありません\r\n%PPinoteE.html がありません";
 
 TEST(HelpFiles, TheHostsHelpItemOpensTheHtmlHelpWhenNoWinHelpFileIsThere) {
   const std::string open = std::string(kEnglishHelp) + kNoBox;
@@ -223,6 +225,7 @@ TEST(Version, TheLibraryItsRecordItsAboutBoxAndItsHeaderSayTheSame) {
   EXPECT_EQ(Utf8Of(VersionString(info, L"ProductVersion")), text);
   EXPECT_EQ(Utf8Of(VersionString(info, L"FileVersion")), PINOTE_VERSION_NUMBERS_TEXT);
   EXPECT_EQ(Utf8Of(VersionString(info, L"ProductName")), "Quillet for Becky!2");
+  EXPECT_EQ(Utf8Of(VersionString(info, L"CompanyName")), "Quillet for Becky!2 contributors");
 
   // The information record, an outgoing mail and the About box, in the host.
   Installation inst("version");
@@ -239,6 +242,9 @@ TEST(Version, TheLibraryItsRecordItsAboutBoxAndItsHeaderSayTheSame) {
   const std::vector<WindowDump> dumps = WindowDumps(r);
   ASSERT_EQ(dumps.size(), 1u) << r.Text();
   EXPECT_EQ(Child(dumps[0], IDC_VERSION_LABEL, "text"), Quoted(text)) << r.Text();  // the version label
+  // Where the user finds the help and the memo files: the folder the host loaded the plug-in from.
+  EXPECT_EQ(Child(dumps[0], IDC_FOLDER_LABEL, "text"), Quoted(Utf8Of(inst.PluginDir())))
+      << r.Text();
 }
 
 }  // namespace

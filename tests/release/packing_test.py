@@ -30,13 +30,18 @@ def version_node(key, value=b"", kind=0, children=b"", value_length=None):
     return struct.pack("<HHH", len(body), value_length, kind) + body[6:]
 
 
-def fake_dll(numbers, product_version, file_version, ansi_text):
+HOLDER_STRINGS = (("CompanyName", release.HOLDER),
+                  ("LegalCopyright", "Copyright (C) 2026 %s. MIT License." % release.HOLDER))
+
+
+def fake_dll(numbers, product_version, file_version, ansi_text, holder=HOLDER_STRINGS):
     ms, ls = (numbers[0] << 16) | numbers[1], (numbers[2] << 16) | numbers[3]
     fixed = struct.pack("<13I", 0xFEEF04BD, 0x10000, ms, ls, ms, ls, 0x3F, 0, 4, 2, 0, 0, 0)
     strings = b"".join(
         pad(version_node(k, (v + "\0").encode("utf-16-le"), kind=1))
-        for k, v in (("FileDescription", "Memo Plugin"), ("FileVersion", file_version),
-                     ("ProductName", "Quillet for Becky!2"), ("ProductVersion", product_version)))
+        for k, v in holder + (("FileDescription", "Memo Plugin"), ("FileVersion", file_version),
+                              ("ProductName", "Quillet for Becky!2"),
+                              ("ProductVersion", product_version)))
     table = version_node("041104B0", kind=1, children=strings)
     string_info = version_node("StringFileInfo", kind=1, children=pad(table))
     var_info = version_node("VarFileInfo", kind=1,
@@ -80,6 +85,11 @@ class DllCheck(unittest.TestCase):
                         release.check_dll(dll, (0, 3, 2))
         with self.assertRaises(SystemExit):
             release.check_dll(b"MZ no resource", (0, 3, 2))
+        # The holder and the licence, each missing or another.
+        for holder in [HOLDER_STRINGS[1:], (("CompanyName", "Quillet developers"),) + HOLDER_STRINGS[1:],
+                       HOLDER_STRINGS[:1] + (("LegalCopyright", "(C) 2026 " + release.HOLDER),)]:
+            with self.subTest(holder=holder), self.assertRaises(SystemExit):
+                release.check_dll(fake_dll(*good, holder=holder), (0, 3, 2))
 
 
 class HelpPages(unittest.TestCase):
@@ -105,6 +115,45 @@ class HelpPages(unittest.TestCase):
         for broken in ['<a href="#nowhere">x</a>', '<a href="Other.html">x</a>']:
             with self.subTest(broken), self.assertRaises(SystemExit):
                 release.check_links(broken, "Pinote.html", pages)
+
+
+class ShippedText(unittest.TestCase):
+    def test_white_space_between_japanese_characters(self):
+        cases = [  # text, html, lines reported
+            ("表示され\nます", False, [1]),
+            ("<p>一文目です。\n二文目です。</p>", True, [1]),
+            ("<p>タイトルが <span class=\"ui\">「Quillet」</span> のウィンドウ</p>", True, [1, 1]),
+            ("<td>差出人</td>\n<td>名前</td>\n<li>あ</li>\n<li>い</li>", True, []),
+            ("<p>Becky!\nのメニュー、Pinote.dat\nを開く</p>", True, []),
+            ("段落です。\n\n次の段落です。", False, []),
+            ("田中 太郎、株式会社サンプル 営業部、ＭＳ Ｐゴシック", False, []),
+            ("<pre><code>田中 太郎\n株式会社サンプル</code></pre>", True, []),
+            ("<!-- 注\n意 -->本文\n<style>a { }\n</style>", True, []),
+            ("一\n二\n三", False, [1, 2]),
+        ]
+        for text, html, lines in cases:
+            with self.subTest(text=text):
+                found = release.japanese_breaks(text, html)
+                self.assertEqual([int(f.split()[1].rstrip(":")) for f in found], lines, found)
+
+    def test_what_a_user_reads_is_checked_before_packing(self):
+        v = (0, 3, 2)
+        page = '<p>Quillet for Becky!2 Ver.0.03 Rev.2</p><p>メモを開きます。</p>'.encode()
+        release.check_shipped_text("Pinote.html", page, v)
+        release.check_shipped_text("INSTALL.ja.txt", b"\xef\xbb\xbf" + "メモです。\r\n".encode(), v)
+        release.check_shipped_text("Pinote.dll", b"MZ https://example.com/", v)
+        bad = [("Pinote.html", page.replace(b"Ver.0.03 Rev.2", b"Ver.0.03 Rev.1")),
+               ("PinoteE.html", page + b'<a href="https://quillet.example.org/">'),
+               ("Pinote.dll", b"MZ" + "https://EXAMPLE.org/".encode("utf-16-le")),
+               ("INSTALL.ja.txt", "メモを\r\n開きます。".encode()),
+               ("Pinote.html", page + "<p>読み進められ\nます</p>".encode())]
+        for name, data in bad:
+            with self.subTest(name=name, data=data), self.assertRaises(SystemExit):
+                release.check_shipped_text(name, data, v)
+
+    def test_the_japanese_readme_reads_cleanly_too(self):
+        # Not shipped, so the release does not look at it; the same rule keeps it clean.
+        self.assertEqual(release.japanese_breaks(release.read_text("README.ja.md"), False), [])
 
 
 class Archive(unittest.TestCase):

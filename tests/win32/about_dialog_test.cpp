@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/win32/handles.h"
+#include "common/win32/module_paths.h"
 #include "dialog_script.h"
 
 namespace pinote {
@@ -18,6 +19,7 @@ TEST(ShowAbout, ShowsNameVersionAndTitleAndIsReleased) {
   HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
                                  nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(other, nullptr);
+  SetPluginFileNameForTesting("C:\\Becky\\PlugIns\\Pinote.dll");
   for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
     SCOPED_TRACE(key);
     HWND seen = nullptr;
@@ -26,11 +28,12 @@ TEST(ShowAbout, ShowsNameVersionAndTitleAndIsReleased) {
                   EXPECT_EQ(WindowText(f), Tr(ui::kAboutTitle));
                   EXPECT_EQ(Text(f, IDC_NAME_LABEL), L"Quillet for Becky!2");
                   EXPECT_EQ(Text(f, IDC_VERSION_LABEL), L"Ver.0.03 Rev.2");
+                  // Where the help and the memo files are: the plug-in's own folder.
+                  EXPECT_EQ(Text(f, IDC_FILES_LABEL), Tr(ui::kFilesFolderLine));
+                  EXPECT_EQ(Text(f, IDC_FOLDER_LABEL), L"C:\\Becky\\PlugIns\\");
                   RECT r{};
                   ::GetWindowRect(f, &r);
-                  EXPECT_EQ(r.right - r.left, 389);
-                  EXPECT_EQ(r.bottom - r.top, 180);
-                  EXPECT_EQ(r.left, (::GetSystemMetrics(SM_CXSCREEN) - 389) / 2);
+                  EXPECT_EQ(r.left, (::GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
                   EXPECT_EQ(::GetWindowLongPtrW(f, GWL_STYLE) & WS_SYSMENU, 0);  // no title buttons
                   EXPECT_EQ(::GetWindow(f, GW_OWNER), nullptr);
                   EXPECT_FALSE(::IsWindowEnabled(other));
@@ -55,6 +58,7 @@ TEST(ShowAbout, ShowsNameVersionAndTitleAndIsReleased) {
     EXPECT_TRUE(::IsWindowEnabled(other));
   }
   ::DestroyWindow(other);
+  SetPluginFileNameForTesting("");
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "common/win32/controls.h"
 #include "common/win32/handles.h"
 #include "dialog_script.h"
 #include "forms/win32/dialogs.h"
@@ -52,8 +54,10 @@ BOOL CALLBACK MeasureOne(HWND control, LPARAM lp) {
   const LONG_PTR type = style & SS_TYPEMASK;
   const bool textStatic = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT ||
                           type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE;
-  // Only captions: no pictures, lines or edit boxes.
-  if (text.empty() || (isStatic && !textStatic) || (!isStatic && _wcsicmp(cls, L"Button") != 0)) {
+  // Only captions: no pictures, lines or edit boxes, nor labels that shorten a long text on
+  // purpose (a path drawn with "..." in its middle).
+  if (text.empty() || (isStatic && (!textStatic || (style & SS_ELLIPSISMASK) != 0)) ||
+      (!isStatic && _wcsicmp(cls, L"Button") != 0)) {
     return TRUE;
   }
   const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
@@ -140,6 +144,26 @@ TEST_F(DialogTextTest, OptionsCaptionsFitAndTheTabsDoNotScroll) {
                               r.bottom <= area.bottom)
                       << "control " << ::GetDlgCtrlID(c) << " leaves the page";
                 }
+                // No two controls a page shows overlap (the group box holds its radios).
+                for (int page = 0; page < 4; ++page) {
+                  ::SendMessageW(tabs, TCM_SETCURFOCUS, page, 0);
+                  std::vector<std::pair<int, RECT>> shown;
+                  for (HWND c = ::GetWindow(f, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+                    const int id = ::GetDlgCtrlID(c);
+                    if (id >= IDC_ALWAYS_TOP_CHECK && id != IDC_ON_LOADING_GROUP &&
+                        ::IsWindowVisible(c)) {
+                      shown.push_back({id, ChildRect(c)});
+                    }
+                  }
+                  EXPECT_GE(shown.size(), 3u) << "page " << page;
+                  for (size_t i = 0; i < shown.size(); ++i) {
+                    for (size_t j = i + 1; j < shown.size(); ++j) {
+                      RECT both{};
+                      EXPECT_FALSE(::IntersectRect(&both, &shown[i].second, &shown[j].second))
+                          << shown[i].first << " and " << shown[j].first << " overlap";
+                    }
+                  }
+                }
                 Click(f, IDCANCEL);
               }},
               [] { return RunOptionsDialog(); });
@@ -159,14 +183,18 @@ TEST_F(DialogTextTest, UnifyCaptionsFitForBothCommands) {
   }
 }
 
+// The plug-in's folder, however deep, stays inside the dialog too.
 TEST_F(DialogTextTest, AboutCaptionsFitInsideTheDialog) {
+  std::string deep = "C:\\";
+  for (int i = 0; i < 12; ++i) deep += "a rather long folder name " + std::to_string(i) + "\\";
+  SetPluginFileNameForTesting(deep + "Pinote.dll");
   RunScripted(IDC_NAME_LABEL, {[](HWND f) {
                 const Measured m = Measure(f);
-                EXPECT_EQ(m.captions, 7);
+                EXPECT_EQ(m.captions, 6);
                 EXPECT_TRUE(m.clipped.empty()) << ::testing::PrintToString(m.clipped);
                 RECT client{};
                 ::GetClientRect(f, &client);
-                for (int id : {IDC_COPYRIGHT_LABEL, IDC_MENU_GROUP_LABEL, IDC_MENU_GROUP_WEB_LABEL}) {
+                for (int id : {IDC_COPYRIGHT_LABEL, IDC_LICENCE_LABEL, IDC_FILES_LABEL, IDC_FOLDER_LABEL}) {
                   RECT r{};
                   ::GetWindowRect(Ctl(f, id), &r);
                   ::MapWindowPoints(HWND_DESKTOP, f, reinterpret_cast<POINT*>(&r), 2);

@@ -159,6 +159,30 @@ TEST_F(UnifyDialogTest, KeywordHistoryCarriesOverToTheNextDialog) {
   }});
 }
 
+// An address or a memo line wider than its column scrolls sideways: the list is told the width
+// of its longest line (again after each filtering), the memo preview has its scroll bar.
+TEST_F(UnifyDialogTest, LongAddressesAndMemoLinesScrollSideways) {
+  const std::string long_address = std::string(60, 'a') + "@a-long-department.example.co.jp";
+  MemoStore data(SystemCodePage());
+  data.Add(MakePerson({"short@x.example"}, "a short line\r\n"));
+  data.Add(MakePerson({long_address}, std::string(150, 'm') + "\r\n"));
+  Show({[&](HWND f) {
+         HWND list = Ctl(f, IDC_ADDRESS_LIST);
+         const auto font = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
+         RECT client{};
+         ::GetClientRect(list, &client);
+         const auto extent = ::SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0);
+         EXPECT_GE(extent, TextWidth(list, font, Widen(long_address)));
+         EXPECT_GT(extent, client.right);
+         EXPECT_NE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL, 0);
+         EXPECT_NE(::GetWindowLongPtrW(Ctl(f, IDC_MEMO_PREVIEW), GWL_STYLE) & WS_HSCROLL, 0);
+         Type(Ctl(f, IDC_KEYWORD_COMBO), L"short");
+         EXPECT_LT(::SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), client.right);
+         Click(f, IDCANCEL);
+       }},
+       &data);
+}
+
 // Dragging the splitter 30 pixels widens the list by 30 and writes the width to the file at
 // once; closing records the placement; the next dialog opens with both.
 TEST_F(UnifyDialogTest, SplitterWidthAndPlacementCarryOver) {
