@@ -140,14 +140,15 @@ std::string FolderItself(const std::string& folder) {
 
 }  // namespace
 
-std::string PcRecordFileName(std::string_view sharedPath) {
+std::string PcRecordFileName(std::string_view sharedPath, const CodePage& cp) {
   char hash[17];
   std::snprintf(hash, sizeof hash, "%016llx",
                 static_cast<unsigned long long>(HashOf(sharedPath)));
-  return FileNameOf(sharedPath) + "-" + hash + ".journal";
+  return FileNameOf(sharedPath, cp) + "-" + hash + ".journal";
 }
 
-void PcRecord::Open(FileSystem& fs, const std::string& folder, const std::string& sharedPath) {
+void PcRecord::Open(FileSystem& fs, const std::string& folder, const std::string& sharedPath,
+                    const CodePage& cp) {
   fs_ = &fs;
   path_.clear();
   copies_.clear();
@@ -156,7 +157,7 @@ void PcRecord::Open(FileSystem& fs, const std::string& folder, const std::string
   // Kept in memory only, the record knows nothing of earlier sessions: it judges no copy.
   since_ = kNever;
   if (folder.empty() || sharedPath.empty()) return;
-  const std::string path = folder + PcRecordFileName(sharedPath);
+  const std::string path = folder + PcRecordFileName(sharedPath, cp);
   try {
     Parsed p;
     const bool existed = fs.Exists(path);
@@ -173,7 +174,7 @@ void PcRecord::Open(FileSystem& fs, const std::string& folder, const std::string
     p.changes.erase(old, p.changes.end());
     // Changes older than the horizon are gone: the record covers no more than the time after it.
     since_ = existed && p.hasSince ? std::max(p.since, horizon) : now;
-    const std::string folderOfFile = FolderOf(sharedPath);
+    const std::string folderOfFile = FolderOf(sharedPath, cp);
     for (auto& [id, fate] : p.copies) {
       if (!fs.Exists(folderOfFile + id.name)) {
         dropped = true;

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/code_page.h"
 #include "common/file_io.h"
 
 namespace pinote {
@@ -46,7 +47,8 @@ class PcRecord {
   // remembers of copies that are gone, and changes older than kPcRecordKeptFor, are dropped.
   // With `folder` "", or when the record cannot be read or made, it is kept in memory only, and
   // Since() is then later than any time: it speaks for no copy.
-  void Open(FileSystem& fs, const std::string& folder, const std::string& sharedPath);
+  void Open(FileSystem& fs, const std::string& folder, const std::string& sharedPath,
+            const CodePage& cp);
   // The file time from which this PC's changes are recorded: a copy written before it cannot be
   // judged by them (a record made today knows nothing of last week's changes).
   [[nodiscard]] int64_t Since() const noexcept { return since_; }
@@ -80,6 +82,6 @@ class PcRecord {
 
 // The record's file name for the shared file at `sharedPath`: its name, a hash of the whole
 // path, ".journal" ("Pinote.dat-0123456789abcdef.journal").
-[[nodiscard]] std::string PcRecordFileName(std::string_view sharedPath);
+[[nodiscard]] std::string PcRecordFileName(std::string_view sharedPath, const CodePage& cp);
 
 }  // namespace pinote

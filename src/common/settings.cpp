@@ -51,7 +51,7 @@ std::string JoinKey(std::string_view section, std::string_view key) {
   return full;
 }
 
-void SetValue(SettingEntry& e, const SettingValue& value) {
+void SetValue(SettingEntry& e, const SettingValue& value, const CodePage& cp) {
   if (const bool* b = std::get_if<bool>(&value)) {
     e.typeName = "Boolean";
     e.valueText = *b ? "True" : "False";
@@ -66,11 +66,11 @@ void SetValue(SettingEntry& e, const SettingValue& value) {
     e.valueText = std::to_string(*i);
   } else if (const std::string* s = std::get_if<std::string>(&value)) {
     e.typeName = "String";
-    e.valueText = EscapeText(*s);
+    e.valueText = EscapeText(*s, cp);
   }
 }
 
-std::optional<SettingValue> Convert(const SettingEntry& e) {
+std::optional<SettingValue> Convert(const SettingEntry& e, const CodePage& cp) {
   if (e.typeName == "Boolean") return SettingValue(e.valueText == "True");
   if (e.typeName == "Date") {
     if (auto d = ParseDate(e.valueText)) return SettingValue(*d);
@@ -84,13 +84,13 @@ std::optional<SettingValue> Convert(const SettingEntry& e) {
     if (auto i = ParseInteger(e.valueText)) return SettingValue(*i);
     return std::nullopt;
   }
-  if (auto s = UnescapeText(e.valueText)) return SettingValue(std::move(*s));
+  if (auto s = UnescapeText(e.valueText, cp)) return SettingValue(std::move(*s));
   return std::nullopt;
 }
 
-std::vector<SettingEntry> ParseFile(std::string_view text) {
+std::vector<SettingEntry> ParseFile(std::string_view text, const CodePage& cp) {
   std::vector<SettingEntry> entries;
-  for (std::string_view line : SplitLines(text)) entries.push_back(ParseSettingLine(line));
+  for (std::string_view line : SplitLines(text)) entries.push_back(ParseSettingLine(line, cp));
   return entries;
 }
 
@@ -129,12 +129,12 @@ void PutEntry(std::vector<SettingEntry>& entries, const std::string& upper,
 
 }  // namespace
 
-std::string EscapeText(std::string_view t) {
+std::string EscapeText(std::string_view t, const CodePage& cp) {
   std::string out;
   out.reserve(t.size());
   for (size_t i = 0; i < t.size();) {
     const unsigned char c = static_cast<unsigned char>(t[i]);
-    const size_t n = MbCharSize(t, i);
+    const size_t n = cp.CharSize(t, i);
     // A lead byte followed by a control byte is no real character; kept together they would
     // put a raw line break into the file, so the lead byte is escaped on its own.
     const bool strayLead = n == 2 && static_cast<unsigned char>(t[i + 1]) < 0x20;
@@ -154,12 +154,12 @@ std::string EscapeText(std::string_view t) {
   return out;
 }
 
-bool AppendUnescaped(std::string_view t, std::string& out) {
+bool AppendUnescaped(std::string_view t, std::string& out, const CodePage& cp) {
   const size_t before = out.size();
   size_t run = 0;  // where the characters not yet appended begin
   for (size_t i = 0; i < t.size();) {
     if (t[i] != '%') {
-      i += MbCharSize(t, i);
+      i += cp.CharSize(t, i);
       continue;
     }
     out.append(t.substr(run, i - run));
@@ -190,10 +190,10 @@ bool AppendUnescaped(std::string_view t, std::string& out) {
   return true;
 }
 
-std::optional<std::string> UnescapeText(std::string_view t) {
+std::optional<std::string> UnescapeText(std::string_view t, const CodePage& cp) {
   std::string out;
   out.reserve(t.size());
-  if (!AppendUnescaped(t, out)) return std::nullopt;
+  if (!AppendUnescaped(t, out, cp)) return std::nullopt;
   return out;
 }
 
@@ -349,36 +349,37 @@ std::optional<double> ParseFloat(std::string_view t) {
   return numberStart == 1 && t[0] == '-' ? -value : value;
 }
 
-std::string SettingsPathFor(std::string_view pluginFileName) {
-  const int keep = MbLength(pluginFileName) - 3;
-  std::string path = keep > 0 ? MbCopy(pluginFileName, 1, keep) : std::string();
+std::string SettingsPathFor(std::string_view pluginFileName, const CodePage& cp) {
+  const int keep = MbLength(pluginFileName, cp) - 3;
+  std::string path = keep > 0 ? MbCopy(pluginFileName, 1, keep, cp) : std::string();
   return path + "ini";
 }
 
-SettingEntry ParseSettingLine(std::string_view line) {
+SettingEntry ParseSettingLine(std::string_view line, const CodePage& cp) {
   // For a missing separator MbPos gives 0: the copy of characters 1 .. -1 is then the whole
   // line, and so is the copy from character 1 on.
   SettingEntry e;
-  const int eq = MbPos("=", line);
-  e.keyText = MbCopy(line, 1, eq - 1);
-  const std::string rest = MbCopy(line, eq + 1, kMbRest);
-  const int colon = MbPos(":", rest);
-  e.typeName = MbCopy(rest, 1, colon - 1);
-  e.valueText = MbCopy(rest, colon + 1, kMbRest);
-  e.lookupKey = UpperAnsi(e.keyText);
+  const int eq = MbPos("=", line, cp);
+  e.keyText = MbCopy(line, 1, eq - 1, cp);
+  const std::string rest = MbCopy(line, eq + 1, kMbRest, cp);
+  const int colon = MbPos(":", rest, cp);
+  e.typeName = MbCopy(rest, 1, colon - 1, cp);
+  e.valueText = MbCopy(rest, colon + 1, kMbRest, cp);
+  e.lookupKey = UpperAnsi(e.keyText, cp);
   return e;
 }
 
 SettingsStore::SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName,
-                             std::string pcFolder)
+                             const CodePage& codePage, std::string pcFolder)
     : pluginFileName_(std::move(pluginFileName)),
+      codePage_(codePage),
       pcFolder_(std::move(pcFolder)),
-      file_(fs, *this) {}
+      file_(fs, *this, codePage) {}
 
 void SettingsStore::Load() {
   if (loaded_) return;
   loaded_ = true;  // set first: a failed read is not retried by every later call
-  path_ = SettingsPathFor(pluginFileName_ ? pluginFileName_() : std::string());
+  path_ = SettingsPathFor(pluginFileName_ ? pluginFileName_() : std::string(), codePage_);
   const DiskOutcome out = file_.Load(path_, pcFolder_);
   if (!out.ok()) throw FileError(out.path, out.message);
 }
@@ -390,9 +391,9 @@ std::optional<size_t> SettingsStore::Find(std::string_view fullKeyUpper) const {
 SettingValue SettingsStore::Read(std::string_view section, std::string_view key,
                                  const SettingValue& def) {
   Load();
-  const auto i = Find(UpperAnsi(JoinKey(section, key)));
+  const auto i = Find(UpperAnsi(JoinKey(section, key), codePage_));
   if (!i) return def;
-  auto value = Convert(entries_[*i]);
+  auto value = Convert(entries_[*i], codePage_);
   return value ? std::move(*value) : def;
 }
 
@@ -400,7 +401,7 @@ void SettingsStore::Write(std::string_view section, std::string_view key,
                           const SettingValue& value) {
   Load();
   const std::string full = JoinKey(section, key);
-  const std::string upper = UpperAnsi(full);
+  const std::string upper = UpperAnsi(full, codePage_);
   if (std::holds_alternative<std::monostate>(value)) {
     // While the file is unread the store cannot tell what it holds: the delete is remembered
     // for the save that reads it again.
@@ -414,7 +415,7 @@ void SettingsStore::Write(std::string_view section, std::string_view key,
   SettingEntry e;
   e.keyText = full;
   e.lookupKey = upper;
-  SetValue(e, value);
+  SetValue(e, value, codePage_);
   PutEntry(entries_, upper, e);
   deletedUnread_.erase(std::remove(deletedUnread_.begin(), deletedUnread_.end(), upper),
                        deletedUnread_.end());
@@ -430,7 +431,7 @@ DiskOutcome SettingsStore::Save() {
 }
 
 void SettingsStore::Adopt(std::string text) {
-  entries_ = ParseFile(text);
+  entries_ = ParseFile(text, codePage_);
   base_ = entries_;
   deletedUnread_.clear();
 }
@@ -485,7 +486,7 @@ bool SettingsStore::LooksCut(std::string_view text) const {
 void SettingsStore::Merge(std::string text, const std::function<void(const std::string&)>&) {
   // Three-way per key: a key changed here keeps this copy's value (its deletion included); every
   // other key is as the file has it now. Both changing one key: this copy's value stands.
-  std::vector<SettingEntry> fresh = ParseFile(text);
+  std::vector<SettingEntry> fresh = ParseFile(text, codePage_);
   std::vector<SettingEntry> merged = fresh;
   for (const std::string& upper : ChangedKeys(entries_, base_)) {
     const SettingEntry* mine = EntryOf(entries_, upper);
@@ -519,7 +520,7 @@ int SettingsStore::MergeCopy(std::string_view text, std::string_view, const PcRe
   // Keys the store lacks (the file merged just before, so "lacks" means the file lacks them
   // too) come in; every key the store has stays as it is.
   int merged = 0;
-  for (SettingEntry& e : ParseFile(text)) {
+  for (SettingEntry& e : ParseFile(text, codePage_)) {
     if (e.lookupKey.empty() || Find(e.lookupKey)) continue;
     entries_.push_back(std::move(e));
     ++merged;
@@ -533,7 +534,7 @@ bool SettingsStore::ReadBool(std::string_view section, std::string_view key, boo
   if (const int32_t* i = std::get_if<int32_t>(&v)) return *i != 0;
   if (const double* f = std::get_if<double>(&v)) return std::isnan(*f) ? def : *f != 0;
   if (const std::string* s = std::get_if<std::string>(&v)) {
-    const std::string u = UpperAnsi(*s);
+    const std::string u = UpperAnsi(*s, codePage_);
     if (u == "TRUE") return true;
     if (u == "FALSE") return false;
     if (auto i = ParseInteger(*s)) return *i != 0;

@@ -19,8 +19,8 @@ constexpr int kMergeRounds = 4;
 constexpr int kCutRereads = 3;
 constexpr int kCutRereadMilliseconds = 100;
 
-std::string StemOf(const std::string& name) {
-  return name.substr(0, name.size() - ExtensionOf(name).size());
+std::string StemOf(const std::string& name, const CodePage& cp) {
+  return name.substr(0, name.size() - ExtensionOf(name, cp).size());
 }
 
 int DayNumber(const SettingDate& d) { return d.year * 10000 + d.month * 100 + d.day; }
@@ -50,8 +50,8 @@ void DiskNotices::Append(DiskNotices&& other) {
   for (auto& c : other.possibleCopies) possibleCopies.push_back(std::move(c));
 }
 
-SharedFile::SharedFile(FileSystem& fs, SharedContent& content)
-    : fs_(fs), content_(content), markState_(FreshSeed(this)) {}
+SharedFile::SharedFile(FileSystem& fs, SharedContent& content, const CodePage& cp)
+    : fs_(fs), content_(content), cp_(cp), markState_(FreshSeed(this)) {}
 
 template <typename Step>
 DiskOutcome SharedFile::Run(Step&& step) {
@@ -102,7 +102,7 @@ DiskOutcome SharedFile::Load(const std::string& path, const std::string& pcFolde
   readFailed_ = false;
   unmoved_.clear();
   watch_.Forget();
-  record_.Open(fs_, pcFolder, path_);
+  record_.Open(fs_, pcFolder, path_, cp_);
   return Run([this, &olderPath] {
     // A writer holds the lock through its replace of the file, and a file being replaced cannot
     // be opened: reading under the lock keeps a copy that starts meanwhile from starting without
@@ -175,11 +175,11 @@ void SharedFile::MergeChangesOnDisk() {
 }
 
 void SharedFile::WriteConflictFile(const std::string& bytes) {
-  const std::string folder = FolderOf(path_), name = FileNameOf(path_);
+  const std::string folder = FolderOf(path_, cp_), name = FileNameOf(path_, cp_);
   const SettingDate now = fs_.LocalTime(fs_.Now());
   std::string path;
   for (int serial = 1;; ++serial) {
-    path = folder + ConflictCopyName(StemOf(name), ExtensionOf(name), now, serial);
+    path = folder + ConflictCopyName(StemOf(name, cp_), ExtensionOf(name, cp_), now, serial);
     if (!fs_.Exists(path)) break;
   }
   fs_.WriteAllSafely(path, bytes);
@@ -189,7 +189,7 @@ void SharedFile::WriteConflictFile(const std::string& bytes) {
 std::string SharedFile::BackupDue() {
   const SettingDate today = fs_.LocalTime(fs_.Now());
   if (DayNumber(today) == backupDay_) return {};
-  const std::string path = FolderOf(path_) + DailyBackupName(FileNameOf(path_), today);
+  const std::string path = FolderOf(path_, cp_) + DailyBackupName(FileNameOf(path_, cp_), today);
   // Made already (by another copy, or before a restart), or nothing to keep yet.
   if (fs_.Exists(path) || !fs_.Exists(path_)) {
     backupDay_ = DayNumber(today);
@@ -199,11 +199,11 @@ std::string SharedFile::BackupDue() {
 }
 
 void SharedFile::PruneBackups() {
-  const std::string folder = FolderOf(path_), name = FileNameOf(path_);
+  const std::string folder = FolderOf(path_, cp_), name = FileNameOf(path_, cp_);
   try {
     std::vector<std::string> backups;
     for (std::string& n : fs_.ListFiles(folder, name)) {
-      if (IsDailyBackupName(n, name)) backups.push_back(std::move(n));
+      if (IsDailyBackupName(n, name, cp_)) backups.push_back(std::move(n));
     }
     std::sort(backups.begin(), backups.end());  // by date: the digits sort as they count
     for (size_t i = 0; i + kDailyBackupsKept < backups.size(); ++i) fs_.Remove(folder + backups[i]);
@@ -259,11 +259,11 @@ void SharedFile::Write() {
 
 std::vector<SharedFile::Copy> SharedFile::CopiesToMerge(
     const std::vector<std::string>& namesBeside) {
-  const std::string folder = FolderOf(path_), name = FileNameOf(path_);
-  const std::string stem = StemOf(name), extension = ExtensionOf(name);
+  const std::string folder = FolderOf(path_, cp_), name = FileNameOf(path_, cp_);
+  const std::string stem = StemOf(name, cp_), extension = ExtensionOf(name, cp_);
   std::vector<Copy> copies;
   for (const std::string& n : namesBeside) {
-    const CopyName match = SyncToolCopyOf(n, stem, extension);
+    const CopyName match = SyncToolCopyOf(n, stem, extension, cp_);
     if (match.tool == nullptr) continue;
     const std::string path = folder + n;
     FileStamp stamp;
@@ -294,7 +294,7 @@ std::vector<SharedFile::Copy> SharedFile::CopiesToMerge(
 
 std::vector<SharedFile::Merged> SharedFile::MergeCopies(const std::vector<Copy>& copies) {
   std::vector<Merged> merged;
-  const std::string folder = FolderOf(path_);
+  const std::string folder = FolderOf(path_, cp_);
   auto told = [this](CopyLeftAlone left) {
     if (toldLeftAlone_.insert({left.path, left.reason}).second) {
       notices_.copiesLeftAlone.push_back(std::move(left));
@@ -332,7 +332,7 @@ void SharedFile::MoveMergedCopies(std::vector<Merged>& merged) {
   for (Merged& m : merged) {
     record_.Remember(m.id, PcRecord::CopyFate::kMerged);
     try {
-      m.copy.movedTo = MoveIntoMergedFolder(fs_, m.copy.path, path_);
+      m.copy.movedTo = MoveIntoMergedFolder(fs_, m.copy.path, path_, cp_);
     } catch (const FileError& e) {
       m.copy.moveError = e.systemMessage();
       unmoved_.push_back(m.copy.path);
@@ -362,7 +362,7 @@ DiskOutcome SharedFile::Sync(const std::vector<std::string>& namesBeside, bool l
     const std::vector<Copy> copies = CopiesToMerge(namesBeside);
     for (auto it = unmoved_.begin(); it != unmoved_.end();) {
       try {
-        (void)MoveIntoMergedFolder(fs_, *it, path_);
+        (void)MoveIntoMergedFolder(fs_, *it, path_, cp_);
         it = unmoved_.erase(it);
       } catch (const FileError&) {
         ++it;
@@ -382,9 +382,9 @@ DiskOutcome SharedFile::Sync(const std::vector<std::string>& namesBeside, bool l
 }
 
 DiskOutcome SharedFile::DecideOnCopy(const std::string& path, bool merge) {
-  const std::string name = FileNameOf(path);
-  const std::string own = FileNameOf(path_);
-  const CopyName match = SyncToolCopyOf(name, StemOf(own), ExtensionOf(own));
+  const std::string name = FileNameOf(path, cp_);
+  const std::string own = FileNameOf(path_, cp_);
+  const CopyName match = SyncToolCopyOf(name, StemOf(own, cp_), ExtensionOf(own, cp_), cp_);
   return Run([&] {
     const FileStamp stamp = fs_.Stat(path);
     if (!stamp.exists || match.tool == nullptr) return;
@@ -404,12 +404,13 @@ DiskOutcome SyncWithDisk(FileSystem& fs, SharedFile& memos, SharedFile* settings
   if (memos.Path().empty()) return {};
   // One listing for both files, filtered by the part of their names they share ("Pinote"):
   // the copies that sync tools leave all begin with it.
-  const std::string folder = FolderOf(memos.Path());
-  std::string prefix = FileNameOf(memos.Path());
-  prefix.resize(prefix.size() - ExtensionOf(prefix).size());
-  const bool sameFolder = settings != nullptr && FolderOf(settings->Path()) == folder;
+  const CodePage& cp = memos.PathCodePage();
+  const std::string folder = FolderOf(memos.Path(), cp);
+  std::string prefix = FileNameOf(memos.Path(), cp);
+  prefix.resize(prefix.size() - ExtensionOf(prefix, cp).size());
+  const bool sameFolder = settings != nullptr && FolderOf(settings->Path(), cp) == folder;
   if (sameFolder) {
-    const std::string other = FileNameOf(settings->Path());
+    const std::string other = FileNameOf(settings->Path(), cp);
     size_t common = 0;
     while (common < prefix.size() && common < other.size() &&
            NameStartsWith(other.substr(common, 1), prefix.substr(common, 1))) {

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/code_page.h"
 #include "common/file_io.h"
 #include "common/file_watch.h"
 #include "common/pc_record.h"
@@ -127,7 +128,8 @@ constexpr int kDailyBackupsKept = 7;
 
 class SharedFile {
  public:
-  SharedFile(FileSystem& fs, SharedContent& content);
+  // Paths are walked in `cp`, the system's code page.
+  SharedFile(FileSystem& fs, SharedContent& content, const CodePage& cp);
   SharedFile(const SharedFile&) = delete;
   SharedFile& operator=(const SharedFile&) = delete;
 
@@ -155,6 +157,7 @@ class SharedFile {
   [[nodiscard]] DiskOutcome DecideOnCopy(const std::string& path, bool merge);
 
   [[nodiscard]] const std::string& Path() const noexcept { return path_; }
+  [[nodiscard]] const CodePage& PathCodePage() const noexcept { return cp_; }
   // True while the file exists but its content has not been read.
   [[nodiscard]] bool ReadFailed() const noexcept { return readFailed_; }
 
@@ -190,6 +193,7 @@ class SharedFile {
 
   FileSystem& fs_;
   SharedContent& content_;
+  CodePage cp_;
   std::string path_;
   bool readFailed_ = false;
   bool lockRefused_ = false;   // the last try for the lock gave up: the next one waits briefly

@@ -108,29 +108,29 @@ std::string JoinMemos(const std::string& first, const std::string& second) {
   return out;
 }
 
-bool Holds(const Person& p, std::string_view address) {
+bool Holds(const Person& p, std::string_view address, const CodePage& cp) {
   return std::any_of(p.Addresses.begin(), p.Addresses.end(),
-                     [address](const std::string& a) { return SameAddressKey(a, address); });
+                     [&](const std::string& a) { return SameAddressKey(a, address, cp); });
 }
 
-bool Shares(const Person& a, const Person& b) {
+bool Shares(const Person& a, const Person& b, const CodePage& cp) {
   return std::any_of(a.Addresses.begin(), a.Addresses.end(),
-                     [&b](const std::string& x) { return Holds(b, x); });
+                     [&](const std::string& x) { return Holds(b, x, cp); });
 }
 
 // The same person with the same text, however the lines break and the addresses are ordered.
-bool SameComparable(const Person& a, const Person& b) {
+bool SameComparable(const Person& a, const Person& b, const CodePage& cp) {
   if (a.Important != b.Important || a.Addresses.size() != b.Addresses.size()) return false;
   for (const std::string& x : a.Addresses) {
-    if (!Holds(b, x)) return false;
+    if (!Holds(b, x, cp)) return false;
   }
   return ComparableMemo(a.Memo) == ComparableMemo(b.Memo);
 }
 
 // `from` joined into `into`: its addresses that `into` lacks, its memo, its mark.
-void JoinPerson(Person& into, const Person& from) {
+void JoinPerson(Person& into, const Person& from, const CodePage& cp) {
   for (const std::string& a : from.Addresses) {
-    if (!Holds(into, a)) into.Addresses.push_back(a);
+    if (!Holds(into, a, cp)) into.Addresses.push_back(a);
   }
   into.Memo = JoinMemos(into.Memo, from.Memo);
   into.Important = into.Important || from.Important;
@@ -173,7 +173,7 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
     if (l.before != nullptr) bases.push_back(l.before);
   }
   for (const auto& p : removed_) bases.push_back(p.get());
-  AddressIndex touched;
+  AddressIndex touched(codePage_);
   for (const Local& l : locals) {
     for (const std::string& a : l.now->Addresses) touched.Insert(a, 0);
   }
@@ -212,7 +212,7 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
     }
   }
   std::vector<std::unique_ptr<Person>> untouchedBase;
-  AddressIndex untouchedKeys;
+  AddressIndex untouchedKeys(codePage_);
   for (size_t u = 0; u < untouched.size(); ++u) {
     untouchedBase.push_back(FileVersionOf(records_[static_cast<size_t>(untouched[u])]));
     if (!untouchedBase.back()) untouchedBase.back() = std::make_unique<Person>();
@@ -244,8 +244,8 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
     const Person& th = *theirs[i];
     std::vector<size_t> mine;  // locals whose record or file version shares an address with it
     for (size_t l = 0; l < locals.size(); ++l) {
-      if (Shares(th, *locals[l].now) ||
-          (locals[l].before != nullptr && Shares(th, *locals[l].before))) {
+      if (Shares(th, *locals[l].now, codePage_) ||
+          (locals[l].before != nullptr && Shares(th, *locals[l].before, codePage_))) {
         mine.push_back(l);
       }
     }
@@ -259,7 +259,7 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
     }
     bool asUntouched = false, inBase = false;
     for (size_t u = 0; u < untouched.size(); ++u) {
-      if (!Shares(th, *untouchedBase[u])) continue;
+      if (!Shares(th, *untouchedBase[u], codePage_)) continue;
       inBase = true;
       if (SameRecord(th, *untouchedBase[u])) {
         asUntouched = true;
@@ -269,7 +269,7 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
     if (asUntouched) continue;
     bool asItWas = false;
     for (const Person* b : bases) {
-      if (!Shares(th, *b)) continue;
+      if (!Shares(th, *b, codePage_)) continue;
       inBase = true;
       asItWas = asItWas || SameRecord(th, *b);
     }
@@ -326,7 +326,8 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
         };
         // Records made here since stay where a save without another writer puts them, at the end.
         for (Local& l : locals) {
-          if (l.placed || l.before == nullptr || !(Shares(th, *l.now) || Shares(th, *l.before))) {
+          if (l.placed || l.before == nullptr ||
+              !(Shares(th, *l.now, codePage_) || Shares(th, *l.before, codePage_))) {
             continue;
           }
           l.placed = true;
@@ -336,7 +337,7 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
         for (size_t u = 0; u < untouched.size(); ++u) {
           const Person& base = *untouchedBase[u];
           if (untouchedShown[u] || untouchedPut[u] || base.Addresses.empty() ||
-              !Shares(th, base)) {
+              !Shares(th, base, codePage_)) {
             continue;
           }
           untouchedPut[u] = true;
@@ -348,8 +349,10 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
       case Fate::kHostsOurs: {
         auto host = FileCopyOf(*theirs[i]);
         for (Local& l : locals) {
-          if (l.placed || l.before != nullptr || !Shares(*theirs[i], *l.now)) continue;
-          JoinPerson(*host, *l.now);
+          if (l.placed || l.before != nullptr || !Shares(*theirs[i], *l.now, codePage_)) {
+            continue;
+          }
+          JoinPerson(*host, *l.now, codePage_);
           if (host->NameListText.empty()) host->NameListText = l.now->NameListText;
           l.placed = true;
         }
@@ -363,7 +366,7 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
           l.at = put(std::make_unique<Person>(*l.now), nullptr);
         }
         if (l.at >= 0) {
-          JoinPerson(*out[static_cast<size_t>(l.at)].body.person(), *theirs[i]);
+          JoinPerson(*out[static_cast<size_t>(l.at)].body.person(), *theirs[i], codePage_);
           plan.removed.push_back(std::move(theirs[i]));
         } else {
           out.push_back(std::move(t));  // ours is the file's already
@@ -426,7 +429,7 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
   std::optional<std::vector<PcRecord::Change>> changes;
   if (record != nullptr) changes = record->Changes();
   std::vector<std::unique_ptr<Person>> ownBefores;
-  AddressIndex changedHere;
+  AddressIndex changedHere(codePage_);
   if (changes) {
     for (const PcRecord::Change& c : *changes) {
       for (auto& p : ParseMemoFile(c.before)) {
@@ -502,7 +505,7 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
     const bool same = holders.size() == members.size() &&
                       std::all_of(members.begin(), members.end(), [&](const Person* c) {
                         return std::any_of(holders.begin(), holders.end(), [&](int h) {
-                          return SameComparable(*c, *Get(h));
+                          return SameComparable(*c, *Get(h), codePage_);
                         });
                       });
     if (same) continue;
@@ -526,7 +529,7 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
     for (const Person* c : members) {
       // The copy holds what this PC had before its own change: that change stands.
       if (changes && std::any_of(ownBefores.begin(), ownBefores.end(),
-                                 [c](const auto& b) { return SameComparable(*c, *b); })) {
+                                 [&](const auto& b) { return SameComparable(*c, *b, codePage_); })) {
         continue;
       }
       std::vector<int> hs;
@@ -548,7 +551,7 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
       for (size_t k = hs.size() - 1; !changes && k > 0; --k) {
         const Person joining = *Get(hs[k]);
         for (const std::string& a : joining.Addresses) {
-          if (!Holds(*Get(target), a)) AppendAddress(target, a);
+          if (!Holds(*Get(target), a, codePage_)) AppendAddress(target, a);
         }
         SetImportant(target, Get(target)->Important || joining.Important);
         SetMemo(target, JoinMemos(Get(target)->Memo, joining.Memo));

@@ -75,8 +75,8 @@ std::string FormatMemoFile(const std::vector<std::unique_ptr<Person>>& persons) 
   return out;
 }
 
-MemoStore::MemoStore(FileSystem& fs)
-    : table_(std::make_unique<RecordTable>(fs)), file_(fs, *table_) {}
+MemoStore::MemoStore(const CodePage& codePage, FileSystem& fs)
+    : table_(std::make_unique<RecordTable>(fs, codePage)), file_(fs, *table_, codePage) {}
 
 MemoStore::~MemoStore() = default;
 

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/code_page.h"
 #include "common/file_io.h"
 #include "common/shared_file.h"
 
@@ -60,7 +61,8 @@ class RecordTable;
 
 class MemoStore {
  public:
-  explicit MemoStore(FileSystem& fs = SystemFileSystem());
+  // Addresses, memos and paths are walked in `codePage`, the system's ANSI code page.
+  explicit MemoStore(const CodePage& codePage, FileSystem& fs = SystemFileSystem());
   MemoStore(const MemoStore&) = delete;
   MemoStore& operator=(const MemoStore&) = delete;
   ~MemoStore();
@@ -124,6 +126,7 @@ class MemoStore {
   [[nodiscard]] std::string MergeWithFile(std::string text);
 
   [[nodiscard]] const std::string& FileName() const noexcept { return file_.Path(); }
+  [[nodiscard]] const CodePage& TextCodePage() const noexcept { return file_.PathCodePage(); }
   // True while the file named by FileName exists but its content has not been read.
   [[nodiscard]] bool ReadFailed() const noexcept { return file_.ReadFailed(); }
   // Memory held for the kept file bytes and where each record's bytes lie, beyond the records

@@ -23,7 +23,9 @@ namespace pinote {
 
 class RecordTable final : public SharedContent {
  public:
-  explicit RecordTable(FileSystem& fs) : fs_(fs) {}
+  // Addresses are folded and memos walked in `codePage`.
+  RecordTable(FileSystem& fs, const CodePage& codePage)
+      : fs_(fs), codePage_(codePage), index_(codePage) {}
   RecordTable(const RecordTable&) = delete;
   RecordTable& operator=(const RecordTable&) = delete;
   ~RecordTable() override;
@@ -42,6 +44,7 @@ class RecordTable final : public SharedContent {
   void LoadNameList(const std::string& path);
   void MergeNameListText(std::string_view text);
   [[nodiscard]] size_t KeptBytesMemory() const noexcept;
+  [[nodiscard]] const CodePage& TextCodePage() const noexcept { return codePage_; }
 
   // --- SharedContent ------------------------------------------------------------------------
   void Adopt(std::string text) override;
@@ -176,6 +179,7 @@ class RecordTable final : public SharedContent {
   void Compact();
 
   FileSystem& fs_;
+  CodePage codePage_;
   std::vector<Record> records_;
   // Records changed by this copy since the last read or write, each with what the file held of
   // it then (nullptr: made since, the file held no such record).

@@ -104,7 +104,7 @@ TEST(MergeWithOtherWriter, KeepsWhatEitherSideWrote) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
     fs.Put("d", FileOf(c.base));
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     EXPECT_TRUE(store.Load("d").ok());
     fs.Put("d", FileOf(c.theirs));
     std::string_view ops = c.mine;
@@ -141,7 +141,7 @@ TEST(MergeWithOtherWriter, NameListAddressesMakeNoConflict) {
     FakeFileSystem fs;
     fs.Put("d", file);
     fs.Put("list", "u\r\nBook\r\nu\r\nu\r\n0\r\n2\r\na@x\r\na2@x\r\n0\r\n");
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     ASSERT_TRUE(store.Load("d").ok());
     store.LoadNameList("list");
     ASSERT_TRUE(StoreTypedMemo(store, "a@x", "typed", false));
@@ -158,7 +158,7 @@ TEST(MergeWithOtherWriter, NameListAddressesMakeNoConflict) {
 TEST(MergeWithOtherWriter, AFileFoundEmptyKeepsEveryoneInTheConflictFile) {
   FakeFileSystem fs;
   fs.Put("d", FileOf("a=1/|b=2/"));
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(store.Load("d").ok());
   ASSERT_TRUE(StoreTypedMemo(store, "b", "2x", false));
   fs.Put("d", "");

@@ -16,8 +16,8 @@ TEST(PcRecord, KeepsChangesAndCopiesUntilTheyAreOldOrGone) {
   const std::string shared = "dir/Pinote.dat";
   fs.files["dir/Pinote-PC.dat"] = "copy";
   PcRecord record;
-  record.Open(fs, "pc/", shared);
-  const std::string path = "pc/" + PcRecordFileName(shared);
+  record.Open(fs, "pc/", shared, CodePage::ShiftJis());
+  const std::string path = "pc/" + PcRecordFileName(shared, CodePage::ShiftJis());
   EXPECT_EQ(record.FilePath(), path);
   EXPECT_EQ(path.rfind("pc/Pinote.dat-", 0), 0u);
   record.Remember({"Pinote-PC.dat", 4, 77}, PcRecord::CopyFate::kMerged);
@@ -31,7 +31,7 @@ TEST(PcRecord, KeepsChangesAndCopiesUntilTheyAreOldOrGone) {
             std::string::npos);
 
   PcRecord again;
-  again.Open(fs, "pc/", shared);
+  again.Open(fs, "pc/", shared, CodePage::ShiftJis());
   EXPECT_EQ(again.FateOf({"Pinote-PC.dat", 4, 77}), PcRecord::CopyFate::kMerged);
   EXPECT_EQ(again.FateOf({"Pinote-PC.dat", 5, 77}), PcRecord::CopyFate::kUnknown);
   EXPECT_EQ(again.FateOf({"Pinote-Gone.dat", 1, 1}), PcRecord::CopyFate::kUnknown) << "gone";
@@ -50,12 +50,12 @@ TEST(PcRecord, KeepsChangesAndCopiesUntilTheyAreOldOrGone) {
 
   fs.clock += kPcRecordKeptFor + 120 * kFileTimeSecond;
   PcRecord weeksLater;
-  weeksLater.Open(fs, "pc/", shared);
+  weeksLater.Open(fs, "pc/", shared, CodePage::ShiftJis());
   EXPECT_TRUE(weeksLater.Changes()->empty());
   EXPECT_GT(weeksLater.Since(), then) << "it speaks no more for the time it forgot";
 
   PcRecord none;
-  none.Open(fs, "", shared);
+  none.Open(fs, "", shared, CodePage::ShiftJis());
   EXPECT_FALSE(none.Changes().has_value());
   EXPECT_GT(none.Since(), fs.clock) << "kept in memory only, it judges no copy";
 }

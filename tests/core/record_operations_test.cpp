@@ -28,7 +28,7 @@ struct Fixture {
     writes = fs.writes;
   }
   FakeFileSystem fs;
-  MemoStore store{fs};
+  MemoStore store{CodePage::ShiftJis(), fs};
   int writes = 0;
 };
 
@@ -114,7 +114,7 @@ TEST(Separate, OutcomesAndTheRecordsAfter) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     EXPECT_TRUE(store.Load("d").ok());
     store.Add(MakePerson({"a@x", "b@x", "c@x"}, "m\r\n"));
     store.Add(MakePerson({"solo@x"}, "s"));
@@ -138,7 +138,7 @@ TEST(Separate, OutcomesAndTheRecordsAfter) {
 
 TEST(Separate, RefusesAnAddressTheFileCannotHold) {
   FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_TRUE(store.Load("d").ok());
   // A name list can put such an address into a group.
   store.MergeNameListText("u\r\nT\r\nu\r\nu\r\n0\r\n2\r\n\r\na@x\r\n0\r\n");
@@ -172,7 +172,7 @@ TEST(StoreTypedMemo, StoresCreatesAndDrops) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
     fs.files["d"] = "a@x\r\n old\r\n\r\n";
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     EXPECT_TRUE(store.Load("d").ok());
     const bool stored = StoreTypedMemo(store, c.address, c.memo, c.important);
     EXPECT_EQ(stored, c.stored);
@@ -189,7 +189,7 @@ TEST(StoreTypedMemo, AfterAnUnreadableFileTheRecordShowsTheFilesMemoFirst) {
   FakeFileSystem fs;
   fs.files["d"] = "a@x\r\n@Important\r\n from the file\r\n\r\n";
   fs.failRead.insert("d");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_EQ(store.Load("d").status, DiskOutcome::Status::kFailed);
   ASSERT_TRUE(StoreTypedMemo(store, "a@x", "typed", false));
   EXPECT_EQ(store.Save().status, DiskOutcome::Status::kFailed);
@@ -224,7 +224,7 @@ TEST(LayTypedOnto, KeepsBothChangesOrBothTexts) {
   }
   FakeFileSystem fs;
   fs.files["d"] = "a@x\r\n a\r\n new\r\n\r\n";
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(store.Load("d").ok());
   const std::string shown = "a\r\n";
   ASSERT_TRUE(StoreTypedMemo(store, "a@x", "ax\r\n", false, &shown));

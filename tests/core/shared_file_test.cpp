@@ -76,7 +76,7 @@ TEST(ChangeOnDisk, OneMetadataCallUnlessTheTimeCouldHideAWrite) {
     FakeFileSystem fs;
     if (c.freshTime) fs.step = 0;  // a frozen clock: every time is as recent as can be
     fs.Put(kData, "a\r\n 1\r\n\r\n");
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     EXPECT_TRUE(store.Load(kData).ok());
     (void)Look(fs, store);
     fs.files[kData] = c.theirs;
@@ -106,7 +106,7 @@ TEST(ChangeOnDisk, OwnSaveTrustedAtOnceWhenItsTimeStuck) {
     fs.step = 0;
     fs.timesStick = c.timesStick;
     fs.Put(kData, "a\r\n 1\r\n\r\n");
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     EXPECT_TRUE(store.Load(kData).ok());
     (void)Look(fs, store);
     store.SetMemo(store.IndexOfAddress("a"), "2");
@@ -124,7 +124,7 @@ TEST(ChangeOnDisk, OwnSaveTrustedAtOnceWhenItsTimeStuck) {
 TEST(SaveUnderLock, HeldLockKeepsTheEditForTheNextSave) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_TRUE(store.Load(kData).ok());
   fs.locks.insert("dir/Pinote.dat.lock");  // another writer that never lets go
   const DiskOutcome refused = Type(store, "a", "typed");
@@ -149,7 +149,7 @@ TEST(SaveUnderLock, HeldLockKeepsTheEditForTheNextSave) {
 TEST(SaveUnderLock, FileReplacedMidMergeIsMergedAgain) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_TRUE(store.Load(kData).ok());
   fs.Put(kData, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
   // A writer that takes no lock replaces the file right after the merge read it.
@@ -164,7 +164,7 @@ TEST(SaveUnderLock, FileReplacedMidMergeIsMergedAgain) {
 TEST(SaveUnderLock, FailedWriteLeavesTheFileAndKeepsBothSides) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_TRUE(store.Load(kData).ok());
   fs.Put(kData, "a\r\n 1t\r\n\r\nb\r\n 2\r\n\r\n");
   fs.failWrite.insert(kData);
@@ -185,7 +185,7 @@ TEST(SaveUnderLock, FailedWriteLeavesTheFileAndKeepsBothSides) {
 TEST(DailyBackup, AFailedFirstSaveLeavesTheBackupToTheNextOne) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n day0\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(store.Load(kData).ok());
   fs.failWrite.insert(kData);
   EXPECT_EQ(Type(store, "a", "first").status, DiskOutcome::Status::kFailed);
@@ -197,7 +197,7 @@ TEST(DailyBackup, AFailedFirstSaveLeavesTheBackupToTheNextOne) {
 TEST(DailyBackup, FirstSaveOfEachDayKeepsTheFileAsItWasForAWeek) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n day0\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_TRUE(store.Load(kData).ok());
   ASSERT_TRUE(Type(store, "a", "first").ok());
   ASSERT_TRUE(Type(store, "a", "second").ok());
@@ -250,7 +250,7 @@ TEST(SyncToolCopies, MergedIntoTheStoreThenMovedAway) {
     fs.Put(kData, c.main);
     fs.files[kCopy] = c.copy;
     fs.writeTimes[kCopy] = 133'485'408'000'000'000 + 3600 * kFileTimeSecond;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     EXPECT_TRUE(store.Load(kData).ok());
     const DiskOutcome out = Look(fs, store);
     EXPECT_EQ(Describe(store), c.merged);
@@ -272,7 +272,7 @@ TEST(SyncToolCopies, LeftAloneWhenUnreadableOrNoMemoFile) {
   fs.files["dir/Pinote-LAPTOP-9A.dat"] = "b\r\n 2\r\n\r\n";
   fs.files["dir/Pinote.merged/Pinote-LAPTOP-9A.dat"] = "moved here before";
   fs.failRead.insert("dir/Pinote-LAPTOP-9A.dat");  // still being synced
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_TRUE(store.Load(kData).ok());
   DiskOutcome out = Look(fs, store);
   ASSERT_EQ(out.notices.copiesLeftAlone.size(), 2u);
@@ -299,14 +299,14 @@ TEST(SyncToolCopies, ACopyThatCannotBeMovedIsMergedOnce) {
   const std::string copy = "dir/Pinote-DESKTOP-4F2KQ1.dat";
   fs.files[copy] = "a\r\n 2\r\n\r\n";
   fs.failRename.insert(copy);  // the sync tool holds it
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(store.Load(kData, "pc/").ok());
   DiskOutcome out = Look(fs, store);
   ASSERT_EQ(out.notices.mergedCopies.size(), 1u);
   EXPECT_FALSE(out.notices.mergedCopies[0].moveError.empty());
   ASSERT_TRUE(Type(store, "a", "1 only").ok());
   EXPECT_TRUE(Look(fs, store).notices.empty());
-  MemoStore restarted(fs);
+  MemoStore restarted(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(restarted.Load(kData, "pc/").ok());
   EXPECT_TRUE(Look(fs, restarted).notices.empty());
   EXPECT_EQ(Describe(restarted), "a=1 only/");
@@ -321,7 +321,7 @@ TEST(SyncToolCopies, ACopyThatCannotBeMovedIsMergedOnce) {
 TEST(SyncToolCopies, ACopyAppearingWhileRunningIsMergedAtTheNextLook) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(store.Load(kData).ok());
   ASSERT_TRUE(Type(store, "a", "typed").ok());
   EXPECT_TRUE(Look(fs, store).notices.empty());
@@ -342,7 +342,7 @@ TEST(SyncToolCopies, APossibleCopyIsMergedOnlyWhenTheUserSaysSo) {
                            "Pinote-2023.dat", "Pinote-Taro-PC.dat", "Pinote-OLD.dat"}) {
     fs.files[std::string("dir/") + name] = "z\r\n from " + std::string(name) + "\r\n\r\n";
   }
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(store.Load(kData, "pc/").ok());
   const DiskOutcome out = Look(fs, store);
   ASSERT_EQ(out.notices.possibleCopies.size(), 2u);
@@ -360,7 +360,7 @@ TEST(SyncToolCopies, APossibleCopyIsMergedOnlyWhenTheUserSaysSo) {
                            "Pinote-2023.dat", "Pinote-OLD.dat"}) {
     EXPECT_TRUE(fs.Exists(std::string("dir/") + left)) << left;
   }
-  MemoStore restarted(fs);
+  MemoStore restarted(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(restarted.Load(kData, "pc/").ok());
   EXPECT_TRUE(Look(fs, restarted).notices.empty()) << "the answer is remembered";
 }
@@ -388,7 +388,7 @@ TEST(SyncToolCopies, WhatThisPcChangedDecides) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
     fs.Put(kData, kBase);
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     ASSERT_TRUE(store.Load(kData, c.pcFolder).ok());
     ASSERT_TRUE(Type(store, "c", "").ok());
     ASSERT_EQ(Separate(store, "a", "ab\r\n", false), SeparateOutcome::kSeparated);
@@ -407,7 +407,7 @@ TEST(SyncToolCopies, WhatThisPcChangedDecides) {
 TEST(ChangeOnDisk, AFileBeingWrittenInPlaceIsReadAgain) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(store.Load(kData).ok());
   ASSERT_TRUE(StoreTypedMemo(store, "a", "1x", false));
   fs.Put(kData, "a\r\n 1\r\n\r\nb\r");
@@ -424,7 +424,7 @@ TEST(ChangeOnDisk, AFileBeingWrittenInPlaceIsReadAgain) {
 TEST(ChangeOnDisk, AWriteRightAfterTheReplaceIsNotTakenForOurs) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(store.Load(kData).ok());
   fs.onReplace = [&fs](const std::string&) {
     fs.onReplace = nullptr;
@@ -440,7 +440,7 @@ TEST(ChangeOnDisk, AWriteRightAfterTheReplaceIsNotTakenForOurs) {
 TEST(ChangeOnDisk, TwoCopiesSavingAtOneClockTickChooseDifferentTimes) {
   FakeFileSystem fs;
   fs.step = 0;
-  MemoStore first(fs), second(fs);
+  MemoStore first(CodePage::ShiftJis(), fs), second(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(first.Load("x/Pinote.dat").ok());
   ASSERT_TRUE(second.Load("y/Pinote.dat").ok());
   ASSERT_TRUE(Type(first, "a", "1").ok());
@@ -457,7 +457,7 @@ TEST(TwoCopiesOnOneFolder, TypingInTurnKeepsBoth) {
   stdfs::create_directories(dir);
   const std::string path = (dir / "Pinote.dat").string();
   SystemFileSystem().WriteAllSafely(path, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
-  MemoStore hostA, hostB;
+  MemoStore hostA(CodePage::ShiftJis()), hostB(CodePage::ShiftJis());
   EXPECT_TRUE(hostA.Load(path).ok());
   EXPECT_TRUE(hostB.Load(path).ok());
   ASSERT_TRUE(Type(hostA, "a", "from A").ok());
@@ -488,7 +488,7 @@ TEST(SettingsOnDisk, OnlyValuesChangedHereWinAndCopiesFillWhatTheFileLacks) {
   FakeFileSystem fs;
   const std::string ini = "dir/Pinote.ini";
   fs.Put(ini, "A\\K=Integer:1\r\nB\\K=Integer:1\r\n");
-  SettingsStore settings(fs, [] { return std::string("dir/Pinote.dll"); });
+  SettingsStore settings(fs, [] { return std::string("dir/Pinote.dll"); }, CodePage::ShiftJis());
   settings.Write("A", "K", int32_t{2});
   settings.Write("B", "K", int32_t{1});
   fs.Put(ini, "A\\K=Integer:1\r\nB\\K=Integer:9\r\n");
@@ -497,7 +497,7 @@ TEST(SettingsOnDisk, OnlyValuesChangedHereWinAndCopiesFillWhatTheFileLacks) {
   fs.Put(ini, "A\\K=Integer:2\r\nB\\K=Integer:9\r\nC\\K=Integer:9\r\n");
   fs.files["dir/Pinote-DESKTOP-4F2KQ1.ini"] = "C\\K=Integer:5\r\nD\\K=Integer:5\r\n";
   fs.Put(kData, "");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   ASSERT_TRUE(store.Load(kData).ok());
   ASSERT_TRUE(SyncWithDisk(fs, store.File(), &settings.File()).ok());
   EXPECT_EQ(fs.Content(ini),
@@ -508,7 +508,7 @@ TEST(SettingsOnDisk, KeysWrittenHereWinOthersAreKeptCopiesFillGaps) {
   FakeFileSystem fs;
   const std::string ini = "dir/Pinote.ini";
   fs.Put(ini, "A\\K=Integer:1\r\nB\\K=Integer:1\r\nC\\K=Integer:1\r\n");
-  SettingsStore settings(fs, [] { return std::string("dir/Pinote.dll"); });
+  SettingsStore settings(fs, [] { return std::string("dir/Pinote.dll"); }, CodePage::ShiftJis());
   settings.Write("A", "K", int32_t{2});
   settings.Write("C", "K", std::monostate{});
   fs.Put(ini, "A\\K=Integer:9\r\nB\\K=Integer:9\r\nC\\K=Integer:9\r\nD\\K=Integer:9\r\n");
@@ -522,7 +522,7 @@ TEST(SettingsOnDisk, KeysWrittenHereWinOthersAreKeptCopiesFillGaps) {
   fs.Put(kData, "");
   fs.files["dir/Pinote.sync-conflict-20240101-101010-ABCDEFG.ini"] =
       "a\\k=Integer:5\r\nE\\K=String:\x8E\x52\r\n";
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_TRUE(store.Load(kData).ok());
   const DiskOutcome out = SyncWithDisk(fs, store.File(), &settings.File());
   EXPECT_EQ(fs.Content(ini), "A\\K=Integer:7\r\nB\\K=Integer:3\r\nE\\K=String:\x8E\x52\r\n");

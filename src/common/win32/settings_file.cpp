@@ -22,8 +22,8 @@ SettingsStore& Settings() {
 }
 
 void CreateSettingsStore() {
-  g_settings = std::make_unique<SettingsStore>(SystemFileSystem(),
-                                               [] { return PluginFileName(); }, PcRecordFolder());
+  g_settings = std::make_unique<SettingsStore>(
+      SystemFileSystem(), [] { return PluginFileName(); }, SystemCodePage(), PcRecordFolder());
 }
 
 void DestroySettingsStore() { g_settings.reset(); }
@@ -32,7 +32,7 @@ void SaveSettingsFile() {
   SettingsStore& store = Settings();
   store.Load();  // fixes the file's name from the plug-in's path
   const std::string& folder = PluginFolder();
-  if (folder.empty() || FolderOf(store.FileName()) != folder) return;
+  if (folder.empty() || FolderOf(store.FileName(), SystemCodePage()) != folder) return;
   // Its callers report what is thrown (Guarded), in the words for a file another writer holds.
   const DiskOutcome out = store.Save();
   if (out.status == DiskOutcome::Status::kBusy) throw FileBusyError(out.path, out.message);
