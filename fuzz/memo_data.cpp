@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t mark = input.find("\xff\xff");
   pinote::testing::FakeFileSystem fs;
   fs.files["Pinote.dat"] = std::string(input.substr(0, mark));
-  pinote::MemoStore store(CodePage::ShiftJis(), fs);
+  pinote::MemoStore store(pinote::CodePage::ShiftJis(), fs);
   (void)store.Load("Pinote.dat");
   CheckIndex(store);
   for (int i = 0; i < store.Count(); ++i) {
@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)store.Save();
   CheckIndex(store);
   const std::string saved = fs.files["Pinote.dat"];
-  pinote::MemoStore again(CodePage::ShiftJis(), fs);
+  pinote::MemoStore again(pinote::CodePage::ShiftJis(), fs);
   (void)again.Load("Pinote.dat");
   if (again.Count() != static_cast<int>(expected.size())) std::abort();
   for (int i = 0; i < again.Count(); ++i) {

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int before = store.Count();
   pinote::testing::FakeFileSystem fs;
   fs.files["d"] = "a@x\r\nB@X\r\n m\r\n\r\nc@y\r\n m\r\n\r\n\x83\x61@z\r\nd\r\n m\r\n\r\n";
-  pinote::MemoStore loaded(CodePage::ShiftJis(), fs);
+  pinote::MemoStore loaded(pinote::CodePage::ShiftJis(), fs);
   (void)loaded.Load("d");
   loaded.MergeNameListText(text);
   store.MergeNameListText(text);

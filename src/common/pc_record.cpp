@@ -175,7 +175,8 @@ void PcRecord::Open(FileSystem& fs, const std::string& folder, const std::string
     // Changes older than the horizon are gone: the record covers no more than the time after it.
     since_ = existed && p.hasSince ? std::max(p.since, horizon) : now;
     const std::string folderOfFile = FolderOf(sharedPath, cp);
-    for (auto& [id, fate] : p.copies) {
+    for (const auto& copy : p.copies) {
+      const CopyId& id = copy.first;
       if (!fs.Exists(folderOfFile + id.name)) {
         dropped = true;
         continue;
@@ -183,10 +184,10 @@ void PcRecord::Open(FileSystem& fs, const std::string& folder, const std::string
       const auto known = std::find_if(copies_.begin(), copies_.end(),
                                       [&id](const KnownCopy& k) { return SameCopy(k.id, id); });
       if (known != copies_.end()) {
-        known->fate = fate;
+        known->fate = copy.second;
         dropped = true;
       } else {
-        copies_.push_back({id, fate});
+        copies_.push_back({id, copy.second});
       }
     }
     if (dropped) {

@@ -28,6 +28,16 @@ DiskOutcome Look(FakeFileSystem& fs, MemoStore& store) {
   return SyncWithDisk(fs, store.File(), nullptr);
 }
 
+// A store that read Pinote.dat holding `file`, on the in-memory file system.
+struct Loaded {
+  explicit Loaded(const char* file) {
+    fs.Put(kData, file);
+    EXPECT_TRUE(store.Load(kData).ok());
+  }
+  FakeFileSystem fs;
+  MemoStore store{CodePage::ShiftJis(), fs};
+};
+
 // What the memo window does at a keystroke: the memo stored, then saved.
 DiskOutcome Type(MemoStore& store, const std::string& address, const std::string& memo) {
   EXPECT_TRUE(StoreTypedMemo(store, address, memo, false));
@@ -122,10 +132,9 @@ TEST(ChangeOnDisk, OwnSaveTrustedAtOnceWhenItsTimeStuck) {
 }
 
 TEST(SaveUnderLock, HeldLockKeepsTheEditForTheNextSave) {
-  FakeFileSystem fs;
-  fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(CodePage::ShiftJis(), fs);
-  EXPECT_TRUE(store.Load(kData).ok());
+  Loaded loaded("a\r\n 1\r\n\r\n");
+  FakeFileSystem& fs = loaded.fs;
+  MemoStore& store = loaded.store;
   fs.locks.insert("dir/Pinote.dat.lock");  // another writer that never lets go
   const DiskOutcome refused = Type(store, "a", "typed");
   EXPECT_EQ(refused.status, DiskOutcome::Status::kBusy);
@@ -147,10 +156,9 @@ TEST(SaveUnderLock, HeldLockKeepsTheEditForTheNextSave) {
 }
 
 TEST(SaveUnderLock, FileReplacedMidMergeIsMergedAgain) {
-  FakeFileSystem fs;
-  fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(CodePage::ShiftJis(), fs);
-  EXPECT_TRUE(store.Load(kData).ok());
+  Loaded loaded("a\r\n 1\r\n\r\n");
+  FakeFileSystem& fs = loaded.fs;
+  MemoStore& store = loaded.store;
   fs.Put(kData, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
   // A writer that takes no lock replaces the file right after the merge read it.
   fs.onRead = [&fs](const std::string&) {
@@ -162,10 +170,9 @@ TEST(SaveUnderLock, FileReplacedMidMergeIsMergedAgain) {
 }
 
 TEST(SaveUnderLock, FailedWriteLeavesTheFileAndKeepsBothSides) {
-  FakeFileSystem fs;
-  fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(CodePage::ShiftJis(), fs);
-  EXPECT_TRUE(store.Load(kData).ok());
+  Loaded loaded("a\r\n 1\r\n\r\n");
+  FakeFileSystem& fs = loaded.fs;
+  MemoStore& store = loaded.store;
   fs.Put(kData, "a\r\n 1t\r\n\r\nb\r\n 2\r\n\r\n");
   fs.failWrite.insert(kData);
   const DiskOutcome failed = Type(store, "a", "x");
@@ -183,10 +190,9 @@ TEST(SaveUnderLock, FailedWriteLeavesTheFileAndKeepsBothSides) {
 
 // The day counts as backed up only once a write made the backup.
 TEST(DailyBackup, AFailedFirstSaveLeavesTheBackupToTheNextOne) {
-  FakeFileSystem fs;
-  fs.Put(kData, "a\r\n day0\r\n\r\n");
-  MemoStore store(CodePage::ShiftJis(), fs);
-  ASSERT_TRUE(store.Load(kData).ok());
+  Loaded loaded("a\r\n day0\r\n\r\n");
+  FakeFileSystem& fs = loaded.fs;
+  MemoStore& store = loaded.store;
   fs.failWrite.insert(kData);
   EXPECT_EQ(Type(store, "a", "first").status, DiskOutcome::Status::kFailed);
   fs.failWrite.clear();
@@ -195,10 +201,9 @@ TEST(DailyBackup, AFailedFirstSaveLeavesTheBackupToTheNextOne) {
 }
 
 TEST(DailyBackup, FirstSaveOfEachDayKeepsTheFileAsItWasForAWeek) {
-  FakeFileSystem fs;
-  fs.Put(kData, "a\r\n day0\r\n\r\n");
-  MemoStore store(CodePage::ShiftJis(), fs);
-  EXPECT_TRUE(store.Load(kData).ok());
+  Loaded loaded("a\r\n day0\r\n\r\n");
+  FakeFileSystem& fs = loaded.fs;
+  MemoStore& store = loaded.store;
   ASSERT_TRUE(Type(store, "a", "first").ok());
   ASSERT_TRUE(Type(store, "a", "second").ok());
   EXPECT_EQ(fs.Content("dir/Pinote.dat.20240101.bak"), "a\r\n day0\r\n\r\n");
@@ -319,10 +324,9 @@ TEST(SyncToolCopies, ACopyThatCannotBeMovedIsMergedOnce) {
 // A copy the sync tool puts beside the file while the host runs is found at the next look, not
 // only once Pinote.dat changes; a memo typed here (no line break at its end) is not repeated.
 TEST(SyncToolCopies, ACopyAppearingWhileRunningIsMergedAtTheNextLook) {
-  FakeFileSystem fs;
-  fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(CodePage::ShiftJis(), fs);
-  ASSERT_TRUE(store.Load(kData).ok());
+  Loaded loaded("a\r\n 1\r\n\r\n");
+  FakeFileSystem& fs = loaded.fs;
+  MemoStore& store = loaded.store;
   ASSERT_TRUE(Type(store, "a", "typed").ok());
   EXPECT_TRUE(Look(fs, store).notices.empty());
   fs.Put("dir/Pinote (Taro's conflicted copy 2024-01-01).dat",
@@ -405,10 +409,9 @@ TEST(SyncToolCopies, WhatThisPcChangedDecides) {
 // A text editor writing Pinote.dat in place leaves it empty or cut for a moment: such a file is
 // read again after a short wait instead of being taken for the other side's deletions.
 TEST(ChangeOnDisk, AFileBeingWrittenInPlaceIsReadAgain) {
-  FakeFileSystem fs;
-  fs.Put(kData, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
-  MemoStore store(CodePage::ShiftJis(), fs);
-  ASSERT_TRUE(store.Load(kData).ok());
+  Loaded loaded("a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
+  FakeFileSystem& fs = loaded.fs;
+  MemoStore& store = loaded.store;
   ASSERT_TRUE(StoreTypedMemo(store, "a", "1x", false));
   fs.Put(kData, "a\r\n 1\r\n\r\nb\r");
   fs.onWait = [&fs] { fs.files[kData] = "a\r\n 1\r\n\r\nb\r\n 2t\r\n\r\n"; };
@@ -422,10 +425,9 @@ TEST(ChangeOnDisk, AFileBeingWrittenInPlaceIsReadAgain) {
 // A program that takes no lock replaces the file right after this copy's replace: the look after
 // it reads the file rather than taking it for this copy's own save.
 TEST(ChangeOnDisk, AWriteRightAfterTheReplaceIsNotTakenForOurs) {
-  FakeFileSystem fs;
-  fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(CodePage::ShiftJis(), fs);
-  ASSERT_TRUE(store.Load(kData).ok());
+  Loaded loaded("a\r\n 1\r\n\r\n");
+  FakeFileSystem& fs = loaded.fs;
+  MemoStore& store = loaded.store;
   fs.onReplace = [&fs](const std::string&) {
     fs.onReplace = nullptr;
     fs.Put(kData, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
