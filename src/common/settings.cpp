@@ -374,7 +374,7 @@ SettingsStore::SettingsStore(FileSystem& fs, std::function<std::string()> plugin
     : pluginFileName_(std::move(pluginFileName)),
       codePage_(codePage),
       pcFolder_(std::move(pcFolder)),
-      file_(fs, *this, codePage) {}
+      file_(fs, *this, codePage, false) {}
 
 void SettingsStore::Load() {
   if (loaded_) return;

@@ -50,8 +50,10 @@ void DiskNotices::Append(DiskNotices&& other) {
   for (auto& c : other.possibleCopies) possibleCopies.push_back(std::move(c));
 }
 
-SharedFile::SharedFile(FileSystem& fs, SharedContent& content, const CodePage& cp)
-    : fs_(fs), content_(content), cp_(cp), markState_(FreshSeed(this)) {}
+SharedFile::SharedFile(FileSystem& fs, SharedContent& content, const CodePage& cp,
+                       bool dailyBackups)
+    : fs_(fs), content_(content), cp_(cp), dailyBackups_(dailyBackups),
+      markState_(FreshSeed(this)) {}
 
 template <typename Step>
 DiskOutcome SharedFile::Run(Step&& step) {
@@ -187,6 +189,7 @@ void SharedFile::WriteConflictFile(const std::string& bytes) {
 }
 
 std::string SharedFile::BackupDue() {
+  if (!dailyBackups_) return {};
   const SettingDate today = fs_.LocalTime(fs_.Now());
   if (DayNumber(today) == backupDay_) return {};
   const std::string path = FolderOf(path_, cp_) + DailyBackupName(FileNameOf(path_, cp_), today);

@@ -128,8 +128,9 @@ constexpr int kDailyBackupsKept = 7;
 
 class SharedFile {
  public:
-  // Paths are walked in `cp`, the system's code page.
-  SharedFile(FileSystem& fs, SharedContent& content, const CodePage& cp);
+  // Paths are walked in `cp`, the system's code page. With `dailyBackups` the first write of a
+  // day keeps the file as it was as that day's backup.
+  SharedFile(FileSystem& fs, SharedContent& content, const CodePage& cp, bool dailyBackups);
   SharedFile(const SharedFile&) = delete;
   SharedFile& operator=(const SharedFile&) = delete;
 
@@ -142,8 +143,8 @@ class SharedFile {
   [[nodiscard]] DiskOutcome Load(const std::string& path, const std::string& pcFolder,
                                  const std::string& olderPath = "");
   // Writes memory now. Under the lock: when the file changed since the base it is merged first
-  // (a conflict file holds what both sides changed differently); the first write of a day keeps
-  // the old file as that day's backup. Nothing is lost on failure: memory keeps every change.
+  // (a conflict file holds what both sides changed differently); the first write of a day may
+  // keep the old file as that day's backup. Nothing is lost on failure: memory keeps every change.
   [[nodiscard]] DiskOutcome Save();
   // The look at the file when a mail is shown or the window is activated: one metadata call
   // (none without `lookAtFile`), and `namesBeside` (the folder's file names starting with the
@@ -194,6 +195,7 @@ class SharedFile {
   FileSystem& fs_;
   SharedContent& content_;
   CodePage cp_;
+  bool dailyBackups_;
   std::string path_;
   bool readFailed_ = false;
   bool lockRefused_ = false;   // the last try for the lock gave up: the next one waits briefly

@@ -76,7 +76,7 @@ std::string FormatMemoFile(const std::vector<std::unique_ptr<Person>>& persons) 
 }
 
 MemoStore::MemoStore(const CodePage& codePage, FileSystem& fs)
-    : table_(std::make_unique<RecordTable>(fs, codePage)), file_(fs, *table_, codePage) {}
+    : table_(std::make_unique<RecordTable>(fs, codePage)), file_(fs, *table_, codePage, true) {}
 
 MemoStore::~MemoStore() = default;
 
