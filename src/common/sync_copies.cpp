@@ -13,10 +13,12 @@ namespace pinote {
 namespace {
 
 // "Conflicted copy" as the sync tools write it in the languages of their clients. Japanese
-// clients write 競合コピー (here in Shift-JIS, as file names reach the plug-in).
+// clients write 競合コピー, which reaches the plug-in in Shift-JIS on a Japanese system and in
+// UTF-8 on one whose code page is UTF-8.
 constexpr const char* kConflictedCopyWords[] = {
     "conflicted copy",
-    "\x8B\xA3\x8D\x87\x83\x52\x83\x73\x81\x5B",  // 競合コピー
+    "\x8B\xA3\x8D\x87\x83\x52\x83\x73\x81\x5B",                  // 競合コピー, Shift-JIS
+    "\xE7\xAB\xB6\xE5\x90\x88\xE3\x82\xB3\xE3\x83\x94\xE3\x83\xBC",  // 競合コピー, UTF-8
     "copie en conflit",
     "copia en conflicto",
     "in Konflikt stehende Kopie",
@@ -47,7 +49,7 @@ bool StartsWithFolded(std::string_view t, std::string_view word) {
 
 class Matcher {
  public:
-  explicit Matcher(std::string_view text) : text_(text) {}
+  Matcher(std::string_view text, const CodePage& cp) : text_(text), cp_(cp) {}
   bool Match(std::string_view pattern, size_t at) const {
     if (pattern.empty()) return at == text_.size();
     const std::string_view rest = text_.substr(at);
@@ -56,7 +58,7 @@ class Matcher {
     }
     if (pattern[0] == '*') {
       // Every character boundary, so that no match starts on the second byte of a character.
-      for (size_t i = at;; i += MbCharSize(text_, i)) {
+      for (size_t i = at;; i += cp_.CharSize(text_, i)) {
         if (Match(pattern.substr(1), i)) return true;
         if (i >= text_.size()) return false;
       }
@@ -98,6 +100,7 @@ class Matcher {
   }
 
   std::string_view text_;
+  const CodePage& cp_;
 };
 
 std::string Digits(int value, int width) {
@@ -110,8 +113,8 @@ std::string DayDigits(const SettingDate& d) {
   return Digits(d.year, 4) + Digits(d.month, 2) + Digits(d.day, 2);
 }
 
-std::string StemOf(const std::string& name) {
-  return name.substr(0, name.size() - ExtensionOf(name).size());
+std::string StemOf(const std::string& name, const CodePage& cp) {
+  return name.substr(0, name.size() - ExtensionOf(name, cp).size());
 }
 
 // The separator to put after `folder` (which ends in one, or is "" or a drive).
@@ -129,31 +132,36 @@ char SeparatorAfter(const std::string& folder) {
 const std::vector<SyncToolRule>& SyncToolRules() { return kRules; }
 
 const char* SyncToolCopyOf(std::string_view fileName, std::string_view stem,
-                           std::string_view extension) {
+                           std::string_view extension, const CodePage& cp) {
   if (fileName.size() <= stem.size() + extension.size()) return nullptr;
   // The base name compared by characters, as the system compares names; the extension is ASCII.
-  if (UpperAnsi(fileName.substr(0, stem.size())) != UpperAnsi(stem)) return nullptr;
-  if (UpperAnsi(fileName.substr(fileName.size() - extension.size())) != UpperAnsi(extension)) {
+  if (UpperAnsi(fileName.substr(0, stem.size()), cp) != UpperAnsi(stem, cp)) return nullptr;
+  if (UpperAnsi(fileName.substr(fileName.size() - extension.size()), cp) !=
+      UpperAnsi(extension, cp)) {
     return nullptr;
   }
   // The base name must end on a character boundary of the whole name.
   size_t i = 0;
-  while (i < stem.size()) i += MbCharSize(fileName, i);
+  while (i < stem.size()) i += cp.CharSize(fileName, i);
   if (i != stem.size()) return nullptr;
   const std::string_view middle =
       fileName.substr(stem.size(), fileName.size() - stem.size() - extension.size());
-  const Matcher matcher(middle);
+  const Matcher matcher(middle, cp);
   for (const SyncToolRule& rule : kRules) {
     if (matcher.Match(rule.pattern, 0)) return rule.tool;
   }
   return nullptr;
 }
 
-std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& path) {
-  const std::string name = FileNameOf(path), stem = StemOf(name), extension = ExtensionOf(name);
+std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& path,
+                                             const CodePage& cp) {
+  const std::string name = FileNameOf(path, cp), stem = StemOf(name, cp),
+                    extension = ExtensionOf(name, cp);
   std::vector<SyncToolCopy> copies;
-  for (std::string& n : fs.ListFiles(FolderOf(path))) {
-    if (const char* tool = SyncToolCopyOf(n, stem, extension)) copies.push_back({std::move(n), tool});
+  for (std::string& n : fs.ListFiles(FolderOf(path, cp))) {
+    if (const char* tool = SyncToolCopyOf(n, stem, extension, cp)) {
+      copies.push_back({std::move(n), tool});
+    }
   }
   std::sort(copies.begin(), copies.end(),
             [](const SyncToolCopy& a, const SyncToolCopy& b) { return a.name < b.name; });
@@ -161,15 +169,16 @@ std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& 
 }
 
 std::string MoveIntoMergedFolder(FileSystem& fs, const std::string& copyPath,
-                                 const std::string& path) {
-  const std::string folder = FolderOf(path);
-  const std::string target = folder + MergedFolderName(StemOf(FileNameOf(path)));
+                                 const std::string& path, const CodePage& cp) {
+  const std::string folder = FolderOf(path, cp);
+  const std::string target = folder + MergedFolderName(StemOf(FileNameOf(path, cp), cp));
   const char separator = SeparatorAfter(folder);
   fs.CreateFolder(target);
-  const std::string name = FileNameOf(copyPath);
+  const std::string name = FileNameOf(copyPath, cp);
   std::string to = target + separator + name;
   for (int n = 2; fs.Exists(to); ++n) {
-    to = target + separator + StemOf(name) + " (" + std::to_string(n) + ")" + ExtensionOf(name);
+    to = target + separator + StemOf(name, cp) + " (" + std::to_string(n) + ")" +
+         ExtensionOf(name, cp);
   }
   fs.Rename(copyPath, to);
   return to;
@@ -189,13 +198,13 @@ std::string DailyBackupName(std::string_view fileName, const SettingDate& day) {
   return std::string(fileName) + "." + DayDigits(day) + ".bak";
 }
 
-bool IsDailyBackupName(std::string_view name, std::string_view fileName) {
+bool IsDailyBackupName(std::string_view name, std::string_view fileName, const CodePage& cp) {
   constexpr size_t kDigits = 8;
   const size_t tail = 1 + kDigits + 4;  // ".20240501.bak"
   if (name.size() != fileName.size() + tail) return false;
-  if (UpperAnsi(name.substr(0, fileName.size())) != UpperAnsi(fileName)) return false;
+  if (UpperAnsi(name.substr(0, fileName.size()), cp) != UpperAnsi(fileName, cp)) return false;
   const std::string_view rest = name.substr(fileName.size());
-  if (rest[0] != '.' || UpperAnsi(rest.substr(1 + kDigits)) != ".BAK") return false;
+  if (rest[0] != '.' || UpperAnsi(rest.substr(1 + kDigits), cp) != ".BAK") return false;
   for (size_t k = 1; k <= kDigits; ++k) {
     if (!IsDigit(rest[k])) return false;
   }

@@ -170,7 +170,7 @@ TEST_F(DialogTextTest, OptionsCaptionsFitAndTheTabsDoNotScroll) {
 }
 
 TEST_F(DialogTextTest, UnifyCaptionsFitForBothCommands) {
-  MemoStore store;
+  MemoStore store(SystemCodePage());
   for (const UiText* ok : {&ui::kLookButton, &ui::kUnifyButton}) {
     SCOPED_TRACE(ok->english);
     RunScripted(IDC_ADDRESS_LIST, {[](HWND f) {
