@@ -58,7 +58,7 @@ BENCHMARK(BM_IndexOfAddress_Hashed);
 void BM_ChooseSenderView(benchmark::State& state) {
   MemoryFs fs;
   fs.files["d"] = StoreText(kRecords);
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   const std::vector<std::string> queries = Queries();
   size_t i = 0;

@@ -8,7 +8,7 @@ SenderView ChooseSenderView(const MemoStore& store, std::string_view senderAddre
                             SenderViewRequest request) {
   SenderView view;
   view.address = std::string(senderAddress);
-  const std::vector<std::string> candidates = DomainAddressesFor(senderAddress);
+  const std::vector<std::string> candidates = DomainAddressesFor(senderAddress, store.TextCodePage());
   if (candidates.empty()) return view;
   const int own = store.IndexOfAddress(senderAddress);
   DomainMatch domain = FindDomainRecord(store, senderAddress);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "common/mbtext.h"
 
 namespace pinote {
 namespace {
@@ -20,9 +19,9 @@ bool IsHostAddress(std::string_view domain) {
 
 // The positions at which the labels of `domain` begin. A dot is never the second byte of a
 // double-byte character, yet the walk is by character as for "@".
-std::vector<size_t> LabelStarts(std::string_view domain) {
+std::vector<size_t> LabelStarts(std::string_view domain, const CodePage& cp) {
   std::vector<size_t> starts{0};
-  for (size_t i = 0; i < domain.size(); i += MbCharSize(domain, i)) {
+  for (size_t i = 0; i < domain.size(); i += cp.CharSize(domain, i)) {
     if (domain[i] == '.') starts.push_back(i + 1);
   }
   return starts;
@@ -45,10 +44,10 @@ bool IsDomainAddress(std::string_view address) noexcept {
          address.substr(0, kDomainAddressPrefix.size()) == kDomainAddressPrefix;
 }
 
-std::optional<std::string_view> SenderDomain(std::string_view address) {
+std::optional<std::string_view> SenderDomain(std::string_view address, const CodePage& cp) {
   if (IsDomainAddress(address)) return std::nullopt;
   size_t at = std::string_view::npos;
-  for (size_t i = 0; i < address.size(); i += MbCharSize(address, i)) {
+  for (size_t i = 0; i < address.size(); i += cp.CharSize(address, i)) {
     if (address[i] == '@') at = i;
   }
   if (at == std::string_view::npos) return std::nullopt;
@@ -61,29 +60,30 @@ std::optional<std::string_view> SenderDomain(std::string_view address) {
   return domain;
 }
 
-std::vector<std::string> DomainAddressesFor(std::string_view address) {
+std::vector<std::string> DomainAddressesFor(std::string_view address, const CodePage& cp) {
   std::vector<std::string> out;
-  const std::optional<std::string_view> domain = SenderDomain(address);
+  const std::optional<std::string_view> domain = SenderDomain(address, cp);
   if (!domain) return out;
   const std::string prefix(kDomainAddressPrefix);
   if (IsHostAddress(*domain)) {
     out.push_back(prefix + std::string(*domain));
     return out;
   }
-  for (const size_t start : LabelStarts(*domain)) {
+  for (const size_t start : LabelStarts(*domain, cp)) {
     out.push_back(prefix + std::string(domain->substr(start)));
   }
   return out;
 }
 
 DomainMatch FindDomainRecord(const MemoStore& store, std::string_view address) {
-  for (const std::string& candidate : DomainAddressesFor(address)) {
+  const CodePage& cp = store.TextCodePage();
+  for (const std::string& candidate : DomainAddressesFor(address, cp)) {
     const int record = store.IndexOfAddress(candidate);
     if (record < 0) continue;
     // The record's own spelling of it, for the window to show.
     const std::vector<std::string>& held = store.Get(record)->Addresses;
     const auto stored = std::find_if(held.begin(), held.end(), [&](const std::string& a) {
-      return SameAddressKey(a, candidate);
+      return SameAddressKey(a, candidate, cp);
     });
     return {record, stored != held.end() ? *stored : candidate};
   }

@@ -16,7 +16,7 @@ using test::Describe;
 using test::MakePerson;
 
 TEST(DomainMemo, LongestMatchOnWholeLabelsIgnoringCase) {
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   for (const char* domain : {"*@example.co.jp", "*@mail.example.co.jp", "*@ample.co.jp",
                              "*@Example.Org", "*@[192.0.2.1]", "*@0.2.1"}) {
     store.Add(MakePerson({domain}, "m"));
@@ -39,7 +39,7 @@ TEST(DomainMemo, LongestMatchOnWholeLabelsIgnoringCase) {
 }
 
 TEST(DomainMemo, WhichMemoTheWindowShows) {
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   store.Add(MakePerson({"*@example.co.jp"}, "company"));
   store.Add(MakePerson({"bob@example.co.jp"}, "bob"));
   store.Add(MakePerson({"named@example.co.jp"}, "", false, "From the name list"));
@@ -81,7 +81,7 @@ TEST(DomainMemo, RecordRules) {
   };
   for (const auto& [shown, picked, outcome, after] : cases) {
     testing::FakeFileSystem fs;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load("d");
     store.Add(MakePerson({"*@example.co.jp"}, "co"));
     store.Add(MakePerson({"*@example.com"}, "com"));
@@ -91,7 +91,7 @@ TEST(DomainMemo, RecordRules) {
     EXPECT_EQ(Describe(store), after.empty() ? before : after) << shown;
   }
   testing::FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   ASSERT_TRUE(StoreTypedMemo(store, "*@example.co.jp", "\x83\x5C\x83\x40\r\n", false).stored);
   EXPECT_EQ(fs.Content("d"), "*@example.co.jp\r\n \x83\x5C\x83\x40\r\n\r\n");
