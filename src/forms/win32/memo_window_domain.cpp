@@ -4,7 +4,7 @@
 // address with a domain, so a user without domain memos sees the window as it always was.
 #include <stdexcept>
 
-#include "common/language.h"
+#include "common/texts.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/text.h"
 #include "forms/win32/memo_window.h"
