@@ -53,7 +53,8 @@ fi
 /usr/lib/wine/wineserver -w || true
 
 # One installation: the sample mails and name list, adjusted so that the shown sender has a
-# memo, the importance mark, a second address and a name-list entry.
+# memo, the importance mark, a second address and a name-list entry; and a memo for everyone at
+# example.co.jp with a mail (in Work, after Dave's) from a new colleague there.
 layout() {  # DIR LANG
   local dir=$1 lang=$2
   lay_out_installation "$dir" "$build"
@@ -72,6 +73,23 @@ else:
     entry = "-\r\n田中 太郎%0D%0A株式会社サンプル 営業部\r\nTanaka\r\nTaro\r\n0\r\n1\r\ntanaka@example.jp\r\n0\r\n"
     with open(d + "/meibo.dat", "ab") as f:
         f.write(entry.encode("cp932"))
+if lang == "en":
+    company = ["Example Corp: invoices go to the Osaka office.", "They close the month on the 25th.",
+               "Always copy the project address."]
+    sender, subject = "Erin Brown", "Order for July"
+    body = "Please find our order for July attached.\r\n\r\nErin\r\n"
+else:
+    company = ["株式会社サンプル: 請求書は大阪支店へ", "毎月 25 日締め", "見積は営業部の共有アドレスにも CC"]
+    sender, subject = "佐藤 花子", "7 月分のご注文"
+    body = "7 月分の注文書をお送りします。\r\n\r\n佐藤\r\n"
+dat += ("*@example.co.jp\r\n" + "".join(" " + l + "\r\n" for l in company) + "\r\n").encode("cp932")
+mail = ("From: " + sender + " <hanako.sato@example.co.jp>\r\nTo: you@example.net\r\n"
+        "Subject: " + subject + "\r\nDate: Mon, 1 Jul 2024 09:00:00 +0900\r\n"
+        "Message-ID: <s7@example.co.jp>\r\nMIME-Version: 1.0\r\n"
+        "Content-Type: text/plain; charset=Shift_JIS\r\n\r\n" + body)
+if lang == "en":
+    mail = mail.replace("hanako.sato@", "erin.brown@").replace("charset=Shift_JIS", "charset=us-ascii")
+open(d + "/Mail/Work/07-colleague.eml", "wb").write(mail.encode("cp932"))
 open(d + "/PlugIns/Pinote.dat", "wb").write(dat)
 win = "C:\\Becky!\\meibo.dat"
 ini = [
@@ -133,6 +151,12 @@ wait 1200
 screenshot shots/about.bmp #32770@501
 click #32770@501 1
 wait 500
+# A new colleague at example.co.jp, who has no memo of their own: the company's memo.
+folder Work
+open 1
+waitwindow PinoteMemoWindow
+wait 1000
+screenshot shots/memo-domain.bmp PinoteMemoWindow
 exit
 SCRIPT
 }

@@ -78,6 +78,15 @@ inline constexpr UiText kOptionItem{"オプション (&Option) ...", "&Option"};
 inline constexpr UiText kHelpMenu{"ヘルプ(&H)", "&Help"};
 inline constexpr UiText kContentsItem{"目次 (&Contents)", "&Contents"};
 inline constexpr UiText kVersionItem{"バージョン情報 (&Version) ...", "&Version"};
+// The memo for everyone at a domain; %1 is the domain ("example.co.jp").
+inline constexpr UiText kDomainMemoItem{"%1 の全員に共通のメモ (&Memo)",
+                                        "&Memo for everyone at %1"};
+inline constexpr UiText kDomainMemoHint{"%1 の全員に共通のメモもあります",
+                                        "There is also a memo for everyone at %1"};
+inline constexpr UiText kPersonAndDomainTitle{"個人とドメイン", "Person and Domain"};
+inline constexpr UiText kPersonAndDomain{
+    "個人のアドレスとドメインは統合できません。ドメインのメモはそのドメインの全員に共通です。",
+    "Can't unify a person with a domain: a domain memo is for everyone at the domain."};
 inline constexpr UiText kCopyTitle{"差出人", "Sender"};
 inline constexpr UiText kCopyQuestion{"クリップボードに入れますか？", "Copy to the Clipboard?"};
 inline constexpr UiText kSameAddressTitle{"同一アドレス", "Same Address"};

@@ -112,6 +112,21 @@ TEST_F(MemoCommandsTest, LookShowsThePickedAddressWithoutSender) {
   EXPECT_TRUE(::IsWindowVisible(window.Handle()));
 }
 
+// The Tool menu's item for the memo of everyone at the shown sender's domain, right after Look;
+// a person is never unified with a domain.
+TEST_F(MemoCommandsTest, DomainMemoItemAndThePersonDomainRefusal) {
+  const std::string dat = "*@x\r\n company\r\n\r\n";
+  MemoWindow& window = Open(dat + "b@x\r\n m\r\n\r\n", "b@x&y");
+  HMENU tool = ::GetSubMenu(::GetMenu(window.Handle()), 0);
+  ::SendMessageW(window.Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(tool), 0);
+  wchar_t text[64] = L"";
+  ::GetMenuStringW(tool, 1, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"&Memo for everyone at x&&y");  // the domain's own "&" shown, no key
+  window.ShowMemo(nullptr, "b@x", "", true);
+  Run(IDM_UNIFY, {Pick(0), Answer(ui::kPersonAndDomainTitle, Tr(ui::kPersonAndDomain), IDOK)});
+  EXPECT_EQ(ReadFileBytes(DataPath()), dat + "b@x\r\n m\r\n\r\n");
+}
+
 TEST_F(MemoCommandsTest, LabelCopyAsksAndCopiesOnlyOnYes) {
   MemoWindow& window = Open("a@x\r\nb@x\r\nc@x\r\n m\r\n\r\n", "c@x");
   HWND label = window.Control(IDC_OTHER_ADDRESS_LABEL);

@@ -24,6 +24,8 @@
 #define IDC_NAME_LIST_EDIT 107
 // Made at the first failed save of the memo file, shown above the others until one succeeds.
 #define IDC_SAVE_NOTE_LABEL 108
+// Made when a sender with a memo of their own first shows that their domain has one too.
+#define IDC_DOMAIN_HINT_LABEL 109
 
 // Memo window menu commands.
 #define IDM_LOOK 201
@@ -33,6 +35,8 @@
 #define IDM_OPTIONS 205
 #define IDM_HELP_CONTENTS 206
 #define IDM_ABOUT 207
+// In the Tool menu after Look while the shown address has a domain.
+#define IDM_DOMAIN_MEMO 208
 
 // Unify dialog. Its OK button is not IDOK: Enter is not OK there (see unify_dialog.cpp).
 #define IDC_KEYWORD_LABEL 301

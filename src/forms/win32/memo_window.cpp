@@ -340,7 +340,8 @@ void MemoWindow::Layout() {
                                       {IDC_IMPORTANT_CHECK, kCheckHeight},
                                       {IDC_SENDER_LABEL, lineHeight_},
                                       {IDC_ADDRESS_LABEL, lineHeight_},
-                                      {IDC_OTHER_ADDRESS_LABEL, lineHeight_ * otherAddressLines_}};
+                                      {IDC_OTHER_ADDRESS_LABEL, lineHeight_ * otherAddressLines_},
+                                      {IDC_DOMAIN_HINT_LABEL, lineHeight_}};
   for (const auto& [id, height] : rows) {
     if (!HasVisibleStyle(Control(id))) continue;
     repaint_ |= PlaceIfMoved(Control(id), 0, top, client.right, height);
@@ -372,6 +373,18 @@ LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       ::SetTextColor(reinterpret_cast<HDC>(wp), memoTextColor_);
       ::SetBkColor(reinterpret_cast<HDC>(wp), memoBackColor_);
       return reinterpret_cast<LRESULT>(memoBrush_.get());
+    case WM_CTLCOLORSTATIC:
+      // The domain hint looks like a link: a click on it shows the domain's memo.
+      if (reinterpret_cast<HWND>(lp) != Control(IDC_DOMAIN_HINT_LABEL)) break;
+      {
+        const LRESULT brush = ::DefWindowProcW(wnd_, msg, wp, lp);
+        ::SetTextColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_HOTLIGHT));
+        return brush;
+      }
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) != Control(IDC_DOMAIN_HINT_LABEL) || wp == 0) break;
+      ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+      return TRUE;
     case kTellUnkeptMessage:
       TellUnkeptCharacters();
       return 0;
@@ -407,11 +420,14 @@ void MemoWindow::OnCommand(int id, int code, HWND control) {
       case IDM_OPTIONS: ChangeOptions(this); break;
       case IDM_HELP_CONTENTS: ShowHelp(wnd_); break;
       case IDM_ABOUT: ShowAbout(); break;
+      case IDM_DOMAIN_MEMO: SwitchDomainMemo(); break;
       default: break;
     }
   } else if ((id == IDC_MEMO_EDIT && code == EN_CHANGE) ||
              (id == IDC_IMPORTANT_CHECK && code == BN_CLICKED)) {
     OnMemoChanged();
+  } else if (id == IDC_DOMAIN_HINT_LABEL) {
+    if (code == STN_CLICKED) SwitchDomainMemo();
   } else if (code == STN_DBLCLK) {
     CopyLabel(control);
   } else if (id == IDC_NAME_LIST_SPLITTER && code == SPN_MOVING) {
@@ -482,21 +498,26 @@ void MemoWindow::ApplyStorable() {
 }
 
 void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
-                          const std::string& senderName, bool forceShow) {
+                          const std::string& senderName, bool forceShow,
+                          SenderViewRequest request) {
   CatchUpWithDisk(false);  // before the fill: what another writer left is shown
   ScopedFlag loading(loading_);
-  if (address != address_) {  // another memo: its lost characters are told anew
+  SenderView view = ChooseSenderView(store_, address, request);
+  if (view.address != address_) {  // another memo: its lost characters are told anew
     unkept_.clear();
     toldUnkept_ = false;
   }
   repaint_ = false;
   PaintHold hold(wnd_, repaint_);
   sender_ = senderName;
-  address_ = address;
+  senderAddress_ = address;
+  view_ = std::move(view);
+  address_ = view_.address;
   repaint_ |= SetChangedText(Control(IDC_SENDER_LABEL), Widen(senderName));
-  repaint_ |= SetChangedText(Control(IDC_ADDRESS_LABEL), Widen(address));
-  storable_ = IsStorableAddress(address);
-  FillRecord(store_.IndexOfAddress(address));
+  repaint_ |= SetChangedText(Control(IDC_ADDRESS_LABEL), Widen(address_));
+  storable_ = IsStorableAddress(address_);
+  FillRecord(store_.IndexOfAddress(address_));
+  ShowDomainHint();
   repaint_ |= SetEnabled(Control(IDC_MEMO_EDIT), true);
   ApplyStorable();
   Layout();
@@ -597,7 +618,7 @@ void MemoWindow::OnLook() {
   const UnifyPick pick = RunUnifyDialog(wnd_, store_, ui::kLookButton);
   if (!pick.ok) return;
   if (const auto picked = PickedAddress(store_, pick.record, pick.address)) {
-    ShowMemo(wnd_, *picked, "", true);
+    ShowMemo(wnd_, *picked, "", true, SenderViewRequest::kPerson);
   }
 }
 
@@ -610,7 +631,7 @@ void MemoWindow::OnUnify() {
   if (!Saved([&] { outcome = Unify(store_, shown, pick.record, pick.address); })) {
     // Unified in memory though not on disk: the box must show the joined memo, or the next
     // keystroke would store the shown address's old memo over it.
-    ShowMemo(wnd_, shown, sender_, true);
+    ShowSameView();
     return;
   }
   switch (outcome) {
@@ -619,7 +640,10 @@ void MemoWindow::OnUnify() {
     case UnifyOutcome::kAddressNotStored:
       Warn(wnd_, ui::kCannotUnifyTitle, ui::kCannotUnify);
       break;
-    case UnifyOutcome::kUnified: ShowMemo(wnd_, shown, sender_, true); break;
+    case UnifyOutcome::kPersonAndDomain:
+      Warn(wnd_, ui::kPersonAndDomainTitle, ui::kPersonAndDomain);
+      break;
+    case UnifyOutcome::kUnified: ShowSameView(); break;
     case UnifyOutcome::kNothingPicked: break;
   }
 }
@@ -631,7 +655,7 @@ void MemoWindow::OnSeparate() {
   // Shown again also when the save failed: the separation stands in memory.
   if (!Saved([&] { outcome = Separate(store_, shown, MemoText(), IsImportantChecked()); }) ||
       outcome == SeparateOutcome::kSeparated) {
-    ShowMemo(wnd_, shown, sender_, true);
+    ShowSameView();
   }
 }
 
@@ -645,6 +669,7 @@ void MemoWindow::EnableToolMenu() {
   for (const auto& [id, on] : items) {
     ::EnableMenuItem(toolMenu_, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
   }
+  UpdateDomainItem();
 }
 
 // Double-click or right button on a label: asks whether to copy its text to the clipboard.
