@@ -49,7 +49,7 @@ inline constexpr Setting<int32_t> kListWidth{"UnifyForm", "ListWidth", 124};
 }  // namespace keys
 
 // Sections of the per-window groups: font keys (<section>\Font\<language>\...) and placement
-// keys (<section>\Left...). Only Memo's font and the three resizable or movable windows'
+// keys (<section>\Left...). Only Memo's font and the four resizable or movable windows'
 // placements are written; the dialogs' fonts are only read.
 namespace sections {
 inline constexpr char kMemoFont[] = "Memo";
@@ -57,6 +57,7 @@ inline constexpr char kMemoWindow[] = "MainForm";
 inline constexpr char kOptionsDialog[] = "SetupForm";
 inline constexpr char kUnifyDialog[] = "UnifyForm";
 inline constexpr char kAboutDialog[] = "AboutForm";
+inline constexpr char kHistoryDialog[] = "HistoryForm";
 }  // namespace sections
 
 // Typed reads with the key's fallback, and writes. A stored value of another kind is converted

@@ -187,6 +187,7 @@ MemoHistory GatherMemoHistory(FileSystem& fs, const std::string& dataPath,
                               const std::vector<std::string>& addresses,
                               std::string_view currentMemo) {
   MemoHistory history;
+  if (dataPath.empty()) return history;  // no home for the data file: no kept files either
   const std::string current = AsStored(currentMemo);
   std::unordered_set<std::string> listed;
   for (const KeptFile& file : KeptFilesOf(fs, dataPath, history.unreadableFiles)) {

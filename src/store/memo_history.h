@@ -48,7 +48,7 @@ struct MemoHistory {
 // a record that held only one, before a unify or after a separate, counts), from the files kept
 // beside the data file at `dataPath`. `currentMemo` is not listed (line breaks as the file would
 // write them). A file or folder that cannot be read or listed is skipped and counted; a merged
-// folder that cannot be listed counts as none.
+// folder that cannot be listed counts as none. An empty `dataPath` finds nothing.
 [[nodiscard]] MemoHistory GatherMemoHistory(FileSystem& fs, const std::string& dataPath,
                                             const std::vector<std::string>& addresses,
                                             std::string_view currentMemo);
