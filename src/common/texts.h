@@ -164,9 +164,9 @@ inline constexpr UiText kHistoryText{"選択した時点のメモ", "Memo at Tha
 inline constexpr UiText kHistoryCopy{"コピー(&C)", "&Copy"};
 inline constexpr UiText kHistoryRestore{"このメモに戻す(&R)", "&Restore"};
 inline constexpr UiText kClose{"閉じる", "Close"};
-inline constexpr UiText kFromDailyBackup{"日ごとのバックアップ %1", "daily backup %1"};
-inline constexpr UiText kFromConflictCopy{"競合したときの控え %1", "conflict copy %1"};
-inline constexpr UiText kFromSyncToolCopy{"同期ツールのコピー %1", "sync-tool copy %1"};
+inline constexpr UiText kFromDailyBackup{"毎日のバックアップ %1", "daily backup %1"};
+inline constexpr UiText kFromConflictCopy{"競合の控え %1", "conflict copy %1"};
+inline constexpr UiText kFromSyncToolCopy{"同期ソフトのコピー %1", "sync-tool copy %1"};
 inline constexpr UiText kNoEarlierText{"以前の内容はありません。", "No earlier text is kept."};
 inline constexpr UiText kOneFileUnread{"読めないファイルが 1 個あります。",
                                        "1 file could not be read."};

@@ -26,7 +26,7 @@ namespace pinote {
 namespace {
 
 // Design sizes in pixels; buttons grow to their captions.
-constexpr int kWidth = 400, kHeight = 320, kButtonRow = 33, kLabelHeight = 12, kButtonWidth = 75;
+constexpr int kWidth = 480, kHeight = 320, kButtonRow = 33, kLabelHeight = 12, kButtonWidth = 75;
 
 std::wstring Chosen(const UiText& pattern, std::string_view utf8Argument) {
   return Utf8(FillText(Pick(pattern, IsJapanese()), {utf8Argument}));
