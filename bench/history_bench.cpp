@@ -17,27 +17,19 @@ namespace {
 
 using namespace pinote::bench;  // NOLINT: the shared data of the store benchmarks
 
-constexpr int kBackups = 7;
-
 // Pinote.dat and its backups in a folder of their own; returns Pinote.dat's path.
 std::string LayOutBackups(int person, size_t& backupBytes) {
   const std::filesystem::path folder = std::filesystem::path(TempPath("history")) / "";
   std::filesystem::create_directories(folder);
-  const std::string data = (folder / "Pinote.dat").string();
   FileSystem& fs = SystemFileSystem();
-  const std::string base = StoreText(kRecords);
-  const std::string line = Address(person, 1) + "\r\n";
+  const std::string store = StoreText(kRecords);
   for (int day = 1; day <= kBackups; ++day) {
-    std::string text = base;
-    text.insert(text.find(line) + line.size(), " version " + std::to_string(day) + "\r\n");
-    // Filler people to 10 MB, after the person.
-    for (int i = kRecords; text.size() < 10'000'000; ++i) {
-      text += Address(i, 0) + "\r\n Met at the trade fair, booth " + std::to_string(i) + "\r\n\r\n";
-    }
+    const std::string text = BackupText(store, person, day);
     backupBytes = text.size();
     fs.WriteAllSafely(folder.string() + DailyBackupName("Pinote.dat", {2024, 5, day}), text);
   }
-  fs.WriteAllSafely(data, base);
+  const std::string data = (folder / "Pinote.dat").string();
+  fs.WriteAllSafely(data, store);
   return data;
 }
 
