@@ -13,21 +13,34 @@ endif()
 
 set(PINOTE_WIN_LIBS user32 gdi32 comctl32 comdlg32 shell32 ole32 version imm32)
 
-file(GLOB PINOTE_WIN_SOURCES CONFIGURE_DEPENDS
-  src/common/win32/*.cpp src/store/win32/*.cpp src/host/win32/*.cpp src/forms/win32/*.cpp)
-list(FILTER PINOTE_WIN_SOURCES EXCLUDE REGEX "file_io_win32\\.cpp$")
-add_library(pinote_win STATIC ${PINOTE_WIN_SOURCES})
-target_link_libraries(pinote_win PUBLIC pinote_core ${PINOTE_WIN_LIBS})
+# The Win32 layer as three libraries, each linked to the layers below it only:
+# host/win32 -> forms/win32 -> common/win32 -> core.
+function(pinote_win_layer name folder)
+  file(GLOB sources CONFIGURE_DEPENDS src/${folder}/win32/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "file_io_win32\\.cpp$")
+  add_library(${name} STATIC ${sources})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+pinote_win_layer(pinote_common_win common pinote_core ${PINOTE_WIN_LIBS})
+pinote_win_layer(pinote_forms_win forms pinote_common_win)
+pinote_win_layer(pinote_host_win host pinote_forms_win)
+# A call upward fails the link here: each lower layer is linked whole, with only what lies
+# below it, into a library of its own (a PE image tolerates no unresolved symbol).
+file(WRITE ${CMAKE_BINARY_DIR}/layer_check.cpp "// Only links the layer below.\n")
+foreach(layer common forms)
+  add_library(pinote_${layer}_win_check SHARED ${CMAKE_BINARY_DIR}/layer_check.cpp)
+  target_link_libraries(pinote_${layer}_win_check PRIVATE
+    "$<LINK_LIBRARY:WHOLE_ARCHIVE,pinote_${layer}_win>")
+endforeach()
 
 # windres reports no included files: the dialog templates and ids must rebuild the resources.
 set_source_files_properties(src/host/win32/pinote.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/src/forms/win32/dialogs.rc;${CMAKE_SOURCE_DIR}/src/forms/win32/control_ids.h")
+  "${CMAKE_SOURCE_DIR}/src/forms/win32/dialogs.rc;${CMAKE_SOURCE_DIR}/src/forms/win32/control_ids.h;${CMAKE_SOURCE_DIR}/src/common/option_controls.h")
 # The plug-in library: exports from the .def file at their fixed ordinals.
 add_library(Pinote SHARED src/host/win32/pinote.def src/host/win32/pinote.rc)
 set_target_properties(Pinote PROPERTIES PREFIX "" OUTPUT_NAME "Pinote"
   LINKER_LANGUAGE CXX)
-target_link_libraries(Pinote PRIVATE -Wl,--whole-archive pinote_win -Wl,--no-whole-archive
-  pinote_core ${PINOTE_WIN_LIBS})
+target_link_libraries(Pinote PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,pinote_host_win>")
 # No link time in the PE headers: the same sources give the same DLL, and so the same release
 # archive.
 target_link_options(Pinote PRIVATE -Wl,--no-insert-timestamp)
@@ -43,7 +56,16 @@ if(PINOTE_TESTS)
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  # GoogleTest from source, built by this toolchain (Debian's googletest package puts it in
+  # /usr/src/googletest); PINOTE_GTEST_SOURCE_DIR names another copy.
+  find_path(PINOTE_GTEST_SOURCE_DIR NAMES googletest/include/gtest/gtest.h
+    PATHS /usr/src /usr/local/src /opt/local/src PATH_SUFFIXES googletest
+    NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH)
+  if(NOT PINOTE_GTEST_SOURCE_DIR)
+    message(FATAL_ERROR "GoogleTest's sources not found: install googletest (Debian) or set "
+                        "PINOTE_GTEST_SOURCE_DIR to the folder that holds googletest/")
+  endif()
+  add_subdirectory(${PINOTE_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   # GoogleTest's assertions expand to if/else by design; GCC flags an unbraced
   # "if (x) EXPECT_EQ(...)" as a dangling else, which -Werror would make fatal in test code only.
   set(PINOTE_TEST_OPTIONS -Wno-dangling-else)
@@ -59,12 +81,12 @@ if(PINOTE_TESTS)
     # The plug-in's resources (dialog templates, images) live in the test program too.
     add_executable(win32_tests ${WIN_TEST_SOURCES} src/host/win32/pinote.rc)
     target_compile_options(win32_tests PRIVATE ${PINOTE_TEST_OPTIONS})
-    target_link_libraries(win32_tests PRIVATE pinote_win pinote_core gtest gtest_main)
+    target_link_libraries(win32_tests PRIVATE pinote_host_win gtest gtest_main)
     add_test(NAME win32_tests COMMAND win32_tests)
     set_tests_properties(win32_tests PROPERTIES TIMEOUT 900)
     # The dialogs' texts and what depends on the code page, in Japanese under code page 932.
     add_test(NAME win32_tests_ja COMMAND win32_tests /JAPANESE
-      "--gtest_filter=DialogText*:OptionsDialogTest.Captions*:StoredNamesOf.*:ShowAbout.*")
+      "--gtest_filter=DialogText*:OptionsDialogTest.Captions*:OptionsDialogTest.DefaultFont*:StoredNamesOf.*:ShowAbout.*:ShowHelp.*")
     set_tests_properties(win32_tests_ja PROPERTIES TIMEOUT 600 ENVIRONMENT "LC_ALL=ja_JP.UTF-8")
   endif()
 

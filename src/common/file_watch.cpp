@@ -19,11 +19,12 @@ Lane Load(const unsigned char* p) noexcept {
   return v;
 }
 
-// One input word into one lane: multiply, rotate, multiply, by the lane's width.
-uint64_t MixLane(uint64_t lane, uint64_t input) noexcept {
+// One input word into one lane: multiply, rotate, multiply, by the lane's width (each build
+// uses one of the two).
+[[maybe_unused]] uint64_t MixLane(uint64_t lane, uint64_t input) noexcept {
   return Rotate(lane + input * kPrime2, 31) * kPrime1;
 }
-uint32_t MixLane(uint32_t lane, uint32_t input) noexcept {
+[[maybe_unused]] uint32_t MixLane(uint32_t lane, uint32_t input) noexcept {
   constexpr uint32_t kPrime32a = 0x9E3779B1u, kPrime32b = 0x85EBCA77u;
   lane += input * kPrime32b;
   return ((lane << 13) | (lane >> 19)) * kPrime32a;

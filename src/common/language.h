@@ -2,8 +2,6 @@
 // name for its default language; the Win32 layer supplies both.
 #pragma once
 
-#include <initializer_list>
-#include <string>
 #include <string_view>
 
 namespace pinote {
@@ -14,11 +12,5 @@ namespace pinote {
 
 // The one-line description, as UTF-8: "メモ書きプラグイン" or "Memo Plugin".
 [[nodiscard]] const char* PluginDescriptionUtf8(bool japanese) noexcept;
-
-// A table text's `pattern` with %1 to %9 replaced by the arguments (a number past the last
-// argument, and any other "%", is kept as written). Arguments are put in as they are, never
-// searched again.
-[[nodiscard]] std::string FillText(std::string_view pattern,
-                                   std::initializer_list<std::string_view> args);
 
 }  // namespace pinote

@@ -2,42 +2,14 @@
 
 namespace pinote {
 
-bool Read(SettingsStore& store, const Setting<bool>& key) {
-  return store.ReadBool(key.section, key.key, key.fallback);
-}
-int32_t Read(SettingsStore& store, const Setting<int32_t>& key) {
-  return store.ReadInt(key.section, key.key, key.fallback);
-}
-std::string Read(SettingsStore& store, const Setting<const char*>& key) {
-  return store.ReadString(key.section, key.key, key.fallback);
-}
-AppearRule Read(SettingsStore& store, const Setting<AppearRule>& key) {
-  return static_cast<AppearRule>(
-      store.ReadInt(key.section, key.key, static_cast<int32_t>(key.fallback)));
-}
-DisappearRule Read(SettingsStore& store, const Setting<DisappearRule>& key) {
-  return static_cast<DisappearRule>(
-      store.ReadInt(key.section, key.key, static_cast<int32_t>(key.fallback)));
-}
-
-void Write(SettingsStore& store, const Setting<bool>& key, bool value) {
-  store.Write(key.section, key.key, SettingValue(value));
-}
-void Write(SettingsStore& store, const Setting<int32_t>& key, int32_t value) {
-  store.Write(key.section, key.key, SettingValue(value));
-}
-void Write(SettingsStore& store, const Setting<const char*>& key, std::string_view value) {
-  store.Write(key.section, key.key, SettingValue(std::string(value)));
-}
-void Write(SettingsStore& store, const Setting<AppearRule>& key, AppearRule value) {
-  store.Write(key.section, key.key, SettingValue(static_cast<int32_t>(value)));
-}
-void Write(SettingsStore& store, const Setting<DisappearRule>& key, DisappearRule value) {
-  store.Write(key.section, key.key, SettingValue(static_cast<int32_t>(value)));
-}
-
 namespace {
 
+// The keys of a font group (<section>\Font\<language>\...) and of a placement group
+// (<section>\...).
+constexpr char kName[] = "Name", kCharset[] = "Charset", kSize[] = "Size", kColor[] = "Color",
+               kPitch[] = "Pitch";
+constexpr char kLeft[] = "Left", kTop[] = "Top", kWidth[] = "Width", kHeight[] = "Height",
+               kState[] = "State";
 struct Style {
   const char* key;
   bool StoredFont::*flag;
@@ -67,16 +39,16 @@ std::string FontSection(std::string_view section, bool japanese) {
 }
 
 StoredFont ReadFont(SettingsStore& store, std::string_view section, bool japanese,
-                    const StoredFont& current) {
+                    const StoredFont& defaultFont) {
   const std::string s = FontSection(section, japanese);
-  if (store.ReadString(s, "Name", "").empty()) return DefaultFont(japanese);
-  StoredFont font = current;
-  font.name = store.ReadString(s, "Name", current.name);
+  StoredFont font = defaultFont;
+  font.name = store.ReadString(s, kName, "");
+  if (font.name.empty()) return defaultFont;
   // Out-of-range numbers would make the system pick something arbitrary.
-  font.charset = InRange(store, s, "Charset", current.charset, 0, 255);
-  font.size = InRange(store, s, "Size", current.size, 1, 1638);
-  font.color = static_cast<uint32_t>(store.ReadInt(s, "Color", static_cast<int32_t>(current.color)));
-  font.pitch = InRange(store, s, "Pitch", current.pitch, 0, 2);
+  font.charset = InRange(store, s, kCharset, font.charset, 0, 255);
+  font.size = InRange(store, s, kSize, font.size, 1, 1638);
+  font.color = static_cast<uint32_t>(store.ReadInt(s, kColor, static_cast<int32_t>(font.color)));
+  font.pitch = InRange(store, s, kPitch, font.pitch, 0, 2);
   for (const Style& style : kStyles) {
     // Two reads tell "stored true", "stored false" and "absent or unreadable" apart.
     if (store.ReadBool(s, style.key, false)) {
@@ -91,24 +63,24 @@ StoredFont ReadFont(SettingsStore& store, std::string_view section, bool japanes
 void WriteFont(SettingsStore& store, std::string_view section, bool japanese,
                const StoredFont& font) {
   const std::string s = FontSection(section, japanese);
-  store.Write(s, "Name", SettingValue(font.name));
-  store.Write(s, "Charset", SettingValue(font.charset));
-  store.Write(s, "Size", SettingValue(font.size));
-  store.Write(s, "Color", SettingValue(static_cast<int32_t>(font.color)));
-  store.Write(s, "Pitch", SettingValue(font.pitch));
+  store.Write(s, kName, SettingValue(font.name));
+  store.Write(s, kCharset, SettingValue(font.charset));
+  store.Write(s, kSize, SettingValue(font.size));
+  store.Write(s, kColor, SettingValue(static_cast<int32_t>(font.color)));
+  store.Write(s, kPitch, SettingValue(font.pitch));
   for (const Style& style : kStyles) store.Write(s, style.key, SettingValue(font.*style.flag));
 }
 
 StoredPlacement ReadPlacement(SettingsStore& store, std::string_view section,
                               const StoredPlacement& current, bool resizable) {
   StoredPlacement p = current;
-  p.left = store.ReadInt(section, "Left", current.left);
-  p.top = store.ReadInt(section, "Top", current.top);
+  p.left = store.ReadInt(section, kLeft, current.left);
+  p.top = store.ReadInt(section, kTop, current.top);
   if (resizable) {
-    p.width = store.ReadInt(section, "Width", current.width);
-    p.height = store.ReadInt(section, "Height", current.height);
+    p.width = store.ReadInt(section, kWidth, current.width);
+    p.height = store.ReadInt(section, kHeight, current.height);
   }
-  const std::string state = store.ReadString(section, "State", "Normal");
+  const std::string state = store.ReadString(section, kState, "Normal");
   p.state = state == "Maximized"   ? WindowState::Maximized
             : state == "Minimized" ? WindowState::Minimized
                                    : WindowState::Normal;
@@ -118,15 +90,15 @@ StoredPlacement ReadPlacement(SettingsStore& store, std::string_view section,
 void WritePlacement(SettingsStore& store, std::string_view section, const StoredPlacement& p,
                     bool resizable) {
   if (resizable) {
-    store.Write(section, "Width", SettingValue(p.width));
-    store.Write(section, "Height", SettingValue(p.height));
+    store.Write(section, kWidth, SettingValue(p.width));
+    store.Write(section, kHeight, SettingValue(p.height));
   }
-  store.Write(section, "Left", SettingValue(p.left));
-  store.Write(section, "Top", SettingValue(p.top));
+  store.Write(section, kLeft, SettingValue(p.left));
+  store.Write(section, kTop, SettingValue(p.top));
   const char* state = p.state == WindowState::Maximized   ? "Maximized"
                       : p.state == WindowState::Minimized ? "Minimized"
                                                           : "Normal";
-  store.Write(section, "State", SettingValue(std::string(state)));
+  store.Write(section, kState, SettingValue(std::string(state)));
 }
 
 int32_t KeepOnScreen(int32_t position, int32_t size, int32_t screen) noexcept {
@@ -134,34 +106,27 @@ int32_t KeepOnScreen(int32_t position, int32_t size, int32_t screen) noexcept {
   return position < 0 ? 0 : position;
 }
 
-Options ReadOptions(SettingsStore& store, bool japanese) {
+Options ReadOptions(SettingsStore& store, bool japanese, const StoredFont& defaultFont) {
   Options o;
-  o.alwaysTop = Read(store, keys::kAlwaysTop);
-  o.showImportance = Read(store, keys::kShowImportance);
-  o.showSender = Read(store, keys::kShowSender);
-  o.showAddress = Read(store, keys::kShowAddress);
-  o.showOtherAddresses = Read(store, keys::kShowOtherAddresses);
-  o.memoFont = ReadFont(store, sections::kMemoFont, japanese, DefaultFont(japanese));
-  o.memoColor = static_cast<uint32_t>(Read(store, keys::kMemoColor));
-  o.appearOnStart = Read(store, keys::kAppearOnStart);
-  o.appear = Read(store, keys::kAppearRule);
-  o.disappear = Read(store, keys::kDisappearRule);
-  o.nameListPath = Read(store, keys::kNameListPath);
+  ForEachOption([&](const auto& row) {
+    if constexpr (std::is_same_v<std::decay_t<decltype(row)>, Option<StoredFont>>) {
+      o.*row.field = ReadFont(store, row.section, japanese, defaultFont);
+    } else {
+      o.*row.field = ReadValue(store, row);
+    }
+  });
   return o;
 }
 
 void WriteOptions(SettingsStore& store, bool japanese, const Options& o) {
-  Write(store, keys::kAlwaysTop, o.alwaysTop);
-  Write(store, keys::kShowImportance, o.showImportance);
-  Write(store, keys::kShowSender, o.showSender);
-  Write(store, keys::kShowAddress, o.showAddress);
-  Write(store, keys::kShowOtherAddresses, o.showOtherAddresses);
-  WriteFont(store, sections::kMemoFont, japanese, o.memoFont);
-  Write(store, keys::kMemoColor, static_cast<int32_t>(o.memoColor));
-  Write(store, keys::kAppearOnStart, o.appearOnStart);
-  Write(store, keys::kAppearRule, o.appear);
-  Write(store, keys::kDisappearRule, o.disappear);
-  Write(store, keys::kNameListPath, o.nameListPath);
+  ForEachOption([&](const auto& row) {
+    if (row.control == 0) return;
+    if constexpr (std::is_same_v<std::decay_t<decltype(row)>, Option<StoredFont>>) {
+      WriteFont(store, row.section, japanese, o.*row.field);
+    } else {
+      WriteValue(store, row, o.*row.field);
+    }
+  });
 }
 
 }  // namespace pinote

@@ -1,12 +1,17 @@
-// Every Pinote.ini key the plug-in uses, declared once with its section, key, type and default;
-// the typed options of the options dialog; and the per-window key groups for fonts (per
-// language) and window placement. Windows and dialogs read these, never literal keys.
+// Every Pinote.ini key the plug-in uses: the options table (one row per setting that the
+// windows follow, driving reading, writing and the options dialog) and the per-window key groups
+// for fonts (per language) and window placements. Windows and dialogs go through these, never
+// through literal keys.
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <type_traits>
 
+#include "common/option_controls.h"
 #include "common/settings.h"
 
 namespace pinote {
@@ -17,42 +22,14 @@ enum class AppearRule : int32_t { Always = 0, IfMemo = 1, IfImportantMemo = 2, N
 // When it disappears (Hide\Load); other numbers likewise.
 enum class DisappearRule : int32_t { Never = 0, IfNoMemo = 1, IfNoImportantMemo = 2, Always = 3 };
 
-// One key of the settings file and the value a read gives when it is absent or unreadable.
-template <class T>
-struct Setting {
-  std::string_view section;
-  std::string_view key;
-  T fallback;
-};
-
 // The system colours that stored colours name with the top bit set.
 inline constexpr uint32_t kWindowBackgroundColor = 0x80000005;
 inline constexpr uint32_t kWindowTextColor = 0x80000008;
 
-namespace keys {
-inline constexpr Setting<bool> kAlwaysTop{"Memo", "AlwaysTop", false};
-inline constexpr Setting<bool> kShowImportance{"Importance", "Visible", true};
-inline constexpr Setting<bool> kShowSender{"Sender", "Visible", true};
-inline constexpr Setting<bool> kShowAddress{"Address", "Visible", true};
-inline constexpr Setting<bool> kShowOtherAddresses{"OtherAddress", "Visible", true};
-inline constexpr Setting<int32_t> kMemoColor{"Memo", "Color",
-                                             static_cast<int32_t>(kWindowBackgroundColor)};
-inline constexpr Setting<bool> kAppearOnStart{"Show", "Start", false};
-inline constexpr Setting<AppearRule> kAppearRule{"Show", "Load", AppearRule::IfMemo};
-inline constexpr Setting<DisappearRule> kDisappearRule{"Hide", "Load", DisappearRule::IfNoMemo};
-inline constexpr Setting<const char*> kNameListPath{"Meibo", "Path", ""};
-// Height of the memo window's name-list box in pixels (its design height by default).
-inline constexpr Setting<int32_t> kNameListHeight{"Meibo", "Height", 70};
-// The unify dialog's keyword history, one keyword per line, and its address list's width.
-inline constexpr Setting<const char*> kKeywordHistory{"UnifyForm", "Keyword", ""};
-inline constexpr Setting<int32_t> kListWidth{"UnifyForm", "ListWidth", 124};
-}  // namespace keys
-
-// Sections of the per-window groups: font keys (<section>\Font\<language>\...) and placement
-// keys (<section>\Left...). Only Memo's font and the four resizable or movable windows'
-// placements are written; the dialogs' fonts are only read.
+// The windows' sections: their font keys (<section>\Font\<language>\...) and placement keys
+// (<section>\Left...), and the unify dialog's own settings. Of the fonts only the memo font (the
+// options table's) is written; the dialogs' fonts are only read.
 namespace sections {
-inline constexpr char kMemoFont[] = "Memo";
 inline constexpr char kMemoWindow[] = "MainForm";
 inline constexpr char kOptionsDialog[] = "SetupForm";
 inline constexpr char kUnifyDialog[] = "UnifyForm";
@@ -60,20 +37,8 @@ inline constexpr char kAboutDialog[] = "AboutForm";
 inline constexpr char kHistoryDialog[] = "HistoryForm";
 }  // namespace sections
 
-// Typed reads with the key's fallback, and writes. A stored value of another kind is converted
-// where it can be (SettingsStore::ReadBool...); anything else gives the fallback.
-[[nodiscard]] bool Read(SettingsStore& store, const Setting<bool>& key);
-[[nodiscard]] int32_t Read(SettingsStore& store, const Setting<int32_t>& key);
-[[nodiscard]] std::string Read(SettingsStore& store, const Setting<const char*>& key);
-[[nodiscard]] AppearRule Read(SettingsStore& store, const Setting<AppearRule>& key);
-[[nodiscard]] DisappearRule Read(SettingsStore& store, const Setting<DisappearRule>& key);
-void Write(SettingsStore& store, const Setting<bool>& key, bool value);
-void Write(SettingsStore& store, const Setting<int32_t>& key, int32_t value);
-void Write(SettingsStore& store, const Setting<const char*>& key, std::string_view value);
-void Write(SettingsStore& store, const Setting<AppearRule>& key, AppearRule value);
-void Write(SettingsStore& store, const Setting<DisappearRule>& key, DisappearRule value);
-
-// A font as stored: Name (ANSI; "" = none stored, the language's default face of texts.h),
+// A font as stored: Name (ANSI; "" = the language's default face of texts.h, where the code
+// page cannot spell it),
 // Charset 0..255, Size in points, Color (top bit: system colour), Pitch 0 default / 1 variable /
 // 2 fixed, and the four styles.
 struct StoredFont {
@@ -91,15 +56,16 @@ struct StoredFont {
   }
 };
 
-// The language's default font, name "": 9 points, charset 128 (Japanese) or 0, window text.
+// The language's default font: 9 points, charset 128 (Japanese) or 0, window text, its face the
+// caller's to fill in the code page's spelling (name "").
 [[nodiscard]] StoredFont DefaultFont(bool japanese);
 // `section` + "\Font\Japanese" or "\Font\English".
 [[nodiscard]] std::string FontSection(std::string_view section, bool japanese);
-// The font stored for the language: no Name (or an empty one) gives DefaultFont and nothing else
-// is read. Otherwise each key is read with `current`'s value as default; a number out of range
-// keeps it too, and a style changes only when stored True or False.
+// The font stored for the language: no Name (or an empty one) gives `defaultFont` and nothing
+// else is read. Otherwise each key is read with `defaultFont`'s value as default; a number out
+// of range keeps it too, and a style changes only when stored True or False.
 [[nodiscard]] StoredFont ReadFont(SettingsStore& store, std::string_view section, bool japanese,
-                                  const StoredFont& current);
+                                  const StoredFont& defaultFont);
 // Writes Name, Charset, Size, Color, Pitch, Bold, Italic, Underline, Strikeout in that order.
 void WriteFont(SettingsStore& store, std::string_view section, bool japanese,
                const StoredFont& font);
@@ -121,26 +87,118 @@ void WritePlacement(SettingsStore& store, std::string_view section, const Stored
 // (so a window larger than the screen starts at 0).
 [[nodiscard]] int32_t KeepOnScreen(int32_t position, int32_t size, int32_t screen) noexcept;
 
-// The options that the options dialog edits and the memo window follows.
+// What the options table fills: the options that the options dialog edits and the memo window
+// follows, and what the windows keep of their own.
 struct Options {
-  bool alwaysTop = keys::kAlwaysTop.fallback;
-  bool showImportance = keys::kShowImportance.fallback;
-  bool showSender = keys::kShowSender.fallback;
-  bool showAddress = keys::kShowAddress.fallback;
-  bool showOtherAddresses = keys::kShowOtherAddresses.fallback;
-  StoredFont memoFont;  // ReadOptions: DefaultFont of the language when none is stored
-  uint32_t memoColor = kWindowBackgroundColor;
-  bool appearOnStart = keys::kAppearOnStart.fallback;
-  AppearRule appear = keys::kAppearRule.fallback;
-  DisappearRule disappear = keys::kDisappearRule.fallback;
+  bool alwaysTop = false;
+  bool showImportance = false, showSender = false, showAddress = false, showOtherAddresses = false;
+  StoredFont memoFont;
+  uint32_t memoColor = 0;
+  bool appearOnStart = false;
+  AppearRule appear = AppearRule::Always;
+  DisappearRule disappear = DisappearRule::Never;
   std::string nameListPath;
+  int32_t nameListHeight = 0;    // the memo window's name-list box, in pixels
+  int32_t addressListWidth = 0;  // the unify dialog's address list, in pixels
+  std::string keywordHistory;    // the unify dialog's keywords, one a line
 };
 
-// Every option from the store, with the fallbacks above for what is absent or unreadable.
-[[nodiscard]] Options ReadOptions(SettingsStore& store, bool japanese);
-// Writes every option in the order the options dialog's OK writes them: the five View-page
-// switches (AlwaysTop first), the memo font, Memo\Color, Show\Start, Show\Load, Hide\Load,
-// Meibo\Path. Nothing is saved to the file.
+// One row of the options table: where the setting is stored, what a read gives when it is
+// absent or unreadable, the field it fills and the options dialog's control that shows it (0:
+// none; a rule names its group's first radio). Booleans are stored as Boolean, texts as String,
+// numbers, colours and rules as Integer, the font as the font keys of its section (WriteFont).
+template <class T>
+struct Option {
+  std::string_view section, key;
+  T fallback;
+  T Options::*field;
+  int control;
+};
+
+// The table, in the order of a new Pinote.ini: the options dialog's OK writes its rows (those
+// with a control) in this order. The font's row reads the language's default font as its
+// fallback, which the caller gives (ReadOptions).
+inline const auto& OptionTable() {
+  static const auto table = std::make_tuple(
+      Option<bool>{"Memo", "AlwaysTop", false, &Options::alwaysTop, IDC_ALWAYS_TOP_CHECK},
+      Option<bool>{"Importance", "Visible", true, &Options::showImportance,
+                   IDC_SHOW_IMPORTANCE_CHECK},
+      Option<bool>{"Sender", "Visible", true, &Options::showSender, IDC_SHOW_SENDER_CHECK},
+      Option<bool>{"Address", "Visible", true, &Options::showAddress, IDC_SHOW_ADDRESS_CHECK},
+      Option<bool>{"OtherAddress", "Visible", true, &Options::showOtherAddresses,
+                   IDC_SHOW_OTHER_ADDRESS_CHECK},
+      Option<StoredFont>{"Memo", "Font", StoredFont{}, &Options::memoFont, IDC_FONT_SAMPLE},
+      Option<uint32_t>{"Memo", "Color", kWindowBackgroundColor, &Options::memoColor,
+                       IDC_FONT_SAMPLE},
+      Option<bool>{"Show", "Start", false, &Options::appearOnStart, IDC_APPEAR_ON_START_CHECK},
+      Option<AppearRule>{"Show", "Load", AppearRule::IfMemo, &Options::appear,
+                         IDC_APPEAR_ALWAYS_RADIO},
+      Option<DisappearRule>{"Hide", "Load", DisappearRule::IfNoMemo, &Options::disappear,
+                            IDC_DISAPPEAR_NEVER_RADIO},
+      Option<std::string>{"Meibo", "Path", "", &Options::nameListPath, IDC_NAME_LIST_PATH_EDIT},
+      // Kept by the windows as they change, never by the dialog; the defaults are the design
+      // sizes.
+      Option<int32_t>{"Meibo", "Height", 70, &Options::nameListHeight, 0},
+      Option<int32_t>{sections::kUnifyDialog, "ListWidth", 124, &Options::addressListWidth, 0},
+      Option<std::string>{sections::kUnifyDialog, "Keyword", "", &Options::keywordHistory, 0});
+  return table;
+}
+
+// Calls `f` with every row of the table, in its order.
+template <class F>
+void ForEachOption(F&& f) {
+  std::apply([&](const auto&... row) { (f(row), ...); }, OptionTable());
+}
+
+// The row that fills `field`; throws for a field without one.
+template <class T>
+[[nodiscard]] const Option<T>& OptionOf(T Options::*field) {
+  const Option<T>* found = nullptr;
+  ForEachOption([&](const auto& row) {
+    if constexpr (std::is_same_v<std::decay_t<decltype(row)>, Option<T>>) {
+      if (row.field == field) found = &row;
+    }
+  });
+  if (found == nullptr) throw std::logic_error("an option without a row in the options table");
+  return *found;
+}
+
+// A row's stored value, or its fallback when it is absent or does not convert (a stored value
+// of another kind is converted where it can be: SettingsStore::ReadBool...). Not for the font.
+template <class T>
+[[nodiscard]] T ReadValue(SettingsStore& store, const Option<T>& row) {
+  if constexpr (std::is_same_v<T, bool>) {
+    return store.ReadBool(row.section, row.key, row.fallback);
+  } else if constexpr (std::is_same_v<T, std::string>) {
+    return store.ReadString(row.section, row.key, row.fallback);
+  } else {
+    return static_cast<T>(store.ReadInt(row.section, row.key, static_cast<int32_t>(row.fallback)));
+  }
+}
+template <class T>
+void WriteValue(SettingsStore& store, const Option<T>& row, const T& value) {
+  if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, std::string>) {
+    store.Write(row.section, row.key, SettingValue(value));
+  } else {
+    store.Write(row.section, row.key, SettingValue(static_cast<int32_t>(value)));
+  }
+}
+// The same by the field the row fills.
+template <class T>
+[[nodiscard]] T ReadOption(SettingsStore& store, T Options::*field) {
+  return ReadValue(store, OptionOf(field));
+}
+template <class T>
+void WriteOption(SettingsStore& store, T Options::*field, const T& value) {
+  WriteValue(store, OptionOf(field), value);
+}
+
+// Every row from the store; the memo font of the language's section, `defaultFont` when none is
+// stored there (ReadFont).
+[[nodiscard]] Options ReadOptions(SettingsStore& store, bool japanese,
+                                  const StoredFont& defaultFont);
+// Writes the rows that have a control, in the table's order (the font as WriteFont writes it).
+// Nothing is saved to the file.
 void WriteOptions(SettingsStore& store, bool japanese, const Options& options);
 
 }  // namespace pinote

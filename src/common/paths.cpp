@@ -91,38 +91,31 @@ HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
                           const std::function<bool(const std::string&)>& exists) {
   HelpChoice c;
   const std::string folder(pluginFolder);
-  c.japanesePath = folder + "Pinote.hlp";
-  c.englishPath = folder + "PinoteE.hlp";
-  c.japaneseHtmlPath = folder + "Pinote.html";
-  c.englishHtmlPath = folder + "PinoteE.html";
-  const std::vector<const std::string*> order =
-      japanese ? std::vector<const std::string*>{&c.japanesePath, &c.japaneseHtmlPath,
-                                                  &c.englishHtmlPath}
-               : std::vector<const std::string*>{&c.englishPath, &c.japanesePath,
-                                                  &c.englishHtmlPath, &c.japaneseHtmlPath};
-  for (const std::string* candidate : order) {
-    if (exists(*candidate)) {
-      c.fileToOpen = *candidate;
+  for (const char* name : japanese ? std::vector<const char*>{"Pinote.hlp", "Pinote.html",
+                                                              "PinoteE.html"}
+                                   : std::vector<const char*>{"PinoteE.hlp", "Pinote.hlp",
+                                                              "PinoteE.html", "Pinote.html"}) {
+    c.tried.push_back(folder + name);
+    if (exists(c.tried.back())) {
+      c.fileToOpen = c.tried.back();
       break;
     }
   }
   return c;
 }
 
-HelpMessageParts MissingHelpMessage(const HelpChoice& choice, bool japanese) {
-  HelpMessageParts m;
+HelpMessage MissingHelpMessage(const HelpChoice& choice, bool japanese,
+                               const std::function<std::string(const std::string&)>& pathToUtf8) {
+  HelpMessage m;
   m.captionUtf8 = Pick(ui::kHelpMissingTitle, japanese);
-  if (japanese) {
-    m.path1 = choice.japanesePath;
-    m.middleUtf8 = std::string(ui::kHelpMissingJapanese) + "\r\n";
-    m.path2 = choice.japaneseHtmlPath;
-    m.afterUtf8 = ui::kHelpMissingJapanese;
-  } else {
-    m.path1 = choice.englishPath;
-    m.middleUtf8 = ui::kHelpMissingNor;
-    m.path2 = choice.japanesePath + ui::kHelpMissingNor + choice.englishHtmlPath;
-    m.afterUtf8 = ui::kHelpMissingEnd;
+  for (const std::string& path : choice.tried) {
+    if (japanese) {
+      m.textUtf8 += (m.textUtf8.empty() ? "" : "\r\n") + pathToUtf8(path) + ui::kHelpMissingJapanese;
+    } else {
+      m.textUtf8 += (m.textUtf8.empty() ? "" : ui::kHelpMissingNor) + pathToUtf8(path);
+    }
   }
+  if (!japanese) m.textUtf8 += ui::kHelpMissingEnd;
   return m;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pinote {
 
@@ -49,27 +50,23 @@ struct PathSplit {
 [[nodiscard]] std::string DataPathFromSettingsPath(std::string_view settingsPath);
 
 struct HelpChoice {
-  std::string fileToOpen;        // empty when the message is to be shown instead
-  std::string japanesePath;      // PluginFolder + "Pinote.hlp"
-  std::string englishPath;       // PluginFolder + "PinoteE.hlp"
-  std::string japaneseHtmlPath;  // PluginFolder + "Pinote.html"
-  std::string englishHtmlPath;   // PluginFolder + "PinoteE.html"
+  std::string fileToOpen;          // "" when the message is to be shown instead
+  std::vector<std::string> tried;  // every file looked for, in that order
 };
-// The first of these that exists. English: PinoteE.hlp, Pinote.hlp, PinoteE.html, Pinote.html.
-// Japanese: Pinote.hlp, Pinote.html, PinoteE.html (PinoteE.hlp is never opened in Japanese).
-// WinHelp files keep their precedence where they exist; the HTML help is what opens on Windows
-// versions without WinHelp. None of them: fileToOpen is empty.
+// The first of these in `pluginFolder` that exists. English: PinoteE.hlp, Pinote.hlp,
+// PinoteE.html, Pinote.html. Japanese: Pinote.hlp, Pinote.html, PinoteE.html (PinoteE.hlp is
+// never opened in Japanese). WinHelp files keep their precedence where they exist; the HTML help
+// is what opens on Windows versions without WinHelp. None of them: fileToOpen is empty.
 [[nodiscard]] HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
                                         const std::function<bool(const std::string&)>& exists);
-// The missing-help message (texts.h), UTF-8 around the ANSI paths given: Japanese names
-// Pinote.hlp and Pinote.html, English PinoteE.hlp, Pinote.hlp and PinoteE.html. Paths are copied
-// as bytes, so the caller converts the pieces separately.
-struct HelpMessageParts {
-  // text = path1 + middleUtf8 + path2 + afterUtf8. path1 and path2 are ANSI text: paths, and in
-  // English the ASCII words "\r\nnor\r\n" between two paths of path2, which read the same in
-  // every ANSI code page and in UTF-8.
-  std::string path1, middleUtf8, path2, afterUtf8, captionUtf8;
+// The missing-help message (texts.h) naming every file tried, in order, in UTF-8: in Japanese
+// each path followed by " がありません", a line each; in English the paths with "nor" between
+// them, then "is not found.". The paths are ANSI: `pathToUtf8` converts each one.
+struct HelpMessage {
+  std::string textUtf8, captionUtf8;
 };
-[[nodiscard]] HelpMessageParts MissingHelpMessage(const HelpChoice& choice, bool japanese);
+[[nodiscard]] HelpMessage MissingHelpMessage(
+    const HelpChoice& choice, bool japanese,
+    const std::function<std::string(const std::string&)>& pathToUtf8);
 
 }  // namespace pinote

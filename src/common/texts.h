@@ -3,6 +3,10 @@
 // layer converts where a window or the host needs another encoding.
 #pragma once
 
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
 #include "common/version.h"
 
 namespace pinote {
@@ -21,6 +25,12 @@ struct UiText {
 [[nodiscard]] constexpr const char* Pick(const UiText& t, bool japanese) noexcept {
   return japanese ? t.japanese : t.english;
 }
+
+// A table text's `pattern` with %1 to %9 replaced by the arguments (a number past the last
+// argument, and any other "%", is kept as written). Arguments are put in as they are, never
+// searched again.
+[[nodiscard]] std::string FillText(std::string_view pattern,
+                                   std::initializer_list<std::string_view> args);
 
 namespace ui {
 
@@ -44,8 +54,9 @@ inline constexpr UiText kHostHelpMenu{"ヘルプ", "&Help"};
 inline constexpr UiText kHostToolMenu{"ツール", "&Tool"};
 inline constexpr UiText kHostAboutItem{"Becky!について", "&About \"Becky!\""};
 
-// Help file missing: "<Pinote.hlp> がありません\r\n<Pinote.html> がありません", or
-// "<PinoteE.hlp>\r\nnor\r\n<Pinote.hlp>\r\nnor\r\n<PinoteE.html>\r\nis not found."
+// Help file missing, naming every file tried: "<Pinote.hlp> がありません\r\n<Pinote.html> がありません
+// \r\n<PinoteE.html> がありません", or "<PinoteE.hlp>\r\nnor\r\n<Pinote.hlp>\r\nnor\r\n<PinoteE.html>
+// \r\nnor\r\n<Pinote.html>\r\nis not found."
 inline constexpr UiText kHelpMissingTitle{"エラー", "Error"};
 inline constexpr char kHelpMissingJapanese[] = " がありません";
 inline constexpr char kHelpMissingNor[] = "\r\nnor\r\n";

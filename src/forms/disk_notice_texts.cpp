@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "common/language.h"
 #include "common/texts.h"
 
 namespace pinote {

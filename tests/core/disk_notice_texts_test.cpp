@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/language.h"
+#include "common/texts.h"
 
 namespace pinote {
 namespace {

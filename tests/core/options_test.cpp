@@ -1,10 +1,12 @@
-// The options table: typed reads with their fallbacks, the dialog's write order, fonts per
-// language and window placements.
+// The options table: typed reads with their fallbacks, the file a new store gets from the
+// dialog's OK, fonts per language and window placements.
 #include "common/options.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fake_file_system.h"
@@ -32,19 +34,29 @@ struct Store {
   }
 };
 
+// The default fonts with their faces as the Win32 layer spells them in code page 932 and 1252.
+StoredFont Default(bool japanese) {
+  StoredFont font = DefaultFont(japanese);
+  font.name = japanese ? "\x82\x6C\x82\x72 \x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E" : "Arial";
+  return font;
+}
+
 TEST(ReadOptions, FallbacksWhenNothingIsStored) {
   for (bool japanese : {false, true}) {
     Store s;
-    const Options o = ReadOptions(s.store, japanese);
+    const Options o = ReadOptions(s.store, japanese, Default(japanese));
     EXPECT_FALSE(o.alwaysTop);
     EXPECT_TRUE(o.showImportance && o.showSender && o.showAddress && o.showOtherAddresses);
-    EXPECT_EQ(o.memoFont, DefaultFont(japanese));
+    EXPECT_EQ(o.memoFont, Default(japanese));
     EXPECT_EQ(o.memoFont.charset, japanese ? 128 : 0);
     EXPECT_EQ(o.memoColor, 0x80000005u);
     EXPECT_FALSE(o.appearOnStart);
     EXPECT_EQ(o.appear, AppearRule::IfMemo);
     EXPECT_EQ(o.disappear, DisappearRule::IfNoMemo);
     EXPECT_EQ(o.nameListPath, "");
+    EXPECT_EQ(o.nameListHeight, 70);
+    EXPECT_EQ(o.addressListWidth, 124);
+    EXPECT_EQ(o.keywordHistory, "");
     EXPECT_TRUE(s.store.Entries().empty()) << "reading writes nothing";
   }
 }
@@ -54,7 +66,7 @@ TEST(ReadOptions, StoredValuesAndUnreadableOnes) {
            "Address\\Visible=Integer:0", "OtherAddress\\Visible=String:maybe",
            "Memo\\Color=Integer:255", "Show\\Start=Boolean:True", "Show\\Load=Integer:7",
            "Hide\\Load=String:x", "Meibo\\Path=String:D:\\\x95\x5C\\list.txt"});
-  const Options o = ReadOptions(s.store, false);
+  const Options o = ReadOptions(s.store, false, Default(false));
   EXPECT_TRUE(o.alwaysTop);
   EXPECT_TRUE(o.showImportance);
   EXPECT_FALSE(o.showSender);
@@ -67,26 +79,59 @@ TEST(ReadOptions, StoredValuesAndUnreadableOnes) {
   EXPECT_EQ(o.nameListPath, "D:\\\x95\x5C\\list.txt");
 }
 
-TEST(WriteOptions, EveryKeyInTheDialogsOrder) {
+// OK in the options dialog on first use: every option the dialog shows, in its order, the font
+// in use (the default one) included; the windows' own settings are not the dialog's to write.
+TEST(WriteOptions, ANewFileGetsEveryOptionInTheDialogsOrder) {
   Store s;
-  Options o;
-  o.memoFont.name = "Arial";
-  WriteOptions(s.store, true, o);
-  const std::vector<std::string> expected = {
-      "Memo\\AlwaysTop", "Importance\\Visible", "Sender\\Visible", "Address\\Visible",
-      "OtherAddress\\Visible", "Memo\\Font\\Japanese\\Name", "Memo\\Font\\Japanese\\Charset",
-      "Memo\\Font\\Japanese\\Size", "Memo\\Font\\Japanese\\Color", "Memo\\Font\\Japanese\\Pitch",
-      "Memo\\Font\\Japanese\\Bold", "Memo\\Font\\Japanese\\Italic",
-      "Memo\\Font\\Japanese\\Underline", "Memo\\Font\\Japanese\\Strikeout", "Memo\\Color",
-      "Show\\Start", "Show\\Load", "Hide\\Load", "Meibo\\Path"};
-  EXPECT_EQ(s.Keys(), expected);
+  WriteOptions(s.store, false, ReadOptions(s.store, false, Default(false)));
   s.store.Save();
-  const std::string file = s.fs.Content(kIni);
-  for (const char* line : {"Memo\\Color=Integer:-2147483643\r\n", "Show\\Load=Integer:1\r\n",
-                           "Hide\\Load=Integer:1\r\n", "Meibo\\Path=String:\r\n",
-                           "Memo\\AlwaysTop=Boolean:False\r\n"}) {
-    EXPECT_NE(file.find(line), std::string::npos) << line << file;
-  }
+  EXPECT_EQ(s.fs.Content(kIni),
+            "Memo\\AlwaysTop=Boolean:False\r\n"
+            "Importance\\Visible=Boolean:True\r\n"
+            "Sender\\Visible=Boolean:True\r\n"
+            "Address\\Visible=Boolean:True\r\n"
+            "OtherAddress\\Visible=Boolean:True\r\n"
+            "Memo\\Font\\English\\Name=String:Arial\r\n"
+            "Memo\\Font\\English\\Charset=Integer:0\r\n"
+            "Memo\\Font\\English\\Size=Integer:9\r\n"
+            "Memo\\Font\\English\\Color=Integer:-2147483640\r\n"
+            "Memo\\Font\\English\\Pitch=Integer:0\r\n"
+            "Memo\\Font\\English\\Bold=Boolean:False\r\n"
+            "Memo\\Font\\English\\Italic=Boolean:False\r\n"
+            "Memo\\Font\\English\\Underline=Boolean:False\r\n"
+            "Memo\\Font\\English\\Strikeout=Boolean:False\r\n"
+            "Memo\\Color=Integer:-2147483643\r\n"
+            "Show\\Start=Boolean:False\r\n"
+            "Show\\Load=Integer:1\r\n"
+            "Hide\\Load=Integer:1\r\n"
+            "Meibo\\Path=String:\r\n");
+}
+
+// Each setting has one row: no key twice, no control twice (but the sample, which shows the
+// font and its background colour), and every field reads and writes through its own row.
+TEST(OptionTable, EachSettingOnceAndEachFieldItsOwnRow) {
+  std::set<std::pair<std::string_view, std::string_view>> keys;
+  std::multiset<int> controls;
+  int rows = 0;
+  ForEachOption([&](const auto& row) {
+    ++rows;
+    keys.insert({row.section, row.key});
+    if (row.control != 0) controls.insert(row.control);
+  });
+  EXPECT_EQ(keys.size(), static_cast<size_t>(rows));
+  EXPECT_EQ(controls.count(IDC_FONT_SAMPLE), 2u);
+  EXPECT_EQ(std::set<int>(controls.begin(), controls.end()).size(), controls.size() - 1);
+  Store s;
+  WriteOption(s.store, &Options::nameListHeight, 90);
+  WriteOption(s.store, &Options::addressListWidth, 200);
+  WriteOption(s.store, &Options::keywordHistory, std::string("a\r\nb"));
+  WriteOption(s.store, &Options::appear, AppearRule::Never);
+  EXPECT_EQ(s.Keys(), (std::vector<std::string>{"Meibo\\Height", "UnifyForm\\ListWidth",
+                                                 "UnifyForm\\Keyword", "Show\\Load"}));
+  EXPECT_EQ(ReadOption(s.store, &Options::nameListHeight), 90);
+  EXPECT_EQ(ReadOption(s.store, &Options::addressListWidth), 200);
+  EXPECT_EQ(ReadOption(s.store, &Options::keywordHistory), "a\r\nb");
+  EXPECT_EQ(ReadOption(s.store, &Options::appear), AppearRule::Never);
 }
 
 TEST(WriteOptions, ReadsBackWhatWasWritten) {
@@ -101,7 +146,7 @@ TEST(WriteOptions, ReadsBackWhatWasWritten) {
   o.disappear = DisappearRule::Always;
   o.nameListPath = "C:\\names\\list.dat";
   WriteOptions(s.store, false, o);
-  const Options back = ReadOptions(s.store, false);
+  const Options back = ReadOptions(s.store, false, Default(false));
   EXPECT_TRUE(back.alwaysTop);
   EXPECT_FALSE(back.showAddress);
   EXPECT_EQ(back.memoFont, o.memoFont);
@@ -109,7 +154,8 @@ TEST(WriteOptions, ReadsBackWhatWasWritten) {
   EXPECT_EQ(back.appear, AppearRule::Never);
   EXPECT_EQ(back.disappear, DisappearRule::Always);
   EXPECT_EQ(back.nameListPath, o.nameListPath);
-  EXPECT_EQ(ReadOptions(s.store, true).memoFont, DefaultFont(true)) << "the other language's";
+  EXPECT_EQ(ReadOptions(s.store, true, Default(true)).memoFont, Default(true))
+      << "the other language's";
 }
 
 StoredFont Custom() { return {"Courier New", 0, 14, 0x00123456, 2, true, false, true, false}; }
@@ -118,7 +164,7 @@ TEST(ReadFont, NoNameGivesTheDefaultAndNothingElseIsRead) {
   for (const char* name : {static_cast<const char*>(nullptr), ""}) {
     Store s({"Memo\\Font\\English\\Size=Integer:30", "Memo\\Font\\English\\Bold=Boolean:True"});
     if (name) s.store.Write("Memo\\Font\\English", "Name", SettingValue(std::string(name)));
-    EXPECT_EQ(ReadFont(s.store, "Memo", false, Custom()), DefaultFont(false));
+    EXPECT_EQ(ReadFont(s.store, "Memo", false, Default(false)), Default(false));
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <map>
 #include <set>
 #include <string>
@@ -178,6 +180,7 @@ TEST(ChooseHelpFile, HlpFirstThenTheHtmlOfTheLanguageThenTheOther) {
       {true, {jw}, jw},
       {true, {}, ""},
   };
+  const std::vector<std::string> order[] = {{eh, jh, ew, jw}, {jh, jw, ew}};
   for (const auto& c : cases) {
     std::string trace = c.japanese ? "ja:" : "en:";
     for (const auto& p : c.present) trace += " " + FileNameOf(p);
@@ -185,42 +188,38 @@ TEST(ChooseHelpFile, HlpFirstThenTheHtmlOfTheLanguageThenTheOther) {
     const HelpChoice h = ChooseHelpFile(dir, c.japanese,
                                         [&](const std::string& p) { return c.present.count(p) > 0; });
     EXPECT_EQ(h.fileToOpen, c.opened);
-    EXPECT_EQ(h.japanesePath, jh);
-    EXPECT_EQ(h.englishPath, eh);
-    EXPECT_EQ(h.japaneseHtmlPath, jw);
-    EXPECT_EQ(h.englishHtmlPath, ew);
+    // Looked for in order, up to the one opened.
+    const std::vector<std::string>& all = order[c.japanese];
+    const auto end = c.opened.empty() ? all.end() : std::find(all.begin(), all.end(), c.opened) + 1;
+    EXPECT_EQ(h.tried, std::vector<std::string>(all.begin(), end));
   }
 }
 
-TEST(MissingHelpMessage, NamesTheWinHelpFilesAndTheHtmlOfTheLanguage) {
+// The message names every file tried, in the order tried, each converted on its own.
+TEST(MissingHelpMessage, NamesEveryFileTried) {
   const std::string dir = "C:\\\x83\x5C\\";  // ソ
-  const HelpChoice h = ChooseHelpFile(dir, true, [](const std::string&) { return false; });
+  const auto marked = [](const std::string& path) { return "<" + path + ">"; };
   struct Case {
     bool japanese;
     std::string text, caption;
   } cases[] = {
       {true,
-       dir + "Pinote.hlp がありません\r\n" + dir + "Pinote.html がありません", "エラー"},
+       "<" + dir + "Pinote.hlp> がありません\r\n<" + dir + "Pinote.html> がありません\r\n<" + dir +
+           "PinoteE.html> がありません",
+       "エラー"},
       {false,
-       dir + "PinoteE.hlp\r\nnor\r\n" + dir + "Pinote.hlp\r\nnor\r\n" + dir +
-           "PinoteE.html\r\nis not found.",
+       "<" + dir + "PinoteE.hlp>\r\nnor\r\n<" + dir + "Pinote.hlp>\r\nnor\r\n<" + dir +
+           "PinoteE.html>\r\nnor\r\n<" + dir + "Pinote.html>\r\nis not found.",
        "Error"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.japanese);
-    const HelpMessageParts m = MissingHelpMessage(h, c.japanese);
-    EXPECT_EQ(m.path1 + m.middleUtf8 + m.path2 + m.afterUtf8, c.text);
+    const HelpChoice h = ChooseHelpFile(dir, c.japanese, [](const std::string&) { return false; });
+    const HelpMessage m = MissingHelpMessage(h, c.japanese, marked);
+    EXPECT_EQ(m.textUtf8, c.text);
     EXPECT_EQ(m.captionUtf8, c.caption);
-    // The words are the only UTF-8: the ANSI pieces hold nothing but the paths and ASCII.
-    for (const std::string* ansi : {&m.path1, &m.path2}) {
-      std::string rest = *ansi;
-      for (const std::string& p : {h.japanesePath, h.englishPath, h.englishHtmlPath,
-                                   h.japaneseHtmlPath}) {
-        for (size_t at = rest.find(p); at != std::string::npos; at = rest.find(p)) {
-          rest.erase(at, p.size());
-        }
-      }
-      for (char ch : rest) EXPECT_LT(static_cast<unsigned char>(ch), 0x80u) << *ansi;
+    for (const std::string& path : h.tried) {
+      EXPECT_NE(m.textUtf8.find(marked(path)), std::string::npos) << path;
     }
   }
 }

@@ -2,6 +2,8 @@
 // lacks an entry point gets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "e2e_util.h"
 
 namespace e2e {
@@ -71,6 +73,15 @@ TEST(VersionMismatch, HostLackingOneEntryPointGetsOneMessageAndNothingElse) {
     EXPECT_NE(boxes[0].find("text=" + Quoted(c.text)), std::string::npos) << boxes[0];
     EXPECT_EQ(r.Count("msgbox-auto"), 0) << r.Text();
     EXPECT_EQ(r.Count("msgbox-unexpected"), 0) << r.Text();
+    // Not from inside the load (the loader lock): once loaded, at the first call, before that
+    // call touched any menu.
+    auto at = [&](const std::string& prefix) {
+      auto line = std::find_if(r.lines.begin(), r.lines.end(),
+                               [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+      return line - r.lines.begin();
+    };
+    EXPECT_LT(at("plugin-loaded " + Quoted("Pinote.dll")), at("msgbox caption=")) << r.Text();
+    EXPECT_LT(at("msgbox caption="), at("call BKC_OnMenuInit type=0")) << r.Text();
     EXPECT_TRUE(r.Has("no-msgbox 1500"));
     // Unbound: no menu items, no commands, no window.
     EXPECT_EQ(r.Count("register-command"), 0) << r.Text();

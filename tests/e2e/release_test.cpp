@@ -154,8 +154,10 @@ const char kJapaneseHelp[] = "hostmenu ヘルプ(&H)/プラグインヘルプ/Qu
 const char kNoBox[] = "expect-no-msgbox 1500\n";
 const char kOkBox[] = "msgbox ok 20000\n";
 const char kEnglishMissing[] =
-    "%PPinoteE.hlp\r\nnor\r\n%PPinote.hlp\r\nnor\r\n%PPinoteE.html\r\nis not found.";
-const char kJapaneseMissing[] = "%PPinote.hlp がありません\r\n%PPinote.html がありません";
+    "%PPinoteE.hlp\r\nnor\r\n%PPinote.hlp\r\nnor\r\n%PPinoteE.html\r\nnor\r\n%PPinote.html\r\n"
+    "is not found.";
+const char kJapaneseMissing[] =
+    "%PPinote.hlp がありません\r\n%PPinote.html がありません\r\n%PPinoteE.html がありません";
 
 TEST(HelpFiles, TheHostsHelpItemOpensTheHtmlHelpWhenNoWinHelpFileIsThere) {
   const std::string open = std::string(kEnglishHelp) + kNoBox;

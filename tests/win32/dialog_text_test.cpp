@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "common/win32/controls.h"
 #include "common/win32/handles.h"
 #include "dialog_script.h"
 #include "forms/win32/dialogs.h"
@@ -142,6 +144,26 @@ TEST_F(DialogTextTest, OptionsCaptionsFitAndTheTabsDoNotScroll) {
                   EXPECT_TRUE(r.left >= area.left && r.top >= area.top && r.right <= area.right &&
                               r.bottom <= area.bottom)
                       << "control " << ::GetDlgCtrlID(c) << " leaves the page";
+                }
+                // No two controls a page shows overlap (the group box holds its radios).
+                for (int page = 0; page < 4; ++page) {
+                  ::SendMessageW(tabs, TCM_SETCURFOCUS, page, 0);
+                  std::vector<std::pair<int, RECT>> shown;
+                  for (HWND c = ::GetWindow(f, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+                    const int id = ::GetDlgCtrlID(c);
+                    if (id >= IDC_ALWAYS_TOP_CHECK && id != IDC_ON_LOADING_GROUP &&
+                        ::IsWindowVisible(c)) {
+                      shown.push_back({id, ChildRect(c)});
+                    }
+                  }
+                  EXPECT_GE(shown.size(), 3u) << "page " << page;
+                  for (size_t i = 0; i < shown.size(); ++i) {
+                    for (size_t j = i + 1; j < shown.size(); ++j) {
+                      RECT both{};
+                      EXPECT_FALSE(::IntersectRect(&both, &shown[i].second, &shown[j].second))
+                          << shown[i].first << " and " << shown[j].first << " overlap";
+                    }
+                  }
                 }
                 Click(f, IDCANCEL);
               }},

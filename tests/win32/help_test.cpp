@@ -25,8 +25,10 @@ TEST(ShowHelp, MissingFileShowsTheMessageOwnedByTheCaller) {
                                        EXPECT_EQ(::GetWindow(box, GW_OWNER), owner.get());
                                        EXPECT_EQ(WindowText(box), IsJapanese() ? Utf8("エラー") : L"Error");
                                        EXPECT_EQ(WindowText(::GetDlgItem(box, kMessageBoxText)),
-                                                 IsJapanese() ? ja + Utf8(" がありません\r\n") + jaHtml + Utf8(" がありません")
-                                                              : en + L"\r\nnor\r\n" + ja + L"\r\nnor\r\n" + enHtml + L"\r\nis not found.");
+                                                 IsJapanese() ? ja + Utf8(" がありません\r\n") + jaHtml + Utf8(" がありません\r\n") +
+                                                                    enHtml + Utf8(" がありません")
+                                                              : en + L"\r\nnor\r\n" + ja + L"\r\nnor\r\n" + enHtml +
+                                                                    L"\r\nnor\r\n" + jaHtml + L"\r\nis not found.");
                                        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
                                      }}},
                   [&] {

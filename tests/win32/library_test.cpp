@@ -15,9 +15,9 @@
 #include "common/paths.h"
 #include "common/win32/errors.h"
 #include "common/win32/handles.h"
-#include "common/win32/host_api.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/text.h"
+#include "host/win32/host_api.h"
 
 namespace pinote {
 namespace {

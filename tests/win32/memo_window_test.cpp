@@ -138,6 +138,30 @@ TEST_F(MemoWindowTest, AnOlderDataFileMovesToTheDatNameUnlessThatExists) {
   }
 }
 
+// The other-addresses line belongs to the person shown, also when the options are applied (their
+// OK) after a person with other addresses and one without, and while the line is switched off.
+TEST_F(MemoWindowTest, OtherAddressesAreAlwaysThoseOfThePersonShown) {
+  struct Step {
+    const char* address;
+    bool showOthers;
+    const wchar_t* line;  // nullptr: hidden
+  } steps[] = {{"a@x", true, L"(b@x)"}, {"c@x", true, nullptr}, {"a@x", false, nullptr},
+               {"c@x", false, nullptr}, {"c@x", true, nullptr}, {"a@x", true, L"(b@x)"}};
+  Create("a@x\r\nb@x\r\n m\r\n\r\nc@x\r\n n\r\n\r\n");
+  ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);  // children of a hidden window read hidden
+  for (const Step& step : steps) {
+    SCOPED_TRACE(::testing::Message() << step.address << " " << step.showOthers);
+    WriteOption(Settings(), &Options::showOtherAddresses, step.showOthers);
+    form_->ShowMemo(nullptr, step.address, "", true);
+    form_->ApplyOptions(CurrentOptions());
+    HWND line = C(IDC_OTHER_ADDRESS_LABEL);
+    EXPECT_EQ(::IsWindowVisible(line) != FALSE, step.line != nullptr);
+    if (step.line) EXPECT_EQ(WindowText(line), step.line);
+    if (!step.showOthers || step.line) continue;
+    EXPECT_EQ(WindowText(line), L"") << "what a right-click would offer to copy";
+  }
+}
+
 // The parts stack from the top, each only while shown; the memo box takes what is left above
 // the splitter, which sits directly on the name-list box at the bottom.
 TEST_F(MemoWindowTest, LayoutStacksTheShownPartsAndGivesTheMemoTheRest) {

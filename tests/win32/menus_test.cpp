@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "common/win32/handles.h"
-#include "common/win32/host_api.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "forms/win32/memo_window.h"
+#include "host/win32/host_api.h"
 
 namespace pinote {
 namespace {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/options.h"
+#include "common/win32/placement.h"
 #include "dialog_script.h"
 
 namespace pinote {
@@ -54,7 +55,14 @@ class OptionsDialogTest : public ::testing::Test {
   std::string folder_;
 };
 
-TEST_F(OptionsDialogTest, FirstUseShowsDefaultsOnTheNameListPageAtTheDesignSize) {
+// The face and height of the font `wnd` uses.
+std::pair<std::wstring, LONG> FontOf(HWND wnd) {
+  LOGFONTW font{};
+  ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(wnd, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return {font.lfFaceName, font.lfHeight};
+}
+
+TEST_F(OptionsDialogTest, FirstUseShowsDefaultsOnTheNameListPageInTheDefaultFont) {
   const bool ok = Show({[](HWND f) {
     EXPECT_FALSE(Checked(f, IDC_ALWAYS_TOP_CHECK));
     for (int id : {IDC_SHOW_IMPORTANCE_CHECK, IDC_SHOW_SENDER_CHECK, IDC_SHOW_ADDRESS_CHECK,
@@ -64,10 +72,12 @@ TEST_F(OptionsDialogTest, FirstUseShowsDefaultsOnTheNameListPageAtTheDesignSize)
     EXPECT_EQ(CheckedOf(f, kAppear), 1);
     EXPECT_EQ(CheckedOf(f, kDisappear), 1);
     EXPECT_EQ(WindowText(f), L"Quillet for Becky!2");
-    RECT r{};
-    ::GetWindowRect(f, &r);
-    EXPECT_EQ(r.right - r.left, 278);
-    EXPECT_EQ(r.bottom - r.top, 291);
+    // No font stored for the dialog: it is laid out in the language's default font.
+    const std::pair<std::wstring, LONG> font{
+        Utf8(Pick(ui::kDefaultFontFace, IsJapanese())),
+        static_cast<LONG>(-::MulDiv(9, ScreenPixelsPerInch(), 72))};
+    EXPECT_EQ(FontOf(f), font);
+    EXPECT_EQ(FontOf(Ctl(f, IDC_NAME_LIST_LABEL)), font);
     EXPECT_EQ(::GetWindow(f, GW_OWNER), nullptr);
     EXPECT_EQ(LOWORD(::SendMessageW(f, DM_GETDEFID, 0, 0)), IDOK);  // the Enter key's button
     // The name-list page shows; choosing the first tab shows its controls instead.
@@ -81,6 +91,53 @@ TEST_F(OptionsDialogTest, FirstUseShowsDefaultsOnTheNameListPageAtTheDesignSize)
     Click(f, IDCANCEL);
   }});
   EXPECT_FALSE(ok);
+}
+
+// A font stored for the dialog by hand is the one it is laid out in: a larger one makes the
+// dialog larger, and what a template cannot say (underline) reaches the controls too.
+TEST_F(OptionsDialogTest, AFontStoredForTheDialogLaysItOut) {
+  SIZE sizes[2] = {};
+  for (int stored = 0; stored < 2; ++stored) {
+    if (stored == 1) {
+      const std::string section = FontSection("SetupForm", IsJapanese());
+      Settings().Write(section, "Name", SettingValue(std::string("Courier New")));
+      Settings().Write(section, "Size", SettingValue(int32_t{12}));
+      Settings().Write(section, "Underline", SettingValue(true));
+    }
+    Show({[&](HWND f) {
+      RECT r{};
+      ::GetClientRect(f, &r);
+      sizes[stored] = {r.right, r.bottom};
+      if (stored == 1) {
+        EXPECT_EQ(FontOf(f).first, L"Courier New");
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Ctl(f, IDOK), WM_GETFONT, 0, 0)),
+                     sizeof font, &font);
+        EXPECT_EQ(std::wstring(font.lfFaceName), L"Courier New");
+        EXPECT_TRUE(font.lfUnderline);
+      }
+      Click(f, IDCANCEL);
+    }});
+  }
+  EXPECT_GT(sizes[1].cx, sizes[0].cx);
+  EXPECT_GT(sizes[1].cy, sizes[0].cy);
+}
+
+// The memo font stored is the one in use: with none stored, the language's default face (in
+// the code page's spelling), on OK as on Standard.
+TEST_F(OptionsDialogTest, DefaultFontIsStoredByNameOnOkAndStandard) {
+  const std::string face = Narrow(Utf8(Pick(ui::kDefaultFontFace, IsJapanese())));
+  const std::string section = FontSection("Memo", IsJapanese());
+  Show({[](HWND f) { Click(f, IDOK); }});
+  EXPECT_EQ(Settings().ReadString(section, "Name", "?"), face);
+  Settings().Write(section, "Name", SettingValue(std::string("Courier New")));
+  Show({[](HWND f) {
+    Click(f, IDC_STANDARD_FONT_BUTTON);
+    Click(f, IDOK);
+  }});
+  EXPECT_EQ(Settings().ReadString(section, "Name", "?"), face);
+  EXPECT_NE(IniText().find(section + "\\Name=String:" + face + "\r\n"), std::string::npos)
+      << IniText();
 }
 
 // The rule itself is ConstrainDisappear's (core tests); here: the radios follow it, and a
@@ -138,7 +195,7 @@ TEST_F(OptionsDialogTest, KeysAndButtonsThatCloseIt) {
                           },
                           c.close});
     EXPECT_EQ(ok, c.ok);
-    const Options o = ReadOptions(Settings(), IsJapanese());
+    const Options o = CurrentOptions();
     EXPECT_EQ(o.alwaysTop, !c.ok);
     EXPECT_EQ(o.appearOnStart, c.ok);
     EXPECT_EQ(o.nameListPath, c.ok ? "new.dat" : "old.dat");

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/win32/host_api.h"
+#include "host/win32/host_api.h"
 
 namespace b2 {
 

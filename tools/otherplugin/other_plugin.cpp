@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "common/win32/host_api.h"
+#include "host/win32/host_api.h"
 
 namespace {
 

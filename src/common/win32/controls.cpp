@@ -4,11 +4,13 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <stdexcept>
 
 #include "common/texts.h"
 #include "common/win32/handles.h"
 #include "common/win32/module_paths.h"
+#include "common/win32/placement.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"
 
@@ -76,7 +78,40 @@ LRESULT CALLBACK SplitterProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+// A sz_Or_Ord field of a dialog template: 0 (none), 0xFFFF and an ordinal, or a string.
+const WORD* SkipNameOrOrdinal(const WORD* p) {
+  if (*p == 0xFFFF) return p + 2;
+  while (*p++ != 0) {
+  }
+  return p;
+}
+
 }  // namespace
+
+std::vector<WORD> DialogTemplateWithFont(HINSTANCE module, int id, const StoredFont& font) {
+  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+  const auto* words =
+      found ? static_cast<const WORD*>(::LockResource(::LoadResource(module, found))) : nullptr;
+  const size_t size = found ? ::SizeofResource(module, found) / sizeof(WORD) : 0;
+  // DLGTEMPLATEEX: dlgVer 1, signature 0xFFFF, helpID, exStyle, style, cDlgItems, x, y, cx, cy
+  // (13 WORDs); menu, class and title; with DS_SETFONT pointsize, weight, italic and charset (3
+  // WORDs) and the typeface; then the items, on a DWORD boundary.
+  if (words == nullptr || size < 16 || words[0] != 1 || words[1] != 0xFFFF) {
+    throw std::runtime_error("a dialog template is missing");
+  }
+  const WORD* fontAt = SkipNameOrOrdinal(SkipNameOrOrdinal(SkipNameOrOrdinal(words + 13)));
+  const WORD* itemsAt = (words[6] & DS_SETFONT) != 0 ? SkipNameOrOrdinal(fontAt + 3) : fontAt;
+  const LOGFONTW log = ToLogFont(font);
+  std::vector<WORD> result(words, fontAt);
+  result[6] |= DS_SETFONT;  // the style's low word
+  result.insert(result.end(), {static_cast<WORD>(font.size), static_cast<WORD>(log.lfWeight),
+                               static_cast<WORD>(log.lfItalic | log.lfCharSet << 8)});
+  result.insert(result.end(), log.lfFaceName,
+                log.lfFaceName + ::wcsnlen(log.lfFaceName, LF_FACESIZE - 1) + 1);
+  result.resize((result.size() + 1) & ~size_t{1});
+  result.insert(result.end(), words + ((itemsAt - words + 1) & ~1), words + size);
+  return result;
+}
 
 void Place(HWND wnd, int x, int y, int width, int height) {
   ::SetWindowPos(wnd, nullptr, x, y, std::max(width, 0), std::max(height, 0),

@@ -5,11 +5,20 @@
 #include <windows.h>
 
 #include <string_view>
+#include <vector>
 
+#include "common/options.h"
 #include "common/win32/handles.h"
 
 namespace pinote {
 
+// The DIALOGEX template `id` of `module` with its font replaced by `font` (face, size in points,
+// weight, italic, character set; "" names the language's default face), so that the dialog
+// manager makes that font and lays the dialog out in its dialog units. Throws when the template
+// is missing or not a DIALOGEX. (The allocator aligns the buffer on a DWORD, as
+// DialogBoxIndirectParam wants it.)
+[[nodiscard]] std::vector<WORD> DialogTemplateWithFont(HINSTANCE module, int id,
+                                                       const StoredFont& font);
 // Moves and sizes a child (negative sizes become 0) without touching its z-order.
 void Place(HWND wnd, int x, int y, int width, int height);
 // A child's rectangle in its parent's client coordinates.

@@ -1,8 +1,8 @@
 #include "common/win32/errors.h"
 
 #include "common/file_io.h"
+#include "common/texts.h"
 #include "common/win32/text.h"
-#include "common/language.h"
 
 namespace pinote {
 namespace {

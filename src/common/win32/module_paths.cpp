@@ -8,7 +8,6 @@
 #include "common/paths.h"
 #include "common/texts.h"
 #include "common/win32/handles.h"
-#include "common/win32/host_api.h"
 #include "common/win32/text.h"
 
 namespace pinote {
@@ -17,6 +16,7 @@ namespace {
 // Resolved once per load; an empty result is kept too.
 std::string g_pluginFileName;
 bool g_pluginFileKnown = false;
+std::string (*g_search)() = nullptr;
 
 // One directory entry by exact name. FindFirstFileA would treat "*" and "?" as patterns, so a
 // name holding them is never looked up.
@@ -31,44 +31,9 @@ std::optional<DirEntry> LookupEntry(const std::string& path, bool includeHidden)
   return DirEntry{data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
 }
 
-// The name a candidate library reports through its BKC_OnPlugInInfo, or "(unknown)". Loading
-// it runs its start-up code, which is why this is the last resort.
-std::string CandidatePluginName(const std::string& path) {
-  UniqueModule module(::LoadLibraryA(path.c_str()));
-  if (!module) return "(unknown)";
-  auto info = HostFn<BKC_OnPlugInInfo_t>(::GetProcAddress(module.get(), "BKC_OnPlugInInfo"));
-  if (info == nullptr) return "(unknown)";
-  PluginInfoRecord record{};
-  info(&record);
-  record.name[sizeof(record.name) - 1] = '\0';
-  return record.name;
-}
-
-// Searches base + "PlugIns\*.DLL" for the library that calls itself by this plug-in's name.
-std::string SearchPluginFolder(const std::string& base) {
-  if (base.empty()) return {};
-  const std::string folder = base + "PlugIns\\";
-  WIN32_FIND_DATAA data{};
-  UniqueFind find(::FindFirstFileA((folder + "*.DLL").c_str(), &data));
-  if (!find) return {};
-  do {
-    const DWORD skip = FILE_ATTRIBUTE_DIRECTORY | 0x8 /* volume label */;
-    if ((data.dwFileAttributes & skip) != 0) continue;
-    if (CandidatePluginName(folder + data.cFileName) == kPluginName) return folder + data.cFileName;
-  } while (::FindNextFileA(find.get(), &data));
-  return {};
-}
-
-std::string HostDataFolder() {
-  if (!HostApiBound()) return {};
-  const char* folder = HostFn<BKA_GetDataFolder_t>(HostApi().GetDataFolder)();
-  return folder != nullptr ? folder : "";
-}
-
 std::string FindPluginFileName() {
   std::string result = StoredNamesOf(ModuleAnsiPath(PluginInstance()));
-  if (result.empty()) result = SearchPluginFolder(HostFolder());
-  if (result.empty()) result = SearchPluginFolder(HostDataFolder());
+  if (result.empty() && g_search != nullptr) result = g_search();
   return result;
 }
 
@@ -135,11 +100,12 @@ void ShowHelp(HWND owner) {
     ::ShellExecuteW(owner, L"OPEN", Widen(choice.fileToOpen).c_str(), L"", L"", SW_SHOW);
     return;
   }
-  // The paths are ANSI, the words UTF-8: each piece is converted on its own.
-  const HelpMessageParts m = MissingHelpMessage(choice, japanese);
-  const std::wstring text = Widen(m.path1) + Utf8(m.middleUtf8) + Widen(m.path2) + Utf8(m.afterUtf8);
-  ::MessageBoxW(owner, text.c_str(), Utf8(m.captionUtf8).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  const HelpMessage m = MissingHelpMessage(choice, japanese, &AnsiToUtf8);
+  ::MessageBoxW(owner, Utf8(m.textUtf8).c_str(), Utf8(m.captionUtf8).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
 }
+
+void SetPluginFileSearch(std::string (*search)()) { g_search = search; }
 
 void SetPluginFileNameForTesting(std::string path) {
   g_pluginFileName = std::move(path);

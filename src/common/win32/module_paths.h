@@ -13,9 +13,10 @@ namespace pinote {
 [[nodiscard]] HINSTANCE PluginInstance();
 
 // The plug-in's own file, "" when it cannot be found. Taken from the plug-in's own module
-// handle; the PlugIns\ folders of the host and of its data folder are searched (loading each
-// candidate library to ask its name) only when the module's name has no ANSI form at all.
+// handle; only when the module's name has no ANSI form at all is the search that
+// SetPluginFileSearch gave asked (the host's plug-in folders, searched by the host layer).
 [[nodiscard]] const std::string& PluginFileName();
+void SetPluginFileSearch(std::string (*search)());
 [[nodiscard]] std::string PluginFolder();  // ends with "\"
 [[nodiscard]] std::string HostExePath();
 [[nodiscard]] std::string HostFolder();  // ends with "\"

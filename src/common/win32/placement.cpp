@@ -42,9 +42,15 @@ void ApplyState(HWND form, WindowState state) {
 
 }  // namespace
 
-StoredFont LoadFont(std::string_view section) {
+StoredFont LanguageDefaultFont() {
   const bool japanese = IsJapanese();
-  return ReadFont(Settings(), section, japanese, DefaultFont(japanese));
+  StoredFont font = DefaultFont(japanese);
+  font.name = NarrowExactly(Utf8(Pick(ui::kDefaultFontFace, japanese))).value_or("");
+  return font;
+}
+
+StoredFont LoadFont(std::string_view section) {
+  return ReadFont(Settings(), section, IsJapanese(), LanguageDefaultFont());
 }
 
 int ScreenPixelsPerInch() {

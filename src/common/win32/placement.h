@@ -11,7 +11,10 @@
 
 namespace pinote {
 
-// The stored font of `section` in the current language (DefaultFont when none is stored).
+// The current language's default font, its face spelled in the system's code page (name "" where
+// the code page cannot spell it: /JAPANESE on a Western system).
+[[nodiscard]] StoredFont LanguageDefaultFont();
+// The stored font of `section` in the current language (LanguageDefaultFont when none is stored).
 [[nodiscard]] StoredFont LoadFont(std::string_view section);
 // The screen's pixels per logical inch (LOGPIXELSY), by which the font chooser too turns points
 // into pixels.

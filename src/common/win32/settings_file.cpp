@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 #include "common/paths.h"
 #include "common/win32/module_paths.h"
+#include "common/win32/placement.h"
 #include "common/win32/text.h"
 
 namespace pinote {
@@ -33,6 +34,8 @@ void SaveSettingsFile() {
   store.Save();
 }
 
-Options CurrentOptions() { return ReadOptions(Settings(), IsJapanese()); }
+Options CurrentOptions() {
+  return ReadOptions(Settings(), IsJapanese(), LanguageDefaultFont());
+}
 
 }  // namespace pinote

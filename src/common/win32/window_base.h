@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/win32/controls.h"
 #include "common/win32/errors.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/placement.h"
@@ -64,14 +65,19 @@ class ThreadWindowsDisabled {
 template <class Derived>
 class DialogBase {
  public:
-  // Runs the dialog template `id` modally with the dialog manager; every other window of the
-  // thread is disabled meanwhile. Returns EndModal's result (IDCANCEL when setting the dialog up
-  // failed, which has been reported); throws when the dialog could not be made at all.
-  INT_PTR RunModal(HWND owner, int id) {
+  // Runs the dialog template `id` modally with the dialog manager, laid out in `font` (the
+  // template's dialog units are that font's); every other window of the thread is disabled
+  // meanwhile. Returns EndModal's result (IDCANCEL when setting the dialog up failed, which has
+  // been reported); throws when the dialog could not be made at all.
+  INT_PTR RunModal(HWND owner, int id, const StoredFont& font) {
+    const std::vector<WORD> dialog = DialogTemplateWithFont(PluginInstance(), id, font);
+    // What a template cannot say the controls get once they exist.
+    if (font.underline || font.strikeout || font.pitch != 0) fullFont_ = CreateStoredFont(font);
     ThreadWindowsDisabled others;
     others_ = &others;
-    const INT_PTR result = ::DialogBoxParamW(PluginInstance(), MAKEINTRESOURCEW(id), owner,
-                                             &Procedure, reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = ::DialogBoxIndirectParamW(
+        PluginInstance(), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()), owner, &Procedure,
+        reinterpret_cast<LPARAM>(this));
     if (result == -1) throw std::runtime_error("a dialog could not be made");
     return result;
   }
@@ -87,7 +93,12 @@ class DialogBase {
   static INT_PTR CALLBACK Procedure(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
       ::SetWindowLongPtrW(dlg, DWLP_USER, lp);
-      reinterpret_cast<DialogBase*>(lp)->dlg_ = dlg;
+      auto* base = reinterpret_cast<DialogBase*>(lp);
+      base->dlg_ = dlg;
+      if (base->fullFont_) {
+        ::SendMessageW(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(base->fullFont_.get()), FALSE);
+        SetFontOfChildren(dlg, base->fullFont_.get());
+      }
     }
     auto* self = reinterpret_cast<Derived*>(::GetWindowLongPtrW(dlg, DWLP_USER));
     if (self == nullptr) return FALSE;
@@ -113,6 +124,7 @@ class DialogBase {
   }
 
   ThreadWindowsDisabled* others_ = nullptr;
+  UniqueFont fullFont_;  // the stored font where the template's could not say it all
 };
 
 }  // namespace pinote

@@ -46,35 +46,8 @@
 #define IDC_MEMO_PREVIEW 309
 #define IDC_UNIFY_OK 310
 
-// Options dialog; OK and Cancel are IDOK and IDCANCEL. The controls of tab page n (View, Font,
-// Appear, Name list) are numbered from 410 + 20 n.
-#define IDC_OPTION_TABS 401
-#define IDC_HELP_BUTTON 402
-#define IDC_ALWAYS_TOP_CHECK 410
-#define IDC_VIEW_LINE 411
-#define IDC_SHOW_IMPORTANCE_CHECK 412
-#define IDC_SHOW_SENDER_CHECK 413
-#define IDC_SHOW_ADDRESS_CHECK 414
-#define IDC_SHOW_OTHER_ADDRESS_CHECK 415
-#define IDC_FONT_SAMPLE 430
-#define IDC_FONT_BUTTON 431
-#define IDC_BACKGROUND_BUTTON 432
-#define IDC_STANDARD_FONT_BUTTON 433
-#define IDC_APPEAR_ON_START_CHECK 450
-#define IDC_ON_LOADING_GROUP 451
-// The appear radios in Show\Load order (0..3), then the disappear radios in Hide\Load order.
-#define IDC_APPEAR_ALWAYS_RADIO 452
-#define IDC_APPEAR_IF_MEMO_RADIO 453
-#define IDC_APPEAR_IF_IMPORTANT_RADIO 454
-#define IDC_APPEAR_NEVER_RADIO 455
-#define IDC_RULE_LINE 456
-#define IDC_DISAPPEAR_NEVER_RADIO 457
-#define IDC_DISAPPEAR_IF_NO_MEMO_RADIO 458
-#define IDC_DISAPPEAR_IF_NOT_IMPORTANT_RADIO 459
-#define IDC_DISAPPEAR_ALWAYS_RADIO 460
-#define IDC_NAME_LIST_LABEL 470
-#define IDC_NAME_LIST_PATH_EDIT 471
-#define IDC_NAME_LIST_BROWSE 472
+// Options dialog: its controls are numbered with the options they show.
+#include "common/option_controls.h"
 
 // About dialog; OK is IDOK.
 #define IDC_NAME_LABEL 501

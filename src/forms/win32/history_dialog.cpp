@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "common/language.h"
 #include "common/options.h"
 #include "common/settings.h"
 #include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
 #include "common/win32/placement.h"
+#include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"
 #include "forms/win32/control_ids.h"
@@ -101,7 +101,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
     ::SetDlgItemTextW(dlg_, IDC_HISTORY_STATUS, StatusText(history_).c_str());
     font_ = CreateStoredFont(LoadFont(sections::kHistoryDialog));
     SetFontOfChildren(dlg_, font_.get());
-    memoFont_ = CreateStoredFont(LoadFont(sections::kMemoFont));
+    memoFont_ = CreateStoredFont(CurrentOptions().memoFont);
     ::SendDlgItemMessageW(dlg_, IDC_HISTORY_TEXT, WM_SETFONT,
                           reinterpret_cast<WPARAM>(memoFont_.get()), FALSE);
     labelHeight_ = std::max(kLabelHeight, TextHeight(dlg_, font_.get()));
@@ -243,7 +243,7 @@ std::optional<std::string> RunHistoryDialog(HWND owner, const MemoStore& store,
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
   ::InitCommonControlsEx(&controls);
   HistoryDialog dialog(history, address, !current.empty() && !history.currentKept);
-  dialog.RunModal(owner, IDD_HISTORY);
+  dialog.RunModal(owner, IDD_HISTORY, LoadFont(sections::kHistoryDialog));
   return dialog.Restored();
 }
 

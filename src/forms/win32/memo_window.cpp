@@ -323,7 +323,7 @@ void MemoWindow::OnCreate() {
   ::SetWindowPos(wnd_, nullptr, ::GetSystemMetrics(SM_CXSCREEN) - kDesignWidth, 0, kDesignWidth,
                  ::GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | SWP_NOACTIVATE);
   LoadFormPlacement(wnd_, sections::kMemoWindow, true);
-  nameListHeight_ = Read(Settings(), keys::kNameListHeight);
+  nameListHeight_ = ReadOption(Settings(), &Options::nameListHeight);
   ApplyOptions(CurrentOptions());
 }
 
@@ -346,7 +346,7 @@ void MemoWindow::LoadData() {
     // A failed move leaves the old file where it is; the store then starts empty.
   }
   Guarded(wnd_, [&] { LoadClearOfWriters(dataPath); });
-  Guarded(wnd_, [&] { store_.LoadNameList(Read(Settings(), keys::kNameListPath)); });
+  Guarded(wnd_, [&] { store_.LoadNameList(ReadOption(Settings(), &Options::nameListPath)); });
   // Sync tools' copies of the files beside the plug-in are merged here, at start.
   CatchUpWithDisk(false);
 }
@@ -451,7 +451,8 @@ void MemoWindow::ApplyOptions(const Options& options) {
   Show(Control(IDC_IMPORTANT_CHECK), options.showImportance);
   Show(Control(IDC_SENDER_LABEL), options.showSender);
   Show(Control(IDC_ADDRESS_LABEL), options.showAddress);
-  Show(Control(IDC_OTHER_ADDRESS_LABEL), options.showOtherAddresses);
+  HWND others = Control(IDC_OTHER_ADDRESS_LABEL);
+  Show(others, options.showOtherAddresses && ::GetWindowTextLengthW(others) > 0);
   ApplyStorable();  // the note for an address that cannot be stored stays visible
   if (UniqueFont font = CreateStoredFont(options.memoFont)) {
     ::SendMessageW(Control(IDC_MEMO_EDIT), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
@@ -479,10 +480,11 @@ void MemoWindow::FillRecord(int index) {
     if (UpperAnsi(record->Addresses[i]) == UpperAnsi(address_)) continue;
     others += (others.empty() ? "(" : "\r\n(") + record->Addresses[i] + ")";
   }
-  const bool showOthers = !others.empty() && Read(Settings(), keys::kShowOtherAddresses);
-  // For an address that cannot be stored the label holds ApplyStorable's note instead: it is
-  // not hidden in between (that would paint it twice).
-  if (showOthers && storable_) SetOtherAddresses(Widen(others));
+  const bool showOthers = !others.empty() && ReadOption(Settings(), &Options::showOtherAddresses);
+  // The label holds the shown record's addresses also while hidden, so that showing it later
+  // never brings back another's. For an address that cannot be stored it holds ApplyStorable's
+  // note instead: it is not hidden in between (that would paint it twice).
+  if (storable_) SetOtherAddresses(Widen(others));
   if (storable_) repaint_ |= Show(Control(IDC_OTHER_ADDRESS_LABEL), showOthers);
   // Without name-list text the box and its splitter go; their old text stays in the hidden box.
   const bool hasName = record != nullptr && !record->NameListText.empty();
@@ -527,7 +529,7 @@ void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
     return;
   }
   const ShowDecision d = DecideVisibility(
-      Read(Settings(), keys::kAppearRule), Read(Settings(), keys::kDisappearRule),
+      ReadOption(Settings(), &Options::appear), ReadOption(Settings(), &Options::disappear),
       ::GetWindowTextLengthW(Control(IDC_MEMO_EDIT)) > 0,
       HasVisibleStyle(Control(IDC_NAME_LIST_EDIT)), IsImportantChecked());
   const bool visible = HasVisibleStyle(wnd_);
@@ -599,7 +601,7 @@ void MemoWindow::ReloadData(const std::string& nameListPath) {
 }
 
 void MemoWindow::RecordWindowSettings() {
-  Write(Settings(), keys::kNameListHeight, nameListHeight_);
+  WriteOption(Settings(), &Options::nameListHeight, nameListHeight_);
   SaveFormPlacement(wnd_, sections::kMemoWindow, true);
   SaveSettingsFile();
 }
@@ -699,10 +701,10 @@ void MemoWindow::OpenMemoLink(HWND box) {
 }
 
 void ChangeOptions(MemoWindow* window) {
-  const std::string oldPath = Read(Settings(), keys::kNameListPath);
+  const std::string oldPath = ReadOption(Settings(), &Options::nameListPath);
   if (!RunOptionsDialog() || window == nullptr) return;
   window->ApplyOptions(CurrentOptions());
-  const std::string newPath = Read(Settings(), keys::kNameListPath);
+  const std::string newPath = ReadOption(Settings(), &Options::nameListPath);
   if (newPath != oldPath) window->ReloadData(newPath);
 }
 

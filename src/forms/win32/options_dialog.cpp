@@ -4,8 +4,9 @@
 #include <commdlg.h>
 
 #include <algorithm>
-#include <initializer_list>
 #include <optional>
+#include <string>
+#include <type_traits>
 #include <utility>
 
 #include "common/options.h"
@@ -22,14 +23,17 @@
 namespace pinote {
 namespace {
 
-// Design sizes in pixels: the dialog, its button row, the font page's button row, the name-list
-// page's browse button, buttons and check boxes.
-constexpr int kWidth = 278, kHeight = 291, kButtonRow = 33, kFontButtonRow = 32, kBrowseWidth = 29,
-              kButtonWidth = 77, kCheckHeight = 17;
-constexpr const UiText* kPageTitles[] = {&ui::kViewPage, &ui::kFontPage, &ui::kAppearPage,
-                                         &ui::kNameListPage};
+// The pages in the tab control's order, each with the range of its controls' ids.
+struct Page {
+  const UiText* title;
+  int first, last;
+};
+constexpr Page kPages[] = {
+    {&ui::kViewPage, IDC_ALWAYS_TOP_CHECK, IDC_SHOW_OTHER_ADDRESS_CHECK},
+    {&ui::kFontPage, IDC_FONT_SAMPLE, IDC_STANDARD_FONT_BUTTON},
+    {&ui::kAppearPage, IDC_APPEAR_ON_START_CHECK, IDC_DISAPPEAR_ALWAYS_RADIO},
+    {&ui::kNameListPage, IDC_NAME_LIST_LABEL, IDC_NAME_LIST_BROWSE}};
 constexpr int kNameListPage = 3;  // nothing selects another page, so the dialog opens here
-constexpr int PageOf(int id) { return (id - IDC_ALWAYS_TOP_CHECK) / 20; }
 
 constexpr std::pair<int, const UiText*> kCaptions[] = {
     {IDOK, &ui::kOk}, {IDCANCEL, &ui::kCancel}, {IDC_HELP_BUTTON, &ui::kHelp},
@@ -45,16 +49,13 @@ constexpr std::pair<int, const UiText*> kCaptions[] = {
     {IDC_DISAPPEAR_IF_NO_MEMO_RADIO, &ui::kDisappearIfNoMemo},
     {IDC_DISAPPEAR_IF_NOT_IMPORTANT_RADIO, &ui::kDisappearIfNotImportant},
     {IDC_DISAPPEAR_ALWAYS_RADIO, &ui::kDisappearAlways}, {IDC_NAME_LIST_LABEL, &ui::kNameListFile}};
-// The switches in the order Options lists them.
-constexpr std::pair<int, bool Options::*> kChecks[] = {
-    {IDC_ALWAYS_TOP_CHECK, &Options::alwaysTop},
-    {IDC_SHOW_IMPORTANCE_CHECK, &Options::showImportance},
-    {IDC_SHOW_SENDER_CHECK, &Options::showSender},
-    {IDC_SHOW_ADDRESS_CHECK, &Options::showAddress},
-    {IDC_SHOW_OTHER_ADDRESS_CHECK, &Options::showOtherAddresses},
-    {IDC_APPEAR_ON_START_CHECK, &Options::appearOnStart}};
 
 class OptionsDialog : public DialogBase<OptionsDialog> {
+ public:
+  // `font`: the dialog's own font, which Standard gives the sample.
+  explicit OptionsDialog(const StoredFont& font) : dialogFont_(font) {}
+
+ private:
   friend class DialogBase<OptionsDialog>;
 
   INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -63,7 +64,17 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
         OnInit();
         return TRUE;
       case WM_COMMAND:
-        if (HIWORD(wp) == BN_CLICKED) OnClick(LOWORD(wp));
+        if (HIWORD(wp) != BN_CLICKED) return FALSE;
+        switch (LOWORD(wp)) {
+          case IDOK: OnOk(); break;
+          case IDCANCEL: End(IDCANCEL); break;
+          case IDC_HELP_BUTTON: ShowHelp(dlg_); break;
+          case IDC_FONT_BUTTON: OnFontButton(); break;
+          case IDC_BACKGROUND_BUTTON: OnBackgroundButton(); break;
+          case IDC_STANDARD_FONT_BUTTON: OnStandardButton(); break;
+          case IDC_NAME_LIST_BROWSE: OnBrowseButton(); break;
+          default: OnRuleRadio(LOWORD(wp)); break;
+        }
         return TRUE;
       case WM_NOTIFY:
         if (reinterpret_cast<NMHDR*>(lp)->code == TCN_SELCHANGE) ShowPage();
@@ -101,129 +112,67 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     ::SendMessageW(dlg_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     HWND tabs = Item(IDC_OPTION_TABS);
     // Each tab as wide as its text: at the default minimum width the four would not fit the
-    // design width unscrolled.
+    // dialog's width unscrolled.
     ::SendMessageW(tabs, TCM_SETMINTABWIDTH, 0, 0);
-    for (int i = 0; i < 4; ++i) {
-      std::wstring title = Tr(*kPageTitles[i]);
+    for (const Page& page : kPages) {
+      std::wstring title = Tr(*page.title);
       TCITEMW item{};
       item.mask = TCIF_TEXT;
       item.pszText = title.data();
-      ::SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+      ::SendMessageW(tabs, TCM_INSERTITEMW, &page - kPages, reinterpret_cast<LPARAM>(&item));
     }
     for (const auto& [id, text] : kCaptions) ::SetDlgItemTextW(dlg_, id, Tr(*text).c_str());
-    dialogFont_ = LoadFont(sections::kOptionsDialog);
-    font_ = CreateStoredFont(dialogFont_);
-    SetFontOfChildren(dlg_, font_.get());
-    textHeight_ = TextHeight(dlg_, font_.get());
-    CenterOver(dlg_, nullptr, kWidth, kHeight);
     LoadFormPlacement(dlg_, sections::kOptionsDialog, false);
-    Layout();
-
     const Options options = CurrentOptions();
-    for (const auto& [id, field] : kChecks) ::CheckDlgButton(dlg_, id, options.*field);
-    sample_ = options.memoFont;
-    sampleColor_ = options.memoColor;
+    ForEachOption([&](const auto& row) {
+      if (row.control != 0) ShowValue(row.control, options.*row.field);
+    });
     ShowSample();
-    Choose(IDC_APPEAR_ALWAYS_RADIO, std::optional(options.appear));
-    Choose(IDC_DISAPPEAR_NEVER_RADIO, std::optional(options.disappear));
     UpdateDisappearRadios();
-    ::SetDlgItemTextW(dlg_, IDC_NAME_LIST_PATH_EDIT, Widen(options.nameListPath).c_str());
     ::SendMessageW(tabs, TCM_SETCURSEL, kNameListPage, 0);
     ShowPage();
   }
 
-  // In pixels at the design sizes: the tabs above the button row, each page's controls in the
-  // tabs' display area, stacked from the top (check boxes and radios 17 high, a line between
-  // groups) across its width; buttons are 77 wide, or wider for a longer caption.
-  void Layout() {
-    RECT c{};
-    ::GetClientRect(dlg_, &c);
-    HWND tabs = Item(IDC_OPTION_TABS);
-    const int row = c.bottom - kButtonRow;
-    Place(tabs, 0, 0, c.right, row);
-    const int ok = ButtonWidth(IDOK), help = ButtonWidth(IDC_HELP_BUTTON);
-    Place(Item(IDOK), 8, row + 4, ok, 25);
-    Place(Item(IDCANCEL), 15 + ok, row + 4, ButtonWidth(IDCANCEL), 25);
-    Place(Item(IDC_HELP_BUTTON), c.right - 10 - help, row + 4, help, 25);
-    RECT page{0, 0, c.right, row};
-    ::SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
-    left_ = page.left;
-    const int top = page.top, w = page.right - page.left, h = page.bottom - page.top;
-
-    Stack(w, top + 2, 4, {IDC_ALWAYS_TOP_CHECK, IDC_VIEW_LINE, IDC_SHOW_IMPORTANCE_CHECK,
-                          IDC_SHOW_SENDER_CHECK, IDC_SHOW_ADDRESS_CHECK,
-                          IDC_SHOW_OTHER_ADDRESS_CHECK});
-    Put(IDC_FONT_SAMPLE, 0, top, w, h - kFontButtonRow);
-    int x = 4;
-    for (int id : {IDC_FONT_BUTTON, IDC_BACKGROUND_BUTTON, IDC_STANDARD_FONT_BUTTON}) {
-      Put(id, x, top + h - kFontButtonRow + 4, ButtonWidth(id), 25);
-      x += ButtonWidth(id) + 3;
-    }
-    const int group = Stack(w, top + 2, 4, {IDC_APPEAR_ON_START_CHECK});
-    const int bottom = Stack(w, group + textHeight_ + 2, 8,
-                             {IDC_APPEAR_ALWAYS_RADIO, IDC_APPEAR_IF_MEMO_RADIO,
-                              IDC_APPEAR_IF_IMPORTANT_RADIO, IDC_APPEAR_NEVER_RADIO, IDC_RULE_LINE,
-                              IDC_DISAPPEAR_NEVER_RADIO, IDC_DISAPPEAR_IF_NO_MEMO_RADIO,
-                              IDC_DISAPPEAR_IF_NOT_IMPORTANT_RADIO, IDC_DISAPPEAR_ALWAYS_RADIO});
-    Put(IDC_ON_LOADING_GROUP, 2, group, w - 4, bottom + 4 - group);
-    Put(IDC_NAME_LIST_LABEL, 4, top + 4, w - 8, textHeight_);
-    const int edit = textHeight_ + 8, y = top + 8 + textHeight_;
-    Put(IDC_NAME_LIST_PATH_EDIT, 4, y, w - 8 - kBrowseWidth, edit);
-    Put(IDC_NAME_LIST_BROWSE, w - 4 - kBrowseWidth, y, kBrowseWidth, edit);
+  // An option shown in its control, and taken back from it; the windows' own numbers have none.
+  // A rule is shown by its group of radios, and no choice in a group stores its last rule.
+  void ShowValue(int id, bool on) { ::CheckDlgButton(dlg_, id, on ? BST_CHECKED : BST_UNCHECKED); }
+  template <class Rule, class = std::enable_if_t<std::is_enum_v<Rule>>>
+  void ShowValue(int first, Rule rule) { Choose(first, std::optional(rule)); }
+  void ShowValue(int id, const std::string& text) {
+    ::SetDlgItemTextW(dlg_, id, Widen(text).c_str());
   }
-
-  // Places a page's control, x from the page's left edge.
-  void Put(int id, int x, int y, int width, int height) {
-    Place(Item(id), left_ + x, y, width, height);
+  void ShowValue(int, const StoredFont& font) { sample_ = font; }
+  void ShowValue(int, uint32_t color) { sampleColor_ = color; }
+  void ShowValue(int, int32_t) {}
+  void TakeValue(int id, bool& on) const { on = Checked(id); }
+  template <class Rule, class = std::enable_if_t<std::is_enum_v<Rule>>>
+  void TakeValue(int first, Rule& rule) const {
+    rule = Choice<Rule>(first).value_or(static_cast<Rule>(3));
   }
-  // Stacks the controls from `top`, `indent` in from the left of a page `width` wide and 4 from
-  // its right; a line takes an 8-pixel band. Returns where the stack ends.
-  int Stack(int width, int top, int indent, std::initializer_list<int> ids) {
-    for (int id : ids) {
-      const bool line = id == IDC_VIEW_LINE || id == IDC_RULE_LINE;
-      Put(id, indent, line ? top + 3 : top, width - indent - 4, line ? 2 : kCheckHeight);
-      top += line ? 8 : kCheckHeight;
-    }
-    return top;
-  }
+  void TakeValue(int id, std::string& text) const { text = Narrow(WindowText(Item(id))); }
+  void TakeValue(int, StoredFont& font) const { font = sample_; }
+  void TakeValue(int, uint32_t& color) const { color = sampleColor_; }
+  void TakeValue(int, int32_t&) const {}
 
-  int ButtonWidth(int id) const {
-    return std::max(kButtonWidth, TextWidth(dlg_, font_.get(), WindowText(Item(id))) + 16);
-  }
-
-  // Shows the chosen page's controls and hides the others'.
+  // Shows the chosen page's controls and hides the other pages'.
   void ShowPage() {
     const auto current = ::SendDlgItemMessageW(dlg_, IDC_OPTION_TABS, TCM_GETCURSEL, 0, 0);
-    for (HWND c = ::GetWindow(dlg_, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
-      const int id = ::GetDlgCtrlID(c);
-      if (id >= IDC_ALWAYS_TOP_CHECK) ::ShowWindow(c, PageOf(id) == current ? SW_SHOW : SW_HIDE);
+    for (const Page& page : kPages) {
+      for (int id = page.first; id <= page.last; ++id) {
+        ::ShowWindow(Item(id), &page - kPages == current ? SW_SHOW : SW_HIDE);
+      }
     }
   }
 
-  void OnClick(int id) {
-    // The radios check themselves here (a disabled one cannot be chosen, not even by a click
-    // sent to it); their two groups are independent.
-    if (id >= IDC_APPEAR_ALWAYS_RADIO && id <= IDC_DISAPPEAR_ALWAYS_RADIO) {
-      const int first = id < IDC_DISAPPEAR_NEVER_RADIO ? IDC_APPEAR_ALWAYS_RADIO
-                                                       : IDC_DISAPPEAR_NEVER_RADIO;
-      if (::IsWindowEnabled(Item(id))) Choose(first, std::optional(id - first));
-      UpdateDisappearRadios();
-      return;
-    }
-    switch (id) {
-      case IDOK: OnOk(); break;
-      case IDCANCEL: End(IDCANCEL); break;
-      case IDC_HELP_BUTTON: ShowHelp(dlg_); break;
-      case IDC_FONT_BUTTON: ChooseSampleFont(); break;
-      case IDC_BACKGROUND_BUTTON: ChooseSampleColor(); break;
-      case IDC_STANDARD_FONT_BUTTON:
-        sample_ = dialogFont_;
-        sampleColor_ = kWindowBackgroundColor;
-        ShowSample();
-        break;
-      case IDC_NAME_LIST_BROWSE: BrowseNameList(); break;
-      default: break;
-    }
+  // The radios check themselves here (a disabled one cannot be chosen, not even by a click
+  // sent to it); their two groups are independent.
+  void OnRuleRadio(int id) {
+    const bool appear = id >= IDC_APPEAR_ALWAYS_RADIO && id <= IDC_APPEAR_NEVER_RADIO;
+    const bool disappear = id >= IDC_DISAPPEAR_NEVER_RADIO && id <= IDC_DISAPPEAR_ALWAYS_RADIO;
+    if (!appear && !disappear) return;
+    const int first = appear ? IDC_APPEAR_ALWAYS_RADIO : IDC_DISAPPEAR_NEVER_RADIO;
+    if (::IsWindowEnabled(Item(id))) Choose(first, std::optional(id - first));
+    UpdateDisappearRadios();
   }
 
   // The disappear choices allowed under the appear choice (show_rule.h).
@@ -245,7 +194,13 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     ::InvalidateRect(Item(IDC_FONT_SAMPLE), nullptr, TRUE);
   }
 
-  void ChooseSampleFont() {
+  void OnStandardButton() {
+    sample_ = dialogFont_;
+    sampleColor_ = kWindowBackgroundColor;
+    ShowSample();
+  }
+
+  void OnFontButton() {
     LOGFONTW log = ToLogFont(sample_);
     CHOOSEFONTW cf{};
     cf.lStructSize = sizeof(cf);
@@ -260,7 +215,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     ShowSample();
   }
 
-  void ChooseSampleColor() {
+  void OnBackgroundButton() {
     static COLORREF custom[16] = {};
     CHOOSECOLORW cc{};
     cc.lStructSize = sizeof(cc);
@@ -273,7 +228,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     ShowSample();
   }
 
-  void BrowseNameList() {
+  void OnBrowseButton() {
     std::wstring filter = Utf8(ui::kNameListFilter);
     std::replace(filter.begin(), filter.end(), L'|', L'\0');
     std::wstring file = WindowText(Item(IDC_NAME_LIST_PATH_EDIT));
@@ -291,13 +246,9 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
 
   void OnOk() {
     Options o;
-    for (const auto& [id, field] : kChecks) o.*field = Checked(id);
-    o.memoFont = sample_;
-    o.memoColor = sampleColor_;
-    // No choice in a group stores its last rule.
-    o.appear = Choice<AppearRule>(IDC_APPEAR_ALWAYS_RADIO).value_or(AppearRule::Never);
-    o.disappear = Choice<DisappearRule>(IDC_DISAPPEAR_NEVER_RADIO).value_or(DisappearRule::Always);
-    o.nameListPath = Narrow(WindowText(Item(IDC_NAME_LIST_PATH_EDIT)));
+    ForEachOption([&](const auto& row) {
+      if (row.control != 0) TakeValue(row.control, o.*row.field);
+    });
     WriteOptions(Settings(), IsJapanese(), o);
     // The options stay in effect even when the file cannot be written: the error is reported
     // and the next save (at the latest when the host exits) tries again.
@@ -310,9 +261,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     EndModal(result);
   }
 
-  StoredFont dialogFont_;  // the dialog's own font; Standard gives it back to the sample
-  UniqueFont font_;
-  int textHeight_ = 12, left_ = 0;
+  StoredFont dialogFont_;
   StoredFont sample_;      // the sample's font and colour: what OK stores
   uint32_t sampleColor_ = kWindowBackgroundColor;
   UniqueFont sampleFont_;
@@ -324,7 +273,8 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
 bool RunOptionsDialog() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES};
   ::InitCommonControlsEx(&controls);
-  return OptionsDialog().RunModal(nullptr, IDD_OPTIONS) == IDOK;
+  const StoredFont font = LoadFont(sections::kOptionsDialog);
+  return OptionsDialog(font).RunModal(nullptr, IDD_OPTIONS, font) == IDOK;
 }
 
 }  // namespace pinote

@@ -61,9 +61,9 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
     // Centred over the owner, unless a stored placement says otherwise.
     CenterOver(dlg_, owner, kWidth, kHeight);
     LoadFormPlacement(dlg_, sections::kUnifyDialog, true);
-    listWidth_ = Read(Settings(), keys::kListWidth);
+    listWidth_ = ReadOption(Settings(), &Options::addressListWidth);
     Layout();
-    keywords_ = SplitKeywordHistory(Read(Settings(), keys::kKeywordHistory));
+    keywords_ = SplitKeywordHistory(ReadOption(Settings(), &Options::keywordHistory));
     ShowKeywords();
     FillList(Narrow(WindowText(Item(IDC_KEYWORD_COMBO))));
   }
@@ -115,7 +115,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
           listWidth_ = std::max<int>(0, ChildRect(Item(IDC_LIST_SPLITTER)).left);
           Layout();
         } else if (code == SPN_MOVED) {
-          Write(Settings(), keys::kListWidth, listWidth_);
+          WriteOption(Settings(), &Options::addressListWidth, listWidth_);
           SaveSettingsFile();
         }
         break;
@@ -176,7 +176,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
   void RememberKeyword() {
     keywords_ = UpdateKeywordHistory(keywords_, Narrow(WindowText(Item(IDC_KEYWORD_COMBO))));
     ShowKeywords();
-    Write(Settings(), keys::kKeywordHistory, JoinKeywordHistory(keywords_));
+    WriteOption(Settings(), &Options::keywordHistory, JoinKeywordHistory(keywords_));
   }
 
   // The keyword history into the drop-down, the most recent (when there is one) in the box.
@@ -221,7 +221,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
 UnifyPick RunUnifyDialog(HWND owner, const MemoStore& store, const UiText& okCaption) {
   RegisterSplitterClass(L"" SPLITTER_CLASS);  // the template's splitter
   UnifyDialog dialog(store, okCaption);
-  dialog.RunModal(owner, IDD_UNIFY);
+  dialog.RunModal(owner, IDD_UNIFY, LoadFont(sections::kUnifyDialog));
   return dialog.Picked();
 }
 

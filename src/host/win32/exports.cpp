@@ -9,21 +9,23 @@
 #include "common/language.h"
 #include "common/win32/controls.h"
 #include "common/win32/errors.h"
-#include "common/win32/host_api.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "forms/win32/memo_window.h"
 #include "host/mail_header.h"
 #include "host/plugin_info.h"
+#include "host/win32/host_api.h"
 #include "host/win32/menus.h"
 
 namespace pinote {
 namespace {
 
 // Runs `f` where nothing may reach the host (only when the host is bound, unless `always`).
+// The first entry point the host calls tells a version mismatch found at load.
 template <class F>
 int Run(int result, F&& f, bool always = false) noexcept {
+  TellVersionMismatchOnce();
   if (always || HostApiBound()) Guarded(nullptr, f);
   return result;
 }
@@ -56,10 +58,10 @@ void BuildMainMenu(HMENU bar, int type) {
   // The first build only: read the settings file, create the memo window hidden. An unreadable
   // settings file is reported, and the window still comes up on the defaults.
   PluginState& state = State();
-  if (!state.formsCreated) {
+  if (!state.memoWindowCreated) {
     Guarded(nullptr, [] { Settings().Load(); });
     state.memoWindow = MemoWindow::Create();
-    state.formsCreated = true;
+    state.memoWindowCreated = true;
   }
   AddAboutEntry(bar, type);
   AddHelpEntry(bar, type);
@@ -103,6 +105,12 @@ const char kNeverPrecede[4] = {0, 0, 0, 0};
 const char kNeverFollow[4] = {0, 0, 0, 0};
 
 }  // namespace
+
+PluginState& State() {
+  static PluginState state;
+  return state;
+}
+
 }  // namespace pinote
 
 using namespace pinote;
@@ -111,7 +119,7 @@ extern "C" int WINAPI BKC_OnStart() {
   return Run(0, [] {
     CloseToolGroup(State().mainMenu);
     // "Appear on Start" in the options: the memo window comes up with the host.
-    if (State().memoWindow && Read(Settings(), keys::kAppearOnStart)) {
+    if (State().memoWindow && ReadOption(Settings(), &Options::appearOnStart)) {
       State().memoWindow->ShowAndActivate();
     }
   });
@@ -147,8 +155,14 @@ extern "C" int WINAPI BKC_OnPlugInInfo(PluginInfoRecord* info) {
   }, true);
 }
 
-extern "C" LPCSTR WINAPI NeverPrecede() { return kNeverPrecede; }
-extern "C" LPCSTR WINAPI NeverFollow() { return kNeverFollow; }
+extern "C" LPCSTR WINAPI NeverPrecede() {
+  TellVersionMismatchOnce();
+  return kNeverPrecede;
+}
+extern "C" LPCSTR WINAPI NeverFollow() {
+  TellVersionMismatchOnce();
+  return kNeverFollow;
+}
 
 // The exports and the types the host calls them by must agree.
 static_assert(std::is_same_v<decltype(&BKC_OnStart), BKC_OnStart_t> &&
@@ -161,14 +175,15 @@ static_assert(std::is_same_v<decltype(&BKC_OnStart), BKC_OnStart_t> &&
               std::is_same_v<decltype(&NeverPrecede), NeverPrecede_t> &&
               std::is_same_v<decltype(&NeverFollow), NeverFollow_t>);
 
-// Kept to the load sequence: the version-mismatch message box during the load is what the
-// host's users have always seen when the versions disagree.
+// Runs inside the loader lock: nothing here may wait on another thread or show a window (a
+// version mismatch is told by the first entry point the host calls).
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
   try {
     if (reason == DLL_PROCESS_ATTACH) {
       ::DisableThreadLibraryCalls(module);
       State().description = PluginDescriptionAnsi(IsJapanese());
       BindHostApi();
+      SetPluginFileSearch(&SearchHostPluginFolders);
       State().menuBitmap =
           LoadKeyedBitmap(PluginInstance(), L"ICONBITMAP16", 16, ::GetSysColor(COLOR_MENU));
       CreateSettingsStore();

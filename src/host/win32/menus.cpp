@@ -5,9 +5,9 @@
 #include "common/texts.h"
 #include "common/win32/errors.h"
 #include "common/win32/module_paths.h"
-#include "common/win32/host_api.h"
 #include "common/win32/text.h"
 #include "forms/win32/dialogs.h"
+#include "host/win32/host_api.h"
 
 namespace pinote {
 namespace {
@@ -75,11 +75,6 @@ bool OpenClipboardSoon() {
 }
 
 }  // namespace
-
-PluginState& State() {
-  static PluginState state;
-  return state;
-}
 
 const MenuMarks& HostMenuMarks() {
   static const MenuMarks marks{Utf8Marks(ui::kHostHelpMenu), Utf8Marks(ui::kHostToolMenu),

@@ -1,29 +1,17 @@
-// The plug-in's entries in the host's menus, the commands they run and the library-wide state
-// they share with the entry points.
+// The plug-in's entries in the host's menus and the commands they run.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "common/win32/handles.h"
 #include "forms/win32/memo_window.h"
 #include "host/menu_rules.h"
+#include "host/win32/plugin_state.h"
 
 namespace pinote {
-
-// From load to unload.
-struct PluginState {
-  std::string description;  // ANSI, fixed at load by the language
-  UniqueBitmap menuBitmap;  // 16 x 16, the menu's background behind the pure green
-  HMENU mainMenu = nullptr;  // the host's menu bar (borrowed), kept for BKC_OnStart
-  bool formsCreated = false;  // the first main-menu build created the memo window
-  std::unique_ptr<MemoWindow> memoWindow;  // null before that build and after BKC_OnExit
-};
-[[nodiscard]] PluginState& State();
 
 // Main menu bar (type 0): "About Plugins" and "Plugin Help" entries in the Help menu, the
 // plug-in's submenu in the Tool menu's "ZOLV" group (the popup is returned for AddOpenItem; it

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace pinote {
 
 using CommandCallback = void(WINAPI*)(HWND window, LPARAM param);
@@ -68,10 +70,18 @@ struct HostApiTable {
 [[nodiscard]] HostApiTable& HostApi();
 // Whether all 52 entry points were found.
 [[nodiscard]] bool HostApiBound();
-// Binds the 52 entry points of the running executable when it is "B2.exe"; shows the
-// version-mismatch message when any of them is missing. A process whose own program is not
-// "B2.exe" is no host: nothing is bound and nothing is shown.
+// Binds the 52 entry points of the running executable when it is "B2.exe". A process whose own
+// program is not "B2.exe" is no host: nothing is bound. Shows nothing: it runs inside the loader
+// lock, where a message box would stall every other thread that loads a library.
 bool BindHostApi();
+// The version-mismatch message, when BindHostApi found a "B2.exe" lacking an entry point: shown
+// by the first entry point the host calls after loading, once; later calls do nothing.
+void TellVersionMismatchOnce() noexcept;
+
+// The plug-in's file found by its name among the host's plug-ins: the first library in
+// PlugIns\*.DLL under the host program's folder, then under the host's data folder, whose
+// BKC_OnPlugInInfo reports "Quillet for Becky!2"; "" when none does. Loads each candidate.
+[[nodiscard]] std::string SearchHostPluginFolders();
 
 // Typed access to the entry points the plug-in calls (only valid when HostApiBound()).
 template <class Fn>
