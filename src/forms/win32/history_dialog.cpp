@@ -82,10 +82,6 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
         if (n->idFrom == IDC_HISTORY_LIST && n->code == LVN_ITEMCHANGED) ShowSelected();
         return FALSE;
       }
-      case WM_ACTIVATE:
-        // Losing activation, closing included, records where the dialog stands.
-        if (LOWORD(wp) == WA_INACTIVE) SaveFormPlacement(dlg_, sections::kHistoryDialog, true);
-        return FALSE;
       default:
         return FALSE;
     }
@@ -109,7 +105,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
     FillList();
     // Centred over the owner, unless a stored placement says otherwise.
     CenterOver(dlg_, owner, kWidth, kHeight);
-    LoadFormPlacement(dlg_, sections::kHistoryDialog, true);
+    UseStoredPlacement(sections::kHistoryDialog);
     Layout();
   }
 
@@ -181,7 +177,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
         Restore();
         break;
       case IDCANCEL:
-        End(IDCANCEL);
+        EndModal(IDCANCEL);
         break;
       default:  // IDOK, from Enter: no button's
         break;
@@ -211,12 +207,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
       return;
     }
     restored_ = t->memo;
-    End(IDOK);
-  }
-
-  void End(INT_PTR result) {
-    SaveFormPlacement(dlg_, sections::kHistoryDialog, true);
-    EndModal(result);
+    EndModal(IDOK);
   }
 
   const MemoHistory& history_;
