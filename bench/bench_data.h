@@ -76,7 +76,8 @@ inline std::string NameListText(int entries) {
     out += "unread\r\nName%20" + std::to_string(i) +
            "%0D%0ACompany\r\nu\r\nu\r\n1\r\ng\r\ng\r\ng\r\n";
     if (i % 2 == 0) {
-      out += "2\r\n" + UpperAnsi(Address(i, 1)) + "\r\nextra" + std::to_string(i) + "@x.jp\r\n";
+      out += "2\r\n" + UpperAnsi(Address(i, 1), CodePage::ShiftJis()) + "\r\nextra" +
+             std::to_string(i) + "@x.jp\r\n";
     } else {
       out += "2\r\nbook" + std::to_string(i) + "@a.jp\r\nbook" + std::to_string(i) + "@b.jp\r\n";
     }

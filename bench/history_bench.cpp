@@ -40,7 +40,8 @@ void BM_GatherMemoHistory_SevenBackupsOf10MB(benchmark::State& state) {
   const std::vector<std::string> addresses = {Address(person, 0), Address(person, 1)};
   size_t found = 0;
   for (auto _ : state) {
-    const MemoHistory h = GatherMemoHistory(SystemFileSystem(), data, addresses, MemoFor(person));
+    const MemoHistory h = GatherMemoHistory(SystemFileSystem(), data, addresses, MemoFor(person),
+                                              CodePage::ShiftJis());
     found = h.texts.size();
     benchmark::DoNotOptimize(found);
   }

@@ -33,14 +33,16 @@ using MemoryFs = testing::FakeFileSystem;
 // Stored addresses spread over the whole store, asked for in another letter case.
 std::vector<std::string> Queries() {
   std::vector<std::string> q;
-  for (int i = 0; i < 1024; ++i) q.push_back(UpperAnsi(Address((i * 7919) % kRecords, i & 1)));
+  for (int i = 0; i < 1024; ++i) {
+    q.push_back(UpperAnsi(Address((i * 7919) % kRecords, i & 1), CodePage::ShiftJis()));
+  }
   return q;
 }
 
 void BM_IndexOfAddress_Hashed(benchmark::State& state) {
   MemoryFs fs;
   fs.files["d"] = StoreText(kRecords);
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   const std::vector<std::string> queries = Queries();
   size_t i = 0;
@@ -66,8 +68,8 @@ void BM_IndexOfAddress_LinearScan(benchmark::State& state) {
   std::vector<std::pair<std::string, int>> pairs;
   pairs.reserve(2 * kRecords);
   for (int r = 0; r < kRecords; ++r) {
-    pairs.emplace_back(UpperAnsi(Address(r, 0)), r);
-    pairs.emplace_back(UpperAnsi(Address(r, 1)), r);
+    pairs.emplace_back(UpperAnsi(Address(r, 0), CodePage::ShiftJis()), r);
+    pairs.emplace_back(UpperAnsi(Address(r, 1), CodePage::ShiftJis()), r);
   }
   const std::vector<std::string> queries = Queries();
   size_t i = 0;
@@ -91,7 +93,7 @@ void BM_LoadNameList_100k_Into_100k(benchmark::State& state) {
   fs.files["list"] = NameListText(kRecords);
   for (auto _ : state) {
     state.PauseTiming();
-    auto store = std::make_unique<MemoStore>(fs);
+    auto store = std::make_unique<MemoStore>(CodePage::ShiftJis(), fs);
     store->Load("d");
     state.ResumeTiming();
     store->LoadNameList("list");
@@ -110,12 +112,15 @@ void NaiveWalk(std::vector<Person>& persons, std::string_view text) {
   const std::vector<std::string_view> lines = SplitLines(text);
   std::vector<std::pair<std::string, int>> pairs;
   for (size_t i = 0; i < persons.size(); ++i) {
-    for (const auto& a : persons[i].Addresses) pairs.emplace_back(UpperAnsi(a), static_cast<int>(i));
+    for (const auto& a : persons[i].Addresses) {
+      pairs.emplace_back(UpperAnsi(a, CodePage::ShiftJis()), static_cast<int>(i));
+    }
   }
   const int64_t count = static_cast<int64_t>(lines.size());
   int64_t pos = 1;
   while (pos < count - 5) {
-    const std::string text = UnescapeText(lines[pos]).value_or(std::string(lines[pos]));
+    const std::string text =
+        UnescapeText(lines[pos], CodePage::ShiftJis()).value_or(std::string(lines[pos]));
     pos += 3;
     if (pos >= count || !IsInteger(lines[pos])) continue;
     pos += 3 * int64_t{IntegerValue(lines[pos])} + 1;
@@ -128,7 +133,7 @@ void NaiveWalk(std::vector<Person>& persons, std::string_view text) {
     pos += 2 * int64_t{IntegerValue(lines[pos])} + 2;
     int record = -1;
     for (const auto& a : addresses) {
-      const std::string key = UpperAnsi(a);
+      const std::string key = UpperAnsi(a, CodePage::ShiftJis());
       for (const auto& [k, index] : pairs) {
         if (record < 0 && SameIgnoringCase(k, key)) record = index;
       }
@@ -155,7 +160,7 @@ void BM_LoadNameList_5k_Into_5k(benchmark::State& state) {
   fs.files["list"] = NameListText(kSmall);
   for (auto _ : state) {
     state.PauseTiming();
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load("d");
     state.ResumeTiming();
     store.LoadNameList("list");
@@ -183,7 +188,7 @@ BENCHMARK(BM_LoadNameList_5k_Into_5k_NaiveWalk)->Unit(benchmark::kMillisecond);
 void BM_Save_AfterOneMemoEdit(benchmark::State& state) {
   const std::string path = TempPath("Pinote.dat");
   SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   store.Load(path);
   const size_t fileBytes = SystemFileSystem().ReadAll(path).size();
   int k = 0;
@@ -215,7 +220,7 @@ void BM_Save_RatioToFlushedWrite(benchmark::State& state) {
   const std::string path = TempPath("Pinote.dat");
   const std::string reference = TempPath("reference.dat");
   SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   store.Load(path);
   double save = 0, write = 0;
   int k = 0;
@@ -243,7 +248,7 @@ BENCHMARK(BM_Save_RatioToFlushedWrite)->Unit(benchmark::kMillisecond)->Iteration
 void BM_SyncWithDisk_NothingChanged(benchmark::State& state) {
   const std::string path = TempPath("Pinote.dat");
   SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   store.Load(path);
   (void)store.SyncWithDisk();  // the first one also looks for sync-tool copies
   for (auto _ : state) benchmark::DoNotOptimize(store.SyncWithDisk().saved);
@@ -269,7 +274,7 @@ void BM_MergeWithFile_100k(benchmark::State& state) {
   std::unique_ptr<MemoStore> store;
   for (auto _ : state) {
     state.PauseTiming();
-    store = std::make_unique<MemoStore>(fs);
+    store = std::make_unique<MemoStore>(CodePage::ShiftJis(), fs);
     store->Load("d");
     store->SetMemo(kRecords / 2, MemoFor(kRecords / 2) + "mine");
     state.ResumeTiming();
@@ -282,7 +287,7 @@ void BM_Load_9MB(benchmark::State& state) {
   const std::string path = TempPath("Pinote.dat");
   SystemFileSystem().WriteAllSafely(path, StoreText(kRecords));
   for (auto _ : state) {
-    MemoStore store;
+    MemoStore store(CodePage::ShiftJis());
     store.Load(path);
     benchmark::DoNotOptimize(store.Count());
   }

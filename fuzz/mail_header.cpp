@@ -23,14 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string from(reinterpret_cast<const char*>(data), size);
   from.resize(from.find('\0') == std::string::npos ? from.size() : from.find('\0'));
 
-  const std::string address = ExtractAddress(from);
-  const std::string name = ExtractSenderName(from);
+  const CodePage cp = CodePage::ShiftJis();
+  const std::string address = ExtractAddress(from, cp);
+  const std::string name = ExtractSenderName(from, cp);
   Check(from.find(address) != std::string::npos);
   Check(from.find(name) != std::string::npos);
   Check(address == std::string(TrimControls(address)));
   Check(name.size() <= from.size());
   // Extracting again from the extracted address changes nothing unless a layer remains.
-  const std::string twice = ExtractAddress(address);
+  const std::string twice = ExtractAddress(address, cp);
   Check(twice.size() <= address.size());
 
   const std::string entry = std::string(kPluginName) + " " + kVersionText;

@@ -44,7 +44,7 @@ int LinearIndexOf(const pinote::MemoStore& s, const std::string& address) {
       for (size_t k = 0; k < a.size() && same; ++k) {
         const auto x = static_cast<unsigned char>(a[k]);
         const auto y = static_cast<unsigned char>(address[k]);
-        if (trail || (pinote::IsLeadByte(x) && k + 1 < a.size())) {
+        if (trail || (pinote::CodePage::ShiftJis().IsLeadByte(x) && k + 1 < a.size())) {
           same = x == y;
           trail = !trail;
         } else {
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t mark = input.find("\xff\xff");
   pinote::testing::FakeFileSystem fs;
   fs.files["Pinote.dat"] = std::string(input.substr(0, mark));
-  pinote::MemoStore store(fs);
+  pinote::MemoStore store(pinote::CodePage::ShiftJis(), fs);
   store.Load("Pinote.dat");
   CheckIndex(store);
   for (int i = 0; i < store.Count(); ++i) {
@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   store.Save();
   CheckIndex(store);
   const std::string saved = fs.files["Pinote.dat"];
-  pinote::MemoStore again(fs);
+  pinote::MemoStore again(pinote::CodePage::ShiftJis(), fs);
   again.Load("Pinote.dat");
   if (again.Count() != static_cast<int>(expected.size())) std::abort();
   for (int i = 0; i < again.Count(); ++i) {

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int unread = 0; unread < 2; ++unread) {
     pinote::testing::FakeFileSystem fs;
     if (mark != std::string_view::npos) fs.files["Pinote.dat"] = file;
-    pinote::MemoStore store(fs);
+    pinote::MemoStore store(pinote::CodePage::ShiftJis(), fs);
     store.Load("Pinote.dat");
     pinote::test::EditSource src(script);
     const std::string failed =

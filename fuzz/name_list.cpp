@@ -22,7 +22,7 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
   for (size_t k = 0; k < a.size(); ++k) {
     const auto x = static_cast<unsigned char>(a[k]);
     const auto y = static_cast<unsigned char>(b[k]);
-    if (trail || (pinote::IsLeadByte(x) && k + 1 < a.size())) {
+    if (trail || (pinote::CodePage::ShiftJis().IsLeadByte(x) && k + 1 < a.size())) {
       if (x != y) return false;
       trail = !trail;
     } else {
@@ -37,7 +37,7 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  pinote::MemoStore store;
+  pinote::MemoStore store(pinote::CodePage::ShiftJis());
   for (const char* group : {"a@x\x01" "B@X", "c@y", "\x83\x61@z\x01" "d"}) {
     auto p = std::make_unique<pinote::Person>();
     std::string_view g = group;
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int before = store.Count();
   pinote::testing::FakeFileSystem fs;
   fs.files["d"] = "a@x\r\nB@X\r\n m\r\n\r\nc@y\r\n m\r\n\r\n\x83\x61@z\r\nd\r\n m\r\n\r\n";
-  pinote::MemoStore loaded(fs);
+  pinote::MemoStore loaded(pinote::CodePage::ShiftJis(), fs);
   loaded.Load("d");
   loaded.MergeNameListText(text);
   store.MergeNameListText(text);

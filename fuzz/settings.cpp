@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   pinote::testing::FakeFileSystem fs;
   fs.files[kIni] = text;
-  SettingsStore store(fs, [] { return kDll; });
+  const CodePage cp = CodePage::ShiftJis();
+  SettingsStore store(fs, [] { return kDll; }, cp);
   store.Load();
 
   // Every line becomes one entry, parsed character-wise.
@@ -36,11 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Read each key with every kind; a read never throws, a String that unescapes reads as is.
   for (size_t i = 0; i < store.Entries().size() && i < 32; ++i) {
     const SettingEntry e = store.Entries()[i];
-    Check(e.lookupKey == UpperAnsi(e.keyText));
-    const int slash = MbPos("\\", e.keyText);
+    Check(e.lookupKey == UpperAnsi(e.keyText, cp));
+    const int slash = MbPos("\\", e.keyText, cp);
     if (slash == 0) continue;
-    const std::string section = MbCopy(e.keyText, 1, slash - 1);
-    const std::string key = MbCopy(e.keyText, slash + 1, kMbRest);
+    const std::string section = MbCopy(e.keyText, 1, slash - 1, cp);
+    const std::string key = MbCopy(e.keyText, slash + 1, kMbRest, cp);
     (void)store.Read(section, key, SettingValue());
     (void)store.ReadBool(section, key, true);
     (void)store.ReadInt(section, key, 7);
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto before = store.Entries();
   store.Save();
 
-  SettingsStore again(fs, [] { return kDll; });
+  SettingsStore again(fs, [] { return kDll; }, cp);
   again.Load();
   Check(again.ReadString("Fuzz\\Kinds", "S", "") == s);
   Check(again.ReadInt("Fuzz\\Kinds", "I", 0) == n);
@@ -85,8 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         e.valueText.find_first_of("\r\n") != std::string::npos ||
         e.keyText.find('\0') != std::string::npos || e.typeName.find('\0') != std::string::npos ||
         e.valueText.find('\0') != std::string::npos ||
-        (!e.keyText.empty() && IsLeadByte(static_cast<unsigned char>(e.keyText.back()))) ||
-        (!e.typeName.empty() && IsLeadByte(static_cast<unsigned char>(e.typeName.back())))) {
+        (!e.keyText.empty() && cp.IsLeadByte(static_cast<unsigned char>(e.keyText.back()))) ||
+        (!e.typeName.empty() && cp.IsLeadByte(static_cast<unsigned char>(e.typeName.back())))) {
       plain = false;
     }
   }
@@ -100,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // Escaping round trip on the raw input.
-  const auto back = UnescapeText(EscapeText(text));
+  const auto back = UnescapeText(EscapeText(text, cp), cp);
   Check(back.has_value() && *back == text);
   return 0;
 }

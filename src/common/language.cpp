@@ -5,11 +5,12 @@
 
 namespace pinote {
 
-bool IsJapaneseFor(std::string_view commandLine, std::string_view languageName) {
+bool IsJapaneseFor(std::string_view commandLine, std::string_view languageName,
+                   const CodePage& cp) {
   // Plain substring tests on the whole command line, program path included, in any letter case.
-  const std::string upper = UpperAnsi(commandLine);
-  if (MbPos("/JAPANESE", upper) > 0) return true;
-  if (MbPos("/ENGLISH", upper) > 0) return false;
+  const std::string upper = UpperAnsi(commandLine, cp);
+  if (MbPos("/JAPANESE", upper, cp) > 0) return true;
+  if (MbPos("/ENGLISH", upper, cp) > 0) return false;
   static constexpr std::string_view kNihon = "\x93\xFA\x96\x7B";  // "日本" in Shift-JIS
   return languageName.substr(0, kNihon.size()) == kNihon;
 }

@@ -1,7 +1,8 @@
-// Character-wise counting, searching and cutting of multibyte (Shift-JIS) byte strings.
-// Characters are numbered from 1. A lead byte (0x81-0x9F, 0xE0-0xFC) forms one character with
-// the byte after it; a lead byte that is the last byte of a text is a character by itself, so no
-// function here ever reads past the end of its text.
+// Character-wise counting, searching and cutting of multibyte byte strings in the system's ANSI
+// code page, which each function is handed (code_page.h). Characters are numbered from 1. On a
+// double-byte page a lead byte forms one character with the byte after it; a lead byte that is
+// the last byte of a text is a character by itself, so no function here ever reads past the end
+// of its text.
 #pragma once
 
 #include <cstdint>
@@ -9,18 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/code_page.h"
+
 namespace pinote {
-
-// True for the Shift-JIS lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
-[[nodiscard]] constexpr bool IsLeadByte(unsigned char b) noexcept {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-// Byte length of the character that starts at byte `i` of `t` (i < t.size()): 2 for a lead byte
-// with a byte after it, else 1.
-[[nodiscard]] constexpr size_t MbCharSize(std::string_view t, size_t i) noexcept {
-  return IsLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() ? 2 : 1;
-}
 
 // The position of the first byte `b` in `t` at or after `from`, or t.size() when there is none.
 // Looks at a machine word at a time: the C library's memchr under Wine reads a byte at a time,
@@ -48,27 +40,27 @@ namespace pinote {
 }
 
 // Number of characters of `t`; "" gives 0; a trailing lone lead byte counts as one character.
-[[nodiscard]] int MbLength(std::string_view t) noexcept;
+[[nodiscard]] int MbLength(std::string_view t, const CodePage& cp) noexcept;
 
 // Number of the first character of `t` at which `sub` begins, or 0. The second byte of a
 // double-byte character is never a match start. An empty `t` gives 0; an empty `sub` gives 1
 // for a non-empty `t`.
-[[nodiscard]] int MbPos(std::string_view sub, std::string_view t) noexcept;
+[[nodiscard]] int MbPos(std::string_view sub, std::string_view t, const CodePage& cp) noexcept;
 
 // Characters start .. start+count-1 of `t`. count == INT32_MAX takes the rest; start < 1 or past
 // the end gives ""; count 0 gives ""; start+count < 1 (never reached) gives the rest from start.
-[[nodiscard]] std::string MbCopy(std::string_view t, int start, int count);
+[[nodiscard]] std::string MbCopy(std::string_view t, int start, int count, const CodePage& cp);
 
 inline constexpr int kMbRest = INT32_MAX;
 
 // `t` without the leading and trailing bytes whose value is 32 or less (space, tab, CR, LF...).
 [[nodiscard]] std::string_view TrimControls(std::string_view t) noexcept;
 
-// ASCII a-z upper-cased; bytes of double-byte characters are left alone. This is the upper-casing
+// ASCII a-z upper-cased; bytes of multibyte characters are left alone. This is the upper-casing
 // used for settings keys and address lookups.
-[[nodiscard]] std::string UpperAnsi(std::string_view t);
+[[nodiscard]] std::string UpperAnsi(std::string_view t, const CodePage& cp);
 
 // Byte offset at which character number `n` (1-based) begins; t.size() when past the end.
-[[nodiscard]] size_t MbByteOffset(std::string_view t, int n) noexcept;
+[[nodiscard]] size_t MbByteOffset(std::string_view t, int n, const CodePage& cp) noexcept;
 
 }  // namespace pinote

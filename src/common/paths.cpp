@@ -14,27 +14,27 @@ namespace {
 constexpr std::string_view kPathSeparators = "\\/:";
 
 // All but the last three characters (nothing when fewer), then `tail`.
-std::string ReplaceLastThree(std::string_view path, std::string_view tail) {
-  const int keep = MbLength(path) - 3;
-  std::string out = keep > 0 ? MbCopy(path, 1, keep) : std::string();
+std::string ReplaceLastThree(std::string_view path, std::string_view tail, const CodePage& cp) {
+  const int keep = MbLength(path, cp) - 3;
+  std::string out = keep > 0 ? MbCopy(path, 1, keep, cp) : std::string();
   out += tail;
   return out;
 }
 
 }  // namespace
 
-std::string ResolveLongPath(std::string_view path, const DirLookup& lookup) {
-  const int first = MbPos("\\", path);
+std::string ResolveLongPath(std::string_view path, const DirLookup& lookup, const CodePage& cp) {
+  const int first = MbPos("\\", path, cp);
   if (first == 0) return std::string();
-  std::string result = MbCopy(path, 1, first);  // the drive root exactly as given
-  std::string rest = MbCopy(path, first + 1, kMbRest);
-  for (int p = MbPos("\\", rest); p > 0; p = MbPos("\\", rest)) {
-    const std::string component = MbCopy(rest, 1, p - 1);
+  std::string result = MbCopy(path, 1, first, cp);  // the drive root exactly as given
+  std::string rest = MbCopy(path, first + 1, kMbRest, cp);
+  for (int p = MbPos("\\", rest, cp); p > 0; p = MbPos("\\", rest, cp)) {
+    const std::string component = MbCopy(rest, 1, p - 1, cp);
     const auto entry = lookup(result + component, false);
     if (!entry) return result;
     result += entry->name;
     result += '\\';
-    rest = MbCopy(rest, p + 1, kMbRest);
+    rest = MbCopy(rest, p + 1, kMbRest, cp);
   }
   if (rest.empty()) return result;
   if (const auto entry = lookup(result + rest, true)) {
@@ -44,47 +44,51 @@ std::string ResolveLongPath(std::string_view path, const DirLookup& lookup) {
   return result;
 }
 
-PathSplit SplitAtLastSeparator(std::string_view path, std::string_view separators) noexcept {
+PathSplit SplitAtLastSeparator(std::string_view path, std::string_view separators,
+                               const CodePage& cp) noexcept {
   size_t end = 0;
-  for (size_t i = 0; i < path.size(); i += MbCharSize(path, i)) {
-    if (MbCharSize(path, i) == 1 && separators.find(path[i]) != std::string_view::npos) end = i + 1;
+  for (size_t i = 0; i < path.size(); i += cp.CharSize(path, i)) {
+    if (cp.CharSize(path, i) == 1 && separators.find(path[i]) != std::string_view::npos) {
+      end = i + 1;
+    }
   }
   return {path.substr(0, end), path.substr(end)};
 }
 
-std::string FolderOf(std::string_view path) {
-  return std::string(SplitAtLastSeparator(path, kPathSeparators).folder);
+std::string FolderOf(std::string_view path, const CodePage& cp) {
+  return std::string(SplitAtLastSeparator(path, kPathSeparators, cp).folder);
 }
 
-std::string FileNameOf(std::string_view path) {
-  return std::string(SplitAtLastSeparator(path, kPathSeparators).name);
+std::string FileNameOf(std::string_view path, const CodePage& cp) {
+  return std::string(SplitAtLastSeparator(path, kPathSeparators, cp).name);
 }
 
-std::string ExtensionOf(std::string_view path) {
-  const PathSplit dot = SplitAtLastSeparator(SplitAtLastSeparator(path, kPathSeparators).name, ".");
+std::string ExtensionOf(std::string_view path, const CodePage& cp) {
+  const PathSplit dot =
+      SplitAtLastSeparator(SplitAtLastSeparator(path, kPathSeparators, cp).name, ".", cp);
   if (dot.folder.empty()) return std::string();
   return "." + std::string(dot.name);
 }
 
-std::string ChangeFileExt(std::string_view path, std::string_view ext) {
-  const PathSplit split = SplitAtLastSeparator(path, kPathSeparators);
-  const PathSplit dot = SplitAtLastSeparator(split.name, ".");
+std::string ChangeFileExt(std::string_view path, std::string_view ext, const CodePage& cp) {
+  const PathSplit split = SplitAtLastSeparator(path, kPathSeparators, cp);
+  const PathSplit dot = SplitAtLastSeparator(split.name, ".", cp);
   std::string out(split.folder);
   out += dot.folder.empty() ? split.name : dot.folder.substr(0, dot.folder.size() - 1);
   out += ext;
   return out;
 }
 
-std::string DataPathFor(std::string_view pluginFileName) {
-  return ChangeFileExt(pluginFileName, ".dat");
+std::string DataPathFor(std::string_view pluginFileName, const CodePage& cp) {
+  return ChangeFileExt(pluginFileName, ".dat", cp);
 }
 
-std::string LegacyDataPathFor(std::string_view pluginFileName) {
-  return ChangeFileExt(pluginFileName, "dat");
+std::string LegacyDataPathFor(std::string_view pluginFileName, const CodePage& cp) {
+  return ChangeFileExt(pluginFileName, "dat", cp);
 }
 
-std::string DataPathFromSettingsPath(std::string_view settingsPath) {
-  return ReplaceLastThree(settingsPath, "dat");
+std::string DataPathFromSettingsPath(std::string_view settingsPath, const CodePage& cp) {
+  return ReplaceLastThree(settingsPath, "dat", cp);
 }
 
 HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/code_page.h"
+
 namespace pinote {
 
 struct DirEntry {
@@ -21,33 +23,36 @@ using DirLookup = std::function<std::optional<DirEntry>(const std::string& path,
 // Every folder and file name of `path` replaced by its name as stored on disk. A path without
 // "\" gives ""; a component that is not found (or a hidden/system folder on the way) stops the
 // resolution at the part resolved so far. Double-byte characters are never split.
-[[nodiscard]] std::string ResolveLongPath(std::string_view path, const DirLookup& lookup);
+[[nodiscard]] std::string ResolveLongPath(std::string_view path, const DirLookup& lookup,
+                                          const CodePage& cp);
 
-// `path` cut after its last separator, one of `separators` ("\" by default): the folder part
-// ends with that separator ("" when there is none), the name is the rest. Walks by character,
+// `path` cut after its last separator, one of `separators` ("\\" for Windows paths): the folder
+// part ends with that separator ("" when there is none), the name is the rest. Walks by character,
 // so the second byte of a double-byte character (0x5C in 表, ソ, 能) is never a separator and a
 // lone lead byte at the end stays part of the name.
 struct PathSplit {
   std::string_view folder;
   std::string_view name;
 };
-[[nodiscard]] PathSplit SplitAtLastSeparator(std::string_view path,
-                                             std::string_view separators = "\\") noexcept;
+[[nodiscard]] PathSplit SplitAtLastSeparator(std::string_view path, std::string_view separators,
+                                             const CodePage& cp) noexcept;
 // Text up to and including the last "\", "/" or ":"; "" when there is none.
-[[nodiscard]] std::string FolderOf(std::string_view path);
+[[nodiscard]] std::string FolderOf(std::string_view path, const CodePage& cp);
 // Text after FolderOf: the file's own name ("" for a path ending in a separator).
-[[nodiscard]] std::string FileNameOf(std::string_view path);
+[[nodiscard]] std::string FileNameOf(std::string_view path, const CodePage& cp);
 // The extension of the file's name, from its last "." on (".dat"); "" when it has none.
-[[nodiscard]] std::string ExtensionOf(std::string_view path);
+[[nodiscard]] std::string ExtensionOf(std::string_view path, const CodePage& cp);
 // Extension (from the last "." after the last separator) replaced by `ext` (".dat"); appended
 // when none.
-[[nodiscard]] std::string ChangeFileExt(std::string_view path, std::string_view ext);
+[[nodiscard]] std::string ChangeFileExt(std::string_view path, std::string_view ext,
+                                        const CodePage& cp);
 // "C:\x\Pinote.dll" -> "C:\x\Pinote.dat".
-[[nodiscard]] std::string DataPathFor(std::string_view pluginFileName);
+[[nodiscard]] std::string DataPathFor(std::string_view pluginFileName, const CodePage& cp);
 // The older data-file name: the extension, dot included, replaced by "dat" ("C:\x\Pinotedat").
-[[nodiscard]] std::string LegacyDataPathFor(std::string_view pluginFileName);
+[[nodiscard]] std::string LegacyDataPathFor(std::string_view pluginFileName, const CodePage& cp);
 // From the settings path: all but the last three characters, then "dat".
-[[nodiscard]] std::string DataPathFromSettingsPath(std::string_view settingsPath);
+[[nodiscard]] std::string DataPathFromSettingsPath(std::string_view settingsPath,
+                                                   const CodePage& cp);
 
 struct HelpChoice {
   std::string fileToOpen;          // "" when the message is to be shown instead

@@ -52,7 +52,7 @@ std::string JoinKey(std::string_view section, std::string_view key) {
   return full;
 }
 
-void SetValue(SettingEntry& e, const SettingValue& value) {
+void SetValue(SettingEntry& e, const SettingValue& value, const CodePage& cp) {
   if (const bool* b = std::get_if<bool>(&value)) {
     e.typeName = "Boolean";
     e.valueText = *b ? "True" : "False";
@@ -67,11 +67,11 @@ void SetValue(SettingEntry& e, const SettingValue& value) {
     e.valueText = std::to_string(*i);
   } else if (const std::string* s = std::get_if<std::string>(&value)) {
     e.typeName = "String";
-    e.valueText = EscapeText(*s);
+    e.valueText = EscapeText(*s, cp);
   }
 }
 
-std::optional<SettingValue> Convert(const SettingEntry& e) {
+std::optional<SettingValue> Convert(const SettingEntry& e, const CodePage& cp) {
   if (e.typeName == "Boolean") return SettingValue(e.valueText == "True");
   if (e.typeName == "Date") {
     if (auto d = ParseDate(e.valueText)) return SettingValue(*d);
@@ -85,13 +85,13 @@ std::optional<SettingValue> Convert(const SettingEntry& e) {
     if (auto i = ParseInteger(e.valueText)) return SettingValue(*i);
     return std::nullopt;
   }
-  if (auto s = UnescapeText(e.valueText)) return SettingValue(std::move(*s));
+  if (auto s = UnescapeText(e.valueText, cp)) return SettingValue(std::move(*s));
   return std::nullopt;
 }
 
-std::vector<SettingEntry> ParseFile(std::string_view text) {
+std::vector<SettingEntry> ParseFile(std::string_view text, const CodePage& cp) {
   std::vector<SettingEntry> entries;
-  for (std::string_view line : SplitLines(text)) entries.push_back(ParseSettingLine(line));
+  for (std::string_view line : SplitLines(text)) entries.push_back(ParseSettingLine(line, cp));
   return entries;
 }
 
@@ -130,12 +130,12 @@ void PutEntry(std::vector<SettingEntry>& entries, const std::string& upper,
 
 }  // namespace
 
-std::string EscapeText(std::string_view t) {
+std::string EscapeText(std::string_view t, const CodePage& cp) {
   std::string out;
   out.reserve(t.size());
   for (size_t i = 0; i < t.size();) {
     const unsigned char c = static_cast<unsigned char>(t[i]);
-    const size_t n = MbCharSize(t, i);
+    const size_t n = cp.CharSize(t, i);
     // A lead byte followed by a control byte is no real character; kept together they would
     // put a raw line break into the file, so the lead byte is escaped on its own.
     const bool strayLead = n == 2 && static_cast<unsigned char>(t[i + 1]) < 0x20;
@@ -155,12 +155,12 @@ std::string EscapeText(std::string_view t) {
   return out;
 }
 
-bool AppendUnescaped(std::string_view t, std::string& out) {
+bool AppendUnescaped(std::string_view t, std::string& out, const CodePage& cp) {
   const size_t before = out.size();
   size_t run = 0;  // where the characters not yet appended begin
   for (size_t i = 0; i < t.size();) {
     if (t[i] != '%') {
-      i += MbCharSize(t, i);
+      i += cp.CharSize(t, i);
       continue;
     }
     out.append(t.substr(run, i - run));
@@ -191,10 +191,10 @@ bool AppendUnescaped(std::string_view t, std::string& out) {
   return true;
 }
 
-std::optional<std::string> UnescapeText(std::string_view t) {
+std::optional<std::string> UnescapeText(std::string_view t, const CodePage& cp) {
   std::string out;
   out.reserve(t.size());
-  if (!AppendUnescaped(t, out)) return std::nullopt;
+  if (!AppendUnescaped(t, out, cp)) return std::nullopt;
   return out;
 }
 
@@ -350,33 +350,34 @@ std::optional<double> ParseFloat(std::string_view t) {
   return numberStart == 1 && t[0] == '-' ? -value : value;
 }
 
-std::string SettingsPathFor(std::string_view pluginFileName) {
-  const int keep = MbLength(pluginFileName) - 3;
-  std::string path = keep > 0 ? MbCopy(pluginFileName, 1, keep) : std::string();
+std::string SettingsPathFor(std::string_view pluginFileName, const CodePage& cp) {
+  const int keep = MbLength(pluginFileName, cp) - 3;
+  std::string path = keep > 0 ? MbCopy(pluginFileName, 1, keep, cp) : std::string();
   return path + "ini";
 }
 
-SettingEntry ParseSettingLine(std::string_view line) {
+SettingEntry ParseSettingLine(std::string_view line, const CodePage& cp) {
   // For a missing separator MbPos gives 0: the copy of characters 1 .. -1 is then the whole
   // line, and so is the copy from character 1 on.
   SettingEntry e;
-  const int eq = MbPos("=", line);
-  e.keyText = MbCopy(line, 1, eq - 1);
-  const std::string rest = MbCopy(line, eq + 1, kMbRest);
-  const int colon = MbPos(":", rest);
-  e.typeName = MbCopy(rest, 1, colon - 1);
-  e.valueText = MbCopy(rest, colon + 1, kMbRest);
-  e.lookupKey = UpperAnsi(e.keyText);
+  const int eq = MbPos("=", line, cp);
+  e.keyText = MbCopy(line, 1, eq - 1, cp);
+  const std::string rest = MbCopy(line, eq + 1, kMbRest, cp);
+  const int colon = MbPos(":", rest, cp);
+  e.typeName = MbCopy(rest, 1, colon - 1, cp);
+  e.valueText = MbCopy(rest, colon + 1, kMbRest, cp);
+  e.lookupKey = UpperAnsi(e.keyText, cp);
   return e;
 }
 
-SettingsStore::SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName)
-    : fs_(fs), pluginFileName_(std::move(pluginFileName)) {}
+SettingsStore::SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName,
+                             const CodePage& codePage)
+    : fs_(fs), pluginFileName_(std::move(pluginFileName)), codePage_(codePage) {}
 
 void SettingsStore::Load() {
   if (loaded_) return;
   loaded_ = true;  // set first: a failed read is not retried by every later call
-  path_ = SettingsPathFor(pluginFileName_ ? pluginFileName_() : std::string());
+  path_ = SettingsPathFor(pluginFileName_ ? pluginFileName_() : std::string(), codePage_);
   std::string text;
   FileStamp stamp;
   try {
@@ -392,7 +393,7 @@ void SettingsStore::Load() {
   }
   const uint64_t hash = HashOf(text);
   watch_.Remember(fs_, stamp, [hash] { return hash; });
-  entries_ = ParseFile(text);
+  entries_ = ParseFile(text, codePage_);
 }
 
 std::optional<size_t> SettingsStore::Find(std::string_view fullKeyUpper) const {
@@ -409,9 +410,9 @@ void SettingsStore::NoteChanged(const std::string& fullKeyUpper) {
 SettingValue SettingsStore::Read(std::string_view section, std::string_view key,
                                  const SettingValue& def) {
   Load();
-  const auto i = Find(UpperAnsi(JoinKey(section, key)));
+  const auto i = Find(UpperAnsi(JoinKey(section, key), codePage_));
   if (!i) return def;
-  auto value = Convert(entries_[*i]);
+  auto value = Convert(entries_[*i], codePage_);
   return value ? std::move(*value) : def;
 }
 
@@ -419,7 +420,7 @@ void SettingsStore::Write(std::string_view section, std::string_view key,
                           const SettingValue& value) {
   Load();
   const std::string full = JoinKey(section, key);
-  const std::string upper = UpperAnsi(full);
+  const std::string upper = UpperAnsi(full, codePage_);
   if (std::holds_alternative<std::monostate>(value)) {
     // While the file is unread the store cannot tell what it holds: the delete is remembered
     // for the save that reads it again.
@@ -431,7 +432,7 @@ void SettingsStore::Write(std::string_view section, std::string_view key,
   SettingEntry e;
   e.keyText = full;
   e.lookupKey = upper;
-  SetValue(e, value);
+  SetValue(e, value, codePage_);
   PutEntry(entries_, upper, e);
   NoteChanged(upper);
 }
@@ -455,7 +456,7 @@ void SettingsStore::Save() {
   FileWatch::Look look = watch_.LookAt(fs_, path_);
   if (look.changed && look.stamp.exists) {
     try {
-      MergeFileEntries(ParseFile(look.text ? *look.text : fs_.ReadAll(path_)));
+      MergeFileEntries(ParseFile(look.text ? *look.text : fs_.ReadAll(path_), codePage_));
     } catch (const FileError& e) {
       // Replacing the file now would drop every setting it holds.
       throw FileError(path_, "The settings file could not be read, so it is not replaced: " +
@@ -488,13 +489,13 @@ DiskNotices SettingsStore::MergeSyncToolCopies() {
   if (readFailed_ || path_.empty()) return notices;
   std::vector<SyncToolCopy> copies;
   try {
-    copies = FindSyncToolCopies(fs_, path_);
+    copies = FindSyncToolCopies(fs_, path_, codePage_);
   } catch (const FileError&) {
     return notices;
   }
   bool added = false;
   for (const SyncToolCopy& copy : copies) {
-    const std::string copyPath = FolderOf(path_) + copy.name;
+    const std::string copyPath = FolderOf(path_, codePage_) + copy.name;
     std::string text;
     try {
       text = fs_.ReadAll(copyPath);
@@ -504,7 +505,7 @@ DiskNotices SettingsStore::MergeSyncToolCopies() {
       continue;
     }
     MergedCopy merged{copyPath, copy.tool, 0, "", ""};
-    for (SettingEntry& e : ParseFile(text)) {
+    for (SettingEntry& e : ParseFile(text, codePage_)) {
       if (e.lookupKey.empty() || Find(e.lookupKey)) continue;
       NoteChanged(e.lookupKey);
       entries_.push_back(std::move(e));
@@ -516,7 +517,7 @@ DiskNotices SettingsStore::MergeSyncToolCopies() {
   if (added) Save();
   for (MergedCopy& m : notices.mergedCopies) {
     try {
-      m.movedTo = MoveIntoMergedFolder(fs_, m.path, path_);
+      m.movedTo = MoveIntoMergedFolder(fs_, m.path, path_, codePage_);
     } catch (const FileError& e) {
       m.moveError = e.systemMessage();
     }
@@ -530,7 +531,7 @@ bool SettingsStore::ReadBool(std::string_view section, std::string_view key, boo
   if (const int32_t* i = std::get_if<int32_t>(&v)) return *i != 0;
   if (const double* f = std::get_if<double>(&v)) return std::isnan(*f) ? def : *f != 0;
   if (const std::string* s = std::get_if<std::string>(&v)) {
-    const std::string u = UpperAnsi(*s);
+    const std::string u = UpperAnsi(*s, codePage_);
     if (u == "TRUE") return true;
     if (u == "FALSE") return false;
     if (auto i = ParseInteger(*s)) return *i != 0;

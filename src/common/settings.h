@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "common/code_page.h"
 #include "common/date_time.h"
 #include "common/disk_notices.h"
 #include "common/file_io.h"
@@ -20,13 +21,13 @@ namespace pinote {
 // none (monostate), Boolean, Date, Float, Integer, String. Writing none deletes a key.
 using SettingValue = std::variant<std::monostate, bool, SettingDate, double, int32_t, std::string>;
 
-// "%" doubled, bytes below 0x20 as "%XX"; double-byte characters copied whole.
-[[nodiscard]] std::string EscapeText(std::string_view t);
+// "%" doubled, bytes below 0x20 as "%XX"; multibyte characters copied whole.
+[[nodiscard]] std::string EscapeText(std::string_view t, const CodePage& cp);
 // Inverse of EscapeText. "%%" -> "%", "%XX" -> byte (one digit when only one follows);
 // returns nullopt (the conversion error) when the digits are missing or not hexadecimal.
-[[nodiscard]] std::optional<std::string> UnescapeText(std::string_view t);
+[[nodiscard]] std::optional<std::string> UnescapeText(std::string_view t, const CodePage& cp);
 // UnescapeText appended to `out`; false (and `out` as it was) on the conversion error.
-[[nodiscard]] bool AppendUnescaped(std::string_view t, std::string& out);
+[[nodiscard]] bool AppendUnescaped(std::string_view t, std::string& out, const CodePage& cp);
 
 // The one integer syntax of the plug-in's files: decimal with an optional "+"/"-" in the 32-bit
 // signed range, or "$" and hexadecimal digits in 32 bits taken as signed ("$FFFFFFFF" is -1).
@@ -38,19 +39,21 @@ using SettingValue = std::variant<std::monostate, bool, SettingDate, double, int
 [[nodiscard]] std::optional<double> ParseFloat(std::string_view t);
 
 // "Pinote.dll" -> "Pinote.ini": the path without its last three characters, then "ini".
-[[nodiscard]] std::string SettingsPathFor(std::string_view pluginFileName);
+[[nodiscard]] std::string SettingsPathFor(std::string_view pluginFileName, const CodePage& cp);
 
 struct SettingEntry {
   std::string keyText, lookupKey, typeName, valueText;
 };
 
 // Parses one line of the file into an entry (no "=": key, type and value are the whole line).
-[[nodiscard]] SettingEntry ParseSettingLine(std::string_view line);
+[[nodiscard]] SettingEntry ParseSettingLine(std::string_view line, const CodePage& cp);
 
 class SettingsStore {
  public:
-  // `pluginFileName` is asked once, at the first load, for the library's own path.
-  SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName);
+  // `pluginFileName` is asked once, at the first load, for the library's own path; keys, values
+  // and paths are walked in `codePage`.
+  SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName,
+                const CodePage& codePage);
 
   // Reads the file once per store: later calls do nothing. Throws FileError when the file
   // exists but cannot be read; the store then stays empty and remembers it (ReadFailed).
@@ -94,6 +97,7 @@ class SettingsStore {
 
   FileSystem& fs_;
   std::function<std::string()> pluginFileName_;
+  CodePage codePage_;
   std::string path_;
   bool loaded_ = false;
   bool readFailed_ = false;

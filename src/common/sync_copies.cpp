@@ -13,10 +13,12 @@ namespace pinote {
 namespace {
 
 // "Conflicted copy" as the sync tools write it in the languages of their clients. Japanese
-// clients write 競合コピー (here in Shift-JIS, as file names reach the plug-in).
+// clients write 競合コピー, which reaches the plug-in in Shift-JIS on a Japanese system and in
+// UTF-8 on one whose code page is UTF-8.
 constexpr const char* kConflictedCopyWords[] = {
     "conflicted copy",
-    "\x8B\xA3\x8D\x87\x83\x52\x83\x73\x81\x5B",  // 競合コピー
+    "\x8B\xA3\x8D\x87\x83\x52\x83\x73\x81\x5B",                  // 競合コピー, Shift-JIS
+    "\xE7\xAB\xB6\xE5\x90\x88\xE3\x82\xB3\xE3\x83\x94\xE3\x83\xBC",  // 競合コピー, UTF-8
     "copie en conflit",
     "copia en conflicto",
     "in Konflikt stehende Kopie",
@@ -47,7 +49,7 @@ bool StartsWithFolded(std::string_view t, std::string_view word) {
 
 class Matcher {
  public:
-  explicit Matcher(std::string_view text) : text_(text) {}
+  Matcher(std::string_view text, const CodePage& cp) : text_(text), cp_(cp) {}
   bool Match(std::string_view pattern, size_t at) const {
     if (pattern.empty()) return at == text_.size();
     const std::string_view rest = text_.substr(at);
@@ -56,7 +58,7 @@ class Matcher {
     }
     if (pattern[0] == '*') {
       // Every character boundary, so that no match starts on the second byte of a character.
-      for (size_t i = at;; i += MbCharSize(text_, i)) {
+      for (size_t i = at;; i += cp_.CharSize(text_, i)) {
         if (Match(pattern.substr(1), i)) return true;
         if (i >= text_.size()) return false;
       }
@@ -98,6 +100,7 @@ class Matcher {
   }
 
   std::string_view text_;
+  const CodePage& cp_;
 };
 
 std::string Digits(int value, int width) {
@@ -110,8 +113,8 @@ std::string DayDigits(const SettingDate& d) {
   return Digits(d.year, 4) + Digits(d.month, 2) + Digits(d.day, 2);
 }
 
-std::string StemOf(const std::string& name) {
-  return name.substr(0, name.size() - ExtensionOf(name).size());
+std::string StemOf(const std::string& name, const CodePage& cp) {
+  return name.substr(0, name.size() - ExtensionOf(name, cp).size());
 }
 
 // The date in `digits`: "yyyymmdd" or "yyyymmddhhnnss"; nullopt unless every byte is a digit.
@@ -140,50 +143,55 @@ char SeparatorAfter(const std::string& folder) {
 const std::vector<SyncToolRule>& SyncToolRules() { return kRules; }
 
 const char* SyncToolCopyOf(std::string_view fileName, std::string_view stem,
-                           std::string_view extension) {
+                           std::string_view extension, const CodePage& cp) {
   if (fileName.size() <= stem.size() + extension.size()) return nullptr;
   // The base name compared by characters, as the system compares names; the extension is ASCII.
-  if (UpperAnsi(fileName.substr(0, stem.size())) != UpperAnsi(stem)) return nullptr;
-  if (UpperAnsi(fileName.substr(fileName.size() - extension.size())) != UpperAnsi(extension)) {
+  if (UpperAnsi(fileName.substr(0, stem.size()), cp) != UpperAnsi(stem, cp)) return nullptr;
+  if (UpperAnsi(fileName.substr(fileName.size() - extension.size()), cp) !=
+      UpperAnsi(extension, cp)) {
     return nullptr;
   }
   // The base name must end on a character boundary of the whole name.
   size_t i = 0;
-  while (i < stem.size()) i += MbCharSize(fileName, i);
+  while (i < stem.size()) i += cp.CharSize(fileName, i);
   if (i != stem.size()) return nullptr;
   const std::string_view middle =
       fileName.substr(stem.size(), fileName.size() - stem.size() - extension.size());
-  const Matcher matcher(middle);
+  const Matcher matcher(middle, cp);
   for (const SyncToolRule& rule : kRules) {
     if (matcher.Match(rule.pattern, 0)) return rule.tool;
   }
   return nullptr;
 }
 
-std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& path) {
-  const std::string name = FileNameOf(path), stem = StemOf(name), extension = ExtensionOf(name);
+std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& path,
+                                             const CodePage& cp) {
+  const std::string name = FileNameOf(path, cp), stem = StemOf(name, cp),
+                    extension = ExtensionOf(name, cp);
   std::vector<SyncToolCopy> copies;
-  for (std::string& n : fs.ListFiles(FolderOf(path))) {
-    if (const char* tool = SyncToolCopyOf(n, stem, extension)) copies.push_back({std::move(n), tool});
+  for (std::string& n : fs.ListFiles(FolderOf(path, cp))) {
+    if (const char* tool = SyncToolCopyOf(n, stem, extension, cp)) {
+      copies.push_back({std::move(n), tool});
+    }
   }
   std::sort(copies.begin(), copies.end(),
             [](const SyncToolCopy& a, const SyncToolCopy& b) { return a.name < b.name; });
   return copies;
 }
 
-std::string MergedFolderOf(const std::string& path) {
-  const std::string folder = FolderOf(path);
-  return folder + MergedFolderName(StemOf(FileNameOf(path))) + SeparatorAfter(folder);
+std::string MergedFolderOf(const std::string& path, const CodePage& cp) {
+  const std::string folder = FolderOf(path, cp);
+  return folder + MergedFolderName(StemOf(FileNameOf(path, cp), cp)) + SeparatorAfter(folder);
 }
 
 std::string MoveIntoMergedFolder(FileSystem& fs, const std::string& copyPath,
-                                 const std::string& path) {
-  const std::string target = MergedFolderOf(path);
+                                 const std::string& path, const CodePage& cp) {
+  const std::string target = MergedFolderOf(path, cp);
   fs.CreateFolder(target.substr(0, target.size() - 1));
-  const std::string name = FileNameOf(copyPath);
+  const std::string name = FileNameOf(copyPath, cp);
   std::string to = target + name;
   for (int n = 2; fs.Exists(to); ++n) {
-    to = target + StemOf(name) + " (" + std::to_string(n) + ")" + ExtensionOf(name);
+    to = target + StemOf(name, cp) + " (" + std::to_string(n) + ")" + ExtensionOf(name, cp);
   }
   fs.Rename(copyPath, to);
   return to;
@@ -201,12 +209,13 @@ std::string ConflictCopyName(std::string_view stem, std::string_view extension,
 
 std::optional<ConflictCopyStamp> ParseConflictCopyName(std::string_view name,
                                                        std::string_view stem,
-                                                       std::string_view extension) {
+                                                       std::string_view extension,
+                                                       const CodePage& cp) {
   const std::string head = std::string(stem) + ".conflict-";
   constexpr size_t kStamp = 8 + 1 + 6;  // "20240501-101530"
   if (name.size() < head.size() + kStamp + extension.size()) return std::nullopt;
-  if (UpperAnsi(name.substr(0, head.size())) != UpperAnsi(head) ||
-      UpperAnsi(name.substr(name.size() - extension.size())) != UpperAnsi(extension)) {
+  if (UpperAnsi(name.substr(0, head.size()), cp) != UpperAnsi(head, cp) ||
+      UpperAnsi(name.substr(name.size() - extension.size()), cp) != UpperAnsi(extension, cp)) {
     return std::nullopt;
   }
   const std::string_view stamp = name.substr(head.size(), kStamp);
@@ -227,18 +236,21 @@ std::string DailyBackupName(std::string_view fileName, const SettingDate& day) {
   return std::string(fileName) + "." + DayDigits(day) + ".bak";
 }
 
-std::optional<SettingDate> ParseDailyBackupName(std::string_view name, std::string_view fileName) {
+std::optional<SettingDate> ParseDailyBackupName(std::string_view name, std::string_view fileName,
+                                                const CodePage& cp) {
   constexpr size_t kDigits = 8;
   const size_t tail = 1 + kDigits + 4;  // ".20240501.bak"
   if (name.size() != fileName.size() + tail) return std::nullopt;
-  if (UpperAnsi(name.substr(0, fileName.size())) != UpperAnsi(fileName)) return std::nullopt;
+  if (UpperAnsi(name.substr(0, fileName.size()), cp) != UpperAnsi(fileName, cp)) {
+    return std::nullopt;
+  }
   const std::string_view rest = name.substr(fileName.size());
-  if (rest[0] != '.' || UpperAnsi(rest.substr(1 + kDigits)) != ".BAK") return std::nullopt;
+  if (rest[0] != '.' || UpperAnsi(rest.substr(1 + kDigits), cp) != ".BAK") return std::nullopt;
   return DateOfDigits(rest.substr(1, kDigits));
 }
 
-bool IsDailyBackupName(std::string_view name, std::string_view fileName) {
-  return ParseDailyBackupName(name, fileName).has_value();
+bool IsDailyBackupName(std::string_view name, std::string_view fileName, const CodePage& cp) {
+  return ParseDailyBackupName(name, fileName, cp).has_value();
 }
 
 std::string MergedFolderName(std::string_view stem) { return std::string(stem) + ".merged"; }

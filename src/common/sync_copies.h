@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/code_page.h"
 #include "common/date_time.h"
 #include "common/file_io.h"
 
@@ -35,7 +36,7 @@ struct SyncToolRule {
 // or nullptr. Base name and extension match without regard to letter case. Never matches the
 // file itself nor the names this plug-in makes (see below).
 [[nodiscard]] const char* SyncToolCopyOf(std::string_view fileName, std::string_view stem,
-                                         std::string_view extension);
+                                         std::string_view extension, const CodePage& cp);
 
 struct SyncToolCopy {
   std::string name;  // file name in the folder
@@ -43,12 +44,13 @@ struct SyncToolCopy {
 };
 // The sync-tool copies of the file at `path` beside it, sorted by name. Throws FileError when
 // the folder cannot be listed.
-[[nodiscard]] std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& path);
+[[nodiscard]] std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& path,
+                                                           const CodePage& cp);
 // Moves the merged copy `copyPath` into the merged folder beside the file at `path` (made when
 // missing), under its own name or, when that is taken there, "name (2).ext" and so on. Returns
 // where it went; throws FileError (the copy then stays where it was).
 std::string MoveIntoMergedFolder(FileSystem& fs, const std::string& copyPath,
-                                 const std::string& path);
+                                 const std::string& path, const CodePage& cp);
 
 // This copy's own conflict copy: "Pinote.conflict-20240501-101530.dat"; a `serial` above 1
 // adds "-2", "-3"... for a second copy within the same second.
@@ -62,19 +64,22 @@ struct ConflictCopyStamp {
 };
 [[nodiscard]] std::optional<ConflictCopyStamp> ParseConflictCopyName(std::string_view name,
                                                                      std::string_view stem,
-                                                                     std::string_view extension);
+                                                                     std::string_view extension,
+                                                                     const CodePage& cp);
 // The backup of `fileName` made at the first save of `day`: "Pinote.dat.20240501.bak".
 [[nodiscard]] std::string DailyBackupName(std::string_view fileName, const SettingDate& day);
 // The day (time 0:00:00) of a DailyBackupName of `fileName` (letter case ignored); nullopt for
 // any other name.
 [[nodiscard]] std::optional<SettingDate> ParseDailyBackupName(std::string_view name,
-                                                              std::string_view fileName);
+                                                              std::string_view fileName,
+                                                              const CodePage& cp);
 // Whether `name` is a DailyBackupName of `fileName` (letter case ignored).
-[[nodiscard]] bool IsDailyBackupName(std::string_view name, std::string_view fileName);
+[[nodiscard]] bool IsDailyBackupName(std::string_view name, std::string_view fileName,
+                                     const CodePage& cp);
 // The folder that merged sync-tool copies are moved into: "Pinote.merged".
 [[nodiscard]] std::string MergedFolderName(std::string_view stem);
 // Its path beside the file at `path`, ending in a separator: "C:\x\Pinote.merged\".
-[[nodiscard]] std::string MergedFolderOf(const std::string& path);
+[[nodiscard]] std::string MergedFolderOf(const std::string& path, const CodePage& cp);
 // The lock file of `path`: "Pinote.dat.lock".
 [[nodiscard]] std::string LockFileOf(std::string_view path);
 

@@ -11,11 +11,11 @@ namespace {
 
 // By character, so that a keyword never matches from the second byte of a double-byte
 // character ("@" inside "ァ", 83 40).
-bool RecordMatches(const Person& person, std::string_view keyword) {
+bool RecordMatches(const Person& person, std::string_view keyword, const CodePage& cp) {
   if (keyword.empty()) return true;
-  if (MbPos(keyword, person.Memo) > 0) return true;
+  if (MbPos(keyword, person.Memo, cp) > 0) return true;
   return std::any_of(person.Addresses.begin(), person.Addresses.end(),
-                     [&](const std::string& a) { return MbPos(keyword, a) > 0; });
+                     [&](const std::string& a) { return MbPos(keyword, a, cp) > 0; });
 }
 
 }  // namespace
@@ -24,7 +24,7 @@ std::vector<UnifyLine> FilterAddresses(const MemoStore& data, std::string_view k
   std::vector<UnifyLine> lines;
   for (int r = 0; r < data.Count(); ++r) {
     const Person* person = data.Get(r);
-    if (person == nullptr || !RecordMatches(*person, keyword)) continue;
+    if (person == nullptr || !RecordMatches(*person, keyword, data.TextCodePage())) continue;
     for (size_t a = 0; a < person->Addresses.size(); ++a) {
       lines.push_back({r, static_cast<int>(a), person->Addresses[a]});
     }

@@ -10,50 +10,50 @@ namespace {
 std::string Trimmed(std::string_view t) { return std::string(TrimControls(t)); }
 
 // The last character of `s` is exactly the single-byte `mark` (not the second byte of one).
-bool EndsWithChar(const std::string& s, char mark) {
-  return MbCopy(s, MbLength(s), 1) == std::string(1, mark);
+bool EndsWithChar(const std::string& s, char mark, const CodePage& cp) {
+  return MbCopy(s, MbLength(s, cp), 1, cp) == std::string(1, mark);
 }
 
 }  // namespace
 
-std::string ExtractAddress(std::string_view from) {
+std::string ExtractAddress(std::string_view from, const CodePage& cp) {
   std::string s = Trimmed(from);
   if (s.empty()) return s;
-  if (EndsWithChar(s, '>')) {
-    const int len = MbLength(s);
-    const int p = MbPos("<", s);
-    if (p > 0 && len - p - 1 >= 1) s = Trimmed(MbCopy(s, p + 1, len - p - 1));
+  if (EndsWithChar(s, '>', cp)) {
+    const int len = MbLength(s, cp);
+    const int p = MbPos("<", s, cp);
+    if (p > 0 && len - p - 1 >= 1) s = Trimmed(MbCopy(s, p + 1, len - p - 1, cp));
   }
-  if (EndsWithChar(s, ')')) {
-    const int p = MbPos("(", s);
-    if (p > 1) s = Trimmed(MbCopy(s, 1, p - 1));
+  if (EndsWithChar(s, ')', cp)) {
+    const int p = MbPos("(", s, cp);
+    if (p > 1) s = Trimmed(MbCopy(s, 1, p - 1, cp));
   }
   return s;
 }
 
-std::string ExtractSenderName(std::string_view from) {
+std::string ExtractSenderName(std::string_view from, const CodePage& cp) {
   std::string s = Trimmed(from);
   if (s.empty()) return s;
-  if (EndsWithChar(s, '>')) {
-    const int len = MbLength(s);
-    const int p = MbPos("<", s);
+  if (EndsWithChar(s, '>', cp)) {
+    const int len = MbLength(s, cp);
+    const int p = MbPos("<", s, cp);
     if (p == 1) {
-      s = MbCopy(s, 2, len - 2);  // the text inside the brackets, as it is
+      s = MbCopy(s, 2, len - 2, cp);  // the text inside the brackets, as it is
     } else if (p > 1) {
-      s = Trimmed(MbCopy(s, 1, p - 1));
+      s = Trimmed(MbCopy(s, 1, p - 1, cp));
     }
   }
-  if (EndsWithChar(s, ')')) {
-    const int len = MbLength(s);
-    const int p = MbPos("(", s);
-    if (p > 0) s = Trimmed(MbCopy(s, p + 1, len - p - 1));
+  if (EndsWithChar(s, ')', cp)) {
+    const int len = MbLength(s, cp);
+    const int p = MbPos("(", s, cp);
+    if (p > 0) s = Trimmed(MbCopy(s, p + 1, len - p - 1, cp));
   }
-  if (!s.empty() && s[0] == '"' && EndsWithChar(s, '"')) {
+  if (!s.empty() && s[0] == '"' && EndsWithChar(s, '"', cp)) {
     // A quoted name is taken whole, "@" and all; a lone quote gives "".
-    return MbCopy(s, 2, MbLength(s) - 2);
+    return MbCopy(s, 2, MbLength(s, cp) - 2, cp);
   }
-  const int at = MbPos("@", s);
-  if (at > 0) s = MbCopy(s, 1, at - 1);
+  const int at = MbPos("@", s, cp);
+  if (at > 0) s = MbCopy(s, 1, at - 1, cp);
   return s;
 }
 

@@ -5,13 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "common/code_page.h"
+
 namespace pinote {
 
 // The address: trimmed; one layer of <...> at the end, else text before a trailing (comment).
-[[nodiscard]] std::string ExtractAddress(std::string_view from);
+// `from` is in the ANSI code page `cp`, walked by its characters.
+[[nodiscard]] std::string ExtractAddress(std::string_view from, const CodePage& cp);
 // The display name: text before <...>, or the comment, or the quoted text; else the text before
 // its first "@".
-[[nodiscard]] std::string ExtractSenderName(std::string_view from);
+[[nodiscard]] std::string ExtractSenderName(std::string_view from, const CodePage& cp);
 
 inline constexpr char kMailerPluginHeader[] = "X-Mailer-Plugin";
 

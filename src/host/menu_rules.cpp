@@ -57,11 +57,11 @@ int LastLabelIndex(const std::vector<std::string>& toolTexts, std::string_view l
   return -1;
 }
 
-int CountBackslashes(std::string_view folder) {
+int CountBackslashes(std::string_view folder, const CodePage& cp) {
   int count = 0;
-  const int n = MbLength(folder);
+  const int n = MbLength(folder, cp);
   for (int i = 1; i <= n; ++i) {
-    if (MbCopy(folder, i, 1) == "\\") ++count;
+    if (MbCopy(folder, i, 1, cp) == "\\") ++count;
   }
   return count;
 }

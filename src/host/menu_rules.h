@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/code_page.h"
+
 namespace pinote {
 
 // The texts that identify the host's menus and the shared submenus, each in every language
@@ -52,9 +54,10 @@ struct ToolGroupScan {
 // Index of the lowest item beginning with `label`, or -1.
 [[nodiscard]] int LastLabelIndex(const std::vector<std::string>& toolTexts, std::string_view label);
 
-// Number of "\" characters of a folder text, counted by characters so that the second byte of a
-// double-byte character (0x5C in Shift-JIS) never counts. "" gives 0.
-[[nodiscard]] int CountBackslashes(std::string_view folder);
+// Number of "\" characters of a folder text, counted by the characters of `cp` so that the second
+// byte of a double-byte character (0x5C in Shift-JIS, GBK, Korean and Big5) never counts. "" gives
+// 0.
+[[nodiscard]] int CountBackslashes(std::string_view folder, const CodePage& cp);
 
 // `memo` followed by `selection`, with "\r\n" between them unless the memo is empty or already
 // ends with CR or LF. An empty selection gives the memo unchanged.

@@ -11,12 +11,12 @@ namespace {
 
 // Copies `text` into the field with its terminating zero, cut at a character boundary so that
 // no lone lead byte ends up before the zero. Bytes after the zero are not touched.
-void PutField(char* field, size_t size, std::string_view text) noexcept {
+void PutField(char* field, size_t size, std::string_view text, const CodePage& cp) noexcept {
   const size_t zero = text.find('\0');
   if (zero != std::string_view::npos) text = text.substr(0, zero);
   size_t n = 0;
   while (n < text.size()) {
-    const size_t step = MbCharSize(text, n);
+    const size_t step = cp.CharSize(text, n);
     if (n + step > size - 1) break;
     n += step;
   }
@@ -26,13 +26,13 @@ void PutField(char* field, size_t size, std::string_view text) noexcept {
 
 }  // namespace
 
-void FillPluginInfo(char* record, std::string_view description) noexcept {
-  PutField(record + kInfoNameOffset, kInfoVendorOffset - kInfoNameOffset, kPluginName);
-  PutField(record + kInfoVendorOffset, kInfoVersionOffset - kInfoVendorOffset, kVendorText);
+void FillPluginInfo(char* record, std::string_view description, const CodePage& cp) noexcept {
+  PutField(record + kInfoNameOffset, kInfoVendorOffset - kInfoNameOffset, kPluginName, cp);
+  PutField(record + kInfoVendorOffset, kInfoVersionOffset - kInfoVendorOffset, kVendorText, cp);
   PutField(record + kInfoVersionOffset, kInfoDescriptionOffset - kInfoVersionOffset,
-           kVersionText);
+           kVersionText, cp);
   PutField(record + kInfoDescriptionOffset, kInfoRecordSize - kInfoDescriptionOffset,
-           description);
+           description, cp);
 }
 
 }  // namespace pinote

@@ -21,11 +21,11 @@ uint64_t UpperWord(uint64_t w) noexcept {
   return w ^ ((atLeastA & ~aboveZ & kHigh) >> 2);
 }
 
-// Appends UpperAnsi(t) to `out` (which has room for t.size() more bytes).
-char* AppendUpper(std::string_view t, char* out) noexcept {
+// Appends UpperAnsi(t, cp) to `out` (which has room for t.size() more bytes).
+char* AppendUpper(std::string_view t, char* out, const CodePage& cp) noexcept {
   size_t i = 0;
   // Eight single-byte characters at a time while no byte has its top bit set (then none can be
-  // part of a double-byte character).
+  // part of a multibyte character on any code page).
   constexpr uint64_t kHigh = 0x8080808080808080ull;
   for (; i + 8 <= t.size(); i += 8) {
     uint64_t w;
@@ -35,14 +35,16 @@ char* AppendUpper(std::string_view t, char* out) noexcept {
     std::memcpy(out, &w, 8);
     out += 8;
   }
-  for (; i < t.size(); ++i) {
-    const auto b = static_cast<unsigned char>(t[i]);
-    if (IsLeadByte(b) && i + 1 < t.size()) {
-      *out++ = t[i];
-      *out++ = t[++i];
-    } else {
-      *out++ = static_cast<char>(b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
+  while (i < t.size()) {
+    const size_t n = cp.CharSize(t, i);
+    if (n > 1) {
+      std::memcpy(out, t.data() + i, n);
+      out += n;
+      i += n;
+      continue;
     }
+    const auto b = static_cast<unsigned char>(t[i++]);
+    *out++ = static_cast<char>(b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
   }
   return out;
 }
@@ -71,13 +73,13 @@ uint64_t HashKey(const char* p, size_t n) noexcept {
 // UpperAnsi of an address in a stack buffer when it is short (all real addresses are).
 class UpperKey {
  public:
-  explicit UpperKey(std::string_view t) {
+  UpperKey(std::string_view t, const CodePage& cp) {
     char* data = buffer_;
     if (t.size() > sizeof buffer_) {
       heap_.resize(t.size());
       data = heap_.data();
     }
-    AppendUpper(t, data);
+    AppendUpper(t, data, cp);
     key_ = std::string_view(data, t.size());
   }
   [[nodiscard]] std::string_view view() const noexcept { return key_; }
@@ -99,11 +101,11 @@ void CheckArena(size_t bytes) {
 
 }  // namespace
 
-bool SameAddressKey(std::string_view a, std::string_view b) noexcept {
+bool SameAddressKey(std::string_view a, std::string_view b, const CodePage& cp) noexcept {
   if (a.size() != b.size()) return false;  // folding keeps the length
   size_t i = 0;
-  // Eight bytes at a time while neither has a byte with the top bit set (no double-byte
-  // character can start there, so none runs across the eight).
+  // Eight bytes at a time while neither has a byte with the top bit set (no multibyte character
+  // can start there, so none runs across the eight).
   constexpr uint64_t kHigh = 0x8080808080808080ull;
   for (; i + 8 <= a.size(); i += 8) {
     uint64_t x, y;
@@ -112,21 +114,20 @@ bool SameAddressKey(std::string_view a, std::string_view b) noexcept {
     if (((x | y) & kHigh) != 0) break;
     if (UpperWord(x) != UpperWord(y)) return false;
   }
-  bool trailA = false, trailB = false;
-  const auto fold = [](std::string_view t, size_t i, bool& trail) {
+  // Each text keeps how many bytes of its current multibyte character are still to come.
+  size_t restA = 0, restB = 0;
+  const auto fold = [&cp](std::string_view t, size_t i, size_t& rest) {
     const auto c = static_cast<unsigned char>(t[i]);
-    if (trail) {
-      trail = false;
+    if (rest > 0) {
+      --rest;
       return c;
     }
-    if (IsLeadByte(c) && i + 1 < t.size()) {
-      trail = true;
-      return c;
-    }
+    rest = cp.CharSize(t, i) - 1;
+    if (rest > 0) return c;
     return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
   };
   for (; i < a.size(); ++i) {
-    if (fold(a, i, trailA) != fold(b, i, trailB)) return false;
+    if (fold(a, i, restA) != fold(b, i, restB)) return false;
   }
   return true;
 }
@@ -193,7 +194,7 @@ void AddressIndex::ClaimAll(const std::vector<Entry>& entries) {
   size_t read = base;
   for (size_t i = 0; i < entries.size(); ++i) {
     const std::string_view a = entries[i].address;
-    AppendUpper(a, arena_.data() + read);
+    AppendUpper(a, arena_.data() + read, codePage_);
     hashes[i] = Fold32(HashKey(arena_.data() + read, a.size()));
     read += a.size();
   }
@@ -263,7 +264,7 @@ uint32_t AddressIndex::AppendKey(std::string_view address) {
     arena_.reserve(std::max(offset + address.size(), 2 * arena_.capacity()));
   }
   arena_.resize(offset + address.size());
-  AppendUpper(address, arena_.data() + offset);
+  AppendUpper(address, arena_.data() + offset, codePage_);
   return static_cast<uint32_t>(offset);
 }
 
@@ -293,13 +294,13 @@ void AddressIndex::Claim(std::string_view address, int record) {
 void AddressIndex::Prefetch(std::string_view address) const noexcept {
   char upper[64];
   if (count_ == 0 || address.size() > sizeof upper) return;
-  AppendUpper(address, upper);
+  AppendUpper(address, upper, codePage_);
   PrefetchMemory(&slots_[Fold32(HashKey(upper, address.size())) & (slots_.size() - 1)]);
 }
 
 int AddressIndex::Find(std::string_view address) const noexcept {
   if (count_ == 0) return -1;
-  const UpperKey key(address);
+  const UpperKey key(address, codePage_);
   return slots_[Probe(Fold32(HashKey(key.view().data(), key.view().size())), key.view())].record;
 }
 

@@ -10,11 +10,14 @@
 #include <string_view>
 #include <vector>
 
+#include "common/code_page.h"
+
 namespace pinote {
 
-// True when `a` and `b` are equal after UpperAnsi (single-byte a-z folded, double-byte
+// True when `a` and `b` are equal after UpperAnsi in `cp` (single-byte a-z folded, multibyte
 // characters compared as they are); "" equals only "".
-[[nodiscard]] bool SameAddressKey(std::string_view a, std::string_view b) noexcept;
+[[nodiscard]] bool SameAddressKey(std::string_view a, std::string_view b,
+                                  const CodePage& cp) noexcept;
 
 class AddressIndex {
  public:
@@ -22,6 +25,9 @@ class AddressIndex {
     std::string_view address;
     int record;
   };
+
+  // Keys are folded as UpperAnsi folds them in `codePage`.
+  explicit AddressIndex(const CodePage& codePage) noexcept : codePage_(codePage) {}
 
   void Clear() noexcept;
   // Clear, then Insert every entry in order; faster than one by one for a large table.
@@ -63,7 +69,7 @@ class AddressIndex {
   // Puts the arena key at `offset` into its slot unless the key is there already.
   bool Place(uint32_t hash, uint32_t offset, uint32_t length, int record);
   void Grow(size_t slots);
-  // Appends UpperAnsi(address) to the arena, growing it by doubling; returns its offset.
+  // Appends UpperAnsi(address, codePage_) to the arena, growing it by doubling; returns its offset.
   uint32_t AppendKey(std::string_view address);
 
   // A key of AddToAssign, its bytes in the arena after those placed.
@@ -73,6 +79,7 @@ class AddressIndex {
     int32_t record;
   };
 
+  CodePage codePage_;
   std::vector<char> arena_;  // a vector: its reserve takes what is asked, no more
   std::vector<Slot> slots_;
   std::vector<Pending> pending_;

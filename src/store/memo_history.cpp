@@ -105,22 +105,23 @@ auto Newness(const KeptFile& f) {
   return std::make_tuple(d.year, d.month, d.day, d.hour, d.minute, d.second, f.serial);
 }
 
-bool HasExtension(std::string_view name, std::string_view extension) {
+bool HasExtension(std::string_view name, std::string_view extension, const CodePage& cp) {
   return name.size() > extension.size() &&
-         UpperAnsi(name.substr(name.size() - extension.size())) == UpperAnsi(extension);
+         UpperAnsi(name.substr(name.size() - extension.size()), cp) == UpperAnsi(extension, cp);
 }
 
 // The kept files beside `dataPath`, newest first; what cannot be listed or looked at is counted.
-std::vector<KeptFile> KeptFilesOf(FileSystem& fs, const std::string& dataPath, int& unreadable) {
-  const std::string folder = FolderOf(dataPath), name = FileNameOf(dataPath);
-  const std::string extension = ExtensionOf(name);
+std::vector<KeptFile> KeptFilesOf(FileSystem& fs, const std::string& dataPath,
+                                  const CodePage& cp, int& unreadable) {
+  const std::string folder = FolderOf(dataPath, cp), name = FileNameOf(dataPath, cp);
+  const std::string extension = ExtensionOf(name, cp);
   const std::string stem = name.substr(0, name.size() - extension.size());
   std::vector<KeptFile> files;
   try {
     for (const std::string& n : fs.ListFiles(folder)) {
-      if (const auto day = ParseDailyBackupName(n, name)) {
+      if (const auto day = ParseDailyBackupName(n, name, cp)) {
         files.push_back({folder + n, n, EarlierTextSource::kDailyBackup, *day});
-      } else if (const auto stamp = ParseConflictCopyName(n, stem, extension)) {
+      } else if (const auto stamp = ParseConflictCopyName(n, stem, extension, cp)) {
         files.push_back({folder + n, n, EarlierTextSource::kConflictCopy, stamp->when, stamp->serial});
       }
     }
@@ -128,14 +129,14 @@ std::vector<KeptFile> KeptFilesOf(FileSystem& fs, const std::string& dataPath, i
     ++unreadable;
   }
   // The folder is made when the first copy is merged; until then there is none to list.
-  const std::string merged = MergedFolderOf(dataPath);
+  const std::string merged = MergedFolderOf(dataPath, cp);
   std::vector<std::string> copies;
   try {
     copies = fs.ListFiles(merged);
   } catch (const FileError&) {
   }
   for (const std::string& n : copies) {
-    if (!HasExtension(n, extension)) continue;  // the settings file's copies
+    if (!HasExtension(n, extension, cp)) continue;  // the settings file's copies
     try {
       const FileStamp stamp = fs.Stat(merged + n);
       if (!stamp.exists) continue;
@@ -154,12 +155,13 @@ std::vector<KeptFile> KeptFilesOf(FileSystem& fs, const std::string& dataPath, i
 }  // namespace
 
 std::vector<std::unique_ptr<Person>> RecordsHoldingAny(std::string_view text,
-                                                       const std::vector<std::string>& addresses) {
+                                                       const std::vector<std::string>& addresses,
+                                                       const CodePage& cp) {
   text = BeforeNul(text);
   std::vector<std::pair<size_t, size_t>> blocks;
   for (const std::string& address : addresses) {
     if (!IsStorableAddress(address)) continue;
-    const std::string key = UpperAnsi(address);
+    const std::string key = UpperAnsi(address, cp);
     const FoldedSearch search(address);
     for (size_t at = search.Find(text, 0); at != kNone; at = search.Find(text, at + 1)) {
       // A whole line: an address line (a memo line starts with a space, which no storable
@@ -168,7 +170,7 @@ std::vector<std::unique_ptr<Person>> RecordsHoldingAny(std::string_view text,
       if ((at > 0 && !IsBreak(text[at - 1])) || (end < text.size() && !IsBreak(text[end]))) {
         continue;
       }
-      if (UpperAnsi(text.substr(at, address.size())) != key) continue;
+      if (UpperAnsi(text.substr(at, address.size()), cp) != key) continue;
       blocks.emplace_back(BlockStart(text, at), BlockEnd(text, at));
     }
   }
@@ -185,12 +187,12 @@ std::vector<std::unique_ptr<Person>> RecordsHoldingAny(std::string_view text,
 
 MemoHistory GatherMemoHistory(FileSystem& fs, const std::string& dataPath,
                               const std::vector<std::string>& addresses,
-                              std::string_view currentMemo) {
+                              std::string_view currentMemo, const CodePage& cp) {
   MemoHistory history;
   if (dataPath.empty()) return history;  // no home for the data file: no kept files either
   const std::string current = AsStored(currentMemo);
   std::unordered_set<std::string> listed;
-  for (const KeptFile& file : KeptFilesOf(fs, dataPath, history.unreadableFiles)) {
+  for (const KeptFile& file : KeptFilesOf(fs, dataPath, cp, history.unreadableFiles)) {
     std::string text;
     try {
       text = fs.ReadAll(file.path);
@@ -198,7 +200,7 @@ MemoHistory GatherMemoHistory(FileSystem& fs, const std::string& dataPath,
       ++history.unreadableFiles;
       continue;
     }
-    for (std::unique_ptr<Person>& record : RecordsHoldingAny(text, addresses)) {
+    for (std::unique_ptr<Person>& record : RecordsHoldingAny(text, addresses, cp)) {
       if (record->Memo.empty()) continue;
       if (record->Memo == current) {
         history.currentKept = true;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/code_page.h"
 #include "common/date_time.h"
 #include "common/file_io.h"
 #include "store/memo_store.h"
@@ -39,10 +40,10 @@ struct MemoHistory {
 };
 
 // The records of a data file's `text` that hold any of `addresses` (letter case ignored as the
-// store ignores it), each once, in file order. Addresses Pinote.dat cannot hold find nothing; the
-// text ends at its first NUL.
+// store ignores it, in the code page `cp`), each once, in file order. Addresses Pinote.dat cannot
+// hold find nothing; the text ends at its first NUL.
 [[nodiscard]] std::vector<std::unique_ptr<Person>> RecordsHoldingAny(
-    std::string_view text, const std::vector<std::string>& addresses);
+    std::string_view text, const std::vector<std::string>& addresses, const CodePage& cp);
 
 // Every distinct non-empty earlier text of the memo of the person with `addresses` (all of them:
 // a record that held only one, before a unify or after a separate, counts), from the files kept
@@ -51,6 +52,6 @@ struct MemoHistory {
 // folder that cannot be listed counts as none. An empty `dataPath` finds nothing.
 [[nodiscard]] MemoHistory GatherMemoHistory(FileSystem& fs, const std::string& dataPath,
                                             const std::vector<std::string>& addresses,
-                                            std::string_view currentMemo);
+                                            std::string_view currentMemo, const CodePage& cp);
 
 }  // namespace pinote

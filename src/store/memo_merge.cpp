@@ -28,26 +28,26 @@ bool EndsWithBreak(std::string_view t) {
 
 // `first`, then `second` on a line of its own; only one of them when it holds the other already
 // (searched by characters, so that a second byte never starts a match).
-std::string JoinMemos(const std::string& first, const std::string& second) {
-  if (second.empty() || MbPos(second, first) > 0) return first;
-  if (first.empty() || MbPos(first, second) == 1) return second;
+std::string JoinMemos(const std::string& first, const std::string& second, const CodePage& cp) {
+  if (second.empty() || MbPos(second, first, cp) > 0) return first;
+  if (first.empty() || MbPos(first, second, cp) == 1) return second;
   std::string out = first;
   if (!EndsWithBreak(out)) out += kCrLf;
   out += second;
   return out;
 }
 
-bool Holds(const Person& p, std::string_view address) {
+bool Holds(const Person& p, std::string_view address, const CodePage& cp) {
   return std::any_of(p.Addresses.begin(), p.Addresses.end(),
-                     [address](const std::string& a) { return SameAddressKey(a, address); });
+                     [&](const std::string& a) { return SameAddressKey(a, address, cp); });
 }
 
 // `from` joined into `into`: its addresses that `into` lacks, its memo, its mark.
-void JoinPerson(Person& into, const Person& from) {
+void JoinPerson(Person& into, const Person& from, const CodePage& cp) {
   for (const std::string& a : from.Addresses) {
-    if (!Holds(into, a)) into.Addresses.push_back(a);
+    if (!Holds(into, a, cp)) into.Addresses.push_back(a);
   }
-  into.Memo = JoinMemos(into.Memo, from.Memo);
+  into.Memo = JoinMemos(into.Memo, from.Memo, cp);
   into.Important = into.Important || from.Important;
 }
 
@@ -106,7 +106,7 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
     bases.push_back(p.get());
     baseRemoved.push_back(true);
   }
-  AddressIndex localKeys, baseKeys;
+  AddressIndex localKeys(codePage_), baseKeys(codePage_);
   for (size_t i = 0; i < locals.size(); ++i) {
     for (const std::string& a : locals[i].now->Addresses) localKeys.Insert(a, static_cast<int>(i));
   }
@@ -192,13 +192,13 @@ MemoStore::MergePlan MemoStore::PlanMerge(std::string text) const {
         plan.changed.emplace(r.body.person(), FileCopyOf(theirs));
         out.push_back(std::move(r));
       } else {
-        JoinPerson(*out[static_cast<size_t>(host)].body.person(), theirs);
+        JoinPerson(*out[static_cast<size_t>(host)].body.person(), theirs, codePage_);
         plan.removed.push_back(t.body.TakePerson());
       }
       Person& joined = *out[static_cast<size_t>(host)].body.person();
       for (const int l : matchedLocals) {
         if (locals[l].host >= 0 || locals[l].claimed) continue;
-        JoinPerson(joined, *locals[l].now);
+        JoinPerson(joined, *locals[l].now, codePage_);
         if (joined.NameListText.empty()) joined.NameListText = locals[l].now->NameListText;
         locals[l].host = host;
         locals[l].placed = true;
@@ -266,15 +266,15 @@ int MemoStore::MergeCopyRecords(const std::vector<std::unique_ptr<Person>>& reco
     for (size_t k = holders.size() - 1; k > 0; --k) {
       const Person joining = *Get(holders[k]);
       for (const std::string& a : joining.Addresses) {
-        if (!Holds(*Get(target), a)) AppendAddress(target, a);
+        if (!Holds(*Get(target), a, codePage_)) AppendAddress(target, a);
       }
       SetImportant(target, Get(target)->Important || joining.Important);
-      SetMemo(target, JoinMemos(Get(target)->Memo, joining.Memo));
+      SetMemo(target, JoinMemos(Get(target)->Memo, joining.Memo, codePage_));
       Delete(holders[k]);
       changed = true;
     }
     for (const std::string& a : copy->Addresses) {
-      if (!Holds(*Get(target), a) && IsStorableAddress(a)) {
+      if (!Holds(*Get(target), a, codePage_) && IsStorableAddress(a)) {
         AppendAddress(target, a);
         changed = true;
       }
@@ -284,7 +284,7 @@ int MemoStore::MergeCopyRecords(const std::vector<std::unique_ptr<Person>>& reco
       changed = true;
     }
     const std::string& memo = Get(target)->Memo;
-    if (!copy->Memo.empty() && MbPos(copy->Memo, memo) == 0) {
+    if (!copy->Memo.empty() && MbPos(copy->Memo, memo, codePage_) == 0) {
       std::string joined = memo;
       if (!joined.empty()) {
         if (!EndsWithBreak(joined)) joined += kCrLf;

@@ -326,7 +326,7 @@ bool MemoStore::RemoveAddress(int index, std::string_view address) {
   auto& addresses = PersonOf(records_[static_cast<size_t>(index)]).Addresses;
   const auto it =
       std::find_if(addresses.begin(), addresses.end(),
-                   [address](const std::string& a) { return SameAddressKey(a, address); });
+                   [&](const std::string& a) { return SameAddressKey(a, address, codePage_); });
   if (it == addresses.end()) return false;
   const auto at = it - addresses.begin();
   Edit(index).Addresses.erase(addresses.begin() + at);

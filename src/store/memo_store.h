@@ -79,7 +79,9 @@ struct SyncOutcome {
 
 class MemoStore {
  public:
-  explicit MemoStore(FileSystem& fs = SystemFileSystem()) : fs_(fs) {}
+  // Addresses, memos and paths are walked in `codePage`, the system's ANSI code page.
+  explicit MemoStore(const CodePage& codePage, FileSystem& fs = SystemFileSystem())
+      : fs_(fs), codePage_(codePage), index_(codePage) {}
   MemoStore(const MemoStore&) = delete;
   MemoStore& operator=(const MemoStore&) = delete;
   ~MemoStore();
@@ -168,6 +170,7 @@ class MemoStore {
                        std::string_view marker);
 
   [[nodiscard]] const std::string& FileName() const noexcept { return fileName_; }
+  [[nodiscard]] const CodePage& TextCodePage() const noexcept { return codePage_; }
   // True while the file named by FileName exists but its content has not been read.
   [[nodiscard]] bool ReadFailed() const noexcept { return readFailed_; }
   // Memory held for the kept file bytes and where each record's bytes lie, beyond the records
@@ -297,6 +300,7 @@ class MemoStore {
   void MoveMergedCopies(std::vector<MergedCopy>& copies);
 
   FileSystem& fs_;
+  CodePage codePage_;
   std::string fileName_;
   bool readFailed_ = false;
   bool lockRefused_ = false;  // the last try for the writers' lock gave up: the next waits briefly

@@ -26,8 +26,8 @@ uint64_t MarkOffset(int64_t now) noexcept {
   return state % 10000;
 }
 
-std::string StemOf(const std::string& name) {
-  return name.substr(0, name.size() - ExtensionOf(name).size());
+std::string StemOf(const std::string& name, const CodePage& cp) {
+  return name.substr(0, name.size() - ExtensionOf(name, cp).size());
 }
 
 }  // namespace
@@ -82,11 +82,13 @@ void MemoStore::MergeChangesOnDisk() {
 }
 
 void MemoStore::WriteConflictCopy(const std::string& bytes) {
-  const std::string folder = FolderOf(fileName_), name = FileNameOf(fileName_);
+  const std::string folder = FolderOf(fileName_, codePage_),
+                    name = FileNameOf(fileName_, codePage_);
   const SettingDate now = fs_.LocalTime(fs_.Now());
   std::string path;
   for (int serial = 1;; ++serial) {
-    path = folder + ConflictCopyName(StemOf(name), ExtensionOf(name), now, serial);
+    path = folder + ConflictCopyName(StemOf(name, codePage_), ExtensionOf(name, codePage_), now,
+                                     serial);
     if (!fs_.Exists(path)) break;
   }
   fs_.WriteAllSafely(path, bytes);
@@ -98,17 +100,19 @@ std::string MemoStore::BackupDue() {
   const int day = today.year * 10000 + today.month * 100 + today.day;
   if (day == backupDay_) return {};
   backupDay_ = day;
-  const std::string path = FolderOf(fileName_) + DailyBackupName(FileNameOf(fileName_), today);
+  const std::string path =
+      FolderOf(fileName_, codePage_) + DailyBackupName(FileNameOf(fileName_, codePage_), today);
   if (!fs_.Exists(fileName_) || fs_.Exists(path)) return {};
   return path;
 }
 
 void MemoStore::PruneBackups() {
-  const std::string folder = FolderOf(fileName_), name = FileNameOf(fileName_);
+  const std::string folder = FolderOf(fileName_, codePage_),
+                    name = FileNameOf(fileName_, codePage_);
   try {
     std::vector<std::string> backups;
     for (std::string& n : fs_.ListFiles(folder)) {
-      if (IsDailyBackupName(n, name)) backups.push_back(std::move(n));
+      if (IsDailyBackupName(n, name, codePage_)) backups.push_back(std::move(n));
     }
     std::sort(backups.begin(), backups.end());  // by date: the digits sort as they count
     for (size_t i = 0; i + kDailyBackupsKept < backups.size(); ++i) fs_.Remove(folder + backups[i]);
@@ -171,13 +175,13 @@ std::vector<MergedCopy> MemoStore::MergeSyncToolCopies() {
   std::vector<MergedCopy> merged;
   std::vector<SyncToolCopy> copies;
   try {
-    copies = FindSyncToolCopies(fs_, fileName_);
+    copies = FindSyncToolCopies(fs_, fileName_, codePage_);
   } catch (const FileError&) {
     return merged;  // looked for again next time
   }
   bool again = false;
   for (const SyncToolCopy& copy : copies) {
-    const std::string path = FolderOf(fileName_) + copy.name;
+    const std::string path = FolderOf(fileName_, codePage_) + copy.name;
     std::string text;
     FileStamp stamp;
     try {
@@ -204,7 +208,7 @@ std::vector<MergedCopy> MemoStore::MergeSyncToolCopies() {
 void MemoStore::MoveMergedCopies(std::vector<MergedCopy>& copies) {
   for (MergedCopy& c : copies) {
     try {
-      c.movedTo = MoveIntoMergedFolder(fs_, c.path, fileName_);
+      c.movedTo = MoveIntoMergedFolder(fs_, c.path, fileName_, codePage_);
     } catch (const FileError& e) {
       c.moveError = e.systemMessage();
       lookForCopies_ = true;  // merged again (nothing new comes in) and moved next time

@@ -206,7 +206,7 @@ void MemoStore::MergeNameListText(std::string_view text) {
     // The entry's text, unescaped at the end of nameListBytes_; a bad escape leaves it as
     // written rather than losing the entry. Taken back below when nothing keeps it.
     const size_t textBegin = nameListBytes_.size();
-    if (!AppendUnescaped(e.text, nameListBytes_)) nameListBytes_.append(e.text);
+    if (!AppendUnescaped(e.text, nameListBytes_, codePage_)) nameListBytes_.append(e.text);
     const size_t textSize = nameListBytes_.size() - textBegin;
     checkRange(0);
 
@@ -253,7 +253,7 @@ void MemoStore::MergeNameListText(std::string_view text) {
     for (uint32_t i = 0; i < e.addressCount; ++i) {
       const std::string_view address = entryAddresses(i);
       if (it == held.end() && known >= kScanLimit) {
-        it = held.try_emplace(record).first;
+        it = held.try_emplace(record, codePage_).first;
         recordAddresses.clear();
         AppendAddressesOf(r, recordAddresses);
         it->second.Reserve(recordAddresses.size() * 2, 0);
@@ -264,7 +264,9 @@ void MemoStore::MergeNameListText(std::string_view text) {
         add = it->second.Insert(address, record);
       } else {
         add = std::none_of(recordAddresses.begin(), recordAddresses.end(),
-                           [&](std::string_view a) { return SameAddressKey(a, address); });
+                           [&](std::string_view a) {
+                             return SameAddressKey(a, address, codePage_);
+                           });
       }
       if (!add) continue;
       if (person != nullptr) {

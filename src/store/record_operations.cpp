@@ -20,7 +20,9 @@ UnifyOutcome Unify(MemoStore& store, std::string_view shownAddress, int pickedRe
                    int pickedAddress) {
   const std::optional<std::string> picked = PickedAddress(store, pickedRecord, pickedAddress);
   if (!picked) return UnifyOutcome::kNothingPicked;
-  if (SameAddressKey(*picked, shownAddress)) return UnifyOutcome::kSameAddress;
+  if (SameAddressKey(*picked, shownAddress, store.TextCodePage())) {
+    return UnifyOutcome::kSameAddress;
+  }
   const int shownRecord = store.IndexOfAddress(shownAddress);
   if (shownRecord == pickedRecord) return UnifyOutcome::kAlreadyUnified;
   // Unified, such an address would leave the picked record's mark and memo lines to the record

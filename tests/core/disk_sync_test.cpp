@@ -64,7 +64,7 @@ TEST(ChangeOnDisk, OneMetadataCallUnlessTheTimeCouldHideAWrite) {
     FakeFileSystem fs;
     if (c.freshTime) fs.step = 0;  // a frozen clock: every time is as recent as can be
     fs.Put(kData, "a\r\n 1\r\n\r\n");
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load(kData);
     (void)store.SyncWithDisk();  // the first look after the load also looks for copies
     fs.files[kData] = c.theirs;
@@ -93,7 +93,7 @@ TEST(ChangeOnDisk, OwnSaveTrustedAtOnceWhenItsTimeStuck) {
     fs.step = 0;
     fs.timesStick = c.timesStick;
     fs.Put(kData, "a\r\n 1\r\n\r\n");
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load(kData);
     (void)store.SyncWithDisk();
     store.SetMemo(store.IndexOfAddress("a"), "2");
@@ -111,7 +111,7 @@ TEST(ChangeOnDisk, OwnSaveTrustedAtOnceWhenItsTimeStuck) {
 TEST(SaveUnderLock, HeldLockKeepsTheEditForTheNextSave) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load(kData);
   fs.locks.insert("dir/Pinote.dat.lock");  // another writer that never lets go
   EXPECT_THROW((void)StoreTypedMemo(store, "a", "typed", false), FileBusyError);
@@ -133,7 +133,7 @@ TEST(SaveUnderLock, HeldLockKeepsTheEditForTheNextSave) {
 TEST(SaveUnderLock, FileReplacedMidMergeIsMergedAgain) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load(kData);
   fs.Put(kData, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
   // A writer that takes no lock replaces the file right after the merge read it.
@@ -148,7 +148,7 @@ TEST(SaveUnderLock, FileReplacedMidMergeIsMergedAgain) {
 TEST(SaveUnderLock, FailedWriteLeavesTheFileAndKeepsBothSides) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n 1\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load(kData);
   fs.Put(kData, "a\r\n 1t\r\n\r\nb\r\n 2\r\n\r\n");
   fs.failWrite.insert(kData);
@@ -167,7 +167,7 @@ TEST(SaveUnderLock, FailedWriteLeavesTheFileAndKeepsBothSides) {
 TEST(DailyBackup, FirstSaveOfEachDayKeepsTheFileAsItWasForAWeek) {
   FakeFileSystem fs;
   fs.Put(kData, "a\r\n day0\r\n\r\n");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load(kData);
   ASSERT_TRUE(StoreTypedMemo(store, "a", "first", false).stored);
   ASSERT_TRUE(StoreTypedMemo(store, "a", "second", false).stored);
@@ -213,7 +213,7 @@ TEST(SyncToolCopies, MergedIntoTheStoreThenMovedAway) {
     fs.Put(kData, c.main);
     fs.files[kCopy] = c.copy;
     fs.writeTimes[kCopy] = 133'485'408'000'000'000 + 3600 * kFileTimeSecond;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load(kData);
     const SyncOutcome out = SyncWithDisk(store, nullptr);
     EXPECT_EQ(Describe(store), c.merged);
@@ -235,7 +235,7 @@ TEST(SyncToolCopies, LeftAloneWhenUnreadableOrNoMemoFile) {
   fs.files["dir/Pinote-LAPTOP.dat"] = "b\r\n 2\r\n\r\n";
   fs.files["dir/Pinote.merged/Pinote-LAPTOP.dat"] = "moved here before";
   fs.failRead.insert("dir/Pinote-LAPTOP.dat");  // still being synced
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load(kData);
   SyncOutcome out = store.SyncWithDisk();
   ASSERT_EQ(out.notices.copiesLeftAlone.size(), 2u);
@@ -262,7 +262,7 @@ TEST(TwoCopiesOnOneFolder, TypingInTurnKeepsBoth) {
   stdfs::create_directories(dir);
   const std::string path = (dir / "Pinote.dat").string();
   SystemFileSystem().WriteAllSafely(path, "a\r\n 1\r\n\r\nb\r\n 2\r\n\r\n");
-  MemoStore hostA, hostB;
+  MemoStore hostA(CodePage::ShiftJis()), hostB(CodePage::ShiftJis());
   hostA.Load(path);
   hostB.Load(path);
   ASSERT_TRUE(StoreTypedMemo(hostA, "a", "from A", false).stored);
@@ -288,7 +288,7 @@ TEST(SettingsOnDisk, KeysWrittenHereWinOthersAreKeptCopiesFillGaps) {
   FakeFileSystem fs;
   const std::string ini = "dir/Pinote.ini";
   fs.Put(ini, "A\\K=Integer:1\r\nB\\K=Integer:1\r\nC\\K=Integer:1\r\n");
-  SettingsStore settings(fs, [] { return std::string("dir/Pinote.dll"); });
+  SettingsStore settings(fs, [] { return std::string("dir/Pinote.dll"); }, CodePage::ShiftJis());
   settings.Write("A", "K", int32_t{2});
   settings.Write("C", "K", std::monostate{});
   fs.Put(ini, "A\\K=Integer:9\r\nB\\K=Integer:9\r\nC\\K=Integer:9\r\nD\\K=Integer:9\r\n");
@@ -302,7 +302,7 @@ TEST(SettingsOnDisk, KeysWrittenHereWinOthersAreKeptCopiesFillGaps) {
   fs.Put(kData, "");
   fs.files["dir/Pinote.sync-conflict-20240101-101010-ABCDEFG.ini"] =
       "a\\k=Integer:5\r\nE\\K=String:\x8E\x52\r\n";
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load(kData);
   const SyncOutcome out = SyncWithDisk(store, &settings);
   EXPECT_EQ(fs.Content(ini), "A\\K=Integer:7\r\nB\\K=Integer:3\r\nE\\K=String:\x8E\x52\r\n");

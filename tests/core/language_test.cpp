@@ -28,7 +28,7 @@ TEST(IsJapaneseFor, SwitchesThenSystemLanguage) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.commandLine + " | " + c.language);
-    EXPECT_EQ(IsJapaneseFor(c.commandLine, c.language), c.japanese);
+    EXPECT_EQ(IsJapaneseFor(c.commandLine, c.language, CodePage::ShiftJis()), c.japanese);
   }
 }
 

@@ -20,7 +20,9 @@ const std::string kSep = ",\r\n\t";
 std::vector<std::string> Chars(const std::string& s) {
   std::vector<std::string> out;
   for (size_t i = 0; i < s.size();) {
-    const size_t n = IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+    const auto b = static_cast<unsigned char>(s[i]);
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);  // Shift-JIS
+    const size_t n = lead && i + 1 < s.size() ? 2 : 1;
     out.push_back(s.substr(i, n));
     i += n;
   }
@@ -89,8 +91,8 @@ TEST(ExtractFrom, WorkedTable) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.from);
-    EXPECT_EQ(ExtractAddress(c.from), c.address);
-    EXPECT_EQ(ExtractSenderName(c.from), c.name);
+    EXPECT_EQ(ExtractAddress(c.from, CodePage::ShiftJis()), c.address);
+    EXPECT_EQ(ExtractSenderName(c.from, CodePage::ShiftJis()), c.name);
   }
 }
 
@@ -118,8 +120,8 @@ TEST(ExtractFrom, EdgeCases) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.from);
-    EXPECT_EQ(ExtractAddress(c.from), c.address);
-    EXPECT_EQ(ExtractSenderName(c.from), c.name);
+    EXPECT_EQ(ExtractAddress(c.from, CodePage::ShiftJis()), c.address);
+    EXPECT_EQ(ExtractSenderName(c.from, CodePage::ShiftJis()), c.name);
   }
 }
 
@@ -130,10 +132,11 @@ TEST(ExtractFrom, CorpusFollowsTheRule) {
   int count = 0;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const auto from = UnescapeText(line);
+    const auto from = UnescapeText(line, CodePage::ShiftJis());
     ASSERT_TRUE(from.has_value()) << line;
     SCOPED_TRACE(*from);
-    const std::string address = ExtractAddress(*from), name = ExtractSenderName(*from);
+    const std::string address = ExtractAddress(*from, CodePage::ShiftJis()),
+                      name = ExtractSenderName(*from, CodePage::ShiftJis());
     EXPECT_EQ(address, RefAddress(*from));
     EXPECT_EQ(name, RefName(*from));
     EXPECT_NE(from->find(address), std::string::npos);
@@ -151,8 +154,8 @@ TEST(ExtractFrom, RandomTextsMatchReference) {
     std::string t(len(rng), ' ');
     for (char& ch : t) ch = kPool[pick(rng)];
     SCOPED_TRACE(t);
-    ASSERT_EQ(ExtractAddress(t), RefAddress(t));
-    ASSERT_EQ(ExtractSenderName(t), RefName(t));
+    ASSERT_EQ(ExtractAddress(t, CodePage::ShiftJis()), RefAddress(t));
+    ASSERT_EQ(ExtractSenderName(t, CodePage::ShiftJis()), RefName(t));
   }
 }
 

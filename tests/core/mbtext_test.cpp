@@ -14,12 +14,15 @@ const std::string kSo = "\x83\x5C";
 const std::string kHyo = "\x95\x5C";
 const std::string kSpaceJ = "\x81\x40";  // ideographic space, second byte "@"
 const std::string kA = "\x82\xA0";       // "あ"
+const CodePage kSjis = CodePage::ShiftJis();
 
 // Splits into characters the plain way: a lead byte takes the next byte when there is one.
 std::vector<std::string> RefChars(const std::string& t) {
   std::vector<std::string> out;
   for (size_t i = 0; i < t.size();) {
-    const size_t n = IsLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() ? 2 : 1;
+    const auto b = static_cast<unsigned char>(t[i]);
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    const size_t n = lead && i + 1 < t.size() ? 2 : 1;
     out.push_back(t.substr(i, n));
     i += n;
   }
@@ -33,14 +36,6 @@ std::string RandomSjis(std::mt19937& rng, size_t maxLen) {
   std::string t(len(rng), ' ');
   for (char& c : t) c = kPool[pick(rng)];
   return t;
-}
-
-TEST(IsLeadByte, FixedRanges) {
-  for (int b = 0; b < 256; ++b) {
-    SCOPED_TRACE(b);
-    EXPECT_EQ(IsLeadByte(static_cast<unsigned char>(b)),
-              (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
-  }
 }
 
 TEST(MbLength, CountsCharacters) {
@@ -59,7 +54,7 @@ TEST(MbLength, CountsCharacters) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.t);
-    EXPECT_EQ(MbLength(c.t), c.expected);
+    EXPECT_EQ(MbLength(c.t, kSjis), c.expected);
   }
 }
 
@@ -84,9 +79,9 @@ TEST(MbPos, FindsCharacterStartsOnly) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sub + " in " + c.t);
-    EXPECT_EQ(MbPos(c.sub, c.t), c.expected);
+    EXPECT_EQ(MbPos(c.sub, c.t, kSjis), c.expected);
   }
-  EXPECT_EQ(MbPos("c", std::string_view("ab\0c", 4)), 0);
+  EXPECT_EQ(MbPos("c", std::string_view("ab\0c", 4), kSjis), 0);
 }
 
 TEST(MbCopy, RangesByCharacter) {
@@ -116,15 +111,15 @@ TEST(MbCopy, RangesByCharacter) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.start) + "," + std::to_string(c.count));
-    EXPECT_EQ(MbCopy(t, c.start, c.count), c.expected);
+    EXPECT_EQ(MbCopy(t, c.start, c.count, kSjis), c.expected);
   }
 }
 
 TEST(MbCopy, TrailingLoneLeadByteIsOneCharacter) {
   const std::string t = "ab\x83";
-  EXPECT_EQ(MbCopy(t, 3, 1), "\x83");
-  EXPECT_EQ(MbCopy(t, 3, kMbRest), "\x83");
-  EXPECT_EQ(MbCopy(t, 4, 1), "");
+  EXPECT_EQ(MbCopy(t, 3, 1, kSjis), "\x83");
+  EXPECT_EQ(MbCopy(t, 3, kMbRest, kSjis), "\x83");
+  EXPECT_EQ(MbCopy(t, 4, 1, kSjis), "");
 }
 
 TEST(MbText, MatchesReferenceOnRandomTexts) {
@@ -133,7 +128,7 @@ TEST(MbText, MatchesReferenceOnRandomTexts) {
   for (int round = 0; round < 3000; ++round) {
     const std::string t = RandomSjis(rng, 12);
     const auto chars = RefChars(t);
-    ASSERT_EQ(MbLength(t), static_cast<int>(chars.size()));
+    ASSERT_EQ(MbLength(t, kSjis), static_cast<int>(chars.size()));
     const int start = arg(rng), count = round % 7 == 0 ? kMbRest : arg(rng);
     std::string expected;
     const int64_t stop = count == kMbRest ? INT64_MAX : int64_t{start} + count;
@@ -146,7 +141,7 @@ TEST(MbText, MatchesReferenceOnRandomTexts) {
       }
     }
     SCOPED_TRACE(t + " " + std::to_string(start) + " " + std::to_string(count));
-    ASSERT_EQ(MbCopy(t, start, count), expected);
+    ASSERT_EQ(MbCopy(t, start, count, kSjis), expected);
 
     const std::string sub = RandomSjis(rng, 2);
     const std::string tz = t.substr(0, t.find('\0')), subz = sub.substr(0, sub.find('\0'));
@@ -159,26 +154,26 @@ TEST(MbText, MatchesReferenceOnRandomTexts) {
         break;
       }
     }
-    ASSERT_EQ(MbPos(sub, t), pos);
+    ASSERT_EQ(MbPos(sub, t, kSjis), pos);
   }
 }
 
 TEST(MbByteOffset, CharacterStarts) {
   const std::string t = "a" + kSo + "b";
-  EXPECT_EQ(MbByteOffset(t, 1), 0u);
-  EXPECT_EQ(MbByteOffset(t, 2), 1u);
-  EXPECT_EQ(MbByteOffset(t, 3), 3u);
-  EXPECT_EQ(MbByteOffset(t, 4), 4u);
-  EXPECT_EQ(MbByteOffset(t, 99), 4u);
-  EXPECT_EQ(MbByteOffset("", 1), 0u);
+  EXPECT_EQ(MbByteOffset(t, 1, kSjis), 0u);
+  EXPECT_EQ(MbByteOffset(t, 2, kSjis), 1u);
+  EXPECT_EQ(MbByteOffset(t, 3, kSjis), 3u);
+  EXPECT_EQ(MbByteOffset(t, 4, kSjis), 4u);
+  EXPECT_EQ(MbByteOffset(t, 99, kSjis), 4u);
+  EXPECT_EQ(MbByteOffset("", 1, kSjis), 0u);
 }
 
 TEST(UpperAnsi, LeavesDoubleByteCharactersAlone) {
   // "\x82\x61" is a double-byte character whose second byte is "a".
-  EXPECT_EQ(UpperAnsi("memo\\alwaysTop"), "MEMO\\ALWAYSTOP");
-  EXPECT_EQ(UpperAnsi("\x82\x61z"), "\x82\x61Z");
-  EXPECT_EQ(UpperAnsi("x\x82"), "X\x82");
-  EXPECT_EQ(UpperAnsi(""), "");
+  EXPECT_EQ(UpperAnsi("memo\\alwaysTop", kSjis), "MEMO\\ALWAYSTOP");
+  EXPECT_EQ(UpperAnsi("\x82\x61z", kSjis), "\x82\x61Z");
+  EXPECT_EQ(UpperAnsi("x\x82", kSjis), "X\x82");
+  EXPECT_EQ(UpperAnsi("", kSjis), "");
 }
 
 // The word-at-a-time search against the plain one, at every length and start around a word.

@@ -114,7 +114,8 @@ TEST(GatherMemoHistory, EachEarlierTextOnceNewestFirst) {
     }
     if (*c.unreadableFile) fs.failRead.insert(c.unreadableFile);
     const int writes = fs.writes;
-    const MemoHistory h = GatherMemoHistory(fs, kData, c.addresses, c.current);
+    const MemoHistory h =
+        GatherMemoHistory(fs, kData, c.addresses, c.current, CodePage::ShiftJis());
     std::vector<std::string> got;
     for (const EarlierText& t : h.texts) got.push_back(Listed(t));
     EXPECT_EQ(got, c.want);
@@ -129,15 +130,18 @@ TEST(GatherMemoHistory, KnowsWhereEachTextCameFromAndCountsAFolderItCannotList) 
   fs.files["dir/Pinote.dat.20240301.bak"] = "a@x\r\nb@y\r\n joint\r\n\r\n";
   fs.files["dir/Pinote.merged/Pinote-PC.dat"] = "b@y\r\n pc\r\n\r\n";
   fs.writeTimes["dir/Pinote.merged/Pinote-PC.dat"] = kJanuaryFirst2024 + 100 * 86400 * kFileTimeSecond;
-  MemoHistory h = GatherMemoHistory(fs, kData, {"a@x", "b@y"}, "");
+  MemoHistory h = GatherMemoHistory(fs, kData, {"a@x", "b@y"}, "", CodePage::ShiftJis());
   ASSERT_EQ(h.texts.size(), 2u);
   EXPECT_EQ(h.texts[0].source, EarlierTextSource::kSyncToolCopy);  // written in April
   EXPECT_EQ(h.texts[1].source, EarlierTextSource::kDailyBackup);
   EXPECT_EQ(h.texts[1].addresses, (std::vector<std::string>{"a@x", "b@y"}));
   fs.failList = true;
-  h = GatherMemoHistory(fs, kData, {"a@x"}, "");
+  h = GatherMemoHistory(fs, kData, {"a@x"}, "", CodePage::ShiftJis());
   EXPECT_TRUE(h.texts.empty());
   EXPECT_EQ(h.unreadableFiles, 1);
+  // 0x83 0x61 is one character in Shift-JIS, a letter after another character in Western.
+  EXPECT_TRUE(RecordsHoldingAny("\x83\x61@x\r\n m\r\n", {"\x83\x41@x"}, CodePage::ShiftJis()).empty());
+  EXPECT_EQ(RecordsHoldingAny("\x83\x61@x\r\n m\r\n", {"\x83\x41@x"}, CodePage::Western()).size(), 1u);
 }
 
 }  // namespace

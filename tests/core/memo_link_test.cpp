@@ -2,14 +2,33 @@
 
 #include <gtest/gtest.h>
 
-#include "common/mbtext.h"
-
+#include <fstream>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "common/mbtext.h"
+
 namespace pinote {
+
+// Failures name the risk.
+void PrintTo(LinkRisk risk, std::ostream* out) {
+  *out << std::vector<const char*>{"kNone", "kParameters", "kBareName", "kNetworkPath",
+                                   "kOtherScheme", "kUnusualName", "kNotADocument",
+                                   "kProgramBeside", "kShellFolder", "kUnknownShortcut",
+                                   "kUnknownPlace"}[static_cast<size_t>(risk)];
+}
+
 namespace {
+
+using Kind = LinkSurroundings::Kind;
+
+std::string AsciiUpperForTest(std::string t) {
+  for (char& c : t) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  return t;
+}
 
 TEST(ParseMemoLink, Table) {
   struct Case {
@@ -74,80 +93,198 @@ TEST(ParseMemoLink, AgreesWithStepwiseReading) {
   }
 }
 
-TEST(ClassifyMemoLink, MemoLinesThatOpenAtOnceOrAskFirst) {
+// A computer of a few folders and files, its current folder C:\Users\taro, Z: a network drive.
+// Every question the judge asks is noted, so that a test can see what was looked at.
+class FakeComputer final : public LinkSurroundings {
+ public:
+  // Path -> "/" for a folder, "?" where the file system gives no answer, else a file's content.
+  std::map<std::string, std::string> disk = {
+      {"C:\\", "/"},
+      {"E:\\", "/"},
+      {"E:\\autorun.inf", "[autorun]\r\nopen=setup.exe\r\n"},
+      {"C:\\Users\\taro\\Documents", "/"},
+      {"D:\\Projects", "/"},
+      {"C:\\Windows\\notepad.exe", "MZ"},
+      {"C:\\Windows\\System32\\calc.exe", "MZ"},
+      {"C:\\Tools\\Setup", "/"},
+      {"C:\\Tools\\Setup.exe", "MZ"},
+      {"C:\\Bin.{645FF040-5081-101B-9F08-00AA002F954E}", "/"},
+      {"C:\\Fonts", "/"},
+      {"C:\\Fonts\\desktop.ini",
+       "[.ShellClassInfo]\r\nCLSID={BD84B380-8CA2-1069-AB1D-08000948F534}\r\n"},
+      {"C:\\Locked\\a.txt", "?"},
+      {"C:\\links\\web.url", "[InternetShortcut]\r\nURL=https://example.org/\r\n"},
+      {"C:\\links\\twofaced.url", "[InternetShortcut]\r\nURL=https://example.org/\r\n"
+                                "[InternetShortcut.W]\r\nURL=file:///C:/Windows/notepad.exe\r\n"},
+  };
+  std::vector<std::string> asked;
+
+  std::optional<std::string> FullPath(const std::string& path) override {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2) + "\\" + path.substr(2);
+    return (path[0] == '\\' || path[0] == '/' ? "C:" : "C:\\Users\\taro\\") + path;
+  }
+  bool DriveIsLocal(char letter) override {
+    asked.push_back(std::string("drive ") + letter);
+    return letter != 'Z';
+  }
+  Kind KindAt(const std::string& path) override {
+    asked.push_back(path);
+    const auto it = disk.find(path);
+    if (it == disk.end()) return Kind::kNothing;
+    return it->second == "/" ? Kind::kFolder : it->second == "?" ? Kind::kUnknown : Kind::kFile;
+  }
+  std::optional<std::string> ReadSmallFile(const std::string& path) override {
+    asked.push_back("read " + path);
+    const auto it = disk.find(path);
+    return it == disk.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
+  std::optional<std::string> Variable(std::string_view name) override {
+    const std::string upper = AsciiUpperForTest(std::string(name));
+    if (upper == "COMSPEC") return std::string("C:\\Windows\\system32\\cmd.exe");
+    if (upper == "USERPROFILE") return std::string("C:\\Users\\taro");
+    return std::nullopt;
+  }
+};
+
+LinkVerdict JudgeLine(const std::string& line, FakeComputer& computer) {
+  return JudgeMemoLink(ParseMemoLink(line).value_or(MemoLink{}), CodePage::ShiftJis(), computer);
+}
+
+// Every memo line with what it is judged and what the shell would be given ("": the target
+// exactly as written). Nothing is asked of the disk about a share (the look itself would connect
+// to the host and hand it the user's login), a namespace path, another scheme or a target with
+// parameters; what opens at once is a form Windows leaves as it is: judged again, it is the same.
+TEST(JudgeMemoLink, WhatOpensAtOnceAndWhatAsksFirst) {
   const struct {
     std::string line;
     LinkRisk risk;
+    std::string opened;
   } cases[] = {
-      // Documents, folders and web addresses open at once, as they always did.
-      {"contract ! C:\\docs\\contract.txt", LinkRisk::kNone},
-      {"scan !\"C:\\My Documents\\scan 01.PDF\"", LinkRisk::kNone},
-      {"shared folder ! D:\\Projects\\", LinkRisk::kNone},
-      {"relative ! docs\\a.txt", LinkRisk::kNone},
-      {"site! HTTPS://example.com/setup.exe", LinkRisk::kNone},  // the browser decides
-      {"write ! mailto:taro@example.jp", LinkRisk::kNone},
-      {"local ! file:///C:/docs/a.txt", LinkRisk::kNone},
-      {"only a bang !", LinkRisk::kNone},
-      // Shift-JIS: 表 ends in 0x5C, which is no folder separator there.
-      {"\x95\x5C ! C:\\\x95\x5C\\\x8E\x91\x97\xBF.xls", LinkRisk::kNone},
-      {"\x95\x5C ! C:\\\x95\x5C\\\x8E\x91\x97\xBF.exe", LinkRisk::kProgram},
-      // Programs by extension, in any case, also behind the trailing dots Windows ignores.
-      {"tool ! C:\\Tools\\run.EXE", LinkRisk::kProgram},
-      {"tool ! \"C:\\Tools\\run.exe. .\"", LinkRisk::kProgram},
-      {"x ! file:///C:/Tools/run.exe", LinkRisk::kProgram},
-      {"x ! C:\\links\\site.url", LinkRisk::kUnknownShortcut},
-      {"view ! \"C:\\Program Files\\V\\v.exe\" -r x.txt", LinkRisk::kParameters},
-      {"open ! C:\\a.txt /p", LinkRisk::kParameters},
-      // Names the shell would look up on its path, and paths it would try program types for.
-      {"Great! notepad.exe", LinkRisk::kBareName},
-      {"calc ! calc", LinkRisk::kBareName},
-      {"x ! C:\\Windows\\System32\\calc", LinkRisk::kNoExtension},
-      {"see ! \\\\host\\share\\x.exe", LinkRisk::kNetworkPath},
-      {"see ! //host/share/a.txt", LinkRisk::kNetworkPath},
-      {"see ! file://host/share/a.txt", LinkRisk::kNetworkPath},
-      {"x ! ms-msdt:/id", LinkRisk::kOtherScheme},
-      {"x ! search-ms:query=x", LinkRisk::kOtherScheme},
-      {"x ! javascript:alert(1)", LinkRisk::kOtherScheme},
-      {"x ! C:\\a.txt:evil.exe", LinkRisk::kUnusualName},
-      {"x ! \\\\?\\C:\\a.txt", LinkRisk::kUnusualName},
-      {"x ! ::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", LinkRisk::kUnusualName},
-      {"x ! file:///C:/run%2Eexe", LinkRisk::kUnusualName},
+      // Documents, folders and web and mail addresses open at once.
+      {"contract ! C:\\docs\\contract.txt", LinkRisk::kNone, ""},
+      {"scan !\"C:\\My Documents\\scan 01.PDF\"", LinkRisk::kNone, ""},
+      {"site! HTTPS://example.com/setup.exe", LinkRisk::kNone, ""},  // the browser decides
+      {"write ! mailto:taro@example.jp", LinkRisk::kNone, ""},
+      {"local ! file:///C:/docs/a.txt", LinkRisk::kNone, "C:\\docs\\a.txt"},
+      {"local ! file://localhost/C|/docs/a%20b.txt#page=2", LinkRisk::kNone, "C:\\docs\\a b.txt"},
+      {"only a bang !", LinkRisk::kNone, ""},
+      {"mine ! C:\\Users\\taro\\Documents", LinkRisk::kNone, ""},
+      {"shared ! D:/Projects/", LinkRisk::kNone, "D:\\Projects"},
+      {"relative ! docs\\a.txt", LinkRisk::kNone, "C:\\Users\\taro\\docs\\a.txt"},
+      {"home ! %UserProfile%\\Documents\\a.pdf", LinkRisk::kNone,
+       "C:\\Users\\taro\\Documents\\a.pdf"},
+      {"web ! C:\\links\\web.url", LinkRisk::kNone, ""},
+      {"\x95\x5C ! C:\\\x95\x5C\\\x8E\x91\x97\xBF.xlsx", LinkRisk::kNone, ""},  // 表\資料.xlsx
+      // What Windows drops before it opens: ".", "..", trailing dots, spaces and separators.
+      {"x ! C:\\Windows\\notepad.exe\\.", LinkRisk::kNotADocument, "C:\\Windows\\notepad.exe"},
+      {"x ! C:\\Windows\\notepad.exe\\x\\..", LinkRisk::kNotADocument, "C:\\Windows\\notepad.exe"},
+      {"x ! file:///C:/Windows/notepad.exe/.", LinkRisk::kNotADocument, "C:\\Windows\\notepad.exe"},
+      {"x ! %ComSpec%\\.", LinkRisk::kNotADocument, "C:\\Windows\\system32\\cmd.exe"},
+      {"x ! \"C:\\Tools\\run.exe. . \"", LinkRisk::kNotADocument, "C:\\Tools\\run.exe"},
+      {"x ! C:/Tools/./sub/../\\run.EXE\\", LinkRisk::kNotADocument, "C:\\Tools\\run.EXE"},
+      // A file: URL's query and fragment are no part of its path; escapes are decoded first.
+      {"x ! file:///C:/Windows/notepad.exe#.txt", LinkRisk::kNotADocument,
+       "C:\\Windows\\notepad.exe"},
+      {"x ! file:///C:/Windows/notepad.exe?.txt", LinkRisk::kNotADocument,
+       "C:\\Windows\\notepad.exe"},
+      {"x ! file:///C:/run%2Eexe", LinkRisk::kNotADocument, "C:\\run.exe"},
+      // Types that are no documents; a name without a type, which the shell completes.
+      {"x ! C:\\Tools\\run", LinkRisk::kNotADocument, ""},
+      {"x ! C:\\docs\\a.html", LinkRisk::kNotADocument, ""},
+      {"\x95\x5C ! C:\\\x95\x5C\\\x8E\x91\x97\xBF.exe", LinkRisk::kNotADocument, ""},
+      // A program the shell tries before the name itself; folders that are shell objects.
+      {"calc ! C:\\Windows\\System32\\calc", LinkRisk::kProgramBeside, ""},
+      {"x ! C:\\Tools\\Setup\\", LinkRisk::kProgramBeside, "C:\\Tools\\Setup"},
+      {"x ! C:\\Bin.{645FF040-5081-101B-9F08-00AA002F954E}", LinkRisk::kShellFolder, ""},
+      {"x ! C:\\Fonts", LinkRisk::kShellFolder, ""},
+      {"x ! E:\\", LinkRisk::kShellFolder, ""},
+      {"x ! C:\\", LinkRisk::kNone, ""},
+      // Shortcuts: the Unicode section is read first, as the shell reads it.
+      {"x ! C:\\links\\twofaced.url", LinkRisk::kUnknownShortcut, ""},
+      {"x ! C:\\links\\missing.url", LinkRisk::kUnknownShortcut, ""},
+      // Parameters go to programs only; an empty target with parameters too.
+      {"view ! \"C:\\Program Files\\V\\v.exe\" -r x.txt", LinkRisk::kParameters, ""},
+      {"open ! \\\\host\\share\\a.txt /p", LinkRisk::kParameters, ""},
+      {"x ! \"\" C:\\Windows\\System32\\calc.exe", LinkRisk::kParameters, ""},
+      // Names the shell would look up on its path.
+      {"Great! notepad.exe", LinkRisk::kBareName, ""},
+      {"x ! ::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", LinkRisk::kBareName, ""},
+      // Shares and network drives.
+      {"see ! \\\\host\\share\\x.exe", LinkRisk::kNetworkPath, ""},
+      {"see ! \\\\host\\share\\web.url", LinkRisk::kNetworkPath, ""},
+      {"see ! //host/share/../a.txt", LinkRisk::kNetworkPath, "\\\\host\\share\\a.txt"},
+      {"see ! file://host/share/a.txt", LinkRisk::kNetworkPath, "\\\\host\\share\\a.txt"},
+      {"see ! \\??\\UNC\\host\\share\\x", LinkRisk::kNetworkPath, ""},
+      {"see ! \\\\?\\UNC\\host\\share\\x", LinkRisk::kNetworkPath, ""},
+      {"see ! Z:\\web.url", LinkRisk::kNetworkPath, ""},
+      // Other schemes.
+      {"x ! ms-msdt:/id", LinkRisk::kOtherScheme, ""},
+      {"x ! search-ms:query=x", LinkRisk::kOtherScheme, ""},
+      {"x ! ftp://example.com/a.txt", LinkRisk::kOtherScheme, ""},
+      // Streams, devices, namespaces, wildcards, short names, names of dots, a "%" left over.
+      {"x ! C:\\a.txt:evil.exe", LinkRisk::kUnusualName, ""},
+      {"x ! \\\\?\\GLOBALROOT\\Device\\Mup\\host\\share\\a.txt", LinkRisk::kUnusualName, ""},
+      {"x ! C:\\x\\nul.txt", LinkRisk::kUnusualName, ""},
+      {"x ! C:\\x\\a*.txt", LinkRisk::kUnusualName, ""},
+      {"x ! C:\\x\\EVIL~1.APP", LinkRisk::kUnusualName, ""},
+      {"x ! C:\\x\\REPORT~1.TXT", LinkRisk::kUnusualName, ""},
+      {"x ! C:\\x\\...\\a.txt", LinkRisk::kUnusualName, ""},
+      {"x ! %Nowhere%\\a.txt", LinkRisk::kUnusualName, "C:\\Users\\taro\\%Nowhere%\\a.txt"},
+      // What the file system cannot tell.
+      {"x ! C:\\Locked\\a.txt", LinkRisk::kUnknownPlace, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    const auto link = ParseMemoLink(c.line);
-    ASSERT_TRUE(link.has_value());
-    EXPECT_EQ(ClassifyMemoLink(*link), c.risk);
-  }
-  for (const char* type : {"bat", "Cmd", "ps1", "psm1", "vbs", "vbe", "js", "jse", "wsf", "wsh",
-                           "hta", "scr", "pif", "msi", "msp", "cpl", "jar", "reg", "lnk", "com"}) {
-    EXPECT_EQ(ClassifyMemoLink({std::string("C:\\a\\b.") + type, ""}), LinkRisk::kProgram) << type;
-  }
-}
-
-TEST(ClassifyMemoLink, WhatTheCallerKnowsOfFoldersAndShortcuts) {
-  const struct {
-    std::string target;
-    LinkFacts facts;
-    LinkRisk risk;
-  } cases[] = {
-      {"C:\\Users\\taro\\Documents", {true, std::nullopt}, LinkRisk::kNone},
-      {"C:\\Users\\taro\\Documents", {false, std::nullopt}, LinkRisk::kNoExtension},
-      {"Documents", {true, std::nullopt}, LinkRisk::kBareName},  // found on the path all the same
-      {"\\\\host\\share", {true, std::nullopt}, LinkRisk::kNetworkPath},
-      {"C:\\l\\a.url", {false, "http://example.com/"}, LinkRisk::kNone},
-      {"C:\\l\\a.URL", {false, " Mailto:x@example.jp"}, LinkRisk::kNone},
-      {"C:\\l\\a.url", {false, "file:///C:/Windows/System32/calc.exe"},
-       LinkRisk::kUnknownShortcut},
-      {"C:\\l\\a.url", {false, ""}, LinkRisk::kUnknownShortcut},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.target);
-    EXPECT_EQ(ClassifyMemoLink(MemoLink{c.target, ""}, c.facts), c.risk);
+    FakeComputer computer;
+    const LinkVerdict v = JudgeLine(c.line, computer);
+    EXPECT_EQ(v.risk, c.risk);
+    EXPECT_EQ(v.open.target, c.opened.empty() ? ParseMemoLink(c.line)->target : c.opened);
+    if (c.risk == LinkRisk::kNetworkPath || c.risk == LinkRisk::kParameters ||
+        c.risk == LinkRisk::kOtherScheme || c.risk == LinkRisk::kUnusualName) {
+      for (const std::string& q : computer.asked) EXPECT_EQ(q.rfind("drive ", 0), 0u) << q;
+    }
+    if (c.risk == LinkRisk::kNone) {
+      const LinkVerdict again = JudgeMemoLink(v.open, CodePage::ShiftJis(), computer);
+      EXPECT_EQ(again.risk, LinkRisk::kNone);
+      EXPECT_EQ(again.open, v.open);
+    }
   }
 }
 
-TEST(UrlShortcutAddress, ReadsTheUrlLineOfItsSection) {
+// The published lists of dangerous types (Chromium's download protection on Windows, Outlook's
+// Level 1 attachments): a file of every one of them asks, in any letter case, also when the file
+// is there and nothing is beside it.
+TEST(JudgeMemoLink, EveryPublishedDangerousTypeAsks) {
+  std::ifstream in(std::string(PINOTE_CORPUS_DIR) + "/dangerous-file-types.tsv", std::ios::binary);
+  ASSERT_TRUE(in) << "tests/data/dangerous-file-types.tsv";
+  std::string row;
+  std::getline(in, row);
+  ASSERT_EQ(row, "extension\tchromium_windows_level\toutlook_level1");
+  int rows = 0;
+  while (std::getline(in, row)) {
+    const std::string extension = row.substr(0, row.find('\t'));
+    SCOPED_TRACE(extension);
+    ++rows;
+    for (const std::string& name : {"file." + extension, "FILE." + AsciiUpperForTest(extension)}) {
+      FakeComputer computer;
+      const std::string path = "C:\\Users\\taro\\Downloads\\" + name;
+      computer.disk[path] = "file";
+      EXPECT_NE(JudgeMemoLink({path, ""}, CodePage::ShiftJis(), computer).risk, LinkRisk::kNone);
+    }
+    EXPECT_FALSE(IsDocumentExtension(extension));
+  }
+  EXPECT_EQ(rows, 163);
+  // Types Windows runs or installs that neither list names.
+  for (const char* extension : {"searchConnector-ms", "wsb", "pyz", "pyzw", "appx", "appxbundle",
+                                "msix", "msixbundle", "appinstaller", "msu", "docm", "xlsm",
+                                "pptm", "library-ms", "diagcab", "svg", "zip"}) {
+    FakeComputer computer;
+    EXPECT_NE(JudgeLine(std::string("x ! C:\\x\\a.") + extension, computer).risk, LinkRisk::kNone)
+        << extension;
+  }
+}
+
+TEST(UrlShortcutAddress, ReadsTheUnicodeSectionFirst) {
   const struct {
     std::string text;
     std::optional<std::string> address;
@@ -158,6 +295,14 @@ TEST(UrlShortcutAddress, ReadsTheUrlLineOfItsSection) {
        "file:///C:/x.exe"},
       {"[Other]\r\nURL=http://a/\r\n[InternetShortcut]\r\nURL=file:///b\r\nURL=http://c/\r\n",
        "file:///b"},
+      // Only the first section of a name counts, as the profile functions read it.
+      {"[InternetShortcut]\r\nX=1\r\n[InternetShortcut]\r\nURL=http://a/\r\n", std::nullopt},
+      {"[InternetShortcut]\r\nURL=\"file:///C:/x.exe\"\r\n", "file:///C:/x.exe"},
+      {"[InternetShortcut.W]\r\nURL=file:///C:/x.exe\r\n[InternetShortcut]\r\nURL=http://a/\r\n",
+       "file:///C:/x.exe"},
+      {"[InternetShortcut]\r\nURL=http://a/\r\n[InternetShortcut.W]\r\nURL=http://caf+AOk-/+-1\r\n",
+       "http://caf\xC3\xA9/+1"},
+      {"[InternetShortcut]\r\nURL=http://a/\r\n[InternetShortcut.W]\r\nX=1\r\n", "http://a/"},
       {"URL=http://a/\r\n", std::nullopt},
       {std::string("[InternetShortcut]\r\n\0URL=http://a/\r\n", 36), std::nullopt},
   };

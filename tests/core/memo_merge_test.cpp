@@ -94,7 +94,7 @@ TEST(MergeWithOtherWriter, KeepsWhatEitherSideWrote) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
     fs.Put("d", FileOf(c.base));
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load("d");
     fs.Put("d", FileOf(c.theirs));
     std::string_view ops = c.mine;

@@ -52,7 +52,7 @@ TEST(IncrementalSave, KeepsTheBytesOfAFileWrittenInItsOwnFormat) {
   std::string file;
   for (int i = 0; i < 50; ++i) file += RecordText(i);
   fs.files["d"] = file;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   store.Save();
   EXPECT_EQ(fs.Content("d"), file);
@@ -96,7 +96,7 @@ TEST(IncrementalSave, FormatsAgainWhatIsNotExactlyItsOwnFormat) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
     fs.files["d"] = c.file;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load("d");
     store.Save();
     EXPECT_EQ(fs.Content("d"), c.saved);
@@ -116,7 +116,7 @@ TEST(IncrementalSave, RandomEditsFromEverySeedMatchAFreshFormat) {
       for (int n = 0; n < 500; ++n) script += static_cast<char>(rng());
       FakeFileSystem fs;
       fs.files["d"] = start;
-      MemoStore store(fs);
+      MemoStore store(CodePage::ShiftJis(), fs);
       store.Load("d");
       store.Save();  // what was read, saved at once
       ASSERT_EQ(test::CheckSaved(store, fs), "");
@@ -143,14 +143,14 @@ TEST(IncrementalSave, RecordsNeverAskedForWriteWhatReadOnesWrite) {
       {
         FakeFileSystem fs;
         fs.files["d"] = start;
-        MemoStore store(fs);
+        MemoStore store(CodePage::ShiftJis(), fs);
         store.Load("d");
         test::EditSource src(script);
         ASSERT_EQ(test::RunEditScript(store, fs, src, &checked), "") << "round " << round;
       }
       FakeFileSystem fs;
       fs.files["d"] = start;
-      MemoStore store(fs);
+      MemoStore store(CodePage::ShiftJis(), fs);
       store.Load("d");
       test::EditSource src(script);
       ASSERT_EQ(test::RunEditScript(store, fs, src, &unread, false), "");
@@ -165,7 +165,7 @@ TEST(IncrementalSave, RecordsNeverAskedForWriteWhatReadOnesWrite) {
 TEST(IncrementalSave, CompactingPassesRecordsWithoutBytes) {
   FakeFileSystem fs;
   fs.files["d"] = "typed@x\r\n m\r\n\r\nbig@x\r\n " + std::string(100000, 'b') + "\r\n\r\n";
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   store.MergeNameListText(NameListEntry("Only a name", "named@x"));
   store.SetMemo(0, std::string(80000, 't'));
@@ -184,7 +184,7 @@ TEST(IncrementalSave, KeptBytesStayNearTheFileSize) {
   std::string file;
   for (int i = 0; i < 1000; ++i) file += RecordText(i);
   fs.files["d"] = file;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   // What each record's place costs, beside the bytes themselves.
   const size_t places = store.KeptBytesMemory() - file.size();

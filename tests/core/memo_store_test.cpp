@@ -116,11 +116,11 @@ TEST(MemoSaveLoad, RoundTripsThroughTheFile) {
   for (auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load("Pinote.dat");
     for (auto& p : c.persons) store.Add(std::move(p));
     store.Save();
-    MemoStore again(fs);
+    MemoStore again(CodePage::ShiftJis(), fs);
     again.Load("Pinote.dat");
     EXPECT_EQ(Describe(again), c.expected);
     // Saving what was read writes the same bytes again.
@@ -135,7 +135,7 @@ TEST(MemoSaveLoad, RealFileSystemKeepsBytes) {
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "Pinote.dat").string();
   std::filesystem::remove(path);
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   store.Load(path);
   store.Add(MakePerson({"a@x", "B@Y"}, "l1\r\n l2", true));
   store.Save();
@@ -143,7 +143,7 @@ TEST(MemoSaveLoad, RealFileSystemKeepsBytes) {
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   in.close();
   EXPECT_EQ(bytes, "a@x\r\nB@Y\r\n@Important\r\n l1\r\n  l2\r\n\r\n");
-  MemoStore again;
+  MemoStore again(CodePage::ShiftJis());
   again.Load(path);
   EXPECT_EQ(Describe(again), "a@x,B@Y!=l1/ l2/");
   EXPECT_EQ(again.IndexOfAddress("b@y"), 0);
@@ -155,7 +155,7 @@ TEST(MemoSaveLoad, RealFileSystemKeepsBytes) {
 TEST(MemoIndexOfAddress, IgnoresCaseAndKeepsStoredForm) {
   FakeFileSystem fs;
   fs.files["d"] = "Taro.Yamada@Example.JP\r\n m\r\n\r\n\x83\x65st@x\r\n n\r\n\r\n";
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   const struct {
     std::string query;
@@ -176,7 +176,7 @@ TEST(MemoIndexOfAddress, IgnoresCaseAndKeepsStoredForm) {
 
 TEST(MemoIndexOfAddress, LongAddressesAreFound) {
   FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   const std::string longLower = std::string(300, 'x') + "@example.jp";
   std::string longUpper = longLower;
   for (auto& c : longUpper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -201,17 +201,19 @@ TEST(MemoIndexOfAddress, FoldsLikeUpperAnsiAtEveryLength) {
     }
     SCOPED_TRACE(::testing::PrintToString(stored) + " / " + ::testing::PrintToString(query));
     FakeFileSystem fs;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Add(MakePerson({stored}, "m"));
-    EXPECT_EQ(store.IndexOfAddress(query), UpperAnsi(query) == UpperAnsi(stored) ? 0 : -1);
-    EXPECT_EQ(store.IndexOfAddress(UpperAnsi(stored)), 0);
+    const CodePage sjis = CodePage::ShiftJis();
+    EXPECT_EQ(store.IndexOfAddress(query),
+              UpperAnsi(query, sjis) == UpperAnsi(stored, sjis) ? 0 : -1);
+    EXPECT_EQ(store.IndexOfAddress(UpperAnsi(stored, CodePage::ShiftJis())), 0);
   }
 }
 
 TEST(MemoIndexOfAddress, AddressInTwoRecordsResolvesToEarlier) {
   FakeFileSystem fs;
   fs.files["d"] = "x@y\r\n first\r\n\r\nother\r\nX@Y\r\n second\r\n\r\n";
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   EXPECT_EQ(store.IndexOfAddress("x@y"), 0);
   EXPECT_EQ(store.IndexOfAddress("other"), 1);
@@ -222,7 +224,7 @@ TEST(MemoIndexOfAddress, AddressInTwoRecordsResolvesToEarlier) {
 
 TEST(MemoIndexOfAddress, FollowsEveryChangeAtOnce) {
   FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   store.Add(MakePerson({"a", "b"}, "m"));
   store.Add(MakePerson({"c"}, "n"));
@@ -241,7 +243,7 @@ TEST(MemoIndexOfAddress, FollowsEveryChangeAtOnce) {
 
 TEST(MemoGetAndDelete, InvalidIndicesDoNothing) {
   FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_EQ(store.Get(0), nullptr);
   store.Add(MakePerson({"a"}, "m"));
   store.Add(nullptr);
@@ -290,7 +292,7 @@ TEST(MemoSave, PrunesRecordsWithEmptyMemoAndAtMostOneAddress) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load("d");
     auto p = std::make_unique<Person>();
     p->Addresses = c.addresses;
@@ -314,7 +316,7 @@ TEST(MemoSave, NameListTextHoldsAcrossLaterSaves) {
   FakeFileSystem fs;
   fs.files["d"] = "a@x\r\n m\r\n\r\n";
   fs.files["list"] = "u\r\nSolo\r\nu\r\nu\r\n0\r\n1\r\nsolo@x\r\n0\r\n";
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   store.LoadNameList("list");
   for (int keystroke = 0; keystroke < 3; ++keystroke) {
@@ -336,7 +338,7 @@ TEST(MemoSave, NameListTextHoldsAcrossLaterSaves) {
 
 TEST(MemoSave, LaterRecordsMoveDownAfterPrune) {
   FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   store.Add(MakePerson({"keep1"}, "m"));
   store.Add(MakePerson({"drop"}));
@@ -352,7 +354,7 @@ TEST(MemoSave, LaterRecordsMoveDownAfterPrune) {
 TEST(MemoLoad, MissingFileKeepsRecordsAndSetsFileName) {
   FakeFileSystem fs;
   fs.files["old.dat"] = "a\r\n m\r\n\r\n";
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("old.dat");
   store.AppendAddress(0, "b");
   store.Load("new.dat");
@@ -367,7 +369,7 @@ TEST(MemoLoad, MissingFileKeepsRecordsAndSetsFileName) {
 TEST(MemoLoad, ExistingFileReplacesRecords) {
   FakeFileSystem fs;
   fs.files["d"] = "x\r\n m\r\n\r\n";
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Add(MakePerson({"a"}, "n"));
   store.Load("d");
   EXPECT_EQ(Describe(store), "x=m/");
@@ -394,7 +396,7 @@ TEST(IsStorableAddress, RejectsWhatAMemoLineCannotHold) {
 TEST(MemoSave, FailedWriteLeavesFileAndRecords) {
   FakeFileSystem fs;
   fs.files["d"] = "a\r\n old\r\n\r\n";
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   store.SetMemo(0, "new\r\n");
   store.Add(MakePerson({"b"}, "m"));
@@ -411,7 +413,7 @@ TEST(MemoLoad, UnreadableFileThrowsAndLeavesStoreEmpty) {
   FakeFileSystem fs;
   fs.files["d"] = "a\r\n m\r\n\r\n";
   fs.failRead.insert("d");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Add(MakePerson({"x"}, "y"));
   EXPECT_THROW(store.Load("d"), FileError);
   EXPECT_EQ(store.Count(), 0);
@@ -429,7 +431,7 @@ TEST(MemoSave, NeverReplacesAFileThatWasNotRead) {
   const std::string original = "a@x\r\n old a\r\n\r\nb@x\r\nc@x\r\n old b\r\n\r\n";
   fs.files["d"] = original;
   fs.failRead.insert("d");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_THROW(store.Load("d"), FileError);
   store.Add(MakePerson({"B@X"}, "new b\r\n"));
   try {
@@ -449,7 +451,7 @@ TEST(MemoSave, MergesEditsIntoTheFileOnceItReads) {
   FakeFileSystem fs;
   fs.files["d"] = "a@x\r\n old a\r\n\r\nb@x\r\nc@x\r\n old b\r\n\r\nd@x\r\n old d\r\n\r\n";
   fs.failRead.insert("d");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_THROW(store.Load("d"), FileError);
   store.Add(MakePerson({"B@X"}, "new b\r\n", true));  // same person as the file's b@x, other case
   store.Add(MakePerson({"z@x"}, "z\r\n"));             // unknown to the file: appended
@@ -472,7 +474,7 @@ TEST(MemoSave, NameListRecordsMadeMeanwhileKeepTheFilesMemo) {
   fs.files["d"] = "a@x\r\n@Important\r\n kept\r\n\r\n";
   fs.files["list"] = "u\r\nBook\r\nu\r\nu\r\n0\r\n2\r\nA@X\r\nb@x\r\n0\r\n";
   fs.failRead.insert("d");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_THROW(store.Load("d"), FileError);
   store.LoadNameList("list");  // makes {A@X, b@x}: kept by Save, with no memo of its own
   fs.failRead.clear();
@@ -486,7 +488,7 @@ TEST(MemoSave, TwoAddressesOfOneGroupTypedIntoStayOneRecord) {
   FakeFileSystem fs;
   fs.files["d"] = "a\r\nb\r\n@Important\r\n old\r\n\r\n";
   fs.failRead.insert("d");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_THROW(store.Load("d"), FileError);
   store.Add(MakePerson({"a"}, "one"));
   store.Add(MakePerson({"b"}, "two"));
@@ -500,7 +502,7 @@ TEST(MemoSave, FileGoneAfterFailedLoadIsWrittenAnew) {
   FakeFileSystem fs;
   fs.files["d"] = "a\r\n m\r\n\r\n";
   fs.failRead.insert("d");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_THROW(store.Load("d"), FileError);
   fs.failRead.clear();
   fs.files.clear();
@@ -563,7 +565,7 @@ TEST(MemoIndexOfAddress, AgreesWithLinearScanOverRandomStores) {
   const auto randomAddress = [&] { return randomCase(stems[rng() % stems.size()]); };
   for (int round = 0; round < 200; ++round) {
     FakeFileSystem fs;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load("d");
     LinearIndex reference;
     for (int step = 0; step < 40; ++step) {
@@ -629,7 +631,8 @@ TEST(SameAddressKey, IsEqualityAfterUpperAnsi) {
       if (std::isalpha(static_cast<unsigned char>(c)) && rng() % 2 != 0) c ^= 0x20;
     }
     if (!b.empty() && rng() % 3 == 0) b[rng() % b.size()] = bytes[rng() % sizeof bytes];
-    ASSERT_EQ(SameAddressKey(a, b), UpperAnsi(a) == UpperAnsi(b))
+    const CodePage sjis = CodePage::ShiftJis();
+    ASSERT_EQ(SameAddressKey(a, b, sjis), UpperAnsi(a, sjis) == UpperAnsi(b, sjis))
         << ::testing::PrintToString(a) << " " << ::testing::PrintToString(b);
   }
 }
@@ -648,7 +651,7 @@ TEST(AddressIndexClaimAll, EndsAsClaimsOneByOne) {
     for (unsigned n = rng() % 40; n > 0; --n) {
       claims.push_back({keys[rng() % keys.size()], static_cast<int>(rng() % 9)});
     }
-    AddressIndex bulk, single;
+    AddressIndex bulk(CodePage::ShiftJis()), single(CodePage::ShiftJis());
     bulk.Assign(start);
     single.Assign(start);
     bulk.ClaimAll(claims);
@@ -676,7 +679,7 @@ TEST(AddressIndexClaimAll, EmptyAddressesIntoATableWithoutKeyBytes) {
       {{{"", 1}}, {{"a@x", 0}}, 1, 2},
   };
   for (const Case& c : cases) {
-    AddressIndex index;
+    AddressIndex index(CodePage::ShiftJis());
     index.Assign(c.start);
     index.ClaimAll(c.claims);
     EXPECT_EQ(index.Find(""), c.emptyFinds);

@@ -179,7 +179,7 @@ TEST(CountBackslashes, CountsCharactersNotBytes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.folder);
-    EXPECT_EQ(CountBackslashes(c.folder), c.expected);
+    EXPECT_EQ(CountBackslashes(c.folder, CodePage::ShiftJis()), c.expected);
   }
 }
 

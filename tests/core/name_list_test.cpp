@@ -117,18 +117,18 @@ TEST(NameListMerge, FilesOfSixLinesOrFewerYieldNothing) {
     SCOPED_TRACE(n);
     std::string text;
     for (int i = 0; i < n; ++i) text += "0\r\n";
-    MemoStore store;
+    MemoStore store(CodePage::ShiftJis());
     store.MergeNameListText(text);
     EXPECT_EQ(store.Count(), 0);
   }
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   store.MergeNameListText(NameList({{"T", {}}}));  // seven lines: the shortest whole entry
   EXPECT_EQ(store.Count(), 1);
 }
 
 TEST(NameListMerge, UnknownEntryBecomesRecordNotWrittenWhenBare) {
   FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   store.Add(MakePerson({"stored@x"}, "m"));
   store.MergeNameListText(NameList({{"Solo", {"solo@x"}}, {"Pair", {"p1@x", "p2@x"}, 1, 2}}));
@@ -144,7 +144,7 @@ TEST(NameListMerge, UnknownEntryBecomesRecordNotWrittenWhenBare) {
 
 TEST(NameListMerge, EntryWithoutAddressesBecomesUnfindableRecord) {
   FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   store.MergeNameListText(NameList({{"Nobody", {}}}));
   EXPECT_EQ(DescribeWithText(store), "==Nobody");
@@ -153,7 +153,7 @@ TEST(NameListMerge, EntryWithoutAddressesBecomesUnfindableRecord) {
 }
 
 TEST(NameListMerge, EntriesSharingAnUnknownAddressBothBecomeRecords) {
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   store.MergeNameListText(NameList({{"First", {"s@x", "a@x"}}, {"Second", {"S@X", "b@x"}}}));
   EXPECT_EQ(DescribeWithText(store), "s@x,a@x==First|S@X,b@x==Second");
   EXPECT_EQ(store.IndexOfAddress("s@x"), 0);
@@ -162,7 +162,7 @@ TEST(NameListMerge, EntriesSharingAnUnknownAddressBothBecomeRecords) {
 
 TEST(NameListMerge, SharedAddressJoinsTheStoredRecordInEntryOrder) {
   FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   store.Add(MakePerson({"Taro@X", "t2@x"}, "memo\r\n"));
   store.MergeNameListText(
@@ -174,7 +174,7 @@ TEST(NameListMerge, SharedAddressJoinsTheStoredRecordInEntryOrder) {
 }
 
 TEST(NameListMerge, FirstEntryNamesTheRecord) {
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   store.Add(MakePerson({"a@x"}, "m"));
   store.MergeNameListText(NameList({{"One", {"a@x"}}, {"Two", {"A@X", "b@x"}}}));
   EXPECT_EQ(DescribeWithText(store), "a@x,b@x=m=One");
@@ -200,7 +200,7 @@ TEST(NameListMerge, EntryTextIsUnescaped) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    MemoStore store;
+    MemoStore store(CodePage::ShiftJis());
     store.MergeNameListText(NameList({{c.line, {"a@x"}}, {"after", {"b@x"}}}));
     ASSERT_EQ(store.Count(), 2);
     EXPECT_EQ(store.Get(0)->NameListText, c.expected);
@@ -210,7 +210,7 @@ TEST(NameListMerge, EntryTextIsUnescaped) {
 }
 
 TEST(NameListMerge, LookupsDuringTheWalkSeeTheStoreAsItWas) {
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   store.Add(MakePerson({"a@x"}, "m"));
   // The first entry adds b@x to record 0; the second still does not find b@x there.
   store.MergeNameListText(NameList({{"One", {"a@x", "b@x"}}, {"Two", {"b@x", "c@x"}}}));
@@ -238,7 +238,7 @@ TEST(NameListMerge, TruncatedFileKeepsEntriesBeforeTheCut) {
     SCOPED_TRACE(c.keep);
     std::string text;
     for (size_t i = 0; i < c.keep; ++i) text += std::string(lines[i]) + "\r\n";
-    MemoStore store;
+    MemoStore store(CodePage::ShiftJis());
     store.MergeNameListText(text);
     EXPECT_EQ(DescribeWithText(store), c.expected);
   }
@@ -248,7 +248,7 @@ TEST(NameListMerge, NonIntegerCountDropsTheEntryAndReadsOn) {
   // N is "x": the entry is dropped and the line "x" becomes the next entry's text.
   const std::string text =
       Lines({"u", "Lost", "u", "u", "x", "u", "u", "0", "1", "a@x", "0", "u", "u"});
-  MemoStore store;
+  MemoStore store(CodePage::ShiftJis());
   store.MergeNameListText(text);
   EXPECT_EQ(DescribeWithText(store), "a@x==x");
 }
@@ -269,7 +269,7 @@ TEST(NameListMerge, NegativeCountEndsTheWalk) {
     std::string text = NameList({{"Good", {"a@x"}}});
     for (auto l : c.damaged) text += std::string(l) + "\r\n";
     text += NameList({{"Later", {"z@x"}}});
-    MemoStore store;
+    MemoStore store(CodePage::ShiftJis());
     store.Add(MakePerson({"a@x"}, "m"));
     store.AppendAddress(0, "direct@x");
     store.MergeNameListText(text);
@@ -296,7 +296,7 @@ TEST(NameListMerge, HugeCountsEndTheWalk) {
     std::string text;
     for (auto l : c.entry) text += std::string(l) + "\r\n";
     text += NameList({{"Later", {"z@x"}}});
-    MemoStore store;
+    MemoStore store(CodePage::ShiftJis());
     store.MergeNameListText(text);
     EXPECT_EQ(DescribeWithText(store), c.expected);
   }
@@ -339,7 +339,7 @@ TEST(NameListMerge, IntoRecordsReadFromTheFile) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
     fs.files["d"] = c.file;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load("d");
     for (const std::string& list : c.lists) {
       store.MergeNameListText(list);
@@ -362,7 +362,7 @@ TEST(NameListLoad, ReadsTheFileWithAnyLineBreak) {
     SCOPED_TRACE(::testing::PrintToString(std::string(brk)));
     FakeFileSystem fs;
     fs.files["list.dat"] = NameList({{"One", {"a@x", "b@x"}}, {"Two", {"c@x"}}}, brk);
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.LoadNameList("list.dat");
     EXPECT_EQ(DescribeWithText(store), "a@x,b@x==One|c@x==Two");
   }
@@ -370,7 +370,7 @@ TEST(NameListLoad, ReadsTheFileWithAnyLineBreak) {
 
 TEST(NameListLoad, MissingFileChangesNothing) {
   FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Add(MakePerson({"a@x"}, "m"));
   store.AppendAddress(0, "b@x");
   for (const std::string path : {"", "missing.dat"}) {
@@ -386,7 +386,7 @@ TEST(NameListLoad, UnreadableFileThrows) {
   FakeFileSystem fs;
   fs.files["list.dat"] = NameList({{"One", {"a@x"}}});
   fs.failRead.insert("list.dat");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_THROW(store.LoadNameList("list.dat"), FileError);
   EXPECT_EQ(store.Count(), 0);
 }
@@ -429,7 +429,7 @@ std::vector<RefPerson> ReferenceWalk(std::vector<RefPerson> persons, const std::
   };
   long long pos = 1;
   while (pos < count - 5) {
-    auto decoded = UnescapeText(lines[pos]);
+    auto decoded = UnescapeText(lines[pos], CodePage::ShiftJis());
     const std::string text = decoded ? *decoded : lines[pos];
     long long n = 0, m = 0, p = 0;
     pos += 3;
@@ -474,7 +474,7 @@ TEST(NameListMerge, AgreesWithAPlainWalkOnRandomLists) {
                                            "2147483647"};
   for (int round = 0; round < 500; ++round) {
     std::vector<RefPerson> start;
-    MemoStore store;
+    MemoStore store(CodePage::ShiftJis());
     for (unsigned r = rng() % 4; r > 0; --r) {
       RefPerson p;
       for (unsigned n = rng() % 3; n > 0; --n) p.addresses.push_back(pool[rng() % pool.size()]);
@@ -516,7 +516,7 @@ TEST(NameListMerge, AgreesWithAPlainWalkOnRandomLists) {
     }
     FakeFileSystem fs;
     fs.files["d"] = FormatMemoFile(persons);
-    MemoStore loaded(fs);
+    MemoStore loaded(CodePage::ShiftJis(), fs);
     loaded.Load("d");
 
     for (const auto& [merged, records] :

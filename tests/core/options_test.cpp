@@ -26,7 +26,8 @@ struct Store {
     if (!lines.empty()) fs.files[kIni] = text;
   }
   FakeFileSystem fs;
-  SettingsStore store{fs, [] { return std::string("C:\\Becky\\PlugIns\\Pinote.dll"); }};
+  SettingsStore store{fs, [] { return std::string("C:\\Becky\\PlugIns\\Pinote.dll"); },
+                      CodePage::ShiftJis()};
   std::vector<std::string> Keys() {
     std::vector<std::string> out;
     for (const SettingEntry& e : store.Entries()) out.push_back(e.keyText);

@@ -24,12 +24,12 @@ struct FakeDisk {
   std::vector<std::string> asked;
 
   void Add(const std::string& parent, const std::string& name, bool folder, bool hidden = false) {
-    nodes[UpperAnsi(parent + "\\" + name)] = {name, folder, hidden};
+    nodes[UpperAnsi(parent + "\\" + name, CodePage::ShiftJis())] = {name, folder, hidden};
   }
   DirLookup Lookup() {
     return [this](const std::string& path, bool includeHidden) -> std::optional<DirEntry> {
       asked.push_back(path);
-      auto it = nodes.find(UpperAnsi(path));
+      auto it = nodes.find(UpperAnsi(path, CodePage::ShiftJis()));
       if (it == nodes.end() || (it->second.hidden && !includeHidden)) return std::nullopt;
       return DirEntry{it->second.name, it->second.folder};
     };
@@ -64,7 +64,7 @@ TEST(ResolveLongPath, StoredNamesAndStops) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
-    EXPECT_EQ(ResolveLongPath(c.in, disk.Lookup()), c.out);
+    EXPECT_EQ(ResolveLongPath(c.in, disk.Lookup(), CodePage::ShiftJis()), c.out);
   }
 }
 
@@ -72,7 +72,7 @@ TEST(ResolveLongPath, NeverSplitsADoubleByteName) {
   FakeDisk disk;
   disk.Add("C:", "\x95\x5C", true);
   disk.Add("C:\\\x95\x5C", "Memo.txt", false);
-  (void)ResolveLongPath("C:\\\x95\x5C\\memo.txt", disk.Lookup());
+  (void)ResolveLongPath("C:\\\x95\x5C\\memo.txt", disk.Lookup(), CodePage::ShiftJis());
   const std::vector<std::string> expected = {"C:\\\x95\x5C", "C:\\\x95\x5C\\memo.txt"};
   EXPECT_EQ(disk.asked, expected);
 }
@@ -91,13 +91,13 @@ TEST(PathNames, DerivedFromLibraryPath) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dll);
-    EXPECT_EQ(FolderOf(c.dll), c.folder);
-    EXPECT_EQ(DataPathFor(c.dll), c.data);
-    EXPECT_EQ(LegacyDataPathFor(c.dll), c.legacy);
-    EXPECT_EQ(DataPathFromSettingsPath(c.dll), c.settingsToData);
+    EXPECT_EQ(FolderOf(c.dll, CodePage::ShiftJis()), c.folder);
+    EXPECT_EQ(DataPathFor(c.dll, CodePage::ShiftJis()), c.data);
+    EXPECT_EQ(LegacyDataPathFor(c.dll, CodePage::ShiftJis()), c.legacy);
+    EXPECT_EQ(DataPathFromSettingsPath(c.dll, CodePage::ShiftJis()), c.settingsToData);
   }
-  EXPECT_EQ(ChangeFileExt("a.b.c", ".x"), "a.b.x");
-  EXPECT_EQ(ChangeFileExt("dir.d\\file", ".x"), "dir.d\\file.x");
+  EXPECT_EQ(ChangeFileExt("a.b.c", ".x", CodePage::ShiftJis()), "a.b.x");
+  EXPECT_EQ(ChangeFileExt("dir.d\\file", ".x", CodePage::ShiftJis()), "dir.d\\file.x");
 }
 
 // 表 (95 5C), ソ (83 5C) and 能 (94 5C) end in the byte of "\\"; a lone lead byte at the end of
@@ -119,22 +119,22 @@ TEST(SplitAtLastSeparator, WalksByCharacter) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    const PathSplit split = SplitAtLastSeparator(c.path);
+    const PathSplit split = SplitAtLastSeparator(c.path, "\\", CodePage::ShiftJis());
     EXPECT_EQ(split.folder, c.folder);
     EXPECT_EQ(split.name, c.name);
   }
-  EXPECT_EQ(SplitAtLastSeparator("C:a.b", "\\:").name, "a.b");
+  EXPECT_EQ(SplitAtLastSeparator("C:a.b", "\\:", CodePage::ShiftJis()).name, "a.b");
   // A lead byte takes the byte after it, whatever it is: 83 2E is one character.
-  EXPECT_EQ(SplitAtLastSeparator("a\x83.b", ".").name, "a\x83.b");
+  EXPECT_EQ(SplitAtLastSeparator("a\x83.b", ".", CodePage::ShiftJis()).name, "a\x83.b");
 }
 
 TEST(PathNames, JapaneseFolderNames) {
   const std::string dir = "C:\\\x95\x5C\x83\x5C\x94\x5C\\";  // C:\表ソ能\ .
-  EXPECT_EQ(FolderOf(dir + "Pinote.dll"), dir);
-  EXPECT_EQ(DataPathFor(dir + "Pinote.dll"), dir + "Pinote.dat");
-  EXPECT_EQ(ChangeFileExt("C:\\\x94\x5C", ".ini"), "C:\\\x94\x5C.ini");
-  EXPECT_EQ(ChangeFileExt("C:\\a.b\\\x94\x5C", ".x"), "C:\\a.b\\\x94\x5C.x");
-  EXPECT_EQ(FolderOf("C:\\x\\name\x81"), "C:\\x\\");
+  EXPECT_EQ(FolderOf(dir + "Pinote.dll", CodePage::ShiftJis()), dir);
+  EXPECT_EQ(DataPathFor(dir + "Pinote.dll", CodePage::ShiftJis()), dir + "Pinote.dat");
+  EXPECT_EQ(ChangeFileExt("C:\\\x94\x5C", ".ini", CodePage::ShiftJis()), "C:\\\x94\x5C.ini");
+  EXPECT_EQ(ChangeFileExt("C:\\a.b\\\x94\x5C", ".x", CodePage::ShiftJis()), "C:\\a.b\\\x94\x5C.x");
+  EXPECT_EQ(FolderOf("C:\\x\\name\x81", CodePage::ShiftJis()), "C:\\x\\");
 }
 
 TEST(ResolveLongPath, JapaneseNamesAndALoneLeadByteAtTheEnd) {
@@ -154,7 +154,7 @@ TEST(ResolveLongPath, JapaneseNamesAndALoneLeadByteAtTheEnd) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in);
-    EXPECT_EQ(ResolveLongPath(c.in, disk.Lookup()), c.out);
+    EXPECT_EQ(ResolveLongPath(c.in, disk.Lookup(), CodePage::ShiftJis()), c.out);
   }
 }
 
@@ -183,7 +183,7 @@ TEST(ChooseHelpFile, HlpFirstThenTheHtmlOfTheLanguageThenTheOther) {
   const std::vector<std::string> order[] = {{eh, jh, ew, jw}, {jh, jw, ew}};
   for (const auto& c : cases) {
     std::string trace = c.japanese ? "ja:" : "en:";
-    for (const auto& p : c.present) trace += " " + FileNameOf(p);
+    for (const auto& p : c.present) trace += " " + FileNameOf(p, CodePage::ShiftJis());
     SCOPED_TRACE(trace);
     const HelpChoice h = ChooseHelpFile(dir, c.japanese,
                                         [&](const std::string& p) { return c.present.count(p) > 0; });

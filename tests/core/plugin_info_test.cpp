@@ -15,7 +15,7 @@ std::vector<char> Filled() { return std::vector<char>(kInfoRecordSize, '\x55'); 
 TEST(FillPluginInfo, FourFieldsAndUntouchedTails) {
   auto rec = Filled();
   const std::string desc = "\x83\x81\x83\x82 plug";  // Shift-JIS text goes in as bytes
-  FillPluginInfo(rec.data(), desc);
+  FillPluginInfo(rec.data(), desc, CodePage::ShiftJis());
   EXPECT_STREQ(rec.data() + kInfoNameOffset, "Quillet for Becky!2");
   EXPECT_STREQ(rec.data() + kInfoVendorOffset, kVendorText);
   EXPECT_STREQ(rec.data() + kInfoVersionOffset, "Ver.0.03 Rev.2");
@@ -41,7 +41,7 @@ TEST(FillPluginInfo, LongDescriptionIsCutToFit) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.desc.size());
     auto rec = Filled();
-    FillPluginInfo(rec.data(), c.desc);
+    FillPluginInfo(rec.data(), c.desc, CodePage::ShiftJis());
     const char* d = rec.data() + kInfoDescriptionOffset;
     EXPECT_EQ(std::string(d).size(), c.expectedLength);
     EXPECT_EQ(std::string(d), c.desc.substr(0, c.expectedLength));

@@ -28,7 +28,7 @@ struct Fixture {
     writes = fs.writes;
   }
   FakeFileSystem fs;
-  MemoStore store{fs};
+  MemoStore store{CodePage::ShiftJis(), fs};
   int writes = 0;
 };
 
@@ -111,7 +111,7 @@ TEST(Separate, OutcomesAndTheRecordsAfter) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load("d");
     store.Add(MakePerson({"a@x", "b@x", "c@x"}, "m\r\n"));
     store.Add(MakePerson({"solo@x"}, "s"));
@@ -132,7 +132,7 @@ TEST(Separate, OutcomesAndTheRecordsAfter) {
 
 TEST(Separate, RefusesAnAddressTheFileCannotHold) {
   FakeFileSystem fs;
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   store.Load("d");
   // A name list can put such an address into a group.
   store.MergeNameListText("u\r\nT\r\nu\r\nu\r\n0\r\n2\r\n\r\na@x\r\n0\r\n");
@@ -166,7 +166,7 @@ TEST(StoreTypedMemo, StoresCreatesAndDrops) {
     SCOPED_TRACE(c.name);
     FakeFileSystem fs;
     fs.files["d"] = "a@x\r\n old\r\n\r\n";
-    MemoStore store(fs);
+    MemoStore store(CodePage::ShiftJis(), fs);
     store.Load("d");
     const StoredMemo got = StoreTypedMemo(store, c.address, c.memo, c.important);
     EXPECT_EQ(got.stored, c.stored);
@@ -180,7 +180,7 @@ TEST(StoreTypedMemo, AfterAnUnreadableFileTheRecordShowsTheFilesMemoFirst) {
   FakeFileSystem fs;
   fs.files["d"] = "a@x\r\n@Important\r\n from the file\r\n\r\n";
   fs.failRead.insert("d");
-  MemoStore store(fs);
+  MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_THROW(store.Load("d"), FileError);
   EXPECT_THROW((void)StoreTypedMemo(store, "a@x", "typed", false), FileError);
   fs.failRead.clear();

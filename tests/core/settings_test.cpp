@@ -24,7 +24,7 @@ struct Fixture {
     if (content) fs.files[kIni] = content;
   }
   SettingsStore NewStore() {
-    return SettingsStore(fs, [] { return kDll; });
+    return SettingsStore(fs, [] { return kDll; }, CodePage::ShiftJis());
   }
   FakeFileSystem fs;
 };
@@ -48,7 +48,7 @@ TEST(EscapeText, Table) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
-    EXPECT_EQ(EscapeText(c.in), c.out);
+    EXPECT_EQ(EscapeText(c.in, CodePage::ShiftJis()), c.out);
   }
 }
 
@@ -73,10 +73,10 @@ TEST(UnescapeText, Table) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
-    EXPECT_EQ(UnescapeText(c.in), c.out);
+    EXPECT_EQ(UnescapeText(c.in, CodePage::ShiftJis()), c.out);
     // Appended after what is there; a conversion error leaves that as it was.
     std::string out = "kept";
-    EXPECT_EQ(AppendUnescaped(c.in, out), c.out.has_value());
+    EXPECT_EQ(AppendUnescaped(c.in, out, CodePage::ShiftJis()), c.out.has_value());
     EXPECT_EQ(out, "kept" + c.out.value_or(""));
   }
 }
@@ -87,9 +87,9 @@ TEST(EscapeText, RoundTripsRandomBytesOnOneLine) {
   for (int round = 0; round < 5000; ++round) {
     std::string t(len(rng), '\0');
     for (char& c : t) c = static_cast<char>(byte(rng));
-    const std::string e = EscapeText(t);
+    const std::string e = EscapeText(t, CodePage::ShiftJis());
     for (char c : e) ASSERT_GE(static_cast<unsigned char>(c), 0x20) << "control byte in escape";
-    const auto back = UnescapeText(e);
+    const auto back = UnescapeText(e, CodePage::ShiftJis());
     ASSERT_TRUE(back.has_value());
     ASSERT_EQ(*back, t);
   }
@@ -199,9 +199,10 @@ TEST(FormatFloat, RoundTripsWithinFifteenDigits) {
 }
 
 TEST(SettingsPathFor, ReplacesLastThreeCharacters) {
-  EXPECT_EQ(SettingsPathFor("C:\\x\\Pinote.dll"), "C:\\x\\Pinote.ini");
-  EXPECT_EQ(SettingsPathFor("\\\x95\x5C\\Pinote.DLL"), "\\\x95\x5C\\Pinote.ini");
-  EXPECT_EQ(SettingsPathFor(""), "ini");
+  EXPECT_EQ(SettingsPathFor("C:\\x\\Pinote.dll", CodePage::ShiftJis()), "C:\\x\\Pinote.ini");
+  EXPECT_EQ(SettingsPathFor("\\\x95\x5C\\Pinote.DLL", CodePage::ShiftJis()),
+            "\\\x95\x5C\\Pinote.ini");
+  EXPECT_EQ(SettingsPathFor("", CodePage::ShiftJis()), "ini");
 }
 
 TEST(SplitLines, AllLineEnds) {
@@ -242,12 +243,13 @@ TEST(ParseSettingLine, Table) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    const SettingEntry e = ParseSettingLine(c.line);
+    const SettingEntry e = ParseSettingLine(c.line, CodePage::ShiftJis());
     EXPECT_EQ(e.keyText, c.key);
     EXPECT_EQ(e.typeName, c.type);
     EXPECT_EQ(e.valueText, c.value);
   }
-  EXPECT_EQ(ParseSettingLine("Memo\\alwaysTop=x:y").lookupKey, "MEMO\\ALWAYSTOP");
+  EXPECT_EQ(ParseSettingLine("Memo\\alwaysTop=x:y", CodePage::ShiftJis()).lookupKey,
+            "MEMO\\ALWAYSTOP");
 }
 
 TEST(SettingsStore, ReadsByKindWithDefaults) {

@@ -55,7 +55,7 @@ class EditSource {
 
 // Equality after UpperAnsi, read plainly.
 inline bool SameKey(const std::string& a, const std::string& b) {
-  return UpperAnsi(a) == UpperAnsi(b);
+  return UpperAnsi(a, CodePage::ShiftJis()) == UpperAnsi(b, CodePage::ShiftJis());
 }
 
 // What went wrong, or "" when the saved file and the store agree.

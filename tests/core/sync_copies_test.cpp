@@ -55,11 +55,12 @@ TEST(SyncToolCopyOf, KnowsEachToolAndNothingElse) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const char* tool = SyncToolCopyOf(c.name, "Pinote", ".dat");
+    const char* tool = SyncToolCopyOf(c.name, "Pinote", ".dat", CodePage::ShiftJis());
     EXPECT_EQ(tool == nullptr ? std::string("-") : tool, c.tool == nullptr ? "-" : c.tool);
   }
-  EXPECT_STREQ(SyncToolCopyOf("Pinote-HOST1.ini", "Pinote", ".ini"), "OneDrive");
-  EXPECT_EQ(SyncToolCopyOf("\x83\x5C-DESKTOP.dat", "\x83", ".dat"), nullptr);
+  EXPECT_STREQ(SyncToolCopyOf("Pinote-HOST1.ini", "Pinote", ".ini", CodePage::ShiftJis()),
+               "OneDrive");
+  EXPECT_EQ(SyncToolCopyOf("\x83\x5C-DESKTOP.dat", "\x83", ".dat", CodePage::ShiftJis()), nullptr);
 }
 
 TEST(OwnNames, DateAndSerialAreSpelledOut) {
@@ -67,9 +68,9 @@ TEST(OwnNames, DateAndSerialAreSpelledOut) {
   EXPECT_EQ(ConflictCopyName("Pinote", ".dat", when, 1), "Pinote.conflict-20240501-090507.dat");
   EXPECT_EQ(ConflictCopyName("Pinote", ".dat", when, 3), "Pinote.conflict-20240501-090507-3.dat");
   EXPECT_EQ(DailyBackupName("Pinote.dat", when), "Pinote.dat.20240501.bak");
-  EXPECT_TRUE(IsDailyBackupName("PINOTE.DAT.20240501.BAK", "Pinote.dat"));
-  EXPECT_FALSE(IsDailyBackupName("Pinote.dat.2024050x.bak", "Pinote.dat"));
-  EXPECT_FALSE(IsDailyBackupName("Pinote.dat.bak", "Pinote.dat"));
+  EXPECT_TRUE(IsDailyBackupName("PINOTE.DAT.20240501.BAK", "Pinote.dat", CodePage::ShiftJis()));
+  EXPECT_FALSE(IsDailyBackupName("Pinote.dat.2024050x.bak", "Pinote.dat", CodePage::ShiftJis()));
+  EXPECT_FALSE(IsDailyBackupName("Pinote.dat.bak", "Pinote.dat", CodePage::ShiftJis()));
   EXPECT_EQ(MergedCopyMarker("Pinote-PC.dat", when), "----- Pinote-PC.dat 2024/05/01 09:05:07 -----");
 }
 
@@ -90,17 +91,17 @@ TEST(OwnNames, ReadBackTheirTimes) {
   };
   for (const auto& c : conflicts) {
     SCOPED_TRACE(c.name);
-    const auto stamp = ParseConflictCopyName(c.name, "Pinote", ".dat");
+    const auto stamp = ParseConflictCopyName(c.name, "Pinote", ".dat", CodePage::ShiftJis());
     EXPECT_EQ(stamp ? FormatDate(stamp->when) : "", c.when);
     if (stamp) {
       EXPECT_EQ(stamp->serial, c.serial);
     }
   }
-  const auto day = ParseDailyBackupName("pinote.dat.20240501.BAK", "Pinote.dat");
+  const auto day = ParseDailyBackupName("pinote.dat.20240501.BAK", "Pinote.dat", CodePage::ShiftJis());
   ASSERT_TRUE(day);
   EXPECT_EQ(FormatDate(*day), "2024/05/01 00:00:00");
-  EXPECT_EQ(MergedFolderOf("C:\\x\\Pinote.dat"), "C:\\x\\Pinote.merged\\");
-  EXPECT_EQ(MergedFolderOf("dir/Pinote.dat"), "dir/Pinote.merged/");
+  EXPECT_EQ(MergedFolderOf("C:\\x\\Pinote.dat", CodePage::ShiftJis()), "C:\\x\\Pinote.merged\\");
+  EXPECT_EQ(MergedFolderOf("dir/Pinote.dat", CodePage::ShiftJis()), "dir/Pinote.merged/");
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ std::vector<UnifyLine> Reference(const MemoStore& data, const std::string& keywo
 }
 
 TEST(FilterAddresses, KeywordTable) {
-  MemoStore data;
+  MemoStore data(CodePage::ShiftJis());
   Fill(data);
   struct Case {
     std::string keyword;
@@ -78,13 +78,13 @@ TEST(FilterAddresses, KeywordTable) {
 }
 
 TEST(FilterAddresses, EmptyStoreListsNothing) {
-  MemoStore data;
+  MemoStore data(CodePage::ShiftJis());
   EXPECT_TRUE(FilterAddresses(data, "").empty());
   EXPECT_TRUE(FilterAddresses(data, "x").empty());
 }
 
 TEST(FilterAddresses, AgreesWithReferenceOnManyKeywords) {
-  MemoStore data;
+  MemoStore data(CodePage::ShiftJis());
   Fill(data);
   data.Add(MakePerson({"a@b", "c@d"}, "x\r\ny"));
   for (const std::string k : {"@", "example", ".", "e", "b@", "\r", "y", "x\r\ny", "@b"}) {
@@ -95,7 +95,7 @@ TEST(FilterAddresses, AgreesWithReferenceOnManyKeywords) {
 
 // "ァ" is 83 40 and "ソ" 83 5C: "@" and "\\" inside them are second bytes, not characters.
 TEST(FilterAddresses, NeverMatchesFromASecondByte) {
-  MemoStore data;
+  MemoStore data(CodePage::ShiftJis());
   data.Add(MakePerson({"kana"}, "\x83\x40\x83\x5C\r\n"));
   struct Case {
     std::string keyword;

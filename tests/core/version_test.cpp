@@ -25,7 +25,7 @@ TEST(Version, TheNumbersAndEveryTextAgree) {
   const std::string text = Format("Ver.%d.%02d Rev.%d");
   EXPECT_EQ(text, "Ver.0.03 Rev.2");  // the text users know this release by
   std::vector<char> record(kInfoRecordSize, '\0');
-  FillPluginInfo(record.data(), "Memo Plugin");
+  FillPluginInfo(record.data(), "Memo Plugin", CodePage::ShiftJis());
   struct Case {
     const char* where;
     std::string shown, expected;

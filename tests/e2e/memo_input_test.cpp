@@ -30,11 +30,21 @@ std::string DoubleClickMemoLine(int line) {
 constexpr char kLinkQuestion[] =
     "The memo line asks to open the following, which may start a program.\r\nOpen it?\r\n\r\n";
 
+// Programs in disguise too: a path Windows cleans up to a program's, an environment variable, a
+// file: URL's fragment, a shortcut whose Unicode section names a program, a folder beside a
+// program of its name. After No nothing starts (the fake shell logs every start).
 TEST(MemoLinks, ProgramsAndNetworkPathsAskFirstDocumentsFoldersAndWebShortcutsOpenAtOnce) {
   Installation inst("links");
   inst.Write(L"web.url", "[InternetShortcut]\r\nURL=https://example.org/\r\n");
   inst.Write(L"prog.url", "[InternetShortcut]\r\nURL=file:///C:/windows/system32/notepad.exe\r\n");
+  inst.Write(L"twofaced.url",
+             "[InternetShortcut]\r\nURL=https://example.org/\r\n"
+             "[InternetShortcut.W]\r\nURL=file:///C:/windows/system32/notepad.exe\r\n");
+  CreateDirectoryW((inst.dir() + L"Tools").c_str(), nullptr);
+  inst.Write(L"Tools.exe", "MZ");
   const std::string dir = Narrow(inst.dir());
+  wchar_t comspec[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"ComSpec", comspec, MAX_PATH);
   struct Case {
     std::string line;    // the memo line
     const char* answer;  // nullptr: no question; else the msgbox answer
@@ -51,7 +61,12 @@ TEST(MemoLinks, ProgramsAndNetworkPathsAskFirstDocumentsFoldersAndWebShortcutsOp
       {"run ! \"C:\\Tools\\x.exe\" -y", "no", "C:\\Tools\\x.exe -y", false},
       {"link ! " + dir + "prog.url", "no", dir + "prog.url", false},
       {"calc ! C:\\Windows\\System32\\calc", "no", "C:\\Windows\\System32\\calc", false},
-      {"script ! C:\\docs\\x.JS. ", "no", "C:\\docs\\x.JS.", false},
+      {"script ! C:\\docs\\x.JS. ", "no", "C:\\docs\\x.JS", false},
+      {"dot ! C:\\windows\\notepad.exe\\.", "no", "C:\\windows\\notepad.exe", false},
+      {"shell ! %ComSpec%\\.", "no", Narrow(comspec), false},
+      {"fragment ! file:///C:/windows/notepad.exe#.txt", "no", "C:\\windows\\notepad.exe", false},
+      {"two faces ! " + dir + "twofaced.url", "no", dir + "twofaced.url", false},
+      {"beside ! " + dir + "Tools", "no", dir + "Tools", false},
   };
   std::string dat = "alice@example.com\r\n";
   std::string script = "open 0\n" + WaitWindow(kMemoWindow);

@@ -171,7 +171,7 @@ TEST_F(DialogTextTest, OptionsCaptionsFitAndTheTabsDoNotScroll) {
 }
 
 TEST_F(DialogTextTest, UnifyCaptionsFitForBothCommands) {
-  MemoStore store;
+  MemoStore store(SystemCodePage());
   for (const UiText* ok : {&ui::kLookButton, &ui::kUnifyButton}) {
     SCOPED_TRACE(ok->english);
     RunScripted(IDC_ADDRESS_LIST, {[](HWND f) {
@@ -186,7 +186,7 @@ TEST_F(DialogTextTest, UnifyCaptionsFitForBothCommands) {
 
 // With the status line at its longest: nothing found and files skipped.
 TEST_F(DialogTextTest, HistoryCaptionsFit) {
-  MemoStore store;
+  MemoStore store(SystemCodePage());
   store.Load(folder_ + "\\Pinote.dat");
   // Two backups held open by another program, sharing nothing: they cannot be read.
   std::vector<UniqueKernelHandle> held;

@@ -162,7 +162,7 @@ TEST(StoredNamesOf, StoredLetterCaseOrThePathAsTheSystemGaveIt) {
   struct Case {
     std::string in, out;
   } cases[] = {
-      {UpperAnsi(folder) + "MIXEDCASE.DLL", folder + "MixedCase.Dll"},
+      {UpperAnsi(folder, SystemCodePage()) + "MIXEDCASE.DLL", folder + "MixedCase.Dll"},
       // Not resolvable: the hidden folder on the way, a file that is not there. The system's own
       // name is taken as it is rather than a shorter path.
       {hidden + "INSIDE.DLL", hidden + "INSIDE.DLL"},
@@ -196,7 +196,17 @@ TEST(ModuleAnsiPath, TheProgramAsTheSystemNamesItWithItsFolder) {
   EXPECT_EQ(Widen(ModuleAnsiPath(nullptr)), exe);
   EXPECT_EQ(ModuleAnsiPath(PluginInstance()), ModuleAnsiPath(nullptr)) << "tests link the layer in";
   EXPECT_EQ(_wcsicmp(Widen(HostExePath()).c_str(), exe), 0) << HostExePath();
-  EXPECT_EQ(HostFolder(), FolderOf(HostExePath()));
+  EXPECT_EQ(HostFolder(), FolderOf(HostExePath(), SystemCodePage()));
+}
+
+// The code page read from the system at load: 1252 without lead bytes under LANG=C.UTF-8, 932
+// with Shift-JIS's under ja_JP.UTF-8 (win32_tests_ja).
+TEST(SystemCodePage, IsTheAnsiCodePageWithTheLeadBytesTheSystemGivesIt) {
+  EXPECT_EQ(SystemCodePage(), CodePage::Known(::GetACP()));
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    EXPECT_EQ(SystemCodePage().IsLeadByte(byte), ::IsDBCSLeadByte(byte) != FALSE) << b;
+  }
 }
 
 }  // namespace

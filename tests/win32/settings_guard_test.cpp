@@ -44,7 +44,7 @@ TEST(SettingsSaves, WriteNothingWhileThePluginsPathIsUnknown) {
   DestroySettingsStore();
   SetPluginFileNameForTesting("");
   CreateSettingsStore();
-  MemoStore store;
+  MemoStore store(SystemCodePage());
   struct Save {
     const char* name;
     std::function<void()> run;

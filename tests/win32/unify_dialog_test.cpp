@@ -73,7 +73,7 @@ class UnifyDialogTest : public ::testing::Test {
   }
 
   std::string folder_;
-  MemoStore data_;
+  MemoStore data_{SystemCodePage()};
 };
 
 // The list and keyword rules are the core's (unify_rules.h); here: the dialog shows them.
@@ -163,7 +163,7 @@ TEST_F(UnifyDialogTest, KeywordHistoryCarriesOverToTheNextDialog) {
 // of its longest line (again after each filtering), the memo preview has its scroll bar.
 TEST_F(UnifyDialogTest, LongAddressesAndMemoLinesScrollSideways) {
   const std::string long_address = std::string(60, 'a') + "@a-long-department.example.co.jp";
-  MemoStore data;
+  MemoStore data(SystemCodePage());
   data.Add(MakePerson({"short@x.example"}, "a short line\r\n"));
   data.Add(MakePerson({long_address}, std::string(150, 'm') + "\r\n"));
   Show({[&](HWND f) {

@@ -21,7 +21,7 @@ std::string (*g_search)() = nullptr;
 // One directory entry by exact name. FindFirstFileA would treat "*" and "?" as patterns, so a
 // name holding them is never looked up.
 std::optional<DirEntry> LookupEntry(const std::string& path, bool includeHidden) {
-  const std::string_view name = SplitAtLastSeparator(path).name;
+  const std::string_view name = SplitAtLastSeparator(path, "\\", SystemCodePage()).name;
   if (name.empty() || name.find_first_of("*?") != std::string_view::npos) return std::nullopt;
   WIN32_FIND_DATAA data{};
   UniqueFind find(::FindFirstFileA(path.c_str(), &data));
@@ -70,9 +70,11 @@ std::string ModuleAnsiPath(HMODULE module) {
 
 std::string StoredNamesOf(const std::string& ansiPath) {
   if (ansiPath.empty()) return {};
-  const std::string resolved = ResolveLongPath(ansiPath, DirLookup(&LookupEntry));
+  const std::string resolved =
+      ResolveLongPath(ansiPath, DirLookup(&LookupEntry), SystemCodePage());
   // Resolved only when it names the file itself, not a folder on its way.
-  const bool whole = !resolved.empty() && !SplitAtLastSeparator(resolved).name.empty();
+  const bool whole =
+      !resolved.empty() && !SplitAtLastSeparator(resolved, "\\", SystemCodePage()).name.empty();
   return whole ? resolved : ansiPath;
 }
 
@@ -82,11 +84,11 @@ const std::string& PluginFileName() {
   return g_pluginFileName;
 }
 
-std::string PluginFolder() { return FolderOf(PluginFileName()); }
+std::string PluginFolder() { return FolderOf(PluginFileName(), SystemCodePage()); }
 
 std::string HostExePath() { return StoredNamesOf(ModuleAnsiPath(nullptr)); }
 
-std::string HostFolder() { return FolderOf(HostExePath()); }
+std::string HostFolder() { return FolderOf(HostExePath(), SystemCodePage()); }
 
 void ClearPathCaches() { g_pluginFileKnown = false; }
 

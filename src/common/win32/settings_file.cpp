@@ -21,7 +21,8 @@ SettingsStore& Settings() {
 }
 
 void CreateSettingsStore() {
-  g_settings = std::make_unique<SettingsStore>(SystemFileSystem(), [] { return PluginFileName(); });
+  g_settings = std::make_unique<SettingsStore>(
+      SystemFileSystem(), [] { return PluginFileName(); }, SystemCodePage());
 }
 
 void DestroySettingsStore() { g_settings.reset(); }
@@ -30,7 +31,7 @@ void SaveSettingsFile() {
   SettingsStore& store = Settings();
   store.Load();  // fixes the file's name from the plug-in's path
   const std::string& folder = PluginFolder();
-  if (folder.empty() || FolderOf(store.FileName()) != folder) return;
+  if (folder.empty() || FolderOf(store.FileName(), SystemCodePage()) != folder) return;
   store.Save();
 }
 

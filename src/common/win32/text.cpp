@@ -32,11 +32,29 @@ std::string ToAnsi(std::wstring_view wide, DWORD flags, BOOL* lossy) {
 
 }  // namespace
 
+CodePage ReadSystemCodePage() {
+  CPINFOEXW info{};
+  if (!::GetCPInfoExW(CP_ACP, 0, &info)) return CodePage::Known(::GetACP());
+  if (info.CodePage == CP_UTF8) return CodePage::Utf8();
+  if (info.MaxCharSize != 2) return CodePage::SingleByte(info.CodePage);
+  return CodePage::DoubleByteWhere(info.CodePage, [](unsigned char b) {
+    return ::IsDBCSLeadByteEx(CP_ACP, b) != FALSE;
+  });
+}
+
+const CodePage& SystemCodePage() {
+  static const CodePage page = ReadSystemCodePage();
+  return page;
+}
+
 bool IsJapanese() {
   const char* commandLine = ::GetCommandLineA();
-  char name[128] = {};
-  ::VerLanguageNameA(::GetSystemDefaultLangID(), name, 127);
-  return IsJapaneseFor(commandLine != nullptr ? commandLine : "", name);
+  // The language's name in Shift-JIS whatever the system's code page, as the rule compares it
+  // (on a system whose code page is UTF-8 the ANSI name would never match).
+  wchar_t name[128] = {};
+  ::VerLanguageNameW(::GetSystemDefaultLangID(), name, 127);
+  return IsJapaneseFor(commandLine != nullptr ? commandLine : "",
+                       ToMultiByte(932, name, 0, nullptr), SystemCodePage());
 }
 
 std::wstring Widen(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
@@ -48,6 +66,12 @@ std::string AnsiToUtf8(std::string_view ansi) { return ToUtf8(Widen(ansi)); }
 std::wstring Tr(const UiText& text) { return Utf8(Pick(text, IsJapanese())); }
 
 std::optional<std::string> NarrowExactly(std::wstring_view wide) {
+  if (SystemCodePage().IsUtf8()) {
+    // UTF-8 holds every character; the conversion takes no default-character arguments then,
+    // and fails only on a lone surrogate.
+    std::string utf8 = ToMultiByte(CP_UTF8, wide, WC_ERR_INVALID_CHARS, nullptr);
+    return utf8.empty() && !wide.empty() ? std::nullopt : std::optional<std::string>(utf8);
+  }
   BOOL lossy = FALSE;
   std::string ansi = ToAnsi(wide, WC_NO_BEST_FIT_CHARS, &lossy);
   return lossy ? std::nullopt : std::optional<std::string>(std::move(ansi));

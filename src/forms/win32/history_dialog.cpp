@@ -229,7 +229,8 @@ std::optional<std::string> RunHistoryDialog(HWND owner, const MemoStore& store,
   // Seven backups of a large store are read: a moment, not an instant.
   const HCURSOR cursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
   const MemoHistory history =
-      GatherMemoHistory(SystemFileSystem(), store.FileName(), addresses, current);
+      GatherMemoHistory(SystemFileSystem(), store.FileName(), addresses, current,
+                        store.TextCodePage());
   ::SetCursor(cursor);
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
   ::InitCommonControlsEx(&controls);

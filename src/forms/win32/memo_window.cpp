@@ -1,7 +1,6 @@
 #include "forms/win32/memo_window.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <optional>
@@ -10,7 +9,6 @@
 #include <vector>
 
 #include "common/file_io.h"
-#include "common/mbtext.h"
 #include "common/paths.h"
 #include "common/texts.h"
 #include "common/win32/clipboard.h"
@@ -23,6 +21,7 @@
 #include "forms/win32/control_ids.h"
 #include "forms/memo_link.h"
 #include "forms/win32/dialogs.h"
+#include "forms/win32/memo_link_question.h"
 #include "store/record_operations.h"
 
 namespace pinote {
@@ -212,42 +211,6 @@ std::vector<std::wstring> UnkeptCharacters(const std::wstring& text) {
   return unkept;
 }
 
-// An Internet shortcut's address, read from a small file; nullopt when it cannot be read.
-std::optional<std::string> UrlShortcutAddressOf(const std::string& path) {
-  constexpr uint64_t kLargestShortcut = 64 * 1024;
-  try {
-    FileSystem& fs = SystemFileSystem();
-    const FileStamp stamp = fs.Stat(path);
-    if (!stamp.exists || stamp.size > kLargestShortcut) return std::nullopt;
-    return UrlShortcutAddress(fs.ReadAll(path));
-  } catch (const FileError&) {
-    return std::nullopt;
-  }
-}
-
-// The risk of a memo link, with what the file system tells of a local target when the name
-// alone does not settle it (a folder, a shortcut's address). A network path is never looked
-// at: the look itself would connect to the host.
-LinkRisk RiskOfMemoLink(const MemoLink& link) {
-  const LinkRisk risk = ClassifyMemoLink(link);
-  if (risk != LinkRisk::kNoExtension && risk != LinkRisk::kUnknownShortcut) return risk;
-  LinkFacts facts;
-  const DWORD attributes = ::GetFileAttributesA(link.target.c_str());
-  facts.isFolder =
-      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (risk == LinkRisk::kUnknownShortcut) facts.shortcutAddress = UrlShortcutAddressOf(link.target);
-  return ClassifyMemoLink(link, facts);
-}
-
-// Asks whether to open a link that may start a program, naming it; No is the default.
-bool ConfirmMemoLink(HWND owner, const MemoLink& link) {
-  const std::string named = link.parameters.empty() ? link.target
-                                                    : link.target + " " + link.parameters;
-  const std::wstring text = Tr(ui::kOpenLinkQuestion) + L"\r\n\r\n" + Widen(named);
-  return ::MessageBoxW(owner, text.c_str(), Tr(ui::kOpenLinkTitle).c_str(),
-                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
-}
-
 }  // namespace
 
 // The labels' right button and the boxes' double-click, which their own notifications lack.
@@ -339,7 +302,8 @@ void MemoWindow::LoadData() {
   const std::string& library = PluginFileName();
   if (library.empty()) return;  // no known home: nothing to read, and no stray relative file
   FileSystem& fs = SystemFileSystem();
-  const std::string dataPath = DataPathFor(library), olderPath = LegacyDataPathFor(library);
+  const std::string dataPath = DataPathFor(library, SystemCodePage()),
+                    olderPath = LegacyDataPathFor(library, SystemCodePage());
   try {
     if (!fs.Exists(dataPath) && fs.Exists(olderPath)) fs.Rename(olderPath, dataPath);
   } catch (const FileError&) {
@@ -477,7 +441,7 @@ void MemoWindow::FillRecord(int index) {
   // The record's other addresses, one "(address)" a line.
   std::string others;
   for (size_t i = 0; record != nullptr && i < record->Addresses.size(); ++i) {
-    if (UpperAnsi(record->Addresses[i]) == UpperAnsi(address_)) continue;
+    if (SameAddressKey(record->Addresses[i], address_, store_.TextCodePage())) continue;
     others += (others.empty() ? "(" : "\r\n(") + record->Addresses[i] + ")";
   }
   const bool showOthers = !others.empty() && ReadOption(Settings(), &Options::showOtherAddresses);
@@ -693,11 +657,7 @@ void MemoWindow::CopyLabel(HWND label) {
 // is opened only after the user said yes to it.
 void MemoWindow::OpenMemoLink(HWND box) {
   const auto link = IsAddressShown() ? ParseMemoLink(Narrow(CaretLine(box))) : std::nullopt;
-  if (!link) return;
-  if (RiskOfMemoLink(*link) != LinkRisk::kNone && !ConfirmMemoLink(wnd_, *link)) return;
-  // The shell's answer is not shown: a target that cannot be opened simply does nothing.
-  ::ShellExecuteA(wnd_, "open", link->target.c_str(),
-                  link->parameters.empty() ? nullptr : link->parameters.c_str(), nullptr, SW_SHOW);
+  if (link) pinote::OpenMemoLink(wnd_, *link);
 }
 
 void ChangeOptions(MemoWindow* window) {

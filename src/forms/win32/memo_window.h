@@ -14,6 +14,7 @@
 #include "common/options.h"
 #include "common/win32/handles.h"
 #include "common/win32/placement.h"
+#include "common/win32/text.h"
 #include "common/win32/window_base.h"
 #include "forms/win32/control_ids.h"
 #include "store/memo_store.h"
@@ -118,7 +119,7 @@ class MemoWindow : public WindowBase<MemoWindow> {
   // As the window goes: a last save of what failed saves left in memory; told when it fails.
   void SaveLeftEdits();
 
-  MemoStore store_;
+  MemoStore store_{SystemCodePage()};
   bool catchingUp_ = false;    // CatchUpWithDisk runs (its box must not start another)
   bool saveTrouble_ = false;   // saves fail; the user was told, the note shows
   std::string address_, sender_;

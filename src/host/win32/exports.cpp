@@ -74,7 +74,8 @@ void OpenMail() {
   HWND main = nullptr, tree = nullptr, list = nullptr, view = nullptr;
   HostFn<BKA_GetWindowHandles_t>(HostApi().GetWindowHandles)(&main, &tree, &list, &view);
   const std::string from = ReadMailHeader("From");
-  memo->ShowMemo(main, ExtractAddress(from), ExtractSenderName(from), false);
+  memo->ShowMemo(main, ExtractAddress(from, SystemCodePage()),
+                 ExtractSenderName(from, SystemCodePage()), false);
 }
 
 void UnloadLibraryState(bool processEnding) {
@@ -151,7 +152,9 @@ extern "C" int WINAPI BKC_OnPlugInSetup(HWND) {
 
 extern "C" int WINAPI BKC_OnPlugInInfo(PluginInfoRecord* info) {
   return Run(0, [&] {
-    if (info != nullptr) FillPluginInfo(reinterpret_cast<char*>(info), State().description);
+    if (info != nullptr) {
+      FillPluginInfo(reinterpret_cast<char*>(info), State().description, SystemCodePage());
+    }
   }, true);
 }
 
@@ -181,6 +184,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) 
   try {
     if (reason == DLL_PROCESS_ATTACH) {
       ::DisableThreadLibraryCalls(module);
+      (void)SystemCodePage();  // the code page's lead bytes, taken once for every text walk
       State().description = PluginDescriptionAnsi(IsJapanese());
       BindHostApi();
       SetPluginFileSearch(&SearchHostPluginFolders);

@@ -146,7 +146,7 @@ void CloseToolGroup(HMENU bar) {
 
 void AddAppendItem(HMENU menu, int type) {
   const char* folder = HostFn<BKA_GetCurrentFolder_t>(HostApi().GetCurrentFolder)();
-  if (CountBackslashes(folder != nullptr ? folder : "") < 2) return;
+  if (CountBackslashes(folder != nullptr ? folder : "", SystemCodePage()) < 2) return;
   ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   const int id = RegisterCommand("AppendMemo", type, &AppendMemoCommand);
   ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), Tr(ui::kAppendItem).c_str());
