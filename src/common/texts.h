@@ -71,6 +71,8 @@ inline constexpr UiText kCannotKeep{"このアドレスのメモは保存でき�
                                     "No memo can be kept for this address"};
 inline constexpr UiText kToolMenu{"ツール(&T)", "&Tool"};
 inline constexpr UiText kLookItem{"指定したデータを見る (&Look) ...", "&Look"};
+// "H" is Hide's key in the same menu.
+inline constexpr UiText kHistoryItem{"このメモの履歴を見る (H&istory) ...", "H&istory"};
 inline constexpr UiText kUnifyItem{"他のアドレスと統合する (&Unify) ...", "&Unify"};
 inline constexpr UiText kSeparateItem{"他のアドレスと分離する (&Separate) ...", "&Separate"};
 inline constexpr UiText kHideItem{"このウィンドウを隠す (&Hide)", "&Hide"};
@@ -172,6 +174,29 @@ inline constexpr UiText kUnifyOk{"統合", "OK"};
 inline constexpr UiText kLookButton{"見る", "See"};
 inline constexpr UiText kUnifyButton{"統合する", "Unify"};
 inline constexpr UiText kCancel{"キャンセル", "Cancel"};
+
+// History dialog: the earlier texts of the shown memo, %1 the shown address in its title; each
+// line says where its text came from, %1 the file.
+inline constexpr UiText kHistoryTitle{"メモの履歴 - %1", "Memo History - %1"};
+inline constexpr UiText kHistoryWhen{"日時", "When"};
+inline constexpr UiText kHistoryFrom{"取り出し元", "From"};
+inline constexpr UiText kHistoryText{"選択した時点のメモ", "Memo at That Time"};
+inline constexpr UiText kHistoryCopy{"コピー(&C)", "&Copy"};
+inline constexpr UiText kHistoryRestore{"このメモに戻す(&R)", "&Restore"};
+inline constexpr UiText kClose{"閉じる", "Close"};
+inline constexpr UiText kFromDailyBackup{"毎日のバックアップ %1", "daily backup %1"};
+inline constexpr UiText kFromConflictCopy{"競合の控え %1", "conflict copy %1"};
+inline constexpr UiText kFromSyncToolCopy{"同期ソフトのコピー %1", "sync-tool copy %1"};
+inline constexpr UiText kNoEarlierText{"以前の内容はありません。", "No earlier text is kept."};
+inline constexpr UiText kOneFileUnread{"読めないファイルが 1 個あります。",
+                                       "1 file could not be read."};
+inline constexpr UiText kFilesUnread{"読めないファイルが %1 個あります。",
+                                     "%1 files could not be read."};
+// Restore over a memo that no kept file holds: it could not be brought back afterwards.
+inline constexpr UiText kRestoreTitle{"メモを戻す", "Restore"};
+inline constexpr UiText kRestoreLosesCurrent{
+    "今のメモはどのバックアップにも残っていないため、戻すと今の内容は失われます。\r\n戻しますか？",
+    "The memo as it is now is in no backup: restoring loses it.\r\nRestore anyway?"};
 
 // Options dialog.
 inline constexpr UiText kViewPage{"表示", "View"};

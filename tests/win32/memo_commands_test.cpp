@@ -74,15 +74,16 @@ TEST_F(MemoCommandsTest, ToolMenuEnablesByStoreAndShownRecord) {
     const char* name;
     std::string dat;
     const char* shown;  // nullptr: nothing shown yet
-    bool look, unify, separate;
+    bool look, unify, separate, history;
   };
   const std::vector<Case> cases = {
-      {"empty store", "", "a@x", false, false, false},
-      {"one record", "a@x\r\nb@x\r\n m\r\n\r\n", "a@x", true, false, true},
-      {"two records, shown has none", kTwoRecords, "nobody@x", true, true, false},
-      {"two records, single address", kTwoRecords, "c@x", true, true, false},
-      {"shown in another case", kTwoRecords, "B@X", true, true, true},
-      {"nothing shown yet", kTwoRecords, nullptr, true, true, false},
+      {"empty store", "", "a@x", false, false, false, true},
+      {"one record", "a@x\r\nb@x\r\n m\r\n\r\n", "a@x", true, false, true, true},
+      {"two records, shown has none", kTwoRecords, "nobody@x", true, true, false, true},
+      {"two records, single address", kTwoRecords, "c@x", true, true, false, true},
+      {"shown in another case", kTwoRecords, "B@X", true, true, true, true},
+      {"nothing shown yet", kTwoRecords, nullptr, true, true, false, false},
+      {"an address no file can keep", kTwoRecords, "@x", true, true, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -93,6 +94,7 @@ TEST_F(MemoCommandsTest, ToolMenuEnablesByStoreAndShownRecord) {
     EXPECT_EQ(enabled(IDM_LOOK), c.look);
     EXPECT_EQ(enabled(IDM_UNIFY), c.unify);
     EXPECT_EQ(enabled(IDM_SEPARATE), c.separate);
+    EXPECT_EQ(enabled(IDM_HISTORY), c.history);
   }
 }
 

@@ -13,6 +13,7 @@
 #define IDD_OPTIONS 100
 #define IDD_UNIFY 101
 #define IDD_ABOUT 102
+#define IDD_HISTORY 103
 
 // Memo window controls.
 #define IDC_IMPORTANT_CHECK 101
@@ -37,6 +38,7 @@
 #define IDM_ABOUT 207
 // In the Tool menu after Look while the shown address has a domain.
 #define IDM_DOMAIN_MEMO 208
+#define IDM_HISTORY 209
 
 // Unify dialog. Its OK button is not IDOK: Enter is not OK there (see unify_dialog.cpp).
 #define IDC_KEYWORD_LABEL 301
@@ -59,5 +61,13 @@
 #define IDC_FILES_LABEL 505
 #define IDC_FOLDER_LABEL 506
 #define IDC_VERSION_LABEL 507
+
+// History dialog; its Close button is IDCANCEL (Esc).
+#define IDC_HISTORY_LIST 601
+#define IDC_HISTORY_TEXT_LABEL 602
+#define IDC_HISTORY_TEXT 603
+#define IDC_HISTORY_STATUS 604
+#define IDC_HISTORY_COPY 605
+#define IDC_HISTORY_RESTORE 606
 
 #endif  // PINOTE_FORMS_WIN32_CONTROL_IDS_H

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -12,6 +11,7 @@
 #include "common/file_io.h"
 #include "common/paths.h"
 #include "common/texts.h"
+#include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/placement.h"
@@ -40,8 +40,9 @@ struct MenuEntry {
 };
 constexpr MenuEntry kLine{-1, nullptr};
 constexpr MenuEntry kMenuBar[] = {
-    {0, &ui::kToolMenu},       {IDM_LOOK, &ui::kLookItem},         kLine,
-    {IDM_UNIFY, &ui::kUnifyItem}, {IDM_SEPARATE, &ui::kSeparateItem}, kLine,
+    {0, &ui::kToolMenu},       {IDM_LOOK, &ui::kLookItem},         {IDM_HISTORY, &ui::kHistoryItem},
+    kLine,                     {IDM_UNIFY, &ui::kUnifyItem},       {IDM_SEPARATE, &ui::kSeparateItem},
+    kLine,
     {IDM_HIDE, &ui::kHideItem}, kLine,                              {IDM_OPTIONS, &ui::kOptionItem},
     {0, &ui::kHelpMenu},       {IDM_HELP_CONTENTS, &ui::kContentsItem}, kLine,
     {IDM_ABOUT, &ui::kVersionItem},
@@ -183,21 +184,6 @@ class PaintHold {
 
 void Warn(HWND owner, const UiText& title, const UiText& text) {
   ::MessageBoxW(owner, Tr(text).c_str(), Tr(title).c_str(), MB_OK | MB_ICONWARNING);
-}
-
-void PutOnClipboard(HWND owner, const std::wstring& text) {
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-  void* p = mem != nullptr ? ::GlobalLock(mem) : nullptr;
-  bool taken = false;
-  if (p != nullptr && ::OpenClipboard(owner)) {
-    std::memcpy(p, text.c_str(), bytes);
-    ::GlobalUnlock(mem);
-    ::EmptyClipboard();
-    taken = ::SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
-    ::CloseClipboard();
-  }
-  if (!taken && mem != nullptr) ::GlobalFree(mem);  // ours unless the clipboard took it
 }
 
 // The line of `edit` that holds the caret (the start of the selection). The boxes do not wrap,
@@ -414,6 +400,7 @@ void MemoWindow::OnCommand(int id, int code, HWND control) {
   if (control == nullptr && code == 0) {  // a menu item, not an accelerator
     switch (id) {
       case IDM_LOOK: OnLook(); break;
+      case IDM_HISTORY: OnHistory(); break;
       case IDM_UNIFY: OnUnify(); break;
       case IDM_SEPARATE: OnSeparate(); break;
       case IDM_HIDE: Hide(); break;
@@ -659,11 +646,19 @@ void MemoWindow::OnSeparate() {
   }
 }
 
-// The Tool menu is about to open: Look needs a record, Unify two, Separate a shown address whose
-// record has more than one address.
+// The earlier texts of the shown memo; one restored is stored as the user's edit would be.
+void MemoWindow::OnHistory() {
+  if (!IsAddressShown()) return;
+  if (const auto text = RunHistoryDialog(wnd_, store_, address_)) SetMemoText(*text);
+}
+
+// The Tool menu is about to open: Look needs a record, History a shown address that can be kept
+// (its memo may have been emptied, and its record gone with it), Unify two records, Separate a
+// shown address whose record has more than one address.
 void MemoWindow::EnableToolMenu() {
   const Person* shown = IsAddressShown() ? store_.Get(store_.IndexOfAddress(address_)) : nullptr;
   const std::pair<int, bool> items[] = {{IDM_LOOK, store_.Count() > 0},
+                                        {IDM_HISTORY, IsAddressShown() && storable_},
                                         {IDM_UNIFY, store_.Count() > 1},
                                         {IDM_SEPARATE, shown && shown->Addresses.size() > 1}};
   for (const auto& [id, on] : items) {

@@ -100,6 +100,7 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void ApplyStorable();
   // The menu commands (the store changes are store/record_operations.h) and the mouse actions.
   void OnLook();
+  void OnHistory();
   void OnUnify();
   void OnSeparate();
   void EnableToolMenu();
