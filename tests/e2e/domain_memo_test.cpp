@@ -14,8 +14,9 @@ TEST(DomainMemo, NewColleagueSeesTheCompanyMemoAndAPersonTheHint) {
   const std::string dump = DumpWindow(kMemoWindow);
   const std::string hintClick =
       "sendmsg " + kMemoWindow + " " + std::to_string(IDC_DOMAIN_HINT_LABEL) + " 0x201 1 0\n";
+  // The command is posted: "sync" lets the window handle it before the dump lists its controls.
   RunResult r = inst.Run("open 1\nfolder Work\nopen 0\n" + dump +  // Dave, new at Example Corp
-                         MemoCommand(IDM_DOMAIN_MEMO) + dump +     // Dave's own memo, the hint
+                         MemoCommand(IDM_DOMAIN_MEMO) + "sync\n" + dump +  // his own, the hint
                          TypeMemo("Started in April") + "folder Inbox\nopen 0\n" + dump +  // Alice
                          hintClick + dump + TypeMemo("Copy the project.") + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
