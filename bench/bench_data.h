@@ -51,6 +51,23 @@ inline std::string StoreText(int records) {
   return FormatMemoFile(persons);
 }
 
+// How many daily backups the history benchmarks lay out, and the size each is filled up to.
+constexpr int kBackups = 7;
+constexpr size_t kBackupBytes = 10'000'000;
+
+// A daily backup of `storeText` (StoreText) of about 10 MB in which the memo of `person` begins
+// with a line of its own for `day` ("version 3"), so that every backup holds another text of it;
+// people beyond the store fill it up.
+inline std::string BackupText(const std::string& storeText, int person, int day) {
+  std::string text = storeText;
+  const std::string line = Address(person, 1) + "\r\n";
+  text.insert(text.find(line) + line.size(), " version " + std::to_string(day) + "\r\n");
+  for (int i = kRecords; text.size() < kBackupBytes; ++i) {
+    text += Address(i, 0) + "\r\n Met at the trade fair, booth " + std::to_string(i) + "\r\n\r\n";
+  }
+  return text;
+}
+
 // Every other entry names a stored person (by an address in another letter case) and brings a
 // new address; the rest are new people.
 inline std::string NameListText(int entries) {

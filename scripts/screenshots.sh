@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots for people: runs one scripted session of the stand-in host in English and one in
 # Japanese under Xvfb and stores what the user sees as PNG files in docs/screenshots/:
-# the memo window beside the host and alone, the unify dialog, every page of the options dialog
-# and the About dialog. The title-bar buttons need Wine's Marlett font (fonts-wine).
+# the memo window beside the host and alone, the unify and history dialogs, every page of the
+# options dialog and the About dialog. The title-bar buttons need Wine's Marlett font (fonts-wine).
 #   scripts/screenshots.sh BUILD_DIR [OUT_DIR]   BUILD_DIR holds B2.exe and Pinote.dll (x86_64)
 # The files are written without time stamps (only the active-caption colour varies by run).
 set -euo pipefail
@@ -53,7 +53,8 @@ fi
 /usr/lib/wine/wineserver -w || true
 
 # One installation: the sample mails and name list, adjusted so that the shown sender has a
-# memo, the importance mark, a second address and a name-list entry.
+# memo, the importance mark, a second address and a name-list entry; and a memo for everyone at
+# example.co.jp with a mail (in Work, after Dave's) from a new colleague there.
 layout() {  # DIR LANG
   local dir=$1 lang=$2
   lay_out_installation "$dir" "$build"
@@ -72,7 +73,45 @@ else:
     entry = "-\r\n田中 太郎%0D%0A株式会社サンプル 営業部\r\nTanaka\r\nTaro\r\n0\r\n1\r\ntanaka@example.jp\r\n0\r\n"
     with open(d + "/meibo.dat", "ab") as f:
         f.write(entry.encode("cp932"))
+if lang == "en":
+    company = ["Example Corp: invoices go to the Osaka office.", "They close the month on the 25th.",
+               "Always copy the project address."]
+    sender, subject = "Erin Brown", "Order for July"
+    body = "Please find our order for July attached.\r\n\r\nErin\r\n"
+else:
+    company = ["株式会社サンプル: 請求書は大阪支店へ", "毎月 25 日締め", "見積は営業部の共有アドレスにも CC"]
+    sender, subject = "佐藤 花子", "7 月分のご注文"
+    body = "7 月分の注文書をお送りします。\r\n\r\n佐藤\r\n"
+dat += ("*@example.co.jp\r\n" + "".join(" " + l + "\r\n" for l in company) + "\r\n").encode("cp932")
+mail = ("From: " + sender + " <hanako.sato@example.co.jp>\r\nTo: you@example.net\r\n"
+        "Subject: " + subject + "\r\nDate: Mon, 1 Jul 2024 09:00:00 +0900\r\n"
+        "Message-ID: <s7@example.co.jp>\r\nMIME-Version: 1.0\r\n"
+        "Content-Type: text/plain; charset=Shift_JIS\r\n\r\n" + body)
+if lang == "en":
+    mail = mail.replace("hanako.sato@", "erin.brown@").replace("charset=Shift_JIS", "charset=us-ascii")
+open(d + "/Mail/Work/07-colleague.eml", "wb").write(mail.encode("cp932"))
 open(d + "/PlugIns/Pinote.dat", "wb").write(dat)
+# Earlier texts of the shown memo for the History dialog: two daily backups, a conflict copy and
+# a sync-tool copy merged into Pinote.merged, its last write at a fixed time.
+import calendar, os
+if lang == "en":
+    who = "alice@example.com\r\n"
+    texts = ["Met at the conference in Kyoto.", "Met at the conference in Kyoto.\r\n Prefers phone calls.",
+             "Met at the conference in Kyoto.\r\n Prefers short mails. In Osaka in May.",
+             "Met at the conference in Kyoto.\r\n Prefers short mails, no attachments."]
+else:
+    who = "tanaka@example.jp\r\ntaro.tanaka@example.co.jp\r\n"
+    texts = ["田中さん: 株式会社サンプル", "田中さん: 株式会社サンプル 営業部\r\n 電話は午前中に",
+             "田中さん: 株式会社サンプル 営業部\r\n 見積は月末締め、五月は大阪",
+             "田中さん: 株式会社サンプル 営業部\r\n 見積は翌月五日まで"]
+kept = ["Pinote.dat.20260302.bak", "Pinote.dat.20260310.bak",
+        "Pinote.conflict-20260312-174502.dat", "Pinote.merged/Pinote-OFFICE-PC.dat"]
+os.makedirs(d + "/PlugIns/Pinote.merged", exist_ok=True)
+for name, text in zip(kept, texts):
+    with open(d + "/PlugIns/" + name, "wb") as f:
+        f.write((who + " " + text + "\r\n\r\n").encode("cp932"))
+stamp = calendar.timegm((2026, 3, 14, 9, 20, 0))  # shown in local time: 09:20 on a machine on UTC
+os.utime(d + "/PlugIns/" + kept[3], (stamp, stamp))
 win = "C:\\Becky!\\meibo.dat"
 ini = [
     "Show\\Load=Integer:1", "Hide\\Load=Integer:1", "Memo\\AlwaysTop=Boolean:False",
@@ -102,6 +141,13 @@ waitwindow #32770@305
 wait 800
 screenshot shots/unify.bmp #32770@305
 click #32770@305 2
+wait 600
+# Tool > History... of the memo window: the earlier texts of the shown memo, the newest selected.
+command PinoteMemoWindow 208
+waitwindow #32770@601
+wait 800
+screenshot shots/history.bmp #32770@601
+click #32770@601 2
 wait 600
 # The options dialog, page by page (TCM_SETCURFOCUS notifies the dialog like a click).
 setup
@@ -133,6 +179,12 @@ wait 1200
 screenshot shots/about.bmp #32770@501
 click #32770@501 1
 wait 500
+# A new colleague at example.co.jp, who has no memo of their own: the company's memo.
+folder Work
+open 1
+waitwindow PinoteMemoWindow
+wait 1000
+screenshot shots/memo-domain.bmp PinoteMemoWindow
 exit
 SCRIPT
 }

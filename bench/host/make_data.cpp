@@ -3,6 +3,8 @@
 //   meibo.dat    a name list of 100,000 entries, every other one naming a stored person
 //   Mail/*.eml   two mails from stored people who have a memo, other addresses and a name-list
 //                text: one in English, one in Japanese and marked important
+//   Pinote.dat.2024050N.bak   seven daily backups of about 10 MB, each holding another earlier
+//                text of the English mail's sender's memo (the History dialog's figure)
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -41,13 +43,18 @@ int main(int argc, char** argv) {
   static_assert(kJapanesePerson < kRecords);
   const std::filesystem::path dir = argv[1];
   std::filesystem::create_directories(dir / "Mail");
-  const bool ok =
+  bool ok =
       WriteFile(dir / "Pinote.dat", pinote::bench::StoreText(kRecords)) &&
       WriteFile(dir / "meibo.dat", pinote::bench::NameListText(kRecords)) &&
       WriteFile(dir / "Mail" / "01.eml",
                 Mail("Taro Yamada <" + Address(kEnglishPerson, 0) + ">", "Trade fair")) &&
       WriteFile(dir / "Mail" / "02.eml",
                 Mail("\"Yamada, T.\" <" + Address(kJapanesePerson, 1) + ">", "Invoice"));
+  const std::string store = pinote::bench::StoreText(kRecords);
+  for (int day = 1; ok && day <= pinote::bench::kBackups; ++day) {
+    ok = WriteFile(dir / ("Pinote.dat.2024050" + std::to_string(day) + ".bak"),
+                   pinote::bench::BackupText(store, kEnglishPerson, day));
+  }
   if (!ok) {
     std::fprintf(stderr, "%s: cannot write into %s\n", argv[0], argv[1]);
     return 1;

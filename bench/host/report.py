@@ -94,6 +94,9 @@ def table(label, folder, file_bytes):
         reopen.get("reffill"), "", None)
     row(f"3. Window, store and name list (n={len(created)})", create, None, "< 300 ms",
         None if create is None else create < 300)
+    history = rows.get("history", {}).get("round")
+    row("4. History dialog, 7 backups of 10 MB (open, close)", history, None, "< 1 s",
+        None if history is None else history < 1000)
 
     written = [int(m.group(1)) for line in lines if (m := REFWRITE.match(line))]
     saved = f" ({written[-1] / 1e6:.1f} MB once saved with the name list's addresses)" \

@@ -34,6 +34,7 @@ inline constexpr char kMemoWindow[] = "MainForm";
 inline constexpr char kOptionsDialog[] = "SetupForm";
 inline constexpr char kUnifyDialog[] = "UnifyForm";
 inline constexpr char kAboutDialog[] = "AboutForm";
+inline constexpr char kHistoryDialog[] = "HistoryForm";
 }  // namespace sections
 
 // A font as stored: Name (ANSI; "" = the language's default face of texts.h, where the code

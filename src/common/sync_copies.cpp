@@ -148,6 +148,17 @@ std::string StemOf(const std::string& name, const CodePage& cp) {
   return name.substr(0, name.size() - ExtensionOf(name, cp).size());
 }
 
+// The date in `digits`: "yyyymmdd" or "yyyymmddhhnnss"; nullopt unless every byte is a digit.
+std::optional<SettingDate> DateOfDigits(std::string_view digits) {
+  for (const char c : digits) {
+    if (!IsDigit(c)) return std::nullopt;
+  }
+  const auto part = [&](size_t at, size_t width) {
+    return at + width <= digits.size() ? ParseInteger(digits.substr(at, width)).value_or(0) : 0;
+  };
+  return SettingDate{part(0, 4), part(4, 2), part(6, 2), part(8, 2), part(10, 2), part(12, 2)};
+}
+
 // The separator to put after `folder` (which ends in one, or is "" or a drive).
 char SeparatorAfter(const std::string& folder) {
   if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) return folder.back();
@@ -185,17 +196,19 @@ CopyName SyncToolCopyOf(std::string_view fileName, std::string_view stem,
   return {};
 }
 
+std::string MergedFolderOf(const std::string& path, const CodePage& cp) {
+  const std::string folder = FolderOf(path, cp);
+  return folder + MergedFolderName(StemOf(FileNameOf(path, cp), cp)) + SeparatorAfter(folder);
+}
+
 std::string MoveIntoMergedFolder(FileSystem& fs, const std::string& copyPath,
                                  const std::string& path, const CodePage& cp) {
-  const std::string folder = FolderOf(path, cp);
-  const std::string target = folder + MergedFolderName(StemOf(FileNameOf(path, cp), cp));
-  const char separator = SeparatorAfter(folder);
-  fs.CreateFolder(target);
+  const std::string target = MergedFolderOf(path, cp);
+  fs.CreateFolder(target.substr(0, target.size() - 1));
   const std::string name = FileNameOf(copyPath, cp);
-  std::string to = target + separator + name;
+  std::string to = target + name;
   for (int n = 2; fs.Exists(to); ++n) {
-    to = target + separator + StemOf(name, cp) + " (" + std::to_string(n) + ")" +
-         ExtensionOf(name, cp);
+    to = target + StemOf(name, cp) + " (" + std::to_string(n) + ")" + ExtensionOf(name, cp);
   }
   fs.Rename(copyPath, to);
   return to;
@@ -211,21 +224,50 @@ std::string ConflictCopyName(std::string_view stem, std::string_view extension,
   return name;
 }
 
+std::optional<ConflictCopyStamp> ParseConflictCopyName(std::string_view name,
+                                                       std::string_view stem,
+                                                       std::string_view extension,
+                                                       const CodePage& cp) {
+  const std::string head = std::string(stem) + ".conflict-";
+  constexpr size_t kStamp = 8 + 1 + 6;  // "20240501-101530"
+  if (name.size() < head.size() + kStamp + extension.size()) return std::nullopt;
+  if (UpperAnsi(name.substr(0, head.size()), cp) != UpperAnsi(head, cp) ||
+      UpperAnsi(name.substr(name.size() - extension.size()), cp) != UpperAnsi(extension, cp)) {
+    return std::nullopt;
+  }
+  const std::string_view stamp = name.substr(head.size(), kStamp);
+  const std::string_view rest =
+      name.substr(head.size() + kStamp, name.size() - head.size() - kStamp - extension.size());
+  if (stamp[8] != '-') return std::nullopt;
+  const auto when = DateOfDigits(std::string(stamp.substr(0, 8)) + std::string(stamp.substr(9)));
+  if (!when) return std::nullopt;
+  ConflictCopyStamp out{*when, 1};
+  if (rest.empty()) return out;
+  // "-2", "-3"...: a later copy within the same second.
+  if (rest.size() < 2 || rest[0] != '-' || !DateOfDigits(rest.substr(1))) return std::nullopt;
+  out.serial = ParseInteger(rest.substr(1)).value_or(1);
+  return out;
+}
+
 std::string DailyBackupName(std::string_view fileName, const SettingDate& day) {
   return std::string(fileName) + "." + DayDigits(day) + ".bak";
 }
 
-bool IsDailyBackupName(std::string_view name, std::string_view fileName, const CodePage& cp) {
+std::optional<SettingDate> ParseDailyBackupName(std::string_view name, std::string_view fileName,
+                                                const CodePage& cp) {
   constexpr size_t kDigits = 8;
   const size_t tail = 1 + kDigits + 4;  // ".20240501.bak"
-  if (name.size() != fileName.size() + tail) return false;
-  if (UpperAnsi(name.substr(0, fileName.size()), cp) != UpperAnsi(fileName, cp)) return false;
-  const std::string_view rest = name.substr(fileName.size());
-  if (rest[0] != '.' || UpperAnsi(rest.substr(1 + kDigits), cp) != ".BAK") return false;
-  for (size_t k = 1; k <= kDigits; ++k) {
-    if (!IsDigit(rest[k])) return false;
+  if (name.size() != fileName.size() + tail) return std::nullopt;
+  if (UpperAnsi(name.substr(0, fileName.size()), cp) != UpperAnsi(fileName, cp)) {
+    return std::nullopt;
   }
-  return true;
+  const std::string_view rest = name.substr(fileName.size());
+  if (rest[0] != '.' || UpperAnsi(rest.substr(1 + kDigits), cp) != ".BAK") return std::nullopt;
+  return DateOfDigits(rest.substr(1, kDigits));
+}
+
+bool IsDailyBackupName(std::string_view name, std::string_view fileName, const CodePage& cp) {
+  return ParseDailyBackupName(name, fileName, cp).has_value();
 }
 
 std::string MergedFolderName(std::string_view stem) { return std::string(stem) + ".merged"; }

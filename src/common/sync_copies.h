@@ -3,6 +3,7 @@
 // and the folder that merged copies are moved to.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,13 +56,30 @@ std::string MoveIntoMergedFolder(FileSystem& fs, const std::string& copyPath,
 // adds "-2", "-3"... for a second copy within the same second.
 [[nodiscard]] std::string ConflictCopyName(std::string_view stem, std::string_view extension,
                                            const SettingDate& when, int serial);
+// The time and serial (1 without "-n") in a ConflictCopyName of `stem` + `extension` (letter
+// case ignored); nullopt for any other name.
+struct ConflictCopyStamp {
+  SettingDate when;
+  int serial = 1;
+};
+[[nodiscard]] std::optional<ConflictCopyStamp> ParseConflictCopyName(std::string_view name,
+                                                                     std::string_view stem,
+                                                                     std::string_view extension,
+                                                                     const CodePage& cp);
 // The backup of `fileName` made at the first save of `day`: "Pinote.dat.20240501.bak".
 [[nodiscard]] std::string DailyBackupName(std::string_view fileName, const SettingDate& day);
+// The day (time 0:00:00) of a DailyBackupName of `fileName` (letter case ignored); nullopt for
+// any other name.
+[[nodiscard]] std::optional<SettingDate> ParseDailyBackupName(std::string_view name,
+                                                              std::string_view fileName,
+                                                              const CodePage& cp);
 // Whether `name` is a DailyBackupName of `fileName` (letter case ignored).
 [[nodiscard]] bool IsDailyBackupName(std::string_view name, std::string_view fileName,
                                      const CodePage& cp);
 // The folder that merged sync-tool copies are moved into: "Pinote.merged".
 [[nodiscard]] std::string MergedFolderName(std::string_view stem);
+// Its path beside the file at `path`, ending in a separator: "C:\x\Pinote.merged\".
+[[nodiscard]] std::string MergedFolderOf(const std::string& path, const CodePage& cp);
 // The lock file of `path`: "Pinote.dat.lock".
 [[nodiscard]] std::string LockFileOf(std::string_view path);
 

@@ -71,6 +71,8 @@ inline constexpr UiText kCannotKeep{"このアドレスのメモは保存でき�
                                     "No memo can be kept for this address"};
 inline constexpr UiText kToolMenu{"ツール(&T)", "&Tool"};
 inline constexpr UiText kLookItem{"指定したデータを見る (&Look) ...", "&Look"};
+// "H" is Hide's key in the same menu.
+inline constexpr UiText kHistoryItem{"このメモの履歴を見る (H&istory) ...", "H&istory"};
 inline constexpr UiText kUnifyItem{"他のアドレスと統合する (&Unify) ...", "&Unify"};
 inline constexpr UiText kSeparateItem{"他のアドレスと分離する (&Separate) ...", "&Separate"};
 inline constexpr UiText kHideItem{"このウィンドウを隠す (&Hide)", "&Hide"};
@@ -78,6 +80,15 @@ inline constexpr UiText kOptionItem{"オプション (&Option) ...", "&Option"};
 inline constexpr UiText kHelpMenu{"ヘルプ(&H)", "&Help"};
 inline constexpr UiText kContentsItem{"目次 (&Contents)", "&Contents"};
 inline constexpr UiText kVersionItem{"バージョン情報 (&Version) ...", "&Version"};
+// The memo for everyone at a domain; %1 is the domain ("example.co.jp").
+inline constexpr UiText kDomainMemoItem{"%1 の全員に共通のメモ (&Memo)",
+                                        "&Memo for everyone at %1"};
+inline constexpr UiText kDomainMemoHint{"%1 の全員に共通のメモもあります",
+                                        "There is also a memo for everyone at %1"};
+inline constexpr UiText kPersonAndDomainTitle{"個人とドメイン", "Person and Domain"};
+inline constexpr UiText kPersonAndDomain{
+    "個人のアドレスとドメインは統合できません。ドメインのメモはそのドメインの全員に共通です。",
+    "Can't unify a person with a domain: a domain memo is for everyone at the domain."};
 inline constexpr UiText kCopyTitle{"差出人", "Sender"};
 inline constexpr UiText kCopyQuestion{"クリップボードに入れますか？", "Copy to the Clipboard?"};
 inline constexpr UiText kSameAddressTitle{"同一アドレス", "Same Address"};
@@ -172,6 +183,29 @@ inline constexpr UiText kUnifyOk{"統合", "OK"};
 inline constexpr UiText kLookButton{"見る", "See"};
 inline constexpr UiText kUnifyButton{"統合する", "Unify"};
 inline constexpr UiText kCancel{"キャンセル", "Cancel"};
+
+// History dialog: the earlier texts of the shown memo, %1 the shown address in its title; each
+// line says where its text came from, %1 the file.
+inline constexpr UiText kHistoryTitle{"メモの履歴 - %1", "Memo History - %1"};
+inline constexpr UiText kHistoryWhen{"日時", "When"};
+inline constexpr UiText kHistoryFrom{"取り出し元", "From"};
+inline constexpr UiText kHistoryText{"選択した時点のメモ", "Memo at That Time"};
+inline constexpr UiText kHistoryCopy{"コピー(&C)", "&Copy"};
+inline constexpr UiText kHistoryRestore{"このメモに戻す(&R)", "&Restore"};
+inline constexpr UiText kClose{"閉じる", "Close"};
+inline constexpr UiText kFromDailyBackup{"毎日のバックアップ %1", "daily backup %1"};
+inline constexpr UiText kFromConflictCopy{"競合の控え %1", "conflict copy %1"};
+inline constexpr UiText kFromSyncToolCopy{"同期ソフトのコピー %1", "sync-tool copy %1"};
+inline constexpr UiText kNoEarlierText{"以前の内容はありません。", "No earlier text is kept."};
+inline constexpr UiText kOneFileUnread{"読めないファイルが 1 個あります。",
+                                       "1 file could not be read."};
+inline constexpr UiText kFilesUnread{"読めないファイルが %1 個あります。",
+                                     "%1 files could not be read."};
+// Restore over a memo that no kept file holds: it could not be brought back afterwards.
+inline constexpr UiText kRestoreTitle{"メモを戻す", "Restore"};
+inline constexpr UiText kRestoreLosesCurrent{
+    "今のメモはどのバックアップにも残っていないため、戻すと今の内容は失われます。\r\n戻しますか？",
+    "The memo as it is now is in no backup: restoring loses it.\r\nRestore anyway?"};
 
 // Options dialog.
 inline constexpr UiText kViewPage{"表示", "View"};

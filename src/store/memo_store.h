@@ -118,7 +118,8 @@ class MemoStore {
   void LoadNameList(const std::string& path);
   // The merge itself, over the file's text (used by LoadNameList). Look-ups during the walk see
   // the store as it was before it. A negative count ends the walk; an entry text with a bad
-  // escape is kept as written.
+  // escape is kept as written; an entry's domain addresses ("*@example.co.jp") are left out, so
+  // the merge never joins a person and a domain.
   void MergeNameListText(std::string_view text);
 
   // The three-way merge a save makes when the file changed (SharedContent::Merge), over `text`

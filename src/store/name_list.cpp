@@ -11,6 +11,7 @@
 #include "common/settings.h"
 #include "common/text_lines.h"
 #include "store/address_index.h"
+#include "store/domain_memo.h"
 #include "store/record_table.h"
 
 namespace pinote {
@@ -121,7 +122,8 @@ void RecordTable::MergeNameListText(std::string_view text) {
       const size_t first = addresses.size();
       const int64_t endAddress = pos + 1 + static_cast<int64_t>(*m);
       for (int64_t i = pos + 1; i < endAddress && lines.Has(i); ++i) {
-        addresses.push_back(lines.At(i));
+        // An address book's "*@domain" would join a person to a domain memo: left out.
+        if (!IsDomainAddress(lines.At(i))) addresses.push_back(lines.At(i));
       }
       pos += static_cast<int64_t>(*m) + 1;
       const auto p = countAt(pos);

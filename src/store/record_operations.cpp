@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "store/address_index.h"
+#include "store/domain_memo.h"
 
 namespace pinote {
 
@@ -26,6 +27,9 @@ UnifyOutcome Unify(MemoStore& store, std::string_view shownAddress, int pickedRe
   }
   const int shownRecord = store.IndexOfAddress(shownAddress);
   if (shownRecord == pickedRecord) return UnifyOutcome::kAlreadyUnified;
+  if (MixesPersonAndDomain(shownAddress, store.Get(shownRecord), *store.Get(pickedRecord))) {
+    return UnifyOutcome::kPersonAndDomain;
+  }
   // Unified, such an address would leave the picked record's mark and memo lines to the record
   // after it in the file, or be lost with its memo at the next start.
   if (!IsStorableAddress(shownAddress)) return UnifyOutcome::kAddressNotStored;

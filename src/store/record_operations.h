@@ -24,6 +24,7 @@ enum class UnifyOutcome {
   kNothingPicked,     // the pick names no address in the store
   kSameAddress,       // the picked address is the shown one (case ignored)
   kAlreadyUnified,    // the picked record already holds the shown address
+  kPersonAndDomain,   // one side is a person, the other a domain ("*@example.co.jp")
   kAddressNotStored,  // the shown address cannot be kept in Pinote.dat (IsStorableAddress)
 };
 

@@ -334,6 +334,13 @@ TEST(NameListMerge, IntoRecordsReadFromTheFile) {
         NameList({{"Again", {"K@X", "r@x"}}})},
        "a@x\r\nb@x\r\n\r\nk@x\r\nr@x\r\n\r\np@x\r\nP@X\r\n\r\n",
        "a@x,b@x==|k@x,r@x==One|p@x,P@X==Two"},
+      {"an entry's domain addresses are left out: a domain record gains no person, a person no "
+       "domain",
+       "*@example.co.jp\r\n co\r\n\r\nbob@example.co.jp\r\n b\r\n\r\n",
+       {NameList({{"Co", {"*@example.co.jp", "dave@example.co.jp"}},
+                  {"Bob", {"bob@example.co.jp", "*@example.com"}}})},
+       "*@example.co.jp\r\n co\r\n\r\nbob@example.co.jp\r\n b\r\n\r\n",
+       "*@example.co.jp=co/=|bob@example.co.jp=b/=Bob|dave@example.co.jp==Co"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "common/settings.h"
+
 namespace pinote {
 namespace {
 
@@ -87,6 +89,36 @@ TEST(OwnNames, DateAndSerialAreSpelledOut) {
   EXPECT_FALSE(IsDailyBackupName("Pinote.dat.2024050x.bak", "Pinote.dat", CodePage::ShiftJis()));
   EXPECT_FALSE(IsDailyBackupName("Pinote.dat.bak", "Pinote.dat", CodePage::ShiftJis()));
   EXPECT_EQ(MergedCopyMarker("Pinote-PC.dat", when), "----- Pinote-PC.dat 2024/05/01 09:05:07 -----");
+}
+
+TEST(OwnNames, ReadBackTheirTimes) {
+  const struct {
+    const char* name;
+    const char* when;  // "": not such a name
+    int serial;
+  } conflicts[] = {
+      {"Pinote.conflict-20240501-090507.dat", "2024/05/01 09:05:07", 1},
+      {"PINOTE.CONFLICT-20240501-090507-12.DAT", "2024/05/01 09:05:07", 12},
+      {"Pinote.conflict-20240501-090507-.dat", "", 0},
+      {"Pinote.conflict-20240501-0905070.dat", "", 0},
+      {"Pinote.conflict-20240501_090507.dat", "", 0},
+      {"Pinote.conflict-2024050x-090507.dat", "", 0},
+      {"Pinote.conflict-20240501-090507.ini", "", 0},
+      {"Other.conflict-20240501-090507.dat", "", 0},
+  };
+  for (const auto& c : conflicts) {
+    SCOPED_TRACE(c.name);
+    const auto stamp = ParseConflictCopyName(c.name, "Pinote", ".dat", CodePage::ShiftJis());
+    EXPECT_EQ(stamp ? FormatDate(stamp->when) : "", c.when);
+    if (stamp) {
+      EXPECT_EQ(stamp->serial, c.serial);
+    }
+  }
+  const auto day = ParseDailyBackupName("pinote.dat.20240501.BAK", "Pinote.dat", CodePage::ShiftJis());
+  ASSERT_TRUE(day);
+  EXPECT_EQ(FormatDate(*day), "2024/05/01 00:00:00");
+  EXPECT_EQ(MergedFolderOf("C:\\x\\Pinote.dat", CodePage::ShiftJis()), "C:\\x\\Pinote.merged\\");
+  EXPECT_EQ(MergedFolderOf("dir/Pinote.dat", CodePage::ShiftJis()), "dir/Pinote.merged/");
 }
 
 }  // namespace

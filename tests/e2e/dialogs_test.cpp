@@ -153,5 +153,39 @@ TEST(MemoCommands, SeparateCopiesMemoAndMarkAndHideHides) {
   EXPECT_TRUE(r.Has("waithidden " + Quoted(kMemoWindow) + " ok")) << r.Text();
 }
 
+// Emptied by mistake, then typed into anew: the day's backup still holds the old memo. History
+// shows it (looking writes nothing), and Restore makes it the memo again through the normal save,
+// after asking, as the text it replaces is kept in no file.
+TEST(MemoCommands, HistoryBringsBackAMemoTypedOverFromTheDaysBackup) {
+  Installation inst("history");
+  const std::string dat = "carol@example.net\r\n Carol - sends the invoices\r\n\r\n";
+  inst.Write(L"PlugIns\\Pinote.dat", dat);
+  const std::string history = "#32770@" + std::to_string(IDC_HISTORY_LIST);
+  std::string erase;
+  for (int i = 0; i < 30; ++i) erase += "\\u0008";
+  RunResult r = inst.Run(
+      "open 4\n" + WaitWindow(kMemoWindow) + TypeMemo(erase) + TypeMemo("Dave now") +
+      "copyfile PlugIns\\Pinote.dat typed.dat\n" + MemoCommand(IDM_HISTORY) + WaitWindow(history) +
+      DumpWindow(history) + "sendmsg " + history + " " + std::to_string(IDC_HISTORY_LIST) +
+      " 0x1004 0 0\n" + "copyfile PlugIns\\Pinote.dat looked.dat\n" +
+      ClickOn(history, IDC_HISTORY_RESTORE) + "msgbox yes\n" + WaitHidden(history) + "wait 300\n" +
+      DumpWindow(kMemoWindow) + "exit\n");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  const auto dumps = WindowDumps(r);
+  ASSERT_EQ(dumps.size(), 2u) << r.Text();
+  EXPECT_EQ(FieldOf(dumps[0].window, "caption"), Quoted("Memo History - carol@example.net"));
+  EXPECT_EQ(Child(dumps[0], IDC_HISTORY_TEXT, "text"), Quoted("Carol - sends the invoices\r\n"));
+  EXPECT_EQ(Child(dumps[0], IDC_HISTORY_STATUS, "text"), Quoted(""));
+  EXPECT_EQ(Child(dumps[0], IDC_HISTORY_RESTORE, "enabled"), "1");
+  EXPECT_TRUE(r.Has("sendmsg id=" + std::to_string(IDC_HISTORY_LIST) + " msg=0x1004 -> 1")) << r.Text();
+  EXPECT_EQ(inst.Read(L"typed.dat"), "carol@example.net\r\n Dave now\r\n\r\n");
+  EXPECT_EQ(inst.Read(L"looked.dat"), inst.Read(L"typed.dat")) << "looking writes nothing";
+  const auto boxes = r.Starting("msgbox caption=");
+  ASSERT_EQ(boxes.size(), 1u) << r.Text();
+  EXPECT_EQ(FieldOf(boxes[0], "caption"), Quoted("Restore"));
+  EXPECT_EQ(Child(dumps[1], IDC_MEMO_EDIT, "text"), Quoted("Carol - sends the invoices\r\n"));
+  EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), dat);
+}
+
 }  // namespace
 }  // namespace e2e

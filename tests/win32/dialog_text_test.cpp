@@ -95,11 +95,12 @@ Measured Measure(HWND dialog) {
 
 class DialogTextTest : public ::testing::Test {
  protected:
-  void SetUp() override { FreshSettingsFolder("pinote-dialog-text-test"); }
+  void SetUp() override { folder_ = FreshSettingsFolder("pinote-dialog-text-test"); }
   void TearDown() override {
     DestroySettingsStore();
     SetPluginFileNameForTesting("");
   }
+  std::string folder_;
 };
 
 TEST_F(DialogTextTest, OptionsCaptionsFitAndTheTabsDoNotScroll) {
@@ -181,6 +182,25 @@ TEST_F(DialogTextTest, UnifyCaptionsFitForBothCommands) {
                 }},
                 [&] { return RunUnifyDialog(nullptr, store, *ok); });
   }
+}
+
+// With the status line at its longest: nothing found and files skipped.
+TEST_F(DialogTextTest, HistoryCaptionsFit) {
+  MemoStore store(SystemCodePage());
+  EXPECT_TRUE(store.Load(folder_ + "\\Pinote.dat").ok());
+  // Two backups held open by another program, sharing nothing: they cannot be read.
+  std::vector<UniqueKernelHandle> held;
+  for (const char* name : {"\\Pinote.dat.20240501.bak", "\\Pinote.dat.20240502.bak"}) {
+    held.emplace_back(::CreateFileA((folder_ + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr));
+  }
+  RunScripted(IDC_HISTORY_LIST, {[](HWND f) {
+                const Measured m = Measure(f);
+                EXPECT_EQ(m.captions, 5);
+                EXPECT_TRUE(m.clipped.empty()) << ::testing::PrintToString(m.clipped);
+                Click(f, IDCANCEL);
+              }},
+              [&] { return RunHistoryDialog(nullptr, store, "a@x").has_value(); });
 }
 
 // The plug-in's folder, however deep, stays inside the dialog too.

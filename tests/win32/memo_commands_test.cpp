@@ -74,15 +74,16 @@ TEST_F(MemoCommandsTest, ToolMenuEnablesByStoreAndShownRecord) {
     const char* name;
     std::string dat;
     const char* shown;  // nullptr: nothing shown yet
-    bool look, unify, separate;
+    bool look, unify, separate, history;
   };
   const std::vector<Case> cases = {
-      {"empty store", "", "a@x", false, false, false},
-      {"one record", "a@x\r\nb@x\r\n m\r\n\r\n", "a@x", true, false, true},
-      {"two records, shown has none", kTwoRecords, "nobody@x", true, true, false},
-      {"two records, single address", kTwoRecords, "c@x", true, true, false},
-      {"shown in another case", kTwoRecords, "B@X", true, true, true},
-      {"nothing shown yet", kTwoRecords, nullptr, true, true, false},
+      {"empty store", "", "a@x", false, false, false, true},
+      {"one record", "a@x\r\nb@x\r\n m\r\n\r\n", "a@x", true, false, true, true},
+      {"two records, shown has none", kTwoRecords, "nobody@x", true, true, false, true},
+      {"two records, single address", kTwoRecords, "c@x", true, true, false, true},
+      {"shown in another case", kTwoRecords, "B@X", true, true, true, true},
+      {"nothing shown yet", kTwoRecords, nullptr, true, true, false, false},
+      {"an address no file can keep", kTwoRecords, "@x", true, true, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -93,6 +94,7 @@ TEST_F(MemoCommandsTest, ToolMenuEnablesByStoreAndShownRecord) {
     EXPECT_EQ(enabled(IDM_LOOK), c.look);
     EXPECT_EQ(enabled(IDM_UNIFY), c.unify);
     EXPECT_EQ(enabled(IDM_SEPARATE), c.separate);
+    EXPECT_EQ(enabled(IDM_HISTORY), c.history);
   }
 }
 
@@ -110,6 +112,21 @@ TEST_F(MemoCommandsTest, LookShowsThePickedAddressWithoutSender) {
   EXPECT_EQ(window.Sender(), "");
   EXPECT_EQ(window.MemoText(), "alpha\r\n");
   EXPECT_TRUE(::IsWindowVisible(window.Handle()));
+}
+
+// The Tool menu's item for the memo of everyone at the shown sender's domain, right after Look;
+// a person is never unified with a domain.
+TEST_F(MemoCommandsTest, DomainMemoItemAndThePersonDomainRefusal) {
+  const std::string dat = "*@x\r\n company\r\n\r\n";
+  MemoWindow& window = Open(dat + "b@x\r\n m\r\n\r\n", "b@x&y");
+  HMENU tool = ::GetSubMenu(::GetMenu(window.Handle()), 0);
+  ::SendMessageW(window.Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(tool), 0);
+  wchar_t text[64] = L"";
+  ::GetMenuStringW(tool, 1, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"&Memo for everyone at x&&y");  // the domain's own "&" shown, no key
+  window.ShowMemo(nullptr, "b@x", "", true);
+  Run(IDM_UNIFY, {Pick(0), Answer(ui::kPersonAndDomainTitle, Tr(ui::kPersonAndDomain), IDOK)});
+  EXPECT_EQ(ReadFileBytes(DataPath()), dat + "b@x\r\n m\r\n\r\n");
 }
 
 TEST_F(MemoCommandsTest, LabelCopyAsksAndCopiesOnlyOnYes) {

@@ -67,8 +67,8 @@ TEST_F(MemoWindowTest, CreatesHiddenWithDisabledMemoMenusAndDefaultPlacement) {
   EXPECT_EQ(r.right - r.left, 242);
   EXPECT_EQ(r.right, ::GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(r.bottom - r.top, ::GetSystemMetrics(SM_CYSCREEN));
-  for (int id : {IDM_LOOK, IDM_UNIFY, IDM_SEPARATE, IDM_HIDE, IDM_OPTIONS, IDM_HELP_CONTENTS,
-                 IDM_ABOUT}) {
+  for (int id : {IDM_LOOK, IDM_HISTORY, IDM_UNIFY, IDM_SEPARATE, IDM_HIDE, IDM_OPTIONS,
+                 IDM_HELP_CONTENTS, IDM_ABOUT}) {
     EXPECT_NE(::GetMenuState(::GetMenu(form_->Handle()), id, MF_BYCOMMAND), UINT(-1)) << id;
   }
   form_->SetMemoText("orphan");  // no address shown yet: not an edit

@@ -83,10 +83,18 @@ class DialogBase {
   }
 
  protected:
-  // Enables the other windows first, so that activation returns to them.
+  // Enables the other windows first, so that activation returns to them. A dialog placed by
+  // UseStoredPlacement records where it stands first.
   void EndModal(INT_PTR result) {
+    if (placementSection_ != nullptr) SaveFormPlacement(dlg_, placementSection_, true);
     others_->Restore();
     ::EndDialog(dlg_, result);
+  }
+  // For a resizable dialog: moves and sizes it from the placement stored under `section`, and
+  // from then on records its placement there (in memory) whenever it loses activation.
+  void UseStoredPlacement(const char* section) {
+    placementSection_ = section;
+    LoadFormPlacement(dlg_, section, true);
   }
   [[nodiscard]] HWND Item(int id) const { return ::GetDlgItem(dlg_, id); }
 
@@ -103,6 +111,10 @@ class DialogBase {
     auto* self = reinterpret_cast<Derived*>(::GetWindowLongPtrW(dlg, DWLP_USER));
     if (self == nullptr) return FALSE;
     if (ApplyStoredStateOnFirstShow(dlg, msg, wp)) return TRUE;
+    // Losing activation, closing included, records where the dialog stands.
+    if (msg == WM_ACTIVATE && LOWORD(wp) == WA_INACTIVE && self->placementSection_ != nullptr) {
+      SaveFormPlacement(dlg, self->placementSection_, true);
+    }
     INT_PTR result = FALSE;
     if (!Guarded(dlg, [&] { result = self->HandleMessage(msg, wp, lp); }) && msg == WM_INITDIALOG) {
       self->EndModal(IDCANCEL);  // a dialog that could not be set up is not shown half-made
@@ -124,6 +136,7 @@ class DialogBase {
   }
 
   ThreadWindowsDisabled* others_ = nullptr;
+  const char* placementSection_ = nullptr;  // UseStoredPlacement's
   UniqueFont fullFont_;  // the stored font where the template's could not say it all
 };
 

@@ -13,6 +13,7 @@
 #define IDD_OPTIONS 100
 #define IDD_UNIFY 101
 #define IDD_ABOUT 102
+#define IDD_HISTORY 103
 
 // Memo window controls.
 #define IDC_IMPORTANT_CHECK 101
@@ -24,6 +25,8 @@
 #define IDC_NAME_LIST_EDIT 107
 // Made at the first failed save of the memo file, shown above the others until one succeeds.
 #define IDC_SAVE_NOTE_LABEL 108
+// Made when a sender with a memo of their own first shows that their domain has one too.
+#define IDC_DOMAIN_HINT_LABEL 109
 
 // Memo window menu commands.
 #define IDM_LOOK 201
@@ -33,6 +36,9 @@
 #define IDM_OPTIONS 205
 #define IDM_HELP_CONTENTS 206
 #define IDM_ABOUT 207
+// In the Tool menu after Look while the shown address has a domain.
+#define IDM_DOMAIN_MEMO 208
+#define IDM_HISTORY 209
 
 // Unify dialog. Its OK button is not IDOK: Enter is not OK there (see unify_dialog.cpp).
 #define IDC_KEYWORD_LABEL 301
@@ -55,5 +61,13 @@
 #define IDC_FILES_LABEL 505
 #define IDC_FOLDER_LABEL 506
 #define IDC_VERSION_LABEL 507
+
+// History dialog; its Close button is IDCANCEL (Esc).
+#define IDC_HISTORY_LIST 601
+#define IDC_HISTORY_TEXT_LABEL 602
+#define IDC_HISTORY_TEXT 603
+#define IDC_HISTORY_STATUS 604
+#define IDC_HISTORY_COPY 605
+#define IDC_HISTORY_RESTORE 606
 
 #endif  // PINOTE_FORMS_WIN32_CONTROL_IDS_H

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include "common/texts.h"
 #include "store/memo_store.h"
 
@@ -23,6 +26,14 @@ struct UnifyPick {
   int address = 0;  // the picked address's index within that record's Addresses
 };
 [[nodiscard]] UnifyPick RunUnifyDialog(HWND owner, const MemoStore& store, const UiText& okCaption);
+
+// The history dialog, owned by `owner`: every earlier text of the memo of `address` (its record's
+// other addresses included) that the files kept beside the store's file still hold, newest
+// first, the selected one below in the memo font. Copy puts it on the clipboard; Restore returns
+// it for the caller to store as an edit, after asking when the memo as it is now is kept in no
+// file. Nothing is written here. nullopt when it closes without Restore.
+[[nodiscard]] std::optional<std::string> RunHistoryDialog(HWND owner, const MemoStore& store,
+                                                          const std::string& address);
 
 // The About dialog, without an owner, until OK, Enter or Esc. Reports a failure itself.
 void ShowAbout();

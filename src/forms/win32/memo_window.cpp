@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -12,6 +11,7 @@
 #include "common/file_io.h"
 #include "common/paths.h"
 #include "common/texts.h"
+#include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/pc_folder.h"
@@ -42,8 +42,9 @@ struct MenuEntry {
 };
 constexpr MenuEntry kLine{-1, nullptr};
 constexpr MenuEntry kMenuBar[] = {
-    {0, &ui::kToolMenu},       {IDM_LOOK, &ui::kLookItem},         kLine,
-    {IDM_UNIFY, &ui::kUnifyItem}, {IDM_SEPARATE, &ui::kSeparateItem}, kLine,
+    {0, &ui::kToolMenu},       {IDM_LOOK, &ui::kLookItem},         {IDM_HISTORY, &ui::kHistoryItem},
+    kLine,                     {IDM_UNIFY, &ui::kUnifyItem},       {IDM_SEPARATE, &ui::kSeparateItem},
+    kLine,
     {IDM_HIDE, &ui::kHideItem}, kLine,                              {IDM_OPTIONS, &ui::kOptionItem},
     {0, &ui::kHelpMenu},       {IDM_HELP_CONTENTS, &ui::kContentsItem}, kLine,
     {IDM_ABOUT, &ui::kVersionItem},
@@ -187,21 +188,6 @@ void Warn(HWND owner, const UiText& title, const UiText& text) {
   ::MessageBoxW(owner, Tr(text).c_str(), Tr(title).c_str(), MB_OK | MB_ICONWARNING);
 }
 
-void PutOnClipboard(HWND owner, const std::wstring& text) {
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-  void* p = mem != nullptr ? ::GlobalLock(mem) : nullptr;
-  bool taken = false;
-  if (p != nullptr && ::OpenClipboard(owner)) {
-    std::memcpy(p, text.c_str(), bytes);
-    ::GlobalUnlock(mem);
-    ::EmptyClipboard();
-    taken = ::SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
-    ::CloseClipboard();
-  }
-  if (!taken && mem != nullptr) ::GlobalFree(mem);  // ours unless the clipboard took it
-}
-
 // The line of `edit` that holds the caret (the start of the selection). The boxes do not wrap,
 // so their lines are the text's.
 std::wstring CaretLine(HWND edit) {
@@ -335,7 +321,8 @@ void MemoWindow::Layout() {
                                       {IDC_IMPORTANT_CHECK, kCheckHeight},
                                       {IDC_SENDER_LABEL, lineHeight_},
                                       {IDC_ADDRESS_LABEL, lineHeight_},
-                                      {IDC_OTHER_ADDRESS_LABEL, lineHeight_ * otherAddressLines_}};
+                                      {IDC_OTHER_ADDRESS_LABEL, lineHeight_ * otherAddressLines_},
+                                      {IDC_DOMAIN_HINT_LABEL, lineHeight_}};
   for (const auto& [id, height] : rows) {
     if (!HasVisibleStyle(Control(id))) continue;
     repaint_ |= PlaceIfMoved(Control(id), 0, top, client.right, height);
@@ -367,6 +354,18 @@ LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       ::SetTextColor(reinterpret_cast<HDC>(wp), memoTextColor_);
       ::SetBkColor(reinterpret_cast<HDC>(wp), memoBackColor_);
       return reinterpret_cast<LRESULT>(memoBrush_.get());
+    case WM_CTLCOLORSTATIC:
+      // The domain hint looks like a link: a click on it shows the domain's memo.
+      if (reinterpret_cast<HWND>(lp) != Control(IDC_DOMAIN_HINT_LABEL)) break;
+      {
+        const LRESULT brush = ::DefWindowProcW(wnd_, msg, wp, lp);
+        ::SetTextColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_HOTLIGHT));
+        return brush;
+      }
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) != Control(IDC_DOMAIN_HINT_LABEL) || wp == 0) break;
+      ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+      return TRUE;
     case kTellUnkeptMessage:
       TellUnkeptCharacters();
       return 0;
@@ -396,17 +395,21 @@ void MemoWindow::OnCommand(int id, int code, HWND control) {
   if (control == nullptr && code == 0) {  // a menu item, not an accelerator
     switch (id) {
       case IDM_LOOK: OnLook(); break;
+      case IDM_HISTORY: OnHistory(); break;
       case IDM_UNIFY: OnUnify(); break;
       case IDM_SEPARATE: OnSeparate(); break;
       case IDM_HIDE: Hide(); break;
       case IDM_OPTIONS: ChangeOptions(this); break;
       case IDM_HELP_CONTENTS: ShowHelp(wnd_); break;
       case IDM_ABOUT: ShowAbout(); break;
+      case IDM_DOMAIN_MEMO: SwitchDomainMemo(); break;
       default: break;
     }
   } else if ((id == IDC_MEMO_EDIT && code == EN_CHANGE) ||
              (id == IDC_IMPORTANT_CHECK && code == BN_CLICKED)) {
     OnMemoChanged();
+  } else if (id == IDC_DOMAIN_HINT_LABEL) {
+    if (code == STN_CLICKED) SwitchDomainMemo();
   } else if (code == STN_DBLCLK) {
     CopyLabel(control);
   } else if (id == IDC_NAME_LIST_SPLITTER && code == SPN_MOVING) {
@@ -478,21 +481,26 @@ void MemoWindow::ApplyStorable() {
 }
 
 void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
-                          const std::string& senderName, bool forceShow) {
+                          const std::string& senderName, bool forceShow,
+                          SenderViewRequest request) {
   CatchUpWithDisk(false);  // before the fill: what another writer left is shown
   ScopedFlag loading(loading_);
-  if (address != address_) {  // another memo: its lost characters are told anew
+  SenderView view = ChooseSenderView(store_, address, request);
+  if (view.address != address_) {  // another memo: its lost characters are told anew
     unkept_.clear();
     toldUnkept_ = false;
   }
   repaint_ = false;
   PaintHold hold(wnd_, repaint_);
   sender_ = senderName;
-  address_ = address;
+  senderAddress_ = address;
+  view_ = std::move(view);
+  address_ = view_.address;
   repaint_ |= SetChangedText(Control(IDC_SENDER_LABEL), Widen(senderName));
-  repaint_ |= SetChangedText(Control(IDC_ADDRESS_LABEL), Widen(address));
-  storable_ = IsStorableAddress(address);
-  FillRecord(store_.IndexOfAddress(address));
+  repaint_ |= SetChangedText(Control(IDC_ADDRESS_LABEL), Widen(address_));
+  storable_ = IsStorableAddress(address_);
+  FillRecord(store_.IndexOfAddress(address_));
+  ShowDomainHint();
   repaint_ |= SetEnabled(Control(IDC_MEMO_EDIT), true);
   ApplyStorable();
   Layout();
@@ -588,7 +596,7 @@ void MemoWindow::OnLook() {
   const UnifyPick pick = RunUnifyDialog(wnd_, store_, ui::kLookButton);
   if (!pick.ok) return;
   if (const auto picked = PickedAddress(store_, pick.record, pick.address)) {
-    ShowMemo(wnd_, *picked, "", true);
+    ShowMemo(wnd_, *picked, "", true, SenderViewRequest::kPerson);
   }
 }
 
@@ -603,11 +611,14 @@ void MemoWindow::OnUnify() {
     case UnifyOutcome::kAddressNotStored:
       Warn(wnd_, ui::kCannotUnifyTitle, ui::kCannotUnify);
       break;
+    case UnifyOutcome::kPersonAndDomain:
+      Warn(wnd_, ui::kPersonAndDomainTitle, ui::kPersonAndDomain);
+      break;
     case UnifyOutcome::kUnified:
       // Shown again also when the save failed: unified in memory, the box must show the joined
       // memo, or the next keystroke would store the shown address's old memo over it.
       ShowOutcome(store_.Save(), false);
-      ShowMemo(wnd_, shown, sender_, true);
+      ShowSameView();
       break;
     case UnifyOutcome::kNothingPicked: break;
   }
@@ -621,19 +632,28 @@ void MemoWindow::OnSeparate() {
   }
   // Shown again also when the save failed: the separation stands in memory.
   ShowOutcome(store_.Save(), false);
-  ShowMemo(wnd_, shown, sender_, true);
+  ShowSameView();
 }
 
-// The Tool menu is about to open: Look needs a record, Unify two, Separate a shown address whose
-// record has more than one address.
+// The earlier texts of the shown memo; one restored is stored as the user's edit would be.
+void MemoWindow::OnHistory() {
+  if (!IsAddressShown()) return;
+  if (const auto text = RunHistoryDialog(wnd_, store_, address_)) SetMemoText(*text);
+}
+
+// The Tool menu is about to open: Look needs a record, History a shown address that can be kept
+// (its memo may have been emptied, and its record gone with it), Unify two records, Separate a
+// shown address whose record has more than one address.
 void MemoWindow::EnableToolMenu() {
   const Person* shown = IsAddressShown() ? store_.Get(store_.IndexOfAddress(address_)) : nullptr;
   const std::pair<int, bool> items[] = {{IDM_LOOK, store_.Count() > 0},
+                                        {IDM_HISTORY, IsAddressShown() && storable_},
                                         {IDM_UNIFY, store_.Count() > 1},
                                         {IDM_SEPARATE, shown && shown->Addresses.size() > 1}};
   for (const auto& [id, on] : items) {
     ::EnableMenuItem(toolMenu_, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
   }
+  UpdateDomainItem();
 }
 
 // Double-click or right button on a label: asks whether to copy its text to the clipboard.

@@ -16,6 +16,7 @@
 #include "common/win32/placement.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"
+#include "forms/sender_view.h"
 #include "forms/win32/control_ids.h"
 #include "store/memo_store.h"
 
@@ -41,9 +42,10 @@ class MemoWindow : public WindowBase<MemoWindow> {
   MemoWindow& operator=(const MemoWindow&) = delete;
 
   // Shows the record of `address` (ANSI), then appears or disappears by the rules, handing the
-  // foreground back to `hostWindow` when it comes up; `forceShow` just shows it.
+  // foreground back to `hostWindow` when it comes up; `forceShow` just shows it. `request` says
+  // whether the memo for everyone at the address's domain may stand in (sender_view.h).
   void ShowMemo(HWND hostWindow, const std::string& address, const std::string& senderName,
-                bool forceShow);
+                bool forceShow, SenderViewRequest request = SenderViewRequest::kAuto);
   // Stay-on-top, which labels show, the memo font and colour.
   void ApplyOptions(const Options& options);
   // Saves the store, reads Pinote.dat again and merges the name list at `nameListPath`.
@@ -56,7 +58,8 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void Hide() { ::ShowWindow(wnd_, SW_HIDE); }
 
   [[nodiscard]] MemoStore& Store() { return store_; }
-  // The shown address and sender (ANSI): what the labels show.
+  // The shown address and sender (ANSI): what the labels show. The address is the domain's
+  // ("*@example.co.jp") while the memo for everyone there is shown.
   [[nodiscard]] const std::string& Address() const { return address_; }
   [[nodiscard]] const std::string& Sender() const { return sender_; }
   // True once an address has been shown (the memo box is enabled from then on).
@@ -97,9 +100,17 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void ApplyStorable();
   // The menu commands (the store changes are store/record_operations.h) and the mouse actions.
   void OnLook();
+  void OnHistory();
   void OnUnify();
   void OnSeparate();
   void EnableToolMenu();
+  // The memo for everyone at the sender's domain (memo_window_domain.cpp): the Tool menu's item
+  // for it, switching between it and the sender's own memo, and the hint line.
+  void UpdateDomainItem();
+  void SwitchDomainMemo();
+  void ShowDomainHint();
+  // Shows the record of the same sender again, in the same view (after a unify or separate).
+  void ShowSameView();
   void CopyLabel(HWND label);
   void OpenMemoLink(HWND box);
   // Memory and Pinote.dat kept together when others write it too (memo_window_sync.cpp): the
@@ -121,6 +132,8 @@ class MemoWindow : public WindowBase<MemoWindow> {
   bool catchingUp_ = false;    // CatchUpWithDisk runs (its box must not start another)
   bool saveTrouble_ = false;   // saves fail; the user was told, the note shows
   std::string address_, sender_;
+  std::string senderAddress_;  // the address ShowMemo was given (address_ may be its domain's)
+  SenderView view_;
   // The memo the box showed when it last matched the record: what the next keystroke was typed
   // into, should memory have moved on meanwhile (a refill put off while an input method composed).
   std::string shownMemo_;

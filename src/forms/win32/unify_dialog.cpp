@@ -40,10 +40,6 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
       case WM_COMMAND:
         OnCommand(LOWORD(wp), HIWORD(wp));
         return TRUE;
-      case WM_ACTIVATE:
-        // Losing activation, closing included, records where the dialog stands.
-        if (LOWORD(wp) == WA_INACTIVE) SaveFormPlacement(dlg_, sections::kUnifyDialog, true);
-        return FALSE;
       default:
         return FALSE;
     }
@@ -60,7 +56,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
     labelHeight_ = std::max(kLabelHeight, TextHeight(dlg_, font_.get()));
     // Centred over the owner, unless a stored placement says otherwise.
     CenterOver(dlg_, owner, kWidth, kHeight);
-    LoadFormPlacement(dlg_, sections::kUnifyDialog, true);
+    UseStoredPlacement(sections::kUnifyDialog);
     listWidth_ = ReadOption(Settings(), &Options::addressListWidth);
     Layout();
     keywords_ = SplitKeywordHistory(ReadOption(Settings(), &Options::keywordHistory));
@@ -200,7 +196,6 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
   void End(bool picked) {
     ending_ = true;
     if (!picked) pick_ = UnifyPick{};
-    SaveFormPlacement(dlg_, sections::kUnifyDialog, true);
     EndModal(picked ? IDOK : IDCANCEL);
   }
 

@@ -1,0 +1,22 @@
+#include "common/win32/clipboard.h"
+
+#include <cstring>
+
+namespace pinote {
+
+void PutOnClipboard(HWND owner, const std::wstring& text) {
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+  void* p = mem != nullptr ? ::GlobalLock(mem) : nullptr;
+  bool taken = false;
+  if (p != nullptr && ::OpenClipboard(owner)) {
+    std::memcpy(p, text.c_str(), bytes);
+    ::GlobalUnlock(mem);
+    ::EmptyClipboard();
+    taken = ::SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+    ::CloseClipboard();
+  }
+  if (!taken && mem != nullptr) ::GlobalFree(mem);  // ours unless the clipboard took it
+}
+
+}  // namespace pinote

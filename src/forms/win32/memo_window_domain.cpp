@@ -1,0 +1,96 @@
+// The memo window's side of the memo for everyone at a domain (store/domain_memo.h): the Tool
+// menu's item that switches between it and the sender's own memo, and the hint line that tells
+// of it while the sender's own memo is shown. Neither exists for a window that never showed an
+// address with a domain, so a user without domain memos sees the window as it always was.
+#include <stdexcept>
+
+#include "common/texts.h"
+#include "common/win32/module_paths.h"
+#include "common/win32/text.h"
+#include "forms/win32/memo_window.h"
+#include "store/domain_memo.h"
+
+namespace pinote {
+namespace {
+
+// The domain of a domain address, in UTF-8 for the texts table.
+std::string DomainText(std::string_view domainAddress) {
+  return AnsiToUtf8(domainAddress.substr(kDomainAddressPrefix.size()));
+}
+
+// A menu takes "&" for its access key: the domain's own are doubled to be shown.
+std::string DoubledAmpersands(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    out += c;
+    if (c == '&') out += '&';
+  }
+  return out;
+}
+
+// The position of the command `id` in `menu`, or -1.
+int PositionOf(HMENU menu, UINT id) {
+  const int count = ::GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (::GetMenuItemID(menu, i) == id) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+// Right after Look, checked while the domain's memo is shown; absent before the first address
+// and for an address without a domain.
+void MemoWindow::UpdateDomainItem() {
+  ::DeleteMenu(toolMenu_, IDM_DOMAIN_MEMO, MF_BYCOMMAND);
+  if (!IsAddressShown() || view_.domainAddress.empty()) return;
+  const std::wstring text = Utf8(FillText(Pick(ui::kDomainMemoItem, IsJapanese()),
+                                          {DoubledAmpersands(DomainText(view_.domainAddress))}));
+  ::InsertMenuW(toolMenu_, static_cast<UINT>(PositionOf(toolMenu_, IDM_LOOK) + 1),
+                MF_BYPOSITION | MF_STRING | (view_.domainShown ? MF_CHECKED : MF_UNCHECKED),
+                IDM_DOMAIN_MEMO, text.c_str());
+}
+
+// The menu item and the hint: the domain's memo, or back to the sender's own from it. The next
+// mail decides anew.
+void MemoWindow::SwitchDomainMemo() {
+  if (!IsAddressShown() || view_.domainAddress.empty()) return;
+  ShowMemo(wnd_, senderAddress_, sender_, true,
+           view_.domainShown ? SenderViewRequest::kPerson : SenderViewRequest::kDomain);
+}
+
+void MemoWindow::ShowSameView() {
+  ShowMemo(wnd_, senderAddress_, sender_, true,
+           view_.domainShown ? SenderViewRequest::kDomain : SenderViewRequest::kPerson);
+}
+
+void MemoWindow::ShowDomainHint() {
+  HWND hint = Control(IDC_DOMAIN_HINT_LABEL);
+  const bool visible = hint != nullptr && (::GetWindowLongPtrW(hint, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (!view_.hint) {
+    if (visible) ::ShowWindow(hint, SW_HIDE);
+    repaint_ |= visible;
+    return;
+  }
+  if (hint == nullptr) {
+    // Made at the first need only, as the save note is.
+    hint = ::CreateWindowExW(0, L"STATIC", L"",
+                             WS_CHILD | SS_NOTIFY | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 0, 0, 0,
+                             wnd_, reinterpret_cast<HMENU>(INT_PTR{IDC_DOMAIN_HINT_LABEL}),
+                             PluginInstance(), nullptr);
+    if (hint == nullptr) throw std::runtime_error("CreateWindowExW failed for the domain hint");
+    ::SendMessageW(hint, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+  }
+  const std::wstring text = Utf8(FillText(Pick(ui::kDomainMemoHint, IsJapanese()),
+                                          {DomainText(view_.domainAddress)}));
+  if (WindowText(hint) != text) {
+    ::SetWindowTextW(hint, text.c_str());
+    repaint_ = true;
+  }
+  if (!visible) {
+    ::ShowWindow(hint, SW_SHOWNA);
+    repaint_ = true;
+  }
+}
+
+}  // namespace pinote
