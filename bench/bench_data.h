@@ -86,6 +86,14 @@ inline std::string NameListText(int entries) {
   return out;
 }
 
+// Where the benchmarks' store keeps this PC's record of its file, as the plug-in does under the
+// local application data.
+inline std::string PcFolder() {
+  const auto dir = std::filesystem::temp_directory_path() / "pinote_memo_bench" / "pc";
+  std::filesystem::create_directories(dir);
+  return dir.string() + "/";
+}
+
 inline std::string TempPath(const char* name) {
   const auto dir = std::filesystem::temp_directory_path() / "pinote_memo_bench";
   std::filesystem::create_directories(dir);

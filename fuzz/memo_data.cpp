@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pinote::testing::FakeFileSystem fs;
   fs.files["Pinote.dat"] = std::string(input.substr(0, mark));
   pinote::MemoStore store(pinote::CodePage::ShiftJis(), fs);
-  store.Load("Pinote.dat");
+  (void)store.Load("Pinote.dat");
   CheckIndex(store);
   for (int i = 0; i < store.Count(); ++i) {
     for (const auto& a : store.Get(i)->Addresses) {
@@ -107,11 +107,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     expected.push_back(d);
   }
 
-  store.Save();
+  (void)store.Save();
   CheckIndex(store);
   const std::string saved = fs.files["Pinote.dat"];
   pinote::MemoStore again(pinote::CodePage::ShiftJis(), fs);
-  again.Load("Pinote.dat");
+  (void)again.Load("Pinote.dat");
   if (again.Count() != static_cast<int>(expected.size())) std::abort();
   for (int i = 0; i < again.Count(); ++i) {
     const Person& p = *again.Get(i);
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // What was read saves to the same bytes (an added record may have left lines that no longer
   // read back, such as memo lines of a record without a storable address).
-  again.Save();
+  (void)again.Save();
   if (mark == std::string_view::npos && fs.files["Pinote.dat"] != saved) std::abort();
   return 0;
 }

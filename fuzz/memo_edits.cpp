@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pinote::testing::FakeFileSystem fs;
     if (mark != std::string_view::npos) fs.files["Pinote.dat"] = file;
     pinote::MemoStore store(pinote::CodePage::ShiftJis(), fs);
-    store.Load("Pinote.dat");
+    (void)store.Load("Pinote.dat");
     pinote::test::EditSource src(script);
     const std::string failed =
         pinote::test::RunEditScript(store, fs, src, &files[unread], unread == 0);

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pinote::testing::FakeFileSystem fs;
   fs.files["d"] = "a@x\r\nB@X\r\n m\r\n\r\nc@y\r\n m\r\n\r\n\x83\x61@z\r\nd\r\n m\r\n\r\n";
   pinote::MemoStore loaded(pinote::CodePage::ShiftJis(), fs);
-  loaded.Load("d");
+  (void)loaded.Load("d");
   loaded.MergeNameListText(text);
   store.MergeNameListText(text);
   if (store.Count() < before) std::abort();
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       written.push_back(std::make_unique<pinote::Person>(*store.Get(i)));
     }
   }
-  loaded.Save();
+  (void)loaded.Save();
   if (fs.Content("d") != pinote::FormatMemoFile(written)) std::abort();
   return 0;
 }

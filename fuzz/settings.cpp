@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   store.Write("Fuzz\\Kinds", "Gone", int32_t{1});
   store.Write("fuzz\\kinds", "GONE", SettingValue());
   const auto before = store.Entries();
-  store.Save();
+  (void)store.Save();
 
   SettingsStore again(fs, [] { return kDll; }, cp);
   again.Load();

@@ -1,6 +1,24 @@
 #include "common/file_io.h"
 
+#include <chrono>
+#include <thread>
+
 namespace pinote {
+
+bool NameStartsWith(std::string_view name, std::string_view prefix) noexcept {
+  if (name.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    char a = name[i], b = prefix[i];
+    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+    if (a != b) return false;
+  }
+  return true;
+}
+
+void FileSystem::Wait(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 void FileSystem::WritePiecesSafely(const std::string& path,
                                    const std::vector<std::string_view>& pieces,

@@ -29,11 +29,16 @@ class FileError : public std::runtime_error {
   std::string message_;
 };
 
-// Another writer held the file's lock for the whole wait: nothing was read or written.
+// Another writer held the file's lock for the whole wait: nothing was read or written. Only
+// where an outcome meets code that reports thrown errors (SaveSettingsFile).
 class FileBusyError : public FileError {
  public:
   using FileError::FileError;
 };
+
+// Whether `name` starts with `prefix`, ASCII letters compared in either case (as file names are
+// on Windows); other bytes exactly.
+[[nodiscard]] bool NameStartsWith(std::string_view name, std::string_view prefix) noexcept;
 
 // File times count 100-nanosecond steps since 1601-01-01 UTC, as Windows file times do.
 constexpr int64_t kFileTimeSecond = 10'000'000;
@@ -96,9 +101,13 @@ class FileSystem {
   // The file's size, last-write time and identity from one metadata call; exists false when no
   // file is there (a folder is none). Throws FileError when the system cannot tell.
   [[nodiscard]] virtual FileStamp Stat(const std::string& path) = 0;
-  // The names of the files (not folders) in `folder` ("" or a path ending in a separator), in
-  // no particular order. Throws FileError when the folder cannot be listed.
-  [[nodiscard]] virtual std::vector<std::string> ListFiles(const std::string& folder) = 0;
+  // The names of the files (not folders) in `folder` ("" or a path ending in a separator) that
+  // start with `namePrefix` (ASCII letters in either case; "" for all), in no particular order.
+  // Throws FileError when the folder cannot be listed.
+  [[nodiscard]] virtual std::vector<std::string> ListFiles(const std::string& folder,
+                                                           const std::string& namePrefix = "") = 0;
+  // Appends `data` to the file, making it when missing; not flushed. Throws FileError.
+  virtual void AppendToFile(const std::string& path, std::string_view data) = 0;
   // Makes the folder; nothing when it is there already. Throws FileError.
   virtual void CreateFolder(const std::string& path) = 0;
   // Deletes the file; throws FileError (a missing file included).
@@ -116,6 +125,8 @@ class FileSystem {
   [[nodiscard]] virtual int64_t ClockTick() = 0;
   // `time` (file-time units) as the local calendar date and time.
   [[nodiscard]] virtual SettingDate LocalTime(int64_t time) = 0;
+  // Lets `milliseconds` pass (another writer finishing what it does to a file).
+  virtual void Wait(int milliseconds);
 };
 
 // The platform's implementation (POSIX natively, the Win32 API on Windows).

@@ -194,14 +194,15 @@ class PosixFileSystem final : public FileSystem {
     return stamp;
   }
 
-  std::vector<std::string> ListFiles(const std::string& folder) override {
+  std::vector<std::string> ListFiles(const std::string& folder,
+                                     const std::string& namePrefix) override {
     const std::string dirPath = folder.empty() ? std::string(".") : folder;
     DIR* dir = ::opendir(dirPath.c_str());
     if (dir == nullptr) ThrowErrno(dirPath, errno);
     std::vector<std::string> names;
     while (const dirent* e = ::readdir(dir)) {
       const std::string name = e->d_name;
-      if (name == "." || name == "..") continue;
+      if (name == "." || name == ".." || !NameStartsWith(name, namePrefix)) continue;
       bool file = e->d_type == DT_REG;
       if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
         struct stat st {};
@@ -211,6 +212,13 @@ class PosixFileSystem final : public FileSystem {
     }
     ::closedir(dir);
     return names;
+  }
+
+  void AppendToFile(const std::string& path, std::string_view data) override {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    if (fd.get() < 0) ThrowErrno(path, errno);
+    WriteFully(fd.get(), {data}, path);
+    if (fd.Close() != 0) ThrowErrno(path, errno);
   }
 
   void CreateFolder(const std::string& path) override {

@@ -119,6 +119,13 @@ void FileWatch::RememberMarked(const FileStamp& stamp) noexcept {
   hash_ = 0;
 }
 
+void FileWatch::RememberUnsure(const FileStamp& stamp, uint64_t contentHash) noexcept {
+  known_ = true;
+  stamp_ = stamp;
+  settled_ = !stamp.exists;
+  hash_ = contentHash;
+}
+
 FileWatch::Look FileWatch::LookAt(FileSystem& fs, const std::string& path) {
   Look look;
   look.stamp = fs.Stat(path);

@@ -66,6 +66,9 @@ class FileWatch {
   // system kept (`stamp` carries it): no other write comes by that time but by chance, so the
   // stamp is trusted at once, without a hash and without a read at the next look.
   void RememberMarked(const FileStamp& stamp) noexcept;
+  // After writing bytes whose hash is `contentHash` when the stamp read afterwards may be another
+  // writer's: the next look reads the file and compares, however old its time.
+  void RememberUnsure(const FileStamp& stamp, uint64_t contentHash) noexcept;
 
   struct Look {
     bool changed = false;             // differs from what was remembered (or nothing was)

@@ -8,7 +8,6 @@
 
 #include "common/mbtext.h"
 #include "common/paths.h"
-#include "common/sync_copies.h"
 #include "common/text_lines.h"
 
 namespace pinote {
@@ -371,40 +370,22 @@ SettingEntry ParseSettingLine(std::string_view line, const CodePage& cp) {
 }
 
 SettingsStore::SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName,
-                             const CodePage& codePage)
-    : fs_(fs), pluginFileName_(std::move(pluginFileName)), codePage_(codePage) {}
+                             const CodePage& codePage, std::string pcFolder)
+    : pluginFileName_(std::move(pluginFileName)),
+      codePage_(codePage),
+      pcFolder_(std::move(pcFolder)),
+      file_(fs, *this, codePage, false) {}
 
 void SettingsStore::Load() {
   if (loaded_) return;
   loaded_ = true;  // set first: a failed read is not retried by every later call
   path_ = SettingsPathFor(pluginFileName_ ? pluginFileName_() : std::string(), codePage_);
-  std::string text;
-  FileStamp stamp;
-  try {
-    stamp = fs_.Stat(path_);
-    if (!stamp.exists) {
-      watch_.Remember(fs_, stamp, nullptr);
-      return;
-    }
-    text = fs_.ReadAll(path_);
-  } catch (const FileError&) {
-    readFailed_ = true;
-    throw;
-  }
-  const uint64_t hash = HashOf(text);
-  watch_.Remember(fs_, stamp, [hash] { return hash; });
-  entries_ = ParseFile(text, codePage_);
+  const DiskOutcome out = file_.Load(path_, pcFolder_);
+  if (!out.ok()) throw FileError(out.path, out.message);
 }
 
 std::optional<size_t> SettingsStore::Find(std::string_view fullKeyUpper) const {
   return FindIn(entries_, fullKeyUpper);
-}
-
-void SettingsStore::NoteChanged(const std::string& fullKeyUpper) {
-  for (const std::string& k : changed_) {
-    if (k == fullKeyUpper) return;
-  }
-  changed_.push_back(fullKeyUpper);
 }
 
 SettingValue SettingsStore::Read(std::string_view section, std::string_view key,
@@ -424,9 +405,11 @@ void SettingsStore::Write(std::string_view section, std::string_view key,
   if (std::holds_alternative<std::monostate>(value)) {
     // While the file is unread the store cannot tell what it holds: the delete is remembered
     // for the save that reads it again.
-    if (!Find(upper) && !readFailed_) return;
+    if (ReadFailed() &&
+        std::find(deletedUnread_.begin(), deletedUnread_.end(), upper) == deletedUnread_.end()) {
+      deletedUnread_.push_back(upper);
+    }
     PutEntry(entries_, upper, std::nullopt);
-    NoteChanged(upper);
     return;
   }
   SettingEntry e;
@@ -434,95 +417,115 @@ void SettingsStore::Write(std::string_view section, std::string_view key,
   e.lookupKey = upper;
   SetValue(e, value, codePage_);
   PutEntry(entries_, upper, e);
-  NoteChanged(upper);
+  deletedUnread_.erase(std::remove(deletedUnread_.begin(), deletedUnread_.end(), upper),
+                       deletedUnread_.end());
 }
 
-void SettingsStore::MergeFileEntries(std::vector<SettingEntry> fresh) {
-  for (const std::string& upper : changed_) {
-    const auto mine = Find(upper);
-    PutEntry(fresh, upper, mine ? std::optional<SettingEntry>(entries_[*mine]) : std::nullopt);
+DiskOutcome SettingsStore::Save() {
+  try {
+    Load();
+  } catch (const FileError&) {
+    // Remembered: the save reads the file first, and fails without replacing it while it cannot.
   }
-  entries_ = std::move(fresh);
-  readFailed_ = false;
+  return file_.Save();
 }
 
-void SettingsStore::Save() {
-  Load();
-  const std::unique_ptr<FileLock> lock = fs_.Lock(LockFileOf(path_), kLockWaitMilliseconds);
-  if (!lock) {
-    throw FileBusyError(path_, "Another program is saving the settings file. The settings are "
-                               "kept and saved the next time.");
+void SettingsStore::Adopt(std::string text) {
+  entries_ = ParseFile(text, codePage_);
+  base_ = entries_;
+  deletedUnread_.clear();
+}
+
+void SettingsStore::AdoptMissing() { base_.clear(); }
+
+void SettingsStore::Clear() {
+  entries_.clear();
+  base_.clear();
+}
+
+namespace {
+
+// The value of `upper` in `entries` (type and text), or nullptr when it has none.
+const SettingEntry* EntryOf(const std::vector<SettingEntry>& entries, std::string_view upper) {
+  const auto i = FindIn(entries, upper);
+  return i ? &entries[*i] : nullptr;
+}
+
+bool SameValue(const SettingEntry* a, const SettingEntry* b) {
+  if (a == nullptr || b == nullptr) return a == b;
+  return a->typeName == b->typeName && a->valueText == b->valueText;
+}
+
+// The keys of `entries` whose value differs from `base` (added, changed or deleted), in order.
+std::vector<std::string> ChangedKeys(const std::vector<SettingEntry>& entries,
+                                     const std::vector<SettingEntry>& base) {
+  std::vector<std::string> keys;
+  const auto note = [&keys](const std::string& upper) {
+    if (std::find(keys.begin(), keys.end(), upper) == keys.end()) keys.push_back(upper);
+  };
+  for (const SettingEntry& e : entries) {
+    if (!SameValue(EntryOf(entries, e.lookupKey), EntryOf(base, e.lookupKey))) note(e.lookupKey);
   }
-  FileWatch::Look look = watch_.LookAt(fs_, path_);
-  if (look.changed && look.stamp.exists) {
-    try {
-      MergeFileEntries(ParseFile(look.text ? *look.text : fs_.ReadAll(path_), codePage_));
-    } catch (const FileError& e) {
-      // Replacing the file now would drop every setting it holds.
-      throw FileError(path_, "The settings file could not be read, so it is not replaced: " +
-                                 e.systemMessage());
-    }
+  for (const SettingEntry& e : base) {
+    if (EntryOf(entries, e.lookupKey) == nullptr) note(e.lookupKey);
   }
-  std::string text;
+  return keys;
+}
+
+}  // namespace
+
+bool SettingsStore::HasChanges() const {
+  return !deletedUnread_.empty() || !ChangedKeys(entries_, base_).empty();
+}
+
+bool SettingsStore::LooksCut(std::string_view text) const {
+  text = BeforeNul(text);
+  return text.empty() || (text.back() != '\n' && text.back() != '\r');
+}
+
+void SettingsStore::Merge(std::string text, const std::function<void(const std::string&)>&) {
+  // Three-way per key: a key changed here keeps this copy's value (its deletion included); every
+  // other key is as the file has it now. Both changing one key: this copy's value stands.
+  std::vector<SettingEntry> fresh = ParseFile(text, codePage_);
+  std::vector<SettingEntry> merged = fresh;
+  for (const std::string& upper : ChangedKeys(entries_, base_)) {
+    const SettingEntry* mine = EntryOf(entries_, upper);
+    PutEntry(merged, upper, mine ? std::optional<SettingEntry>(*mine) : std::nullopt);
+  }
+  for (const std::string& upper : deletedUnread_) PutEntry(merged, upper, std::nullopt);
+  deletedUnread_.clear();
+  entries_ = std::move(merged);
+  base_ = std::move(fresh);
+}
+
+std::vector<std::string_view> SettingsStore::Pieces() {
+  text_.clear();
   for (const SettingEntry& e : entries_) {
-    text += e.keyText;
-    text += '=';
-    text += e.typeName;
-    text += ':';
-    text += e.valueText;
-    text += "\r\n";
+    text_ += e.keyText;
+    text_ += '=';
+    text_ += e.typeName;
+    text_ += ':';
+    text_ += e.valueText;
+    text_ += "\r\n";
   }
-  fs_.WriteAllSafely(path_, text);
-  try {
-    const uint64_t hash = HashOf(text);
-    watch_.Remember(fs_, fs_.Stat(path_), [hash] { return hash; });
-  } catch (const FileError&) {
-    watch_.Forget();
-  }
-  changed_.clear();
-  readFailed_ = false;
+  return {text_};
 }
 
-DiskNotices SettingsStore::MergeSyncToolCopies() {
-  Load();
-  DiskNotices notices;
-  if (readFailed_ || path_.empty()) return notices;
-  std::vector<SyncToolCopy> copies;
-  try {
-    copies = FindSyncToolCopies(fs_, path_, codePage_);
-  } catch (const FileError&) {
-    return notices;
+void SettingsStore::Written(PcRecord*, int64_t) {
+  base_ = entries_;
+  deletedUnread_.clear();
+}
+
+int SettingsStore::MergeCopy(std::string_view text, std::string_view, const PcRecord*) {
+  // Keys the store lacks (the file merged just before, so "lacks" means the file lacks them
+  // too) come in; every key the store has stays as it is.
+  int merged = 0;
+  for (SettingEntry& e : ParseFile(text, codePage_)) {
+    if (e.lookupKey.empty() || Find(e.lookupKey)) continue;
+    entries_.push_back(std::move(e));
+    ++merged;
   }
-  bool added = false;
-  for (const SyncToolCopy& copy : copies) {
-    const std::string copyPath = FolderOf(path_, codePage_) + copy.name;
-    std::string text;
-    try {
-      text = fs_.ReadAll(copyPath);
-    } catch (const FileError& e) {
-      leftAloneTold_.Tell(notices,
-                          {copyPath, copy.tool, CopyLeftReason::kUnreadable, e.systemMessage()});
-      continue;
-    }
-    MergedCopy merged{copyPath, copy.tool, 0, "", ""};
-    for (SettingEntry& e : ParseFile(text, codePage_)) {
-      if (e.lookupKey.empty() || Find(e.lookupKey)) continue;
-      NoteChanged(e.lookupKey);
-      entries_.push_back(std::move(e));
-      ++merged.merged;
-    }
-    added = added || merged.merged > 0;
-    notices.mergedCopies.push_back(std::move(merged));
-  }
-  if (added) Save();
-  for (MergedCopy& m : notices.mergedCopies) {
-    try {
-      m.movedTo = MoveIntoMergedFolder(fs_, m.path, path_, codePage_);
-    } catch (const FileError& e) {
-      m.moveError = e.systemMessage();
-    }
-  }
-  return notices;
+  return merged;
 }
 
 bool SettingsStore::ReadBool(std::string_view section, std::string_view key, bool def) {

@@ -12,9 +12,8 @@
 
 #include "common/code_page.h"
 #include "common/date_time.h"
-#include "common/disk_notices.h"
 #include "common/file_io.h"
-#include "common/file_watch.h"
+#include "common/shared_file.h"
 
 namespace pinote {
 
@@ -48,15 +47,20 @@ struct SettingEntry {
 // Parses one line of the file into an entry (no "=": key, type and value are the whole line).
 [[nodiscard]] SettingEntry ParseSettingLine(std::string_view line, const CodePage& cp);
 
-class SettingsStore {
+// The settings kept in Pinote.ini. Several writers may share the file (SharedFile): a save lays
+// the keys changed here onto what the file holds then, three-way per key against the file as it
+// was last read or written here.
+class SettingsStore : private SharedContent {
  public:
   // `pluginFileName` is asked once, at the first load, for the library's own path; keys, values
-  // and paths are walked in `codePage`.
+  // and paths are walked in `codePage`; `pcFolder` is where this PC keeps its record of the file
+  // ("" for none).
   SettingsStore(FileSystem& fs, std::function<std::string()> pluginFileName,
-                const CodePage& codePage);
+                const CodePage& codePage, std::string pcFolder = std::string());
 
-  // Reads the file once per store: later calls do nothing. Throws FileError when the file
-  // exists but cannot be read; the store then stays empty and remembers it (ReadFailed).
+  // Reads the file once per store, under the writers' lock: later calls do nothing. Throws
+  // FileError when the file exists but cannot be read; the store then stays empty and remembers
+  // it (ReadFailed), and no save replaces the file before it was read.
   void Load();
   // The stored value (kind of the stored entry), or `def` when absent or not convertible.
   [[nodiscard]] SettingValue Read(std::string_view section, std::string_view key,
@@ -64,21 +68,16 @@ class SettingsStore {
   // Sets the first entry of the key (case ignored), or appends one, and removes any later lines of
   // the same key, so a file with a key twice keeps one; writing none removes every line of it.
   void Write(std::string_view section, std::string_view key, const SettingValue& value);
-  // Writes every entry to the settings path, under the lock path + ".lock". When the file
-  // changed on disk since it was read or written here (or could not be read), it is read again
-  // first and the keys written or deleted here since are laid onto its entries: those keys are
-  // this copy's, every other key is the file's. Throws FileBusyError when another writer holds
-  // the lock through kLockWaitMilliseconds, FileError when the file cannot be read or written;
-  // the old file is then intact and nothing is lost from memory.
-  void Save();
-  // Merges the copies sync tools left of the settings file beside it: keys the store lacks come
-  // in (as this copy's), the others stay as they are; then saves (when anything came in) and
-  // moves each merged copy into the merged folder. A copy that cannot be read is left for next
-  // time. Nothing while the settings file itself could not be read. Throws what Save throws
-  // (the copies then stay where they are).
-  [[nodiscard]] DiskNotices MergeSyncToolCopies();
+  // Writes every entry (SharedFile::Save). When the file changed on disk since it was read or
+  // written here it is merged first: a key whose value here differs from the file's at that time
+  // was changed here and wins; every other key is the file's now (a key written here with the
+  // value it had counts as unchanged). Nothing is lost from memory when it fails.
+  [[nodiscard]] DiskOutcome Save();
+  // The shared file itself, for the memo window's look (SyncWithDisk), which merges the copies
+  // sync tools leave of it: keys the store lacks (the file merged first) come in.
+  [[nodiscard]] SharedFile& File() noexcept { return file_; }
   // True while the file existed at the load but could not be read.
-  [[nodiscard]] bool ReadFailed() const noexcept { return readFailed_; }
+  [[nodiscard]] bool ReadFailed() const noexcept { return file_.ReadFailed(); }
   [[nodiscard]] const std::string& FileName() const noexcept { return path_; }
   [[nodiscard]] const std::vector<SettingEntry>& Entries() const noexcept { return entries_; }
 
@@ -90,23 +89,33 @@ class SettingsStore {
 
  private:
   [[nodiscard]] std::optional<size_t> Find(std::string_view fullKeyUpper) const;
-  void NoteChanged(const std::string& fullKeyUpper);
-  // Lays the keys written or deleted since the last read or write onto `fresh`, the file's
-  // entries now, and makes the result the store.
-  void MergeFileEntries(std::vector<SettingEntry> fresh);
+  // SharedContent: the entries as the file holds them (the base) against memory.
+  void Adopt(std::string text) override;
+  void AdoptMissing() override;
+  void Clear() override;
+  [[nodiscard]] bool HasChanges() const override;
+  [[nodiscard]] bool LooksCut(std::string_view text) const override;
+  [[nodiscard]] bool BaseHasEntries() const override { return !base_.empty(); }
+  void Merge(std::string text,
+             const std::function<void(const std::string&)>& keepConflicts) override;
+  [[nodiscard]] std::vector<std::string_view> Pieces() override;
+  void Written(PcRecord* record, int64_t when) override;
+  int MergeCopy(std::string_view text, std::string_view marker,
+                const PcRecord* record) override;
 
-  FileSystem& fs_;
   std::function<std::string()> pluginFileName_;
   CodePage codePage_;
+  std::string pcFolder_;
   std::string path_;
   bool loaded_ = false;
-  bool readFailed_ = false;
   std::vector<SettingEntry> entries_;
-  // Upper-cased full keys written or deleted since the last read or write, in the order first
-  // touched: what wins when the file changed on disk meanwhile.
-  std::vector<std::string> changed_;
-  FileWatch watch_;
-  LeftAloneTold leftAloneTold_;
+  // The entries as the file held them when last read or written here.
+  std::vector<SettingEntry> base_;
+  // Upper-cased keys deleted while the file could not be read: the store could not tell whether
+  // the file holds them, so the save that reads it deletes them there.
+  std::vector<std::string> deletedUnread_;
+  std::string text_;  // what the write in progress writes
+  SharedFile file_;
 };
 
 }  // namespace pinote

@@ -30,8 +30,9 @@ const std::vector<SyncToolRule> kRules = {
     {"ownCloud", "_conflict-########-######"},
     {"Dropbox", " (*{copy}*####-##-##)"},
     {"Dropbox", " (*{copy}*####-##-## ({n}))"},
-    {"OneDrive", "-{host}"},
 };
+
+constexpr const char* kOneDrive = "OneDrive";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
@@ -79,21 +80,13 @@ class Matcher {
   }
 
  private:
-  // {id}, {n} and {host}: the longest run first, then shorter ones.
+  // {id} and {n}: the longest run first, then shorter ones.
   bool MatchRun(std::string_view token, std::string_view after, size_t at) const {
-    const bool host = token == "host";
     size_t end = at;
-    while (end < text_.size() &&
-           (token == "n" ? IsDigit(text_[end]) : IsAlnum(text_[end]) || (host && text_[end] == '-'))) {
+    while (end < text_.size() && (token == "n" ? IsDigit(text_[end]) : IsAlnum(text_[end]))) {
       ++end;
     }
     for (; end > at; --end) {
-      const std::string_view run = text_.substr(at, end - at);
-      if (host) {
-        bool marked = false;
-        for (const char c : run) marked = marked || IsUpper(c) || IsDigit(c);
-        if (run.front() == '-' || run.back() == '-' || run.size() > 63 || !marked) continue;
-      }
       if (Match(after, end)) return true;
     }
     return false;
@@ -102,6 +95,44 @@ class Matcher {
   std::string_view text_;
   const CodePage& cp_;
 };
+
+bool AllDigits(std::string_view t) {
+  return !t.empty() && std::all_of(t.begin(), t.end(), IsDigit);
+}
+
+// What the text after "Pinote-" says of a OneDrive copy, by how Windows names computers: at most
+// 15 letters, digits and hyphens, no hyphen at either end, not digits alone.
+CopyName OneDriveCopy(std::string_view host) {
+  // OneDrive numbers a second copy from the same computer: "-2" after the name.
+  const size_t dash = host.rfind('-');
+  if (dash != std::string_view::npos && dash > 0 && AllDigits(host.substr(dash + 1))) {
+    host = host.substr(0, dash);
+  }
+  if (host.empty() || host.size() > 15 || host.front() == '-' || host.back() == '-' ||
+      AllDigits(host)) {
+    return {};
+  }
+  bool lower = false, upper = false, digit = false, hyphen = false;
+  for (const char c : host) {
+    if (c >= 'a' && c <= 'z') {
+      lower = true;
+    } else if (IsUpper(c)) {
+      upper = true;
+    } else if (IsDigit(c)) {
+      digit = true;
+    } else if (c == '-') {
+      hyphen = true;
+    } else {
+      return {};
+    }
+  }
+  // Windows shows its computers' names in capitals; DESKTOP-4F2KQ1 and TARO-PC are the names
+  // users see, and people rarely write their own file names so.
+  if (!lower && (hyphen || (upper && digit && host.size() >= 4))) return {kOneDrive, true};
+  // A word in small letters (Old, Backup) is the user's own name for a file.
+  if (lower && !hyphen && !digit) return {};
+  return {kOneDrive, false};
+}
 
 std::string Digits(int value, int width) {
   char buf[16];
@@ -142,41 +173,27 @@ char SeparatorAfter(const std::string& folder) {
 
 const std::vector<SyncToolRule>& SyncToolRules() { return kRules; }
 
-const char* SyncToolCopyOf(std::string_view fileName, std::string_view stem,
-                           std::string_view extension, const CodePage& cp) {
-  if (fileName.size() <= stem.size() + extension.size()) return nullptr;
+CopyName SyncToolCopyOf(std::string_view fileName, std::string_view stem,
+                        std::string_view extension, const CodePage& cp) {
+  if (fileName.size() <= stem.size() + extension.size()) return {};
   // The base name compared by characters, as the system compares names; the extension is ASCII.
-  if (UpperAnsi(fileName.substr(0, stem.size()), cp) != UpperAnsi(stem, cp)) return nullptr;
+  if (UpperAnsi(fileName.substr(0, stem.size()), cp) != UpperAnsi(stem, cp)) return {};
   if (UpperAnsi(fileName.substr(fileName.size() - extension.size()), cp) !=
       UpperAnsi(extension, cp)) {
-    return nullptr;
+    return {};
   }
   // The base name must end on a character boundary of the whole name.
   size_t i = 0;
   while (i < stem.size()) i += cp.CharSize(fileName, i);
-  if (i != stem.size()) return nullptr;
+  if (i != stem.size()) return {};
   const std::string_view middle =
       fileName.substr(stem.size(), fileName.size() - stem.size() - extension.size());
   const Matcher matcher(middle, cp);
   for (const SyncToolRule& rule : kRules) {
-    if (matcher.Match(rule.pattern, 0)) return rule.tool;
+    if (matcher.Match(rule.pattern, 0)) return {rule.tool, true};
   }
-  return nullptr;
-}
-
-std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& path,
-                                             const CodePage& cp) {
-  const std::string name = FileNameOf(path, cp), stem = StemOf(name, cp),
-                    extension = ExtensionOf(name, cp);
-  std::vector<SyncToolCopy> copies;
-  for (std::string& n : fs.ListFiles(FolderOf(path, cp))) {
-    if (const char* tool = SyncToolCopyOf(n, stem, extension, cp)) {
-      copies.push_back({std::move(n), tool});
-    }
-  }
-  std::sort(copies.begin(), copies.end(),
-            [](const SyncToolCopy& a, const SyncToolCopy& b) { return a.name < b.name; });
-  return copies;
+  if (middle.size() > 1 && middle.front() == '-') return OneDriveCopy(middle.substr(1));
+  return {};
 }
 
 std::string MergedFolderOf(const std::string& path, const CodePage& cp) {

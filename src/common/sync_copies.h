@@ -20,32 +20,32 @@ namespace pinote {
 //   *       any characters, none included (double-byte characters kept whole)
 //   {id}    one or more ASCII letters or digits (a device id)
 //   {n}     one or more decimal digits (a copy number)
-//   {host}  a computer name: letters, digits and inner hyphens, with an upper-case letter or a
-//           digit among them (Windows names such as DESKTOP-5F7K8L3 or TARO-PC)
 //   {copy}  "conflicted copy" in one of the languages of kConflictedCopyWords
 //   other   that character; ASCII letters match either case
+// OneDrive's copies are the name, a hyphen and the computer's name ("Pinote-DESKTOP-5F7K8L3"),
+// which users also write for files of their own: see SyncToolCopyOf.
 struct SyncToolRule {
   const char* tool;
   const char* pattern;
 };
 
-// Every rule, in the order they are tried.
+// Every rule with a pattern, in the order they are tried.
 [[nodiscard]] const std::vector<SyncToolRule>& SyncToolRules();
 
-// The tool that left `fileName` as a conflict copy of `stem` + `extension` ("Pinote", ".dat"),
-// or nullptr. Base name and extension match without regard to letter case. Never matches the
-// file itself nor the names this plug-in makes (see below).
-[[nodiscard]] const char* SyncToolCopyOf(std::string_view fileName, std::string_view stem,
-                                         std::string_view extension, const CodePage& cp);
-
-struct SyncToolCopy {
-  std::string name;  // file name in the folder
-  const char* tool;
+struct CopyName {
+  const char* tool = nullptr;  // nullptr: no sync tool's copy
+  bool sure = false;           // false: the user may have named a file of their own so
 };
-// The sync-tool copies of the file at `path` beside it, sorted by name. Throws FileError when
-// the folder cannot be listed.
-[[nodiscard]] std::vector<SyncToolCopy> FindSyncToolCopies(FileSystem& fs, const std::string& path,
-                                                           const CodePage& cp);
+// Whether a sync tool left `fileName` as a conflict copy of `stem` + `extension` ("Pinote",
+// ".dat"), and which. Base name and extension match without regard to letter case. Never
+// matches the file itself nor the names this plug-in makes (see below). After "-", a name the
+// way Windows computers are named makes a sure OneDrive copy: upper-case letters, digits and
+// inner hyphens, at most 15, not digits alone, with an inner hyphen or letters and digits in four
+// or more (DESKTOP-4F2KQ1, TARO-PC, HOST1), and maybe OneDrive's own "-2" after it. A name that
+// may be a computer's but may as well be the user's (Taro-PC, OLD, V2) is possible only; a word
+// in small letters, or a number, is none (Old, Backup, 2, 2023).
+[[nodiscard]] CopyName SyncToolCopyOf(std::string_view fileName, std::string_view stem,
+                                      std::string_view extension, const CodePage& cp);
 // Moves the merged copy `copyPath` into the merged folder beside the file at `path` (made when
 // missing), under its own name or, when that is taken there, "name (2).ext" and so on. Returns
 // where it went; throws FileError (the copy then stays where it was).

@@ -129,13 +129,22 @@ inline constexpr UiText kCopyMergedAndMoved{
     "%2（%3 の競合コピー）から %1を取り込み、元のファイルを次の場所に移しました:\r\n%4",
     "%1 merged from %2 (a %3 conflict copy), moved to\r\n%4"};
 inline constexpr UiText kCopyMergedNotMoved{
-    "%2（%3 の競合コピー）から %1を取り込みました。このファイルは移せなかったため、次回また移します:\r\n%4",
-    "%1 merged from %2 (a %3 conflict copy); it could not be moved and is moved the next "
-    "time:\r\n%4"};
+    "%2（%3 の競合コピー）から %1を取り込みました。このファイルは移せなかったため元の場所に残しますが、もう取り込みません:\r\n%4",
+    "%1 merged from %2 (a %3 conflict copy); it could not be moved and stays where it is, but "
+    "it is not merged again:\r\n%4"};
 inline constexpr UiText kCopyUnreadable{
     "%1（%2 の競合コピー）は読めなかったため、そのままにしました。後でもう一度読みます:\r\n%3",
     "%1 (a %2 conflict copy) could not be read and was left alone; it is read again "
     "later:\r\n%3"};
+// A file that a sync tool may have made, though the user may have named a file of their own so:
+// %1 the file, %2 the tool, %3 the file it would be a copy of, %4 the merged folder.
+inline constexpr UiText kPossibleCopyQuestion{
+    "%1 は、%2 が別のコンピューターで作った %3 の競合コピーかもしれません。\r\n\r\n"
+    "%3 に取り込みますか？ 取り込むと中身を加え、このファイルは %4 に移します。"
+    "ご自分で作ったファイルなら「いいえ」を選んでください。そのまま残し、もう尋ねません。",
+    "%1 may be a conflict copy that %2 made of %3 on another computer.\r\n\r\n"
+    "Merge it into %3? Its contents are added and the file is moved to %4. If you made this "
+    "file yourself, answer No: it is left as it is and not asked about again."};
 inline constexpr UiText kCopyNotMemoFile{
     "%1（%2 の競合コピー）にはメモがないため、そのままにしました。",
     "%1 (a %2 conflict copy) holds no memo and was left alone."};

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/sync_copies.h"
 #include "common/texts.h"
 
 namespace pinote {
@@ -42,7 +43,7 @@ std::string DiskNoticeText(const DiskNotices& notices, bool japanese) {
                              {count, NameOf(c.path), c.tool, moved ? c.movedTo : c.moveError}));
   }
   for (const CopyLeftAlone& c : notices.copiesLeftAlone) {
-    parts.push_back(c.reason == CopyLeftReason::kNotMemoFile
+    parts.push_back(c.reason == CopyLeftReason::kNotOwnKind
                         ? FillText(Pick(ui::kCopyNotMemoFile, japanese), {NameOf(c.path), c.tool})
                         : FillText(Pick(ui::kCopyUnreadable, japanese),
                                    {NameOf(c.path), c.tool, c.message}));
@@ -64,6 +65,13 @@ std::string NotSavedAtEndText(std::string_view path, std::string_view message, b
 
 std::string SaveTroubleNote(SaveTrouble trouble, bool japanese) {
   return Pick(trouble == SaveTrouble::kBusy ? ui::kBusyNote : ui::kFailedNote, japanese);
+}
+
+std::string PossibleCopyQuestion(const PossibleCopy& copy, bool japanese) {
+  const std::string_view of = NameOf(copy.of);
+  const std::string_view stem = of.substr(0, of.rfind('.'));
+  return FillText(Pick(ui::kPossibleCopyQuestion, japanese),
+                  {NameOf(copy.path), copy.tool, of, MergedFolderName(stem)});
 }
 
 }  // namespace pinote

@@ -6,14 +6,15 @@
 #include <string>
 #include <string_view>
 
-#include "common/disk_notices.h"
+#include "common/shared_file.h"
 
 namespace pinote {
 
 // One text for everything in `notices` that the user is told of, a paragraph each, separated by
 // an empty line: conflict copies, sync-tool copies merged (a settings copy, named *.ini, counts
 // settings, a memo copy people), copies left alone. "" when there is nothing to tell: a reload
-// alone is shown in the window, not told. Strings in `notices` must be UTF-8.
+// alone is shown in the window, not told, and possible copies are asked about one by one.
+// Strings in `notices` must be UTF-8.
 [[nodiscard]] std::string DiskNoticeText(const DiskNotices& notices, bool japanese);
 
 enum class SaveTrouble {
@@ -30,5 +31,7 @@ enum class SaveTrouble {
                                             bool japanese);
 // The one-line note the window shows until a save succeeds again.
 [[nodiscard]] std::string SaveTroubleNote(SaveTrouble trouble, bool japanese);
+// The question about a file that may be a sync tool's copy (UTF-8 paths), default No.
+[[nodiscard]] std::string PossibleCopyQuestion(const PossibleCopy& copy, bool japanese);
 
 }  // namespace pinote

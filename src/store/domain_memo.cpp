@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "store/address_index.h"
+
 
 namespace pinote {
 namespace {

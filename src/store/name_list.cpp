@@ -12,7 +12,7 @@
 #include "common/text_lines.h"
 #include "store/address_index.h"
 #include "store/domain_memo.h"
-#include "store/memo_store.h"
+#include "store/record_table.h"
 
 namespace pinote {
 
@@ -89,13 +89,13 @@ bool IsInteger(std::string_view line) { return ParseCountLine(line).has_value();
 
 int32_t IntegerValue(std::string_view line) { return ParseCountLine(line).value_or(0); }
 
-void MemoStore::LoadNameList(const std::string& path) {
+void RecordTable::LoadNameList(const std::string& path) {
   nameListPath_ = path;
   if (!fs_.Exists(path)) return;
   MergeNameListText(fs_.ReadAll(path));
 }
 
-void MemoStore::MergeNameListText(std::string_view text) {
+void RecordTable::MergeNameListText(std::string_view text) {
   // The walk over the lines first, with nothing looked up: which lines are entries depends on
   // the counts alone, and the look-ups below see the store as it was before any entry came in.
   // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
@@ -175,6 +175,9 @@ void MemoStore::MergeNameListText(std::string_view text) {
     return at;
   };
   const auto addToPart = [this, &keep](NameListPart& part, std::string_view address) {
+    // A line holds no line break nor NUL: only its start can make it unstorable.
+    part.unstorable = part.unstorable || address.empty() || address.front() == ' ' ||
+                      address.front() == '@';
     addedAddresses_.push_back({keep(address), static_cast<uint32_t>(address.size()), 0});
     const auto added = static_cast<uint32_t>(addedAddresses_.size());
     if (part.lastAddress != 0) {
@@ -272,6 +275,7 @@ void MemoStore::MergeNameListText(std::string_view text) {
       }
       if (!add) continue;
       if (person != nullptr) {
+        KeepFileVersion(r);  // what the name list adds is no change of the file's record
         person->Addresses.emplace_back(address);
       } else {
         addToPart(nameListParts_[r.body.part() - 1], address);

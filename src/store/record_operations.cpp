@@ -1,5 +1,6 @@
 #include "store/record_operations.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -44,7 +45,6 @@ UnifyOutcome Unify(MemoStore& store, std::string_view shownAddress, int pickedRe
     store.SetMemo(pickedRecord, std::move(memo));
     store.Delete(shownRecord);
   }
-  store.Save();
   return UnifyOutcome::kUnified;
 }
 
@@ -61,23 +61,57 @@ SeparateOutcome Separate(MemoStore& store, std::string_view shownAddress, std::s
   own->Important = important;
   own->Memo = std::move(memo);
   store.Add(std::move(own));
-  store.Save();
   return SeparateOutcome::kSeparated;
 }
 
-StoredMemo StoreTypedMemo(MemoStore& store, std::string_view address, std::string memo,
-                          bool important) {
-  if (!IsStorableAddress(address)) return {};
+std::string LayTypedOnto(std::string_view shown, std::string_view typed, std::string_view now) {
+  if (typed == shown || typed == now) return std::string(now);
+  if (now == shown) return std::string(typed);
+  // The one part of `shown` each side replaced: [begin, end), from the common start and end.
+  struct Change {
+    size_t begin, end;
+    std::string_view with;
+  };
+  const auto changeOf = [shown](std::string_view text) {
+    const size_t most = std::min(shown.size(), text.size());
+    size_t begin = 0;
+    while (begin < most && shown[begin] == text[begin]) ++begin;
+    size_t tail = 0;
+    while (tail < most - begin && shown[shown.size() - 1 - tail] == text[text.size() - 1 - tail]) {
+      ++tail;
+    }
+    return Change{begin, shown.size() - tail, text.substr(begin, text.size() - tail - begin)};
+  };
+  Change a = changeOf(typed), b = changeOf(now);
+  if (a.end < b.begin || b.end < a.begin) {
+    if (b.begin < a.begin) std::swap(a, b);
+    std::string out(shown.substr(0, a.begin));
+    out += a.with;
+    out += shown.substr(a.end, b.begin - a.end);
+    out += b.with;
+    out += shown.substr(b.end);
+    return out;
+  }
+  std::string out(now);
+  if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
+  out += typed;
+  return out;
+}
+
+bool StoreTypedMemo(MemoStore& store, std::string_view address, std::string memo,
+                    bool important, const std::string* shown) {
+  if (!IsStorableAddress(address)) return false;
   int record = store.IndexOfAddress(address);
   if (record < 0) {
     auto person = std::make_unique<Person>();
     person->Addresses.emplace_back(address);
     record = store.Add(std::move(person));
+  } else if (shown != nullptr && store.Get(record)->Memo != *shown) {
+    memo = LayTypedOnto(*shown, memo, store.Get(record)->Memo);
   }
   store.SetImportant(record, important);
   store.SetMemo(record, std::move(memo));
-  store.Save();
-  return {true, store.IndexOfAddress(address)};
+  return true;
 }
 
 }  // namespace pinote

@@ -2,10 +2,8 @@
 // a picked record, separate it again, and store what the user typed. The window asks the user
 // and shows the outcome; the rules and their refusals live here.
 //
-// Every operation that changes the store ends with MemoStore::Save, so the change is on disk
-// when it returns; a refusal changes nothing and writes nothing. A FileError from that Save (a
-// FileBusyError while another writer holds the lock) propagates to the caller with the change
-// kept in memory (the next Save writes it).
+// The operations change memory only: the caller saves (MemoStore::Save) after every change and
+// shows the save's outcome. A refusal changes nothing.
 #pragma once
 
 #include <optional>
@@ -22,7 +20,7 @@ namespace pinote {
                                                        int address);
 
 enum class UnifyOutcome {
-  kUnified,           // the shown address now belongs to the picked record, and it was saved
+  kUnified,           // the shown address now belongs to the picked record
   kNothingPicked,     // the pick names no address in the store
   kSameAddress,       // the picked address is the shown one (case ignored)
   kAlreadyUnified,    // the picked record already holds the shown address
@@ -39,7 +37,7 @@ enum class UnifyOutcome {
                                  int pickedAddress);
 
 enum class SeparateOutcome {
-  kSeparated,         // the shown address has a record of its own now, and it was saved
+  kSeparated,         // the shown address has a record of its own now
   kNotInGroup,        // no record holds it together with another address
   kAddressNotStored,  // the shown address cannot be kept in Pinote.dat
 };
@@ -51,17 +49,21 @@ enum class SeparateOutcome {
 [[nodiscard]] SeparateOutcome Separate(MemoStore& store, std::string_view shownAddress,
                                        std::string memo, bool important);
 
-struct StoredMemo {
-  bool stored = false;  // false: the address cannot be kept in Pinote.dat; nothing changed
-  int record = -1;      // the address's record after the Save; -1 when the Save dropped it
-};
-
 // Stores what the user typed for `address`: the memo text and the mark of its record, made (with
-// that one address) when it has none. A record left with an empty memo and one address is
-// dropped by the Save, so the result's record is then -1. Read the record back after the call:
-// when the Save merged what another writer left (or a file unreadable at the load), a record
-// made here for the address joins the file's, whose memo comes first and whose mark stays.
-[[nodiscard]] StoredMemo StoreTypedMemo(MemoStore& store, std::string_view address,
-                                        std::string memo, bool important);
+// that one address) when it has none. `shown`, when given, is the memo the text was typed into:
+// when the record holds another memo by now (merged from another writer while the box could not
+// be refilled), the typing is laid onto it (LayTypedOnto) instead of replacing it. False when
+// the address cannot be kept in Pinote.dat (nothing changed). A record left with an empty memo
+// and one address is dropped by the save. Read the record back after the save: when it merged
+// what another writer left (or a file unreadable at the load), a record made here for the
+// address joins the file's, whose memo comes first and whose mark stays.
+[[nodiscard]] bool StoreTypedMemo(MemoStore& store, std::string_view address, std::string memo,
+                                  bool important, const std::string* shown = nullptr);
+
+// `typed`, made from `shown`, laid onto `now`, made from `shown` meanwhile by another writer: both
+// changes when they touch different parts of the text; `now` with `typed` on a line of its own
+// after it when they touch the same part (nothing of either is lost).
+[[nodiscard]] std::string LayTypedOnto(std::string_view shown, std::string_view typed,
+                                       std::string_view now);
 
 }  // namespace pinote

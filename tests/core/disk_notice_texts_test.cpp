@@ -90,10 +90,10 @@ TEST(DiskNoticeText, TellsEachKindInEitherLanguage) {
        "に移しました:\r\n" + dir + "Pinote.merged\\Pinote-PC2.ini"},
       {"not moved", Merged({dir + "Pinote-PC2.dat", "OneDrive", 4, "", "Access denied."}), false,
        "4 people merged from Pinote-PC2.dat (a OneDrive conflict copy); it could not be moved "
-       "and is moved the next time:\r\nAccess denied."},
+       "and stays where it is, but it is not merged again:\r\nAccess denied."},
       {"not moved, Japanese", Merged({dir + "Pinote-PC2.dat", "OneDrive", 0, "", "Denied."}), true,
        "Pinote-PC2.dat（OneDrive の競合コピー）から 0 人分のメモを取り込みました。このファイルは"
-       "移せなかったため、次回また移します:\r\nDenied."},
+       "移せなかったため元の場所に残しますが、もう取り込みません:\r\nDenied."},
       {"unreadable",
        Left({dir + "Pinote_conflict-20260101-090000.dat", "Nextcloud",
              CopyLeftReason::kUnreadable, "Sharing violation."}),
@@ -101,9 +101,9 @@ TEST(DiskNoticeText, TellsEachKindInEitherLanguage) {
        "Pinote_conflict-20260101-090000.dat (a Nextcloud conflict copy) could not be read and "
        "was left alone; it is read again later:\r\nSharing violation."},
       {"not a memo file, Japanese",
-       Left({dir + dropbox, "Dropbox", CopyLeftReason::kNotMemoFile, ""}), true,
+       Left({dir + dropbox, "Dropbox", CopyLeftReason::kNotOwnKind, ""}), true,
        dropbox + "（Dropbox の競合コピー）にはメモがないため、そのままにしました。"},
-      {"no folder in the path", Left({"Pinote-PC2.dat", "OneDrive", CopyLeftReason::kNotMemoFile,
+      {"no folder in the path", Left({"Pinote-PC2.dat", "OneDrive", CopyLeftReason::kNotOwnKind,
                                       ""}),
        false, "Pinote-PC2.dat (a OneDrive conflict copy) holds no memo and was left alone."},
   };
@@ -114,7 +114,7 @@ TEST(DiskNoticeText, TellsEachKindInEitherLanguage) {
 
 TEST(DiskNoticeText, TellsEverythingInOneTextAParagraphEach) {
   DiskNotices n;
-  n.copiesLeftAlone.push_back({"D\\c.dat", "Dropbox", CopyLeftReason::kNotMemoFile, ""});
+  n.copiesLeftAlone.push_back({"D\\c.dat", "Dropbox", CopyLeftReason::kNotOwnKind, ""});
   n.mergedCopies.push_back({"D\\b.dat", "Syncthing", 2, "D\\m\\b.dat", ""});
   n.conflictCopies = {"D\\a.dat", "D\\a-2.dat"};
   n.reloaded = true;
@@ -125,6 +125,20 @@ TEST(DiskNoticeText, TellsEverythingInOneTextAParagraphEach) {
             conflict + "D\\a.dat\r\n\r\n" + conflict + "D\\a-2.dat\r\n\r\n" +
                 "2 people merged from b.dat (a Syncthing conflict copy), moved to\r\nD\\m\\b.dat"
                 "\r\n\r\nc.dat (a Dropbox conflict copy) holds no memo and was left alone.");
+}
+
+// A possible copy is asked about, never told among the rest; the question names the file.
+TEST(PossibleCopyQuestion, NamesTheFileTheToolAndWhereItGoes) {
+  DiskNotices n;
+  n.possibleCopies.push_back({"C:\\B\\Pinote-Taro-PC.dat", "OneDrive", "C:\\B\\Pinote.dat"});
+  EXPECT_EQ(DiskNoticeText(n, false), "");
+  EXPECT_EQ(PossibleCopyQuestion(n.possibleCopies[0], false),
+            "Pinote-Taro-PC.dat may be a conflict copy that OneDrive made of Pinote.dat on another "
+            "computer.\r\n\r\nMerge it into Pinote.dat? Its contents are added and the file is "
+            "moved to Pinote.merged. If you made this file yourself, answer No: it is left as it "
+            "is and not asked about again.");
+  EXPECT_EQ(PossibleCopyQuestion(n.possibleCopies[0], true).rfind("Pinote-Taro-PC.dat は、OneDrive", 0),
+            0u);
 }
 
 TEST(SaveTroubleText, NamesTheFileAndKeepsTheEdit) {

@@ -82,7 +82,7 @@ TEST(DomainMemo, RecordRules) {
   for (const auto& [shown, picked, outcome, after] : cases) {
     testing::FakeFileSystem fs;
     MemoStore store(CodePage::ShiftJis(), fs);
-    store.Load("d");
+    EXPECT_TRUE(store.Load("d").ok());
     store.Add(MakePerson({"*@example.co.jp"}, "co"));
     store.Add(MakePerson({"*@example.com"}, "com"));
     store.Add(MakePerson({"b@x"}, "b"));
@@ -92,10 +92,13 @@ TEST(DomainMemo, RecordRules) {
   }
   testing::FakeFileSystem fs;
   MemoStore store(CodePage::ShiftJis(), fs);
-  store.Load("d");
-  ASSERT_TRUE(StoreTypedMemo(store, "*@example.co.jp", "\x83\x5C\x83\x40\r\n", false).stored);
+  EXPECT_TRUE(store.Load("d").ok());
+  ASSERT_TRUE(StoreTypedMemo(store, "*@example.co.jp", "\x83\x5C\x83\x40\r\n", false));
+  EXPECT_TRUE(store.Save().ok());
   EXPECT_EQ(fs.Content("d"), "*@example.co.jp\r\n \x83\x5C\x83\x40\r\n\r\n");
-  EXPECT_EQ(StoreTypedMemo(store, "*@example.co.jp", "", false).record, -1);
+  ASSERT_TRUE(StoreTypedMemo(store, "*@example.co.jp", "", false));
+  EXPECT_TRUE(store.Save().ok());
+  EXPECT_EQ(store.IndexOfAddress("*@example.co.jp"), -1);
   EXPECT_EQ(fs.Content("d"), "");
 }
 

@@ -52,6 +52,7 @@ class FakeFileSystem final : public FileSystem {
       files[keepOldAs] = kept;
       writeTimes[keepOldAs] = Now();
     }
+    if (onReplace) onReplace(path);
   }
 
   bool Exists(const std::string& path) override {
@@ -78,15 +79,25 @@ class FakeFileSystem final : public FileSystem {
     return {true, it->second.size(), time->second, 0};
   }
 
-  std::vector<std::string> ListFiles(const std::string& folder) override {
+  std::vector<std::string> ListFiles(const std::string& folder,
+                                     const std::string& namePrefix) override {
+    ++listings;
     if (failList) throw FileError(folder, kInjected);
     std::vector<std::string> names;
     for (const auto& [path, content] : files) {
       if (path.compare(0, folder.size(), folder) != 0) continue;
       const std::string name = path.substr(folder.size());
-      if (name.find_first_of("/\\") == std::string::npos) names.push_back(name);
+      if (name.find_first_of("/\\") == std::string::npos && NameStartsWith(name, namePrefix)) {
+        names.push_back(name);
+      }
     }
     return names;
+  }
+
+  void AppendToFile(const std::string& path, std::string_view data) override {
+    if (failWrite.count(path)) throw FileError(path, kInjected);
+    files[path] += data;
+    writeTimes[path] = Now();
   }
 
   void CreateFolder(const std::string& path) override { folders.insert(path); }
@@ -126,6 +137,13 @@ class FakeFileSystem final : public FileSystem {
             static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60)};
   }
 
+  // No time passes but the clock's: `onWait` may play another writer finishing meanwhile.
+  void Wait(int milliseconds) override {
+    ++waits;
+    clock += int64_t{milliseconds} * 10'000;
+    if (onWait) onWait();
+  }
+
   // Another writer's change: new content with the time of now.
   void Put(const std::string& path, std::string content) {
     files[path] = std::move(content);
@@ -145,6 +163,8 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> locks;  // lock files held (by this process or, in a test, another)
   bool failList = false;
   std::function<void(const std::string&)> onRead;  // called after a read took its content
+  std::function<void()> onWait;
+  std::function<void(const std::string&)> onReplace;  // called right after a file was replaced
   // 2024-01-01 00:00:00 UTC and some odd hundreds of nanoseconds; 2.5 s and 1 step per look.
   int64_t clock = 133'485'408'000'000'000 + 1234567;
   int64_t step = 25'000'001;
@@ -152,7 +172,7 @@ class FakeFileSystem final : public FileSystem {
   bool timesStick = true;
   int lastLockWait = 0;  // what the last Lock was asked to wait
   int64_t tick = 1;
-  int reads = 0, writes = 0, stats = 0, lockWaits = 0;
+  int reads = 0, writes = 0, stats = 0, lockWaits = 0, listings = 0, waits = 0;
   size_t lastPieces = 0;
 
  private:

@@ -53,13 +53,13 @@ TEST(IncrementalSave, KeepsTheBytesOfAFileWrittenInItsOwnFormat) {
   for (int i = 0; i < 50; ++i) file += RecordText(i);
   fs.files["d"] = file;
   MemoStore store(CodePage::ShiftJis(), fs);
-  store.Load("d");
-  store.Save();
+  EXPECT_TRUE(store.Load("d").ok());
+  EXPECT_TRUE(store.Save().ok());
   EXPECT_EQ(fs.Content("d"), file);
   EXPECT_EQ(fs.lastPieces, 1u);  // the file as read, untouched
   // One memo changed: the bytes before it, its own, the bytes after it.
   store.SetMemo(20, "changed\r\n");
-  store.Save();
+  EXPECT_TRUE(store.Save().ok());
   EXPECT_EQ(fs.lastPieces, 3u);
   const std::string changed = "user20@example.jp\r\nuser20@mail.example.com\r\n changed\r\n\r\n";
   std::string expected = file;
@@ -69,7 +69,7 @@ TEST(IncrementalSave, KeepsTheBytesOfAFileWrittenInItsOwnFormat) {
   const size_t kept = store.KeptBytesMemory();
   for (int k = 0; k < 100; ++k) {
     store.SetMemo(20, "changed again " + std::to_string(k));
-    store.Save();
+    EXPECT_TRUE(store.Save().ok());
   }
   EXPECT_EQ(fs.lastPieces, 3u);
   EXPECT_LE(store.KeptBytesMemory(), kept + 64);
@@ -97,8 +97,8 @@ TEST(IncrementalSave, FormatsAgainWhatIsNotExactlyItsOwnFormat) {
     FakeFileSystem fs;
     fs.files["d"] = c.file;
     MemoStore store(CodePage::ShiftJis(), fs);
-    store.Load("d");
-    store.Save();
+    EXPECT_TRUE(store.Load("d").ok());
+    EXPECT_TRUE(store.Save().ok());
     EXPECT_EQ(fs.Content("d"), c.saved);
     EXPECT_EQ(test::CheckSaved(store, fs), "");
   }
@@ -117,8 +117,8 @@ TEST(IncrementalSave, RandomEditsFromEverySeedMatchAFreshFormat) {
       FakeFileSystem fs;
       fs.files["d"] = start;
       MemoStore store(CodePage::ShiftJis(), fs);
-      store.Load("d");
-      store.Save();  // what was read, saved at once
+      EXPECT_TRUE(store.Load("d").ok());
+      ASSERT_TRUE(store.Save().ok());  // what was read, saved at once
       ASSERT_EQ(test::CheckSaved(store, fs), "");
       test::EditSource src(script);
       ASSERT_EQ(test::RunEditScript(store, fs, src), "") << "round " << round;
@@ -144,14 +144,14 @@ TEST(IncrementalSave, RecordsNeverAskedForWriteWhatReadOnesWrite) {
         FakeFileSystem fs;
         fs.files["d"] = start;
         MemoStore store(CodePage::ShiftJis(), fs);
-        store.Load("d");
+        EXPECT_TRUE(store.Load("d").ok());
         test::EditSource src(script);
         ASSERT_EQ(test::RunEditScript(store, fs, src, &checked), "") << "round " << round;
       }
       FakeFileSystem fs;
       fs.files["d"] = start;
       MemoStore store(CodePage::ShiftJis(), fs);
-      store.Load("d");
+      EXPECT_TRUE(store.Load("d").ok());
       test::EditSource src(script);
       ASSERT_EQ(test::RunEditScript(store, fs, src, &unread, false), "");
       ASSERT_EQ(unread, checked) << "round " << round;
@@ -166,13 +166,13 @@ TEST(IncrementalSave, CompactingPassesRecordsWithoutBytes) {
   FakeFileSystem fs;
   fs.files["d"] = "typed@x\r\n m\r\n\r\nbig@x\r\n " + std::string(100000, 'b') + "\r\n\r\n";
   MemoStore store(CodePage::ShiftJis(), fs);
-  store.Load("d");
+  EXPECT_TRUE(store.Load("d").ok());
   store.MergeNameListText(NameListEntry("Only a name", "named@x"));
   store.SetMemo(0, std::string(80000, 't'));
-  store.Save();  // the typed record's bytes, then the named one's place right after them
+  ASSERT_TRUE(store.Save().ok());  // the typed record's bytes, then the named one's place after
   store.SetMemo(0, "short");
   store.SetMemo(1, "small");  // the file's big record goes stale: compacted before this write
-  ASSERT_NO_THROW(store.Save());
+  ASSERT_TRUE(store.Save().ok());
   EXPECT_EQ(fs.Content("d"), "typed@x\r\n short\r\n\r\nbig@x\r\n small\r\n\r\n");
   EXPECT_EQ(test::CheckSaved(store, fs), "");
   EXPECT_EQ(store.Get(2)->NameListText, "Only a name");
@@ -185,7 +185,7 @@ TEST(IncrementalSave, KeptBytesStayNearTheFileSize) {
   for (int i = 0; i < 1000; ++i) file += RecordText(i);
   fs.files["d"] = file;
   MemoStore store(CodePage::ShiftJis(), fs);
-  store.Load("d");
+  EXPECT_TRUE(store.Load("d").ok());
   // What each record's place costs, beside the bytes themselves.
   const size_t places = store.KeptBytesMemory() - file.size();
   std::mt19937 rng(11);
@@ -193,7 +193,7 @@ TEST(IncrementalSave, KeptBytesStayNearTheFileSize) {
   for (int edit = 0; edit < 4000; ++edit) {
     const int i = static_cast<int>(rng() % 1000);
     store.SetMemo(i, "edit " + std::to_string(edit) + std::string(rng() % 200, 'x'));
-    store.Save();
+    EXPECT_TRUE(store.Save().ok());
     most = std::max(most, store.KeptBytesMemory() - places);
   }
   const size_t now = fs.Content("d").size();

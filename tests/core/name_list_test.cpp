@@ -129,13 +129,13 @@ TEST(NameListMerge, FilesOfSixLinesOrFewerYieldNothing) {
 TEST(NameListMerge, UnknownEntryBecomesRecordNotWrittenWhenBare) {
   FakeFileSystem fs;
   MemoStore store(CodePage::ShiftJis(), fs);
-  store.Load("d");
+  EXPECT_TRUE(store.Load("d").ok());
   store.Add(MakePerson({"stored@x"}, "m"));
   store.MergeNameListText(NameList({{"Solo", {"solo@x"}}, {"Pair", {"p1@x", "p2@x"}, 1, 2}}));
   EXPECT_EQ(DescribeWithText(store), "stored@x=m=|solo@x==Solo|p1@x,p2@x==Pair");
   EXPECT_EQ(store.IndexOfAddress("SOLO@X"), 1);
   EXPECT_EQ(store.IndexOfAddress("p2@x"), 2);
-  store.Save();
+  EXPECT_TRUE(store.Save().ok());
   EXPECT_EQ(fs.Content("d"), "stored@x\r\n m\r\n\r\np1@x\r\np2@x\r\n\r\n");
   // Not written, but kept in memory: its name-list text shows for the whole session.
   EXPECT_EQ(DescribeWithText(store), "stored@x=m=|solo@x==Solo|p1@x,p2@x==Pair");
@@ -145,10 +145,10 @@ TEST(NameListMerge, UnknownEntryBecomesRecordNotWrittenWhenBare) {
 TEST(NameListMerge, EntryWithoutAddressesBecomesUnfindableRecord) {
   FakeFileSystem fs;
   MemoStore store(CodePage::ShiftJis(), fs);
-  store.Load("d");
+  EXPECT_TRUE(store.Load("d").ok());
   store.MergeNameListText(NameList({{"Nobody", {}}}));
   EXPECT_EQ(DescribeWithText(store), "==Nobody");
-  store.Save();
+  EXPECT_TRUE(store.Save().ok());
   EXPECT_EQ(store.Count(), 0);
 }
 
@@ -163,13 +163,13 @@ TEST(NameListMerge, EntriesSharingAnUnknownAddressBothBecomeRecords) {
 TEST(NameListMerge, SharedAddressJoinsTheStoredRecordInEntryOrder) {
   FakeFileSystem fs;
   MemoStore store(CodePage::ShiftJis(), fs);
-  store.Load("d");
+  EXPECT_TRUE(store.Load("d").ok());
   store.Add(MakePerson({"Taro@X", "t2@x"}, "memo\r\n"));
   store.MergeNameListText(
       NameList({{"Taro", {"new1@x", "TARO@x", "T2@X", "new2@x", "NEW1@X", "new2@x"}}}));
   EXPECT_EQ(DescribeWithText(store), "Taro@X,t2@x,new1@x,new2@x=memo/=Taro");
   EXPECT_EQ(store.IndexOfAddress("NEW2@X"), 0);
-  store.Save();
+  EXPECT_TRUE(store.Save().ok());
   EXPECT_EQ(fs.Content("d"), "Taro@X\r\nt2@x\r\nnew1@x\r\nnew2@x\r\n memo\r\n\r\n");
 }
 
@@ -347,10 +347,10 @@ TEST(NameListMerge, IntoRecordsReadFromTheFile) {
     FakeFileSystem fs;
     fs.files["d"] = c.file;
     MemoStore store(CodePage::ShiftJis(), fs);
-    store.Load("d");
+    EXPECT_TRUE(store.Load("d").ok());
     for (const std::string& list : c.lists) {
       store.MergeNameListText(list);
-      store.Save();
+      EXPECT_TRUE(store.Save().ok());
     }
     EXPECT_EQ(fs.Content("d"), c.saved);
     EXPECT_EQ(DescribeWithText(store), c.records);
@@ -524,7 +524,7 @@ TEST(NameListMerge, AgreesWithAPlainWalkOnRandomLists) {
     FakeFileSystem fs;
     fs.files["d"] = FormatMemoFile(persons);
     MemoStore loaded(CodePage::ShiftJis(), fs);
-    loaded.Load("d");
+    EXPECT_TRUE(loaded.Load("d").ok());
 
     for (const auto& [merged, records] :
          {std::pair<MemoStore*, const std::vector<RefPerson>*>{&store, &start},

@@ -85,7 +85,7 @@ TEST(ReadOptions, StoredValuesAndUnreadableOnes) {
 TEST(WriteOptions, ANewFileGetsEveryOptionInTheDialogsOrder) {
   Store s;
   WriteOptions(s.store, false, ReadOptions(s.store, false, Default(false)));
-  s.store.Save();
+  EXPECT_TRUE(s.store.Save().ok());
   EXPECT_EQ(s.fs.Content(kIni),
             "Memo\\AlwaysTop=Boolean:False\r\n"
             "Importance\\Visible=Boolean:True\r\n"

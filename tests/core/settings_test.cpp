@@ -300,7 +300,7 @@ TEST(SettingsStore, KeysMatchWithoutCaseAndWriteRespells) {
   SettingsStore s = f.NewStore();
   EXPECT_TRUE(s.ReadBool("Memo", "AlwaysTop", false));  // the first of the two
   s.Write("Memo", "AlwaysTop", false);
-  s.Save();
+  EXPECT_TRUE(s.Save().ok());
   EXPECT_EQ(f.fs.Content(kIni), "Memo\\AlwaysTop=Boolean:False\r\n");
 }
 
@@ -328,7 +328,7 @@ TEST(SettingsStore, WritingAKeyLeavesAtMostOneLineOfIt) {
     }
     s.Write("A", "k", c.value);
     f.fs.failRead.clear();
-    s.Save();
+    EXPECT_TRUE(s.Save().ok());
     EXPECT_EQ(f.fs.Content(kIni), c.expected);
     SettingsStore again = f.NewStore();
     EXPECT_EQ(again.ReadInt("a", "K", -1), std::holds_alternative<int32_t>(c.value) ? 7 : -1);
@@ -349,7 +349,7 @@ TEST(SettingsStore, DeletedKeyStaysDeletedInAFileThatHeldItTwice) {
   s.Write("Fuzz\\Kinds", "Gone", int32_t{1});
   s.Write("fuzz\\kinds", "GONE", std::monostate{});
   EXPECT_TRUE(std::holds_alternative<std::monostate>(s.Read("Fuzz\\Kinds", "Gone", {})));
-  s.Save();
+  EXPECT_TRUE(s.Save().ok());
   SettingsStore again = f.NewStore();
   EXPECT_TRUE(std::holds_alternative<std::monostate>(again.Read("FUZZ\\KINDS", "GONE", {})));
   EXPECT_EQ(again.ReadString("k", "", "?"), "?");
@@ -362,7 +362,7 @@ TEST(SettingsStore, OddLinesSaveBackAsParsed) {
   EXPECT_EQ(s.Read("", "", int32_t{5}), SettingValue(int32_t{5}));  // "\" is no entry's key
   EXPECT_EQ(s.ReadString("k", "", "d"), "d");
   ASSERT_EQ(s.Entries().size(), 4u);
-  s.Save();
+  EXPECT_TRUE(s.Save().ok());
   EXPECT_EQ(f.fs.Content(kIni), "k=v:v\r\n=:\r\nnoequals=noequals:noequals\r\nlast=last:last\r\n");
   SettingsStore again = f.NewStore();
   EXPECT_EQ(again.Entries().size(), 0u);  // nothing read before the first use
@@ -377,7 +377,7 @@ TEST(SettingsStore, WritingNoneDeletes) {
   EXPECT_EQ(s.Entries().size(), 3u);
   s.Write("b", "Y", std::monostate{});
   s.Write("D", "w", int32_t{4});
-  s.Save();
+  EXPECT_TRUE(s.Save().ok());
   EXPECT_EQ(f.fs.Content(kIni), "A\\x=Integer:1\r\nC\\z=Integer:3\r\nD\\w=Integer:4\r\n");
 }
 
@@ -393,7 +393,7 @@ TEST(SettingsStore, SaveThenLoadRoundTrip) {
     s.Write("X", "F", 0.1);
     s.Write("X", "D", SettingDate{2001, 9, 8, 7, 6, 5});
     s.Write("Memo\\Font\\Japanese", "Name", std::string("\x82\x6C\x82\x72 Gothic"));
-    s.Save();
+    EXPECT_TRUE(s.Save().ok());
   }
   EXPECT_EQ(f.fs.files.count(kIni), 1u);
   SettingsStore s = f.NewStore();
@@ -445,13 +445,10 @@ TEST(SettingsStore, UnreadableFileIsNeverReplaced) {
   EXPECT_TRUE(s.ReadFailed());
   EXPECT_EQ(s.ReadInt("Show", "Load", 0), 0);  // no second attempt, defaults meanwhile
   s.Write("Show", "Load", int32_t{2});
-  try {
-    s.Save();
-    FAIL() << "saved over an unreadable file";
-  } catch (const FileError& e) {
-    EXPECT_EQ(e.path(), kIni);
-    EXPECT_NE(e.systemMessage().find(FakeFileSystem::kInjected), std::string::npos);
-  }
+  const DiskOutcome out = s.Save();
+  EXPECT_EQ(out.status, DiskOutcome::Status::kFailed) << "saved over an unreadable file";
+  EXPECT_EQ(out.path, kIni);
+  EXPECT_NE(out.message.find(FakeFileSystem::kInjected), std::string::npos);
   EXPECT_EQ(f.fs.writes, 0);
   EXPECT_EQ(f.fs.Content(kIni), "Keep\\Me=String:precious\r\nShow\\Load=Integer:1\r\n");
 }
@@ -466,7 +463,7 @@ TEST(SettingsStore, SaveMergesOntoFileReadableAgain) {
   s.Write("Gone", "Key", int32_t{1});
   s.Write("Gone", "Key", std::monostate{});
   f.fs.failRead.clear();
-  s.Save();
+  EXPECT_TRUE(s.Save().ok());
   EXPECT_FALSE(s.ReadFailed());
   EXPECT_EQ(f.fs.Content(kIni),
             "Keep\\Me=String:precious\r\nshow\\load=Integer:3\r\nNew\\Key=String:n\r\n");
@@ -478,11 +475,11 @@ TEST(SettingsStore, FailedWriteLeavesStoreAndFile) {
   f.fs.failWrite.insert(kIni);
   SettingsStore s = f.NewStore();
   s.Write("A", "B", int32_t{2});
-  EXPECT_THROW(s.Save(), FileError);
+  EXPECT_EQ(s.Save().status, DiskOutcome::Status::kFailed);
   EXPECT_EQ(f.fs.Content(kIni), "A\\B=Integer:1\r\n");
   EXPECT_EQ(s.ReadInt("A", "B", 0), 2);
   f.fs.failWrite.clear();
-  s.Save();
+  EXPECT_TRUE(s.Save().ok());
   EXPECT_EQ(f.fs.Content(kIni), "A\\B=Integer:2\r\n");
 }
 

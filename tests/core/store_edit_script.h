@@ -170,37 +170,40 @@ inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs, 
         store.SetNameListText(record, src.Text());
         break;
       case 7:
-        saved = Unify(store, src.Address(), record, src.Below(3)) == UnifyOutcome::kUnified;
+        saved = Unify(store, src.Address(), record, src.Below(3)) == UnifyOutcome::kUnified &&
+                store.Save().ok();
         break;
       case 8:
         saved = Separate(store, src.Address(), src.Text(), src.Byte() & 1) ==
-                SeparateOutcome::kSeparated;
+                    SeparateOutcome::kSeparated &&
+                store.Save().ok();
         break;
       case 9:
-        saved = StoreTypedMemo(store, src.Address(), src.Text(), src.Byte() & 1).stored;
+        saved = StoreTypedMemo(store, src.Address(), src.Text(), src.Byte() & 1) &&
+                store.Save().ok();
         break;
       case 10:
         store.MergeNameListText(NameListOf(src));
         break;
       case 11:
-        store.Save();
+        if (!store.Save().ok()) return "a save failed";
         saved = true;
         break;
       case 12:
         fs.Put(store.FileName(), OtherWritersFile(fs.Content(store.FileName()), src));
         break;
       case 13:
-        saved = store.SyncWithDisk().saved;
+        saved = SyncWithDisk(fs, store.File(), nullptr).saved;
         break;
       case 14:
         fs.step = fs.step == 0 ? 25'000'001 : 0;  // a standing clock: no file time is settled
         break;
       default:
         // What was written reads back into records that write the same bytes again.
-        store.Save();
+        if (!store.Save().ok()) return "a save failed";
         if (std::string failed = checkSaved(); !failed.empty()) return failed;
-        store.Load(store.FileName());
-        store.Save();
+        if (!store.Load(store.FileName()).ok()) return "the file written could not be read";
+        if (!store.Save().ok()) return "a save failed";
         saved = true;
         break;
     }
@@ -208,7 +211,7 @@ inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs, 
       if (std::string failed = checkSaved(); !failed.empty()) return failed;
     }
   }
-  store.Save();
+  if (!store.Save().ok()) return "a save failed";
   return checkSaved();
 }
 

@@ -143,8 +143,15 @@ Installation::Installation(const std::string& name, const std::wstring& folder) 
   CopyTree(SourceDir() + L"data\\sample\\Mail\\", dir_ + L"Mail\\");
 }
 
+std::wstring Installation::LocalData() const {
+  return above_.substr(0, above_.size() - 1) + L"-local\\";
+}
+
 Installation::~Installation() {
-  if (!GetEnvironmentVariableW(L"B2E2E_KEEP", nullptr, 0)) RemoveTree(above_);
+  if (!GetEnvironmentVariableW(L"B2E2E_KEEP", nullptr, 0)) {
+    RemoveTree(above_);
+    RemoveTree(LocalData());
+  }
 }
 
 std::vector<std::wstring> FilesBelow(const std::wstring& dir) {
@@ -223,6 +230,11 @@ Installation::Started Installation::Start(const std::string& script, const std::
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
+  // What the plug-in keeps of this PC's own changes goes with the installation, so that no
+  // test sees another's (hosts started on one installation share it, as on one PC); beside the
+  // installation's folder, as the user's local data lies apart from Becky!'s.
+  CreateDirectoryW(LocalData().c_str(), nullptr);
+  SetEnvironmentVariableW(L"LOCALAPPDATA", LocalData().c_str());
   const DWORD flags = on_started_ ? CREATE_SUSPENDED : 0;
   if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, flags, nullptr, dir_.c_str(),
                       &si, &pi)) {

@@ -45,6 +45,8 @@ class Installation {
   const std::wstring& dir() const { return dir_; }  // ends with "\"
   const std::wstring& above() const { return above_; }  // ends with "\"
   std::wstring PluginDir() const { return dir_ + L"PlugIns\\"; }
+  // What the hosts started here take for the user's local application data (ends with "\").
+  std::wstring LocalData() const;
 
   void UseLackingHost();   // B2.exe without one entry point
   void AddOtherPlugin();   // OtherPlugin.dll beside Pinote.dll

@@ -37,6 +37,12 @@ std::vector<std::string> Boxes(const RunResult& r) {
   return out;
 }
 
+std::string Narrowed(const std::wstring& w) {
+  std::string out;
+  for (const wchar_t c : w) out += static_cast<char>(c < 0x80 ? c : '?');
+  return out;
+}
+
 std::vector<std::wstring> FilesMatching(const std::wstring& pattern) {
   std::vector<std::wstring> out;
   WIN32_FIND_DATAW fd;
@@ -264,6 +270,113 @@ TEST(SharedDataFile, ASettingsFileHeldByAnotherWriterIsToldAndLeftIntact) {
     EXPECT_NE(b.find("Another program is saving this file"), std::string::npos) << b;
     EXPECT_NE(b.find("Pinote.ini"), std::string::npos) << b;
   }
+}
+
+// A program that reads Pinote.dat without letting it be renamed (a backup program, a virus
+// scanner) makes the save of a keystroke fail just after it merged another copy's new person: the
+// box shows the joined memo at once, the caret after what was typed, so the next keystroke, once
+// the program lets go, keeps the other copy's text.
+TEST(SharedDataFile, AFailedSaveShowsTheMergedMemoAndTheNextKeystrokeKeepsIt) {
+  Installation inst("failed-save-refill");
+  inst.AddSampleMemoData();
+  const std::wstring dat = inst.PluginDir() + L"Pinote.dat";
+  HANDLE reader = INVALID_HANDLE_VALUE;
+  WhenFlagged hold(inst, L"flag1.txt", [&] {
+    WriteBytes(dat, SampleDat() + "bob@example.org\r\n from B\r\n\r\n");
+    reader = CreateFileW(dat.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  });
+  WhenFlagged release(inst, L"flag2.txt", [&] { CloseHandle(reader); });
+  RunResult r = inst.Run("set msgbox-timeout 700\nopen 1\n" + ShowMemoWindow() +
+                         "copyfile Mail\\01-alice.eml flag1.txt\nwait 800\n" + TypeMemo("x") +
+                         DumpWindow(kMemoWindow) +
+                         "copyfile Mail\\02-bob.eml flag2.txt\nwait 800\n" + TypeMemo("y") +
+                         DumpWindow(kMemoWindow) + "exit\n");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  ASSERT_TRUE(hold.fired() && release.fired()) << r.Text();
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(r.lines.back(), "exit") << r.Text();
+  auto dumps = WindowDumps(r);
+  ASSERT_EQ(dumps.size(), 2u) << r.Text();
+  EXPECT_EQ(Child(dumps[0], IDC_MEMO_EDIT, "text"), Quoted("from B\r\nx")) << r.Text();
+  EXPECT_EQ(Child(dumps[0], IDC_SAVE_NOTE_LABEL, "visible"), "1");
+  EXPECT_EQ(Child(dumps[1], IDC_MEMO_EDIT, "text"), Quoted("from B\r\nxy"));
+  EXPECT_EQ(Child(dumps[1], IDC_SAVE_NOTE_LABEL, "visible"), "0");
+  EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"),
+            SampleDat() + "bob@example.org\r\n from B\r\n xy\r\n\r\n");
+  EXPECT_EQ(Boxes(r).size(), 1u) << r.Text();
+}
+
+// Files beside Pinote.dat that users name so themselves are never merged or moved; a name that
+// may be OneDrive's copy from another computer is asked about once, No being the answer Enter
+// gives; a name only OneDrive gives is merged. Nothing is asked or told at the next start.
+TEST(SyncToolCopies, OwnFilesAreLeftAndAPossibleCopyIsAskedAboutOnce) {
+  Installation inst("own-files");
+  inst.AddSampleMemoData();
+  const wchar_t* const own[] = {L"Pinote-Old.dat", L"Pinote-2.dat", L"Pinote-Backup.dat",
+                                L"Pinote-2023.dat", L"Pinote-Taro-PC.dat"};
+  for (const wchar_t* name : own) {
+    inst.Write(std::wstring(L"PlugIns\\") + name, "own@example.com\r\n from an own file\r\n\r\n");
+  }
+  inst.Write(L"PlugIns\\Pinote-DESKTOP-4F2KQ1.dat", "sync@example.com\r\n From the laptop\r\n\r\n");
+  RunResult r = inst.Run("msgbox ok 30000\nmsgbox default 30000\nopen 0\nexit\n");
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  auto boxes = Boxes(r);
+  ASSERT_EQ(boxes.size(), 2u) << r.Text();
+  EXPECT_NE(boxes[0].find("1 person merged from Pinote-DESKTOP-4F2KQ1.dat (a OneDrive conflict "
+                          "copy), moved to"),
+            std::string::npos)
+      << boxes[0];
+  EXPECT_NE(boxes[1].find("Pinote-Taro-PC.dat may be a conflict copy that OneDrive made of "
+                          "Pinote.dat on another computer."),
+            std::string::npos)
+      << boxes[1];
+  EXPECT_NE(boxes[1].find("button=default id=7"), std::string::npos) << "No, unless chosen";
+  const std::string dat = inst.Read(L"PlugIns\\Pinote.dat");
+  EXPECT_EQ(dat, SampleDat() + "sync@example.com\r\n From the laptop\r\n\r\n");
+  for (const wchar_t* name : own) {
+    bool there = false;
+    inst.Read(std::wstring(L"PlugIns\\") + name, &there);
+    EXPECT_TRUE(there) << "moved: " << Narrowed(name);
+  }
+  RunResult again = inst.Run("open 0\nexit\n");
+  ASSERT_FALSE(again.timed_out) << again.Text();
+  EXPECT_TRUE(Boxes(again).empty()) << again.Text();
+  EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), dat);
+}
+
+// A copy the sync tool keeps open (so it cannot be moved) is merged once and told once, however
+// many mails are opened; the next start neither merges nor tells it again, and moves it once it
+// can be moved.
+TEST(SyncToolCopies, ACopyThatCannotBeMovedIsMergedAndToldOnce) {
+  Installation inst("unmovable-copy");
+  inst.AddSampleMemoData();
+  const std::wstring copy = inst.PluginDir() + L"Pinote-DESKTOP-4F2KQ1.dat";
+  WriteBytes(copy, "sync@example.com\r\n From the laptop\r\n\r\n");
+  HANDLE tool = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  ASSERT_NE(tool, INVALID_HANDLE_VALUE);
+  RunResult r = inst.Run("set msgbox-timeout 700\nopen 0\n" + ShowMemoWindow() +
+                         "open 1\nopen 2\nopen 0\nexit\n");
+  CloseHandle(tool);
+  ASSERT_FALSE(r.timed_out) << r.Text();
+  auto boxes = Boxes(r);
+  ASSERT_EQ(boxes.size(), 1u) << r.Text();
+  EXPECT_NE(boxes[0].find("it could not be moved and stays where it is, but it is not merged "
+                          "again"),
+            std::string::npos)
+      << boxes[0];
+  const std::string dat = inst.Read(L"PlugIns\\Pinote.dat");
+  EXPECT_EQ(dat, SampleDat() + "sync@example.com\r\n From the laptop\r\n\r\n");
+  RunResult again = inst.Run("set msgbox-timeout 700\nopen 0\nopen 1\nexit\n");
+  ASSERT_FALSE(again.timed_out) << again.Text();
+  EXPECT_TRUE(Boxes(again).empty()) << again.Text();
+  EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.dat"), dat);
+  bool left = true;
+  inst.Read(L"PlugIns\\Pinote-DESKTOP-4F2KQ1.dat", &left);
+  EXPECT_FALSE(left) << "not moved once it could be";
+  EXPECT_EQ(inst.Read(L"PlugIns\\Pinote.merged\\Pinote-DESKTOP-4F2KQ1.dat"),
+            "sync@example.com\r\n From the laptop\r\n\r\n");
 }
 
 // The copies two sync tools left beside Pinote.dat are merged at start: memos from both are

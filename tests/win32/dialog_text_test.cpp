@@ -187,7 +187,7 @@ TEST_F(DialogTextTest, UnifyCaptionsFitForBothCommands) {
 // With the status line at its longest: nothing found and files skipped.
 TEST_F(DialogTextTest, HistoryCaptionsFit) {
   MemoStore store(SystemCodePage());
-  store.Load(folder_ + "\\Pinote.dat");
+  EXPECT_TRUE(store.Load(folder_ + "\\Pinote.dat").ok());
   // Two backups held open by another program, sharing nothing: they cannot be read.
   std::vector<UniqueKernelHandle> held;
   for (const char* name : {"\\Pinote.dat.20240501.bak", "\\Pinote.dat.20240502.bak"}) {

@@ -85,8 +85,8 @@ TEST_F(MemoWindowSyncTest, ActivationShowsAnotherWritersTextKeepingTheCaret) {
   const Case cases[] = {
       {"changed after the caret", " Line one\r\n Line two\r\n", " Line one\r\n Line two, changed\r\n",
        5, 8, "Line one\r\nLine two, changed\r\n", {5, 8}},
-      {"the caret past the shorter text", " Line one\r\n Line two\r\n", " Short\r\n", 15, 18,
-       "Short\r\n", {7, 7}},
+      {"the caret in the changed part goes to its end", " Line one\r\n Line two\r\n", " Short\r\n", 15, 18,
+       "Short\r\n", {5, 5}},
       {"the mark only", " Same\r\n", "@Important\r\n Same\r\n", 2, 2, "Same\r\n", {2, 2}},
   };
   for (const Case& c : cases) {

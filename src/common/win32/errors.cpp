@@ -40,6 +40,19 @@ void TellUser(HWND owner, const std::wstring& text, UINT icon) noexcept {
   ::MessageBoxW(owner, text.c_str(), L"Quillet for Becky!2", MB_OK | icon);
 }
 
+bool AskUser(HWND owner, const std::wstring& text) noexcept {
+  try {
+    if (g_reporter) {
+      g_reporter(text);
+      return false;
+    }
+  } catch (...) {
+    return false;
+  }
+  return ::MessageBoxW(owner, text.c_str(), L"Quillet for Becky!2",
+                       MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES;
+}
+
 void SetErrorReporterForTesting(std::function<void(const std::wstring&)> reporter) {
   g_reporter = std::move(reporter);
 }

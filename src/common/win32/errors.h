@@ -16,6 +16,9 @@ void ReportCurrentError(HWND owner) noexcept;
 // A message box owned by `owner` with the plug-in's name as its caption (`icon`: MB_ICON...), or
 // the test hook's call when one is set. For what the user must know, not only for errors.
 void TellUser(HWND owner, const std::wstring& text, UINT icon) noexcept;
+// A Yes/No question in a message box owned by `owner`, No the default; true for Yes. With the
+// test hook set, the hook receives the text and the answer is No.
+[[nodiscard]] bool AskUser(HWND owner, const std::wstring& text) noexcept;
 // Test hook: receives the text of every report instead of a message box (empty: boxes again).
 void SetErrorReporterForTesting(std::function<void(const std::wstring&)> reporter);
 

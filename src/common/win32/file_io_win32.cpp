@@ -160,8 +160,11 @@ void PutInPlace(const std::string& temp, const std::string& path, const std::str
 class Win32FileSystem final : public FileSystem {
  public:
   std::string ReadAll(const std::string& path) override {
-    UniqueKernelHandle file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    // Delete sharing too: another copy replacing the file while this one reads it must not fail
+    // (its replace renames the file away, which an open handle without it refuses).
+    UniqueKernelHandle file =
+        OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (!file) ThrowLastError(path, ::GetLastError());
     // Read straight into a string of the file's size: what it is read into is often kept as
     // long as the file is. A file that grows meanwhile is read on to its end.
@@ -271,9 +274,12 @@ class Win32FileSystem final : public FileSystem {
     return stamp;
   }
 
-  std::vector<std::string> ListFiles(const std::string& folder) override {
+  std::vector<std::string> ListFiles(const std::string& folder,
+                                     const std::string& namePrefix) override {
     WIN32_FIND_DATAW found{};
-    UniqueFind find(::FindFirstFileW(Wide(folder + "*").c_str(), &found));
+    // The system filters by the prefix; a short (8.3) name may match where the long one does
+    // not, so the long names are checked again.
+    UniqueFind find(::FindFirstFileW(Wide(folder + namePrefix + "*").c_str(), &found));
     std::vector<std::string> names;
     if (!find) {
       const DWORD err = ::GetLastError();
@@ -283,9 +289,18 @@ class Win32FileSystem final : public FileSystem {
     do {
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
       std::string name;
-      if (Narrow(found.cFileName, name)) names.push_back(std::move(name));
+      if (Narrow(found.cFileName, name) && NameStartsWith(name, namePrefix)) {
+        names.push_back(std::move(name));
+      }
     } while (::FindNextFileW(find.get(), &found));
     return names;
+  }
+
+  void AppendToFile(const std::string& path, std::string_view data) override {
+    UniqueKernelHandle file = OpenFile(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL);
+    if (!file) ThrowLastError(path, ::GetLastError());
+    WriteFully(file.get(), data, path);
   }
 
   void CreateFolder(const std::string& path) override {

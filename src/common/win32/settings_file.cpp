@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 #include "common/paths.h"
 #include "common/win32/module_paths.h"
+#include "common/win32/pc_folder.h"
 #include "common/win32/placement.h"
 #include "common/win32/text.h"
 
@@ -22,7 +23,7 @@ SettingsStore& Settings() {
 
 void CreateSettingsStore() {
   g_settings = std::make_unique<SettingsStore>(
-      SystemFileSystem(), [] { return PluginFileName(); }, SystemCodePage());
+      SystemFileSystem(), [] { return PluginFileName(); }, SystemCodePage(), PcRecordFolder());
 }
 
 void DestroySettingsStore() { g_settings.reset(); }
@@ -32,7 +33,10 @@ void SaveSettingsFile() {
   store.Load();  // fixes the file's name from the plug-in's path
   const std::string& folder = PluginFolder();
   if (folder.empty() || FolderOf(store.FileName(), SystemCodePage()) != folder) return;
-  store.Save();
+  // Its callers report what is thrown (Guarded), in the words for a file another writer holds.
+  const DiskOutcome out = store.Save();
+  if (out.status == DiskOutcome::Status::kBusy) throw FileBusyError(out.path, out.message);
+  if (out.status == DiskOutcome::Status::kFailed) throw FileError(out.path, out.message);
 }
 
 Options CurrentOptions() {

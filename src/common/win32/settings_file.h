@@ -12,7 +12,8 @@ void CreateSettingsStore();
 void DestroySettingsStore();
 // Writes the settings file beside the plug-in. Every save goes through here: while the plug-in's
 // own path is unknown nothing is written, since a name formed from no path would land in
-// whatever folder is current.
+// whatever folder is current. Throws FileBusyError while another writer holds the file's lock,
+// FileError when it cannot be written.
 void SaveSettingsFile();
 // ReadOptions of the settings store in the current language.
 [[nodiscard]] Options CurrentOptions();

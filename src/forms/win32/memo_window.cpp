@@ -14,6 +14,7 @@
 #include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
 #include "common/win32/module_paths.h"
+#include "common/win32/pc_folder.h"
 #include "common/win32/placement.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
@@ -22,6 +23,7 @@
 #include "forms/memo_link.h"
 #include "forms/win32/dialogs.h"
 #include "forms/win32/memo_link_question.h"
+#include "store/address_index.h"
 #include "store/record_operations.h"
 
 namespace pinote {
@@ -296,20 +298,13 @@ MemoWindow::~MemoWindow() {
   if (wnd_ != nullptr) ::DestroyWindow(wnd_);
 }
 
-// Moves an older data file without the dot ("Pinotedat") to its ".dat" name, then loads the
-// store and merges the name list.
+// Loads the store (an older data file without the dot, "Pinotedat", moved to its ".dat" name
+// first) and merges the name list.
 void MemoWindow::LoadData() {
   const std::string& library = PluginFileName();
   if (library.empty()) return;  // no known home: nothing to read, and no stray relative file
-  FileSystem& fs = SystemFileSystem();
-  const std::string dataPath = DataPathFor(library, SystemCodePage()),
-                    olderPath = LegacyDataPathFor(library, SystemCodePage());
-  try {
-    if (!fs.Exists(dataPath) && fs.Exists(olderPath)) fs.Rename(olderPath, dataPath);
-  } catch (const FileError&) {
-    // A failed move leaves the old file where it is; the store then starts empty.
-  }
-  Guarded(wnd_, [&] { LoadClearOfWriters(dataPath); });
+  TellLoadFailure(store_.Load(DataPathFor(library, SystemCodePage()), PcRecordFolder(),
+                              LegacyDataPathFor(library, SystemCodePage())));
   Guarded(wnd_, [&] { store_.LoadNameList(ReadOption(Settings(), &Options::nameListPath)); });
   // Sync tools' copies of the files beside the plug-in are merged here, at start.
   CatchUpWithDisk(false);
@@ -452,6 +447,7 @@ void MemoWindow::SetOtherAddresses(const std::wstring& text) {
 
 void MemoWindow::FillRecord(int index) {
   const Person* record = store_.Get(index);
+  shownMemo_ = record ? record->Memo : std::string();
   repaint_ |= SetBoxText(Control(IDC_MEMO_EDIT), record ? Widen(record->Memo) : std::wstring());
   repaint_ |= SetCheck(Control(IDC_IMPORTANT_CHECK), record && record->Important);
   // The record's other addresses, one "(address)" a line.
@@ -532,17 +528,11 @@ void MemoWindow::OnMemoChanged() {
   const std::wstring shown = WindowText(Control(IDC_MEMO_EDIT));
   const std::string typed = Narrow(shown);
   if (Widen(typed) != shown) KeepOnlyStorableText(shown, typed);
-  const bool important = IsImportantChecked();
-  StoredMemo stored;
-  if (!Saved([&] { stored = StoreTypedMemo(store_, address_, typed, important); })) return;
-  const Person* record = store_.Get(stored.record);
-  // The first save after an unreadable data file could be read again puts that file's memo
-  // and mark into the record; show them, or the next keystroke would store the box over them.
-  if (record != nullptr && (record->Memo != typed || record->Important != important)) {
-    ScopedFlag loading(loading_);
-    FillRecord(store_.IndexOfAddress(address_));
-    Layout();
-  }
+  if (!StoreTypedMemo(store_, address_, typed, IsImportantChecked(), &shownMemo_)) return;
+  // After every save, failed or not, the box shows the record as memory holds it: a save that
+  // merged another writer's text (or a file unreadable at the start) joined it to the typed
+  // one, and the next keystroke must build on that, not store the box over it.
+  ShowOutcome(store_.Save(), true);
 }
 
 // Pinote.dat holds the system's code page: the box is set to what will be saved (the caret and
@@ -577,12 +567,13 @@ void MemoWindow::TellUnkeptCharacters() {
 }
 
 void MemoWindow::ReloadData(const std::string& nameListPath) {
-  // A load over edits the save could not write would lose them.
-  if (!Saved([this] { store_.Save(); })) return;
-  // The file LoadData read: Pinote.dat beside the plug-in, as the settings file is.
-  if (store_.FileName().empty()) return;
-  LoadClearOfWriters(store_.FileName());
-  store_.LoadNameList(nameListPath);
+  const DiskOutcome out = store_.Reload(nameListPath);
+  // Changes a failed save keeps are told as every failed save is; a failed read as at start.
+  if (out.ok() || out.unsaved) {
+    ShowOutcome(out, false);
+  } else {
+    TellLoadFailure(out);
+  }
 }
 
 void MemoWindow::RecordWindowSettings() {
@@ -614,14 +605,7 @@ void MemoWindow::OnUnify() {
   const UnifyPick pick = RunUnifyDialog(wnd_, store_, ui::kUnifyButton);
   if (!pick.ok) return;
   const std::string shown = address_;
-  UnifyOutcome outcome = UnifyOutcome::kNothingPicked;
-  if (!Saved([&] { outcome = Unify(store_, shown, pick.record, pick.address); })) {
-    // Unified in memory though not on disk: the box must show the joined memo, or the next
-    // keystroke would store the shown address's old memo over it.
-    ShowSameView();
-    return;
-  }
-  switch (outcome) {
+  switch (Unify(store_, shown, pick.record, pick.address)) {
     case UnifyOutcome::kSameAddress: Warn(wnd_, ui::kSameAddressTitle, ui::kSameAddress); break;
     case UnifyOutcome::kAlreadyUnified: Warn(wnd_, ui::kUnifiedTitle, ui::kUnified); break;
     case UnifyOutcome::kAddressNotStored:
@@ -630,20 +614,25 @@ void MemoWindow::OnUnify() {
     case UnifyOutcome::kPersonAndDomain:
       Warn(wnd_, ui::kPersonAndDomainTitle, ui::kPersonAndDomain);
       break;
-    case UnifyOutcome::kUnified: ShowSameView(); break;
+    case UnifyOutcome::kUnified:
+      // Shown again also when the save failed: unified in memory, the box must show the joined
+      // memo, or the next keystroke would store the shown address's old memo over it.
+      ShowOutcome(store_.Save(), false);
+      ShowSameView();
+      break;
     case UnifyOutcome::kNothingPicked: break;
   }
 }
 
 void MemoWindow::OnSeparate() {
   const std::string shown = address_;
-  SeparateOutcome outcome = SeparateOutcome::kNotInGroup;
   if (!IsAddressShown()) return;
-  // Shown again also when the save failed: the separation stands in memory.
-  if (!Saved([&] { outcome = Separate(store_, shown, MemoText(), IsImportantChecked()); }) ||
-      outcome == SeparateOutcome::kSeparated) {
-    ShowSameView();
+  if (Separate(store_, shown, MemoText(), IsImportantChecked()) != SeparateOutcome::kSeparated) {
+    return;
   }
+  // Shown again also when the save failed: the separation stands in memory.
+  ShowOutcome(store_.Save(), false);
+  ShowSameView();
 }
 
 // The earlier texts of the shown memo; one restored is stored as the user's edit would be.

@@ -113,19 +113,18 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void ShowSameView();
   void CopyLabel(HWND label);
   void OpenMemoLink(HWND box);
-  // Memory and Pinote.dat kept together when others write it too (memo_window_sync.cpp):
-  // merges what changed on disk and tells the user of it (with `refillShown`, shows the shown
-  // address's record again as merged, keeping the caret); runs `change`, which ends in a save,
-  // and reports a failed save once per run of failures with a note that stays until a save
-  // succeeds (false when it failed).
+  // Memory and Pinote.dat kept together when others write it too (memo_window_sync.cpp): the
+  // look at both shared files (with `refillShown`, the shown record shown again when something
+  // was merged, keeping the caret), and what a look or a save came to: a failed save told once
+  // per run of failures with a note that stays until a save succeeds, the notices, questions
+  // about possible copies, and with `refill` the shown record as memory holds it.
   void CatchUpWithDisk(bool refillShown);
-  [[nodiscard]] bool Saved(const std::function<void()>& change);
+  void ShowOutcome(const DiskOutcome& out, bool refill);
   void ShowSaveTrouble(bool busy, const std::string& path, const std::string& message);
   void ClearSaveTrouble();
   void TellNotices(const DiskNotices& notices);
+  void TellLoadFailure(const DiskOutcome& out);
   void RefillShownRecord();
-  // MemoStore::Load while no other copy replaces the file (see memo_window_sync.cpp).
-  void LoadClearOfWriters(const std::string& path);
   // As the window goes: a last save of what failed saves left in memory; told when it fails.
   void SaveLeftEdits();
 
@@ -135,6 +134,9 @@ class MemoWindow : public WindowBase<MemoWindow> {
   std::string address_, sender_;
   std::string senderAddress_;  // the address ShowMemo was given (address_ may be its domain's)
   SenderView view_;
+  // The memo the box showed when it last matched the record: what the next keystroke was typed
+  // into, should memory have moved on meanwhile (a refill put off while an input method composed).
+  std::string shownMemo_;
   bool loading_ = false;
   bool storable_ = false;  // whether Pinote.dat can hold the shown address
   // Characters typed into the shown memo that the code page cannot hold, not yet told (once

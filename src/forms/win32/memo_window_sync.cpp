@@ -1,8 +1,8 @@
 // The memo window's side of sharing Pinote.dat with other writers (a second host, a sync tool,
-// a text editor): what changed on disk is merged in when a mail is shown and when the window is
-// activated, what happened is told once, and a save that fails (the lock held by another
-// writer, a file that cannot be written) is told once per run of failures, with a note in the
-// window until a save succeeds. The edit itself always stays in the store for the next save.
+// a text editor). The protocol is SharedFile's (common/shared_file.h); the window only shows
+// what each look and each save came to: a note and one box while saves fail, the notices once,
+// a question about a file that may be a sync tool's copy, and the shown record as memory holds
+// it after every look that merged something and after every save, failed or not.
 #include "forms/win32/memo_window.h"
 
 #include <imm.h>
@@ -10,13 +10,12 @@
 #include <stdexcept>
 
 #include "common/file_io.h"
-#include "common/sync_copies.h"
 #include "common/win32/errors.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "forms/disk_notice_texts.h"
-#include "store/disk_sync.h"
+#include "forms/text_position.h"
 
 namespace pinote {
 namespace {
@@ -39,8 +38,8 @@ DiskNotices InUtf8(const DiskNotices& notices) {
 
 // What a failed save of `file` says: the system's message, after the path of the file it failed
 // on when that is another one (the lock or the temporary file).
-std::string FailureMessage(const FileError& e, const std::string& file) {
-  return e.path() == file ? e.systemMessage() : e.path() + "\r\n" + e.systemMessage();
+std::string FailureMessage(const DiskOutcome& out, const std::string& file) {
+  return out.path == file || out.path.empty() ? out.message : out.path + "\r\n" + out.message;
 }
 
 // Whether an input method is composing text in `edit`: that text is not typed yet, and
@@ -59,32 +58,27 @@ void MemoWindow::CatchUpWithDisk(bool refillShown) {
   // The store has no file before the load (no known home for the plug-in): nothing to look at.
   if (catchingUp_ || store_.FileName().empty()) return;
   ScopedFlag running(catchingUp_);
-  const SyncOutcome out = SyncWithDisk(store_, &Settings());
-  if (out.status == SyncOutcome::Status::kOk) {
-    if (!store_.HasUnsavedChanges()) ClearSaveTrouble();
-  } else if (store_.HasUnsavedChanges() && out.error) {
-    // Only edits waiting for the disk make a failed look the user's concern; a look that merely
-    // could not read another writer's file is tried again at the next one.
-    ShowSaveTrouble(out.status == SyncOutcome::Status::kBusy, store_.FileName(),
-                    FailureMessage(*out.error, store_.FileName()));
-  }
-  if (refillShown && out.notices.reloaded && IsAddressShown()) RefillShownRecord();
-  TellNotices(out.notices);
+  const DiskOutcome out = SyncWithDisk(SystemFileSystem(), store_.File(), &Settings().File());
+  ShowOutcome(out, refillShown && out.notices.reloaded);
 }
 
-bool MemoWindow::Saved(const std::function<void()>& change) {
-  bool saved = false;
-  try {
-    change();
-    saved = true;
-  } catch (const FileError& e) {
-    const bool busy = dynamic_cast<const FileBusyError*>(&e) != nullptr;
-    const std::string& file = store_.FileName();
-    ShowSaveTrouble(busy, file.empty() ? e.path() : file, FailureMessage(e, file));
+void MemoWindow::ShowOutcome(const DiskOutcome& out, bool refill) {
+  if (out.ok()) {
+    if (!out.unsaved) ClearSaveTrouble();
+  } else if (out.unsaved) {
+    // Only edits waiting for the disk make a failed look the user's concern; a look that merely
+    // could not read another writer's file is tried again at the next one.
+    ShowSaveTrouble(out.status == DiskOutcome::Status::kBusy, store_.FileName(),
+                    FailureMessage(out, store_.FileName()));
   }
-  if (saved) ClearSaveTrouble();
-  TellNotices(store_.TakeNotices());
-  return saved;
+  if (refill && IsAddressShown()) RefillShownRecord();
+  TellNotices(out.notices);
+  for (const PossibleCopy& copy : out.notices.possibleCopies) {
+    const PossibleCopy shown{AnsiToUtf8(copy.path), copy.tool, AnsiToUtf8(copy.of)};
+    const bool merge = AskUser(wnd_, Utf8(PossibleCopyQuestion(shown, IsJapanese())));
+    SharedFile& file = copy.of == store_.FileName() ? store_.File() : Settings().File();
+    ShowOutcome(file.DecideOnCopy(copy.path, merge), true);
+  }
 }
 
 void MemoWindow::ShowSaveTrouble(bool busy, const std::string& path, const std::string& message) {
@@ -125,40 +119,41 @@ void MemoWindow::TellNotices(const DiskNotices& notices) {
   if (!text.empty()) TellUser(wnd_, Utf8(text), MB_ICONINFORMATION);
 }
 
-// A writer holds the lock through its replace of the file, and a file being replaced cannot be
-// opened (a host starting while another one saves would report a sharing violation and start
-// without its memos). A lock that stays held or cannot be made is no reason not to read.
-void MemoWindow::LoadClearOfWriters(const std::string& path) {
-  std::unique_ptr<FileLock> lock;
-  try {
-    lock = SystemFileSystem().Lock(LockFileOf(path), kLockWaitMilliseconds);
-  } catch (const FileError&) {
-    // A folder where no lock file can be made: read all the same.
-  }
-  store_.Load(path);
+void MemoWindow::TellLoadFailure(const DiskOutcome& out) {
+  if (out.ok()) return;
+  TellUser(wnd_, Widen(out.path) + L"\r\n\r\n" + Widen(out.message), MB_ICONERROR);
 }
 
 void MemoWindow::SaveLeftEdits() {
   if (!store_.HasUnsavedChanges()) return;
-  try {
-    store_.Save();
-  } catch (const FileError& e) {
+  const DiskOutcome out = store_.Save();
+  if (!out.ok()) {
     const std::string& file = store_.FileName();
     TellUser(wnd_,
-             Utf8(NotSavedAtEndText(AnsiToUtf8(file), AnsiToUtf8(FailureMessage(e, file)),
+             Utf8(NotSavedAtEndText(AnsiToUtf8(file), AnsiToUtf8(FailureMessage(out, file)),
                                     IsJapanese())),
              MB_ICONERROR);
     return;
   }
-  TellNotices(store_.TakeNotices());
+  TellNotices(out.notices);
 }
 
-// Another writer's changes were merged in: the shown record is shown as the store now has it.
-// What the user typed is in the store already (a typed edit wins every merge), so the box loses
-// nothing; the caret, the selection and the scroll position stay where they were.
+// The shown record as memory holds it now (another writer's change merged in, or a save that
+// joined the typed text with what the file held): what the user typed is in memory already, so
+// the box loses nothing, and the caret, the selection and the scroll position stay on the same
+// characters. A box that shows the record already is left alone (its undo kept).
 void MemoWindow::RefillShownRecord() {
   HWND memo = Control(IDC_MEMO_EDIT);
-  if (IsComposing(memo)) return;  // the next mail or activation shows the merged record
+  const Person* record = store_.Get(store_.IndexOfAddress(address_));
+  const std::wstring before = WindowText(memo);
+  const std::wstring after = record != nullptr ? Widen(record->Memo) : std::wstring();
+  const bool important = record != nullptr && record->Important;
+  if (before == after && IsImportantChecked() == important) {
+    shownMemo_ = record != nullptr ? record->Memo : std::string();
+    return;
+  }
+  // The next keystroke lays the typing onto the record (StoreTypedMemo), as shownMemo_ tells.
+  if (IsComposing(memo)) return;
   DWORD selStart = 0, selEnd = 0;
   ::SendMessageW(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
                  reinterpret_cast<LPARAM>(&selEnd));
@@ -169,8 +164,8 @@ void MemoWindow::RefillShownRecord() {
     ApplyStorable();
     Layout();
   }
-  // EM_SETSEL keeps the positions inside the new text.
-  ::SendMessageW(memo, EM_SETSEL, selStart, selEnd);
+  ::SendMessageW(memo, EM_SETSEL, KeptPosition(before, after, selStart),
+                 static_cast<LPARAM>(KeptPosition(before, after, selEnd)));
   const LRESULT nowFirst = ::SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
   ::SendMessageW(memo, EM_LINESCROLL, 0, firstLine - nowFirst);
 }

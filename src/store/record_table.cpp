@@ -1,0 +1,578 @@
+#include "store/record_table.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+#include <utility>
+
+#include "common/mbtext.h"
+#include "common/text_lines.h"
+#include "store/record_block.h"
+
+namespace pinote {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+// One block of a file's text as ParseBlocks reads it: [begin, begin + size) runs from its first
+// line to the end of the empty line that closes it; `exact` tells that it holds exactly the bytes
+// AppendRecordBytes gives for the record (every break CR LF, addresses first, then one
+// "@Important", then the memo lines, then the empty line), so they can be kept as they are.
+// Addresses and memo lines (without their leading space) are views into the text.
+struct Block {
+  size_t begin = 0;
+  size_t size = 0;
+  bool exact = true;
+  bool important = false;
+  std::vector<std::string_view> addresses;
+  std::vector<std::string_view> memoLines;
+};
+
+std::unique_ptr<Person> PersonOfParsed(const Block& b) {
+  auto p = std::make_unique<Person>();
+  p->Addresses.assign(b.addresses.begin(), b.addresses.end());
+  p->Important = b.important;
+  for (const std::string_view line : b.memoLines) {
+    p->Memo.append(line);
+    p->Memo += kCrLf;
+  }
+  return p;
+}
+
+// Reads the records of a file's text, calling onRecord(block) for each block with addresses.
+// Every empty line ends a block and clears the mark. Returns the size of BeforeNul(text), all
+// that was read.
+template <typename OnRecord>
+size_t ParseBlocks(std::string_view text, OnRecord&& onRecord) {
+  const char* const base = text.data();
+  Block block;  // its vectors keep their room from block to block
+  enum { kAddresses, kMark, kMemo } part = kAddresses;
+  text = text.substr(0, ForEachFileLine(text, [&](std::string_view line) {
+    const size_t end = static_cast<size_t>(line.data() - base) + line.size();
+    const bool crLf = end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n';
+    if (line.empty()) {
+      // An empty line always has a break after it: a final break makes no line.
+      const size_t next = end + (crLf ? 2 : 1);
+      if (!block.addresses.empty()) {
+        block.size = next - block.begin;
+        block.exact = block.exact && crLf;
+        onRecord(block);
+      }
+      block.addresses.clear();
+      block.memoLines.clear();
+      // The mark belongs to its block only: one left over from a block without addresses would
+      // land on the next person.
+      block.important = false;
+      block.exact = true;
+      part = kAddresses;
+      block.begin = next;
+      return;
+    }
+    if (!crLf) block.exact = false;
+    if (line.front() == ' ') {
+      if (block.addresses.empty()) block.exact = false;
+      part = kMemo;
+      block.memoLines.push_back(std::string_view(line.data() + 1, line.size() - 1));
+    } else if (line.front() == '@') {
+      if (block.addresses.empty() || part != kAddresses || line != kImportantLine) {
+        block.exact = false;
+      }
+      part = kMark;
+      block.important = true;
+    } else {
+      if (part != kAddresses) block.exact = false;
+      block.addresses.push_back(line);
+    }
+  }));
+  if (!block.addresses.empty()) {
+    block.size = text.size() - block.begin;
+    block.exact = false;
+    onRecord(block);
+  }
+  return text.size();
+}
+
+// Where a record's bytes lie is kept in 32 bits: a record below 512 MiB in a buffer below 4 GiB.
+constexpr size_t kMaxRecordBytes = (size_t{1} << 29) - 1;
+constexpr size_t kMaxKeptBytes = std::numeric_limits<uint32_t>::max();
+
+// More pieces than this, or more stale bytes than a sixteenth of the file (at least the minimum),
+// and the kept bytes are compacted into one image of the file before it is written.
+constexpr size_t kMaxPieces = 1024;
+constexpr size_t kMinSlack = 64 * 1024;
+
+void CheckKeptSize(size_t recordBytes, size_t bufferBytes) {
+  if (recordBytes > kMaxRecordBytes || bufferBytes > kMaxKeptBytes) {
+    throw std::length_error("memo data of this size cannot be kept");
+  }
+}
+
+}  // namespace
+
+std::vector<std::unique_ptr<Person>> ParseMemoFile(std::string_view text) {
+  std::vector<std::unique_ptr<Person>> persons;
+  (void)ParseBlocks(text, [&persons](const Block& b) { persons.push_back(PersonOfParsed(b)); });
+  return persons;
+}
+
+RecordTable::~RecordTable() = default;
+
+std::string_view RecordTable::KeptBytes(const Record& r) const noexcept {
+  // A record without bytes may still tell a place that edits_ no longer reaches.
+  if (r.size == 0) return {};
+  const std::string& from = r.inEdits ? edits_ : image_;
+  return std::string_view(from).substr(r.begin, r.size);
+}
+
+const RecordTable::NameListPart* RecordTable::PartOf(const Record& r) const noexcept {
+  const uint32_t part = r.body.part();
+  return part == 0 ? nullptr : &nameListParts_[part - 1];
+}
+
+Person& RecordTable::PersonOf(const Record& r) const {
+  if (Person* p = r.body.person()) return *p;
+  std::unique_ptr<Person> p = PersonOfBlock(KeptBytes(r));
+  if (const NameListPart* part = PartOf(r)) {
+    // The addresses the name list added are no part of what the file holds.
+    std::unique_ptr<Person> fileVersion;
+    if (part->firstAddress != 0 && r.onDisk) fileVersion = std::make_unique<Person>(*p);
+    if (fileVersion) fileVersions_.emplace(p.get(), std::move(fileVersion));
+    const std::string_view bytes = nameListBytes_;
+    for (uint32_t i = part->firstAddress; i != 0; i = addedAddresses_[i - 1].next) {
+      const AddedAddress& a = addedAddresses_[i - 1];
+      p->Addresses.emplace_back(bytes.substr(a.begin, a.size));
+    }
+    p->NameListText.assign(bytes.substr(part->textBegin, part->textSize));
+  }
+  Person& made = *p;
+  r.body.SetPerson(std::move(p));
+  return made;
+}
+
+void RecordTable::AppendAddressesOf(const Record& r, std::vector<std::string_view>& out) const {
+  if (const Person* p = r.body.person()) {
+    out.insert(out.end(), p->Addresses.begin(), p->Addresses.end());
+    return;
+  }
+  ForEachCrLfLine(SplitExactBlock(KeptBytes(r)).addressLines,
+                  [&out](std::string_view a) { out.push_back(a); });
+  if (const NameListPart* part = PartOf(r)) {
+    const std::string_view bytes = nameListBytes_;
+    for (uint32_t i = part->firstAddress; i != 0; i = addedAddresses_[i - 1].next) {
+      out.push_back(bytes.substr(addedAddresses_[i - 1].begin, addedAddresses_[i - 1].size));
+    }
+  }
+}
+
+void RecordTable::ClearNameListParts() noexcept {
+  nameListBytes_ = std::string();
+  nameListParts_ = std::vector<NameListPart>();
+  addedAddresses_ = std::vector<AddedAddress>();
+}
+
+const Person* RecordTable::Get(int index) const {
+  if (index < 0 || index >= Count()) return nullptr;
+  return &PersonOf(records_[static_cast<size_t>(index)]);
+}
+
+void RecordTable::RebuildIndex() {
+  // In record order: the earliest record keeps a key. The arena keeps its room from before.
+  index_.BeginAssign(0);
+  std::vector<std::string_view> addresses;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    addresses.clear();
+    AppendAddressesOf(records_[i], addresses);
+    for (const std::string_view a : addresses) index_.AddToAssign(a, static_cast<int>(i));
+  }
+  index_.EndAssign();
+}
+
+std::unique_ptr<Person> RecordTable::FileVersionOf(const Record& r) const {
+  if (!r.onDisk) return nullptr;
+  const Person* p = r.body.person();
+  if (p == nullptr) return PersonOfBlock(KeptBytes(r));  // the bytes are the file's
+  if (const auto it = fileVersions_.find(p); it != fileVersions_.end()) {
+    return std::make_unique<Person>(*it->second);
+  }
+  auto copy = std::make_unique<Person>(*p);
+  copy->NameListText.clear();
+  return copy;
+}
+
+void RecordTable::KeepFileVersion(const Record& r) const {
+  const Person* p = r.body.person();
+  if (p == nullptr || !r.onDisk || changed_.count(p) != 0 || fileVersions_.count(p) != 0) return;
+  fileVersions_.emplace(p, FileVersionOf(r));
+}
+
+Person& RecordTable::Edit(int index) {
+  Record& r = records_[static_cast<size_t>(index)];
+  Person* p = &PersonOf(r);
+  if (changed_.find(p) == changed_.end()) {
+    changed_.emplace(p, FileVersionOf(r));
+    fileVersions_.erase(p);
+  }
+  r.stale = true;
+  return *p;
+}
+
+void RecordTable::NoteRemoved(Record& r) {
+  const Person* p = r.body.person();
+  const auto it = p != nullptr ? changed_.find(p) : changed_.end();
+  if (it != changed_.end()) {
+    if (it->second) removed_.push_back(std::move(it->second));
+    changed_.erase(it);
+  } else if (r.onDisk) {
+    removed_.push_back(FileVersionOf(r));
+  }
+  if (p != nullptr) fileVersions_.erase(p);
+}
+
+void RecordTable::ClearChanges() noexcept {
+  changed_.clear();
+  removed_.clear();
+  fileVersions_.clear();
+}
+
+int RecordTable::Add(std::unique_ptr<Person> person) {
+  if (!person) return -1;
+  const int index = Count();
+  changed_.emplace(person.get(), nullptr);
+  records_.emplace_back(std::move(person));
+  // Appended last, so it holds only the keys that no earlier record holds.
+  for (const auto& a : records_.back().body.person()->Addresses) index_.Insert(a, index);
+  return index;
+}
+
+void RecordTable::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  NoteRemoved(records_[static_cast<size_t>(index)]);
+  records_.erase(records_.begin() + index);
+  RebuildIndex();
+}
+
+void RecordTable::SetMemo(int index, std::string memo) {
+  if (index < 0 || index >= Count()) return;
+  if (PersonOf(records_[static_cast<size_t>(index)]).Memo == memo) return;
+  Edit(index).Memo = std::move(memo);
+}
+
+void RecordTable::SetImportant(int index, bool important) {
+  if (index < 0 || index >= Count()) return;
+  if (PersonOf(records_[static_cast<size_t>(index)]).Important == important) return;
+  Edit(index).Important = important;
+}
+
+void RecordTable::SetNameListText(int index, std::string text) {
+  if (index < 0 || index >= Count()) return;
+  PersonOf(records_[static_cast<size_t>(index)]).NameListText = std::move(text);
+  records_[static_cast<size_t>(index)].stale = true;  // whether Save keeps the record may change
+}
+
+void RecordTable::AppendAddress(int index, std::string address) {
+  if (index < 0 || index >= Count()) return;
+  index_.Claim(address, index);
+  Edit(index).Addresses.push_back(std::move(address));
+}
+
+bool RecordTable::RemoveAddress(int index, std::string_view address) {
+  if (index < 0 || index >= Count()) return false;
+  auto& addresses = PersonOf(records_[static_cast<size_t>(index)]).Addresses;
+  const auto it =
+      std::find_if(addresses.begin(), addresses.end(),
+                   [&](const std::string& a) { return SameAddressKey(a, address, codePage_); });
+  if (it == addresses.end()) return false;
+  const auto at = it - addresses.begin();
+  Edit(index).Addresses.erase(addresses.begin() + at);
+  RebuildIndex();  // a later record, or none, holds the key now
+  return true;
+}
+
+std::vector<RecordTable::Record> RecordTable::ParseRecords(std::string& image, AddressIndex* index) {
+  std::vector<Record> records;
+  // The addresses go into the index as they lie in the file's bytes, one after the other, rather
+  // than from copies scattered over the heap; its arena never needs more than the file's size.
+  if (index != nullptr) index->BeginAssign(image.size());
+  const size_t end = ParseBlocks(image, [&](const Block& b) {
+    Record r;
+    r.onDisk = 1;
+    // A block that is not exactly what Save would write (other line breaks, a bare "@" line,
+    // a record that Save drops or writes otherwise) is read into a Person at once and formatted
+    // at the first Save. The others stay bytes until they are asked for. Every address line
+    // the reader makes is storable, so a block is written when it has a memo or two addresses.
+    const bool fits = b.size <= kMaxRecordBytes && b.begin + b.size <= kMaxKeptBytes;
+    const bool written = !b.memoLines.empty() || b.addresses.size() > 1;
+    if (b.exact && fits && written) {
+      r.begin = static_cast<uint32_t>(b.begin);
+      r.size = static_cast<uint32_t>(b.size);
+      r.stale = false;
+    } else {
+      r.body.SetPerson(PersonOfParsed(b));
+    }
+    if (index != nullptr) {
+      for (const std::string_view a : b.addresses) {
+        index->AddToAssign(a, static_cast<int>(records.size()));
+      }
+    }
+    records.push_back(std::move(r));
+  });
+  if (index != nullptr) index->EndAssign();
+  image.resize(end);  // nothing after a NUL is read, so none of it is kept
+  records.shrink_to_fit();  // grown by doubling; a large store would keep much room unused
+  return records;
+}
+
+void RecordTable::AdoptFileText(std::string text) {
+  records_.clear();
+  ClearNameListParts();
+  edits_ = std::string();
+  image_ = std::move(text);
+  records_ = ParseRecords(image_, &index_);
+}
+
+void RecordTable::Clear() {
+  records_.clear();
+  ClearNameListParts();
+  index_.Clear();
+  image_ = std::string();
+  edits_ = std::string();
+  ClearChanges();
+}
+
+void RecordTable::Adopt(std::string text) {
+  Clear();
+  AdoptFileText(std::move(text));
+}
+
+void RecordTable::AdoptMissing() {
+  // No file: what is in memory is what the first save writes, as this copy's own records.
+  ClearChanges();
+  for (Record& r : records_) {
+    r.onDisk = 0;
+    r.stale = true;
+    changed_.emplace(&PersonOf(r), nullptr);
+  }
+  fileVersions_.clear();
+  ClearNameListParts();  // every record has its Person now
+  RebuildIndex();
+}
+
+bool RecordTable::LooksCut(std::string_view text) const {
+  // A save always ends the file with an empty line after the last record.
+  text = BeforeNul(text);
+  const auto endsWithBreak = [](std::string_view t) {
+    return !t.empty() && (t.back() == '\n' || t.back() == '\r');
+  };
+  if (!endsWithBreak(text)) return true;
+  text.remove_suffix(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n" ? 2 : 1);
+  if (!endsWithBreak(text)) return true;
+  return ParseMemoFile(text).empty();
+}
+
+bool RecordTable::BaseHasEntries() const {
+  if (!removed_.empty()) return true;
+  return std::any_of(records_.begin(), records_.end(), [](const Record& r) { return r.onDisk; });
+}
+
+std::vector<std::string_view> RecordTable::Pieces() {
+  // Only records changed since the last save are formatted, and only their pruning moves the
+  // others, so the index is rebuilt only then; the common case, one memo edited, touches one
+  // record. The index stands before the write, so it stays right when the write fails.
+  const size_t stale = static_cast<size_t>(
+      std::count_if(records_.begin(), records_.end(), [](const Record& r) { return r.stale; }));
+  if (FormatStaleRecords(stale >= kMaxPieces / 2)) RebuildIndex();
+  std::vector<std::string_view> pieces = FilePieces();
+  if (pieces.empty()) {
+    Compact();
+    pieces.assign(1, image_);
+  }
+  return pieces;
+}
+
+void RecordTable::Written(PcRecord* record, int64_t when) {
+  if (record != nullptr) {
+    std::vector<PcRecord::Change> changes;
+    const auto bytesOf = [](const Person* p) {
+      std::string out;
+      if (p != nullptr && IsWrittenOnSave(*p)) AppendRecordBytes(*p, out);
+      return out;
+    };
+    for (const auto& [now, before] : changed_) {
+      PcRecord::Change c{when, bytesOf(before.get()), bytesOf(now)};
+      if (c.before != c.after) changes.push_back(std::move(c));
+    }
+    for (const auto& before : removed_) {
+      PcRecord::Change c{when, bytesOf(before.get()), ""};
+      if (!c.before.empty()) changes.push_back(std::move(c));
+    }
+    record->AddChanges(changes);
+  }
+  ClearChanges();
+}
+
+bool RecordTable::FormatRecord(Record& r, std::string& out, bool outIsEdits) {
+  NameListPart* part = r.body.part() == 0 ? nullptr : &nameListParts_[r.body.part() - 1];
+  const std::string_view names = nameListBytes_;
+  // What the name list added: how many addresses, how many bytes their lines take.
+  size_t added = 0, addedBytes = 0;
+  for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
+    ++added;
+    addedBytes += addedAddresses_[i - 1].size + kCrLf.size();
+  }
+  // An address the file cannot hold stays in memory in its place among the others: only a
+  // Person keeps that order once the bytes are written without it.
+  if (part != nullptr && part->unstorable && added > 0) PersonOf(r);
+  if (const Person* p = r.body.person()) {
+    if (!IsKeptOnSave(*p)) return false;
+    // Typing goes on in one memo: its bytes are the last ones formatted, and take their own
+    // place again instead of piling up.
+    if (outIsEdits && r.inEdits && size_t{r.begin} + r.size == out.size()) out.resize(r.begin);
+    const size_t begin = out.size();
+    if (IsWrittenOnSave(*p)) AppendRecordBytes(*p, out);
+    CheckKeptSize(out.size() - begin, out.size());
+    r.size = static_cast<uint32_t>(out.size() - begin);
+    r.begin = static_cast<uint32_t>(begin);
+    r.inEdits = outIsEdits;
+    r.stale = false;
+    // Taken as written: a write that fails leaves every change of this copy's noted anyway.
+    r.onDisk = r.size > 0;
+    return true;
+  }
+  // No Person: its bytes, then the addresses the name list added (all storable here).
+  // IsKeptOnSave and IsWrittenOnSave read off the parts: every address line is storable.
+  const ExactBlock parts = SplitExactBlock(KeptBytes(r));
+  const size_t addresses = CrLfLineCount(parts.addressLines) + added;
+  const bool content = !parts.memoLines.empty() || addresses > 1;
+  const bool text = part != nullptr && part->textSize > 0;
+  if (!content && !(text && addresses > 0)) return false;
+  if (!content) {
+    // Kept for its name-list text alone, not written: it has no bytes (a record read from the
+    // file is always written), so its part keeps holding its address.
+    r.begin = static_cast<uint32_t>(out.size());
+    r.size = 0;
+    r.inEdits = outIsEdits;
+    r.stale = false;
+    r.onDisk = false;
+    return true;
+  }
+  // Room first: the old bytes may lie in `out` itself (edits_), and are read while appending.
+  const size_t size = r.size + addedBytes + (r.size == 0 ? kCrLf.size() : 0);
+  CheckKeptSize(size, out.size() + size);
+  if (out.capacity() < out.size() + size) {
+    out.reserve(std::max(out.size() + size, 2 * out.capacity()));
+  }
+  const ExactBlock kept = SplitExactBlock(KeptBytes(r));
+  const size_t begin = out.size();
+  out += kept.addressLines;
+  for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
+    out += names.substr(addedAddresses_[i - 1].begin, addedAddresses_[i - 1].size);
+    out += kCrLf;
+  }
+  if (kept.important) {
+    out += kImportantLine;
+    out += kCrLf;
+  }
+  out += kept.memoLines;
+  out += kCrLf;
+  r.begin = static_cast<uint32_t>(begin);
+  r.size = static_cast<uint32_t>(out.size() - begin);
+  r.inEdits = outIsEdits;
+  r.stale = false;
+  r.onDisk = true;
+  if (part != nullptr) part->firstAddress = part->lastAddress = 0;  // in the bytes now
+  return true;
+}
+
+bool RecordTable::FormatStaleRecords(bool intoNewImage) {
+  // Many records to format (the first save after the name list gave half the people an address)
+  // would be formatted into edits_ and then copied again by the compaction the file's many
+  // pieces call for: they go with the others into a new image at once.
+  std::string image;
+  if (intoNewImage) {
+    CheckKeptSize(0, image_.size() + edits_.size() + nameListBytes_.size());
+    image.reserve(image_.size() + edits_.size() + nameListBytes_.size() +
+                  kCrLf.size() * (addedAddresses_.size() + records_.size()));
+  }
+  std::string& out = intoNewImage ? image : edits_;
+  size_t kept = 0;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    Record& r = records_[i];
+    if (r.stale) {
+      if (!FormatRecord(r, out, !intoNewImage)) {
+        NoteRemoved(r);
+        continue;
+      }
+    } else if (intoNewImage) {
+      const std::string_view bytes = KeptBytes(r);
+      CheckKeptSize(0, out.size() + bytes.size());
+      r.begin = static_cast<uint32_t>(out.size());
+      r.inEdits = false;
+      out += bytes;
+    }
+    // One stable pass; erasing one by one is quadratic on a large store.
+    if (kept != i) records_[kept] = std::move(r);
+    ++kept;
+  }
+  const bool dropped = kept != records_.size();
+  records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(kept), records_.end());
+  if (intoNewImage) {
+    image_ = std::move(image);
+    edits_ = std::string();
+  }
+  return dropped;
+}
+
+
+std::vector<std::string_view> RecordTable::FilePieces() const {
+  std::vector<std::string_view> pieces;
+  size_t live = 0;
+  const char* runEnd = nullptr;
+  for (const Record& r : records_) {
+    if (r.size == 0) continue;
+    live += r.size;
+    const char* data = (r.inEdits ? edits_.data() : image_.data()) + r.begin;
+    if (data == runEnd) {
+      pieces.back() = std::string_view(pieces.back().data(), pieces.back().size() + r.size);
+    } else {
+      if (pieces.size() == kMaxPieces) return {};
+      pieces.emplace_back(data, r.size);
+    }
+    runEnd = data + r.size;
+  }
+  const size_t held = image_.size() + edits_.size();
+  if (held - live > std::max(kMinSlack, live / 16)) return {};
+  if (pieces.empty()) pieces.emplace_back();  // an empty file
+  return pieces;
+}
+
+void RecordTable::Compact() {
+  size_t live = 0;
+  for (const Record& r : records_) live += r.size;
+  CheckKeptSize(0, live);
+  std::string image;
+  image.reserve(live);
+  for (Record& r : records_) {
+    if (r.size == 0) {
+      // Its place may lie beyond what edits_ holds now: the record typed into before it may
+      // have taken its own place again with fewer bytes.
+      r.begin = 0;
+      r.inEdits = false;
+      continue;
+    }
+    const std::string& from = r.inEdits ? edits_ : image_;
+    const size_t begin = image.size();
+    image.append(from, r.begin, r.size);
+    r.begin = static_cast<uint32_t>(begin);
+    r.inEdits = false;
+  }
+  image_ = std::move(image);
+  edits_ = std::string();
+}
+
+size_t RecordTable::KeptBytesMemory() const noexcept {
+  return image_.capacity() + edits_.capacity() +
+         records_.capacity() * (sizeof(Record) - sizeof(std::unique_ptr<Person>));
+}
+
+}  // namespace pinote
