@@ -84,12 +84,12 @@ size_t BlockEnd(std::string_view text, size_t line) {
 // A memo as the file gives it back: the lines a save writes, each ending in CR LF.
 std::string AsStored(std::string_view memo) {
   Person p;
-  p.Addresses = {"a"};
-  p.Memo = std::string(memo);
+  p.addresses = {"a"};
+  p.memo = std::string(memo);
   std::string bytes;
   AppendRecordBytes(p, bytes);
   const std::vector<std::unique_ptr<Person>> read = ParseMemoFile(bytes);
-  return read.empty() ? std::string() : read[0]->Memo;
+  return read.empty() ? std::string() : read[0]->memo;
 }
 
 struct KeptFile {
@@ -201,14 +201,14 @@ MemoHistory GatherMemoHistory(FileSystem& fs, const std::string& dataPath,
       continue;
     }
     for (std::unique_ptr<Person>& record : RecordsHoldingAny(text, addresses, cp)) {
-      if (record->Memo.empty()) continue;
-      if (record->Memo == current) {
+      if (record->memo.empty()) continue;
+      if (record->memo == current) {
         history.currentKept = true;
         continue;
       }
-      if (!listed.insert(record->Memo).second) continue;  // newer files came first
-      history.texts.push_back({std::move(record->Memo), file.when, file.source, file.shownName,
-                               std::move(record->Addresses)});
+      if (!listed.insert(record->memo).second) continue;  // newer files came first
+      history.texts.push_back({std::move(record->memo), file.when, file.source, file.shownName,
+                               std::move(record->addresses)});
     }
   }
   return history;

@@ -23,7 +23,7 @@ bool RunOptionsDialog();
 struct UnifyPick {
   bool ok = false;  // closed by picking a listed line
   int record = 0;   // the picked record's index in the store
-  int address = 0;  // the picked address's index within that record's Addresses
+  int address = 0;  // the picked address's index within that record's addresses
 };
 [[nodiscard]] UnifyPick RunUnifyDialog(HWND owner, const MemoStore& store, const UiText& okCaption);
 

@@ -224,8 +224,8 @@ std::optional<std::string> RunHistoryDialog(HWND owner, const MemoStore& store,
                                             const std::string& address) {
   const Person* record = store.Get(store.IndexOfAddress(address));
   const std::vector<std::string> addresses =
-      record != nullptr ? record->Addresses : std::vector<std::string>{address};
-  const std::string current = record != nullptr ? record->Memo : std::string();
+      record != nullptr ? record->addresses : std::vector<std::string>{address};
+  const std::string current = record != nullptr ? record->memo : std::string();
   // Seven backups of a large store are read: a moment, not an instant.
   const HCURSOR cursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
   const MemoHistory history =

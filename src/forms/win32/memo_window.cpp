@@ -447,14 +447,14 @@ void MemoWindow::SetOtherAddresses(const std::wstring& text) {
 
 void MemoWindow::FillRecord(int index) {
   const Person* record = store_.Get(index);
-  shownMemo_ = record ? record->Memo : std::string();
-  repaint_ |= SetBoxText(Control(IDC_MEMO_EDIT), record ? Widen(record->Memo) : std::wstring());
-  repaint_ |= SetCheck(Control(IDC_IMPORTANT_CHECK), record && record->Important);
+  shownMemo_ = record ? record->memo : std::string();
+  repaint_ |= SetBoxText(Control(IDC_MEMO_EDIT), record ? Widen(record->memo) : std::wstring());
+  repaint_ |= SetCheck(Control(IDC_IMPORTANT_CHECK), record && record->important);
   // The record's other addresses, one "(address)" a line.
   std::string others;
-  for (size_t i = 0; record != nullptr && i < record->Addresses.size(); ++i) {
-    if (SameAddressKey(record->Addresses[i], address_, store_.TextCodePage())) continue;
-    others += (others.empty() ? "(" : "\r\n(") + record->Addresses[i] + ")";
+  for (size_t i = 0; record != nullptr && i < record->addresses.size(); ++i) {
+    if (SameAddressKey(record->addresses[i], address_, store_.TextCodePage())) continue;
+    others += (others.empty() ? "(" : "\r\n(") + record->addresses[i] + ")";
   }
   const bool showOthers = !others.empty() && ReadOption(Settings(), &Options::showOtherAddresses);
   // The label holds the shown record's addresses also while hidden, so that showing it later
@@ -463,8 +463,8 @@ void MemoWindow::FillRecord(int index) {
   if (storable_) SetOtherAddresses(Widen(others));
   if (storable_) repaint_ |= Show(Control(IDC_OTHER_ADDRESS_LABEL), showOthers);
   // Without name-list text the box and its splitter go; their old text stays in the hidden box.
-  const bool hasName = record != nullptr && !record->NameListText.empty();
-  if (hasName) repaint_ |= SetBoxText(Control(IDC_NAME_LIST_EDIT), Widen(record->NameListText));
+  const bool hasName = record != nullptr && !record->nameListText.empty();
+  if (hasName) repaint_ |= SetBoxText(Control(IDC_NAME_LIST_EDIT), Widen(record->nameListText));
   repaint_ |= Show(Control(IDC_NAME_LIST_EDIT), hasName);
   repaint_ |= Show(Control(IDC_NAME_LIST_SPLITTER), hasName);
 }
@@ -649,7 +649,7 @@ void MemoWindow::EnableToolMenu() {
   const std::pair<int, bool> items[] = {{IDM_LOOK, store_.Count() > 0},
                                         {IDM_HISTORY, IsAddressShown() && storable_},
                                         {IDM_UNIFY, store_.Count() > 1},
-                                        {IDM_SEPARATE, shown && shown->Addresses.size() > 1}};
+                                        {IDM_SEPARATE, shown && shown->addresses.size() > 1}};
   for (const auto& [id, on] : items) {
     ::EnableMenuItem(toolMenu_, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
   }

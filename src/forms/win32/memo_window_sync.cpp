@@ -146,10 +146,10 @@ void MemoWindow::RefillShownRecord() {
   HWND memo = Control(IDC_MEMO_EDIT);
   const Person* record = store_.Get(store_.IndexOfAddress(address_));
   const std::wstring before = WindowText(memo);
-  const std::wstring after = record != nullptr ? Widen(record->Memo) : std::wstring();
-  const bool important = record != nullptr && record->Important;
+  const std::wstring after = record != nullptr ? Widen(record->memo) : std::wstring();
+  const bool important = record != nullptr && record->important;
   if (before == after && IsImportantChecked() == important) {
-    shownMemo_ = record != nullptr ? record->Memo : std::string();
+    shownMemo_ = record != nullptr ? record->memo : std::string();
     return;
   }
   // The next keystroke lays the typing onto the record (StoreTypedMemo), as shownMemo_ tells.

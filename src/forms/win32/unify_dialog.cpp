@@ -153,7 +153,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
 
   void ShowSelectedMemo() {
     const Person* person = Selected() ? store_.Get(Selected()->record) : nullptr;
-    ::SetDlgItemTextW(dlg_, IDC_MEMO_PREVIEW, person ? Widen(person->Memo).c_str() : L"");
+    ::SetDlgItemTextW(dlg_, IDC_MEMO_PREVIEW, person ? Widen(person->memo).c_str() : L"");
   }
 
   // At CBN_SELCHANGE the edit still holds the old text: the chosen item is the keyword.
