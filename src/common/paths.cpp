@@ -108,19 +108,18 @@ HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
   return c;
 }
 
-HelpMessage MissingHelpMessage(const HelpChoice& choice, bool japanese,
-                               const std::function<std::string(const std::string&)>& pathToUtf8) {
-  HelpMessage m;
-  m.captionUtf8 = Pick(ui::kHelpMissingTitle, japanese);
+std::string MissingHelpText(const HelpChoice& choice, bool japanese,
+                            const std::function<std::string(const std::string&)>& pathToUtf8) {
+  std::string text;
   for (const std::string& path : choice.tried) {
     if (japanese) {
-      m.textUtf8 += (m.textUtf8.empty() ? "" : "\r\n") + pathToUtf8(path) + ui::kHelpMissingJapanese;
+      text += (text.empty() ? "" : "\r\n") + pathToUtf8(path) + ui::kHelpMissingJapanese;
     } else {
-      m.textUtf8 += (m.textUtf8.empty() ? "" : ui::kHelpMissingNor) + pathToUtf8(path);
+      text += (text.empty() ? "" : ui::kHelpMissingNor) + pathToUtf8(path);
     }
   }
-  if (!japanese) m.textUtf8 += ui::kHelpMissingEnd;
-  return m;
+  if (!japanese) text += ui::kHelpMissingEnd;
+  return text;
 }
 
 }  // namespace pinote

@@ -64,13 +64,11 @@ struct HelpChoice {
 // is what opens on Windows versions without WinHelp. None of them: fileToOpen is empty.
 [[nodiscard]] HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
                                         const std::function<bool(const std::string&)>& exists);
-// The missing-help message (texts.h) naming every file tried, in order, in UTF-8: in Japanese
-// each path followed by " がありません", a line each; in English the paths with "nor" between
-// them, then "is not found.". The paths are ANSI: `pathToUtf8` converts each one.
-struct HelpMessage {
-  std::string textUtf8, captionUtf8;
-};
-[[nodiscard]] HelpMessage MissingHelpMessage(
+// The missing-help message's text (texts.h; its caption is the table's) naming every file tried,
+// in order, in UTF-8: in Japanese each path followed by " がありません", a line each; in English
+// the paths with "nor" between them, then "is not found.". The paths are ANSI: `pathToUtf8`
+// converts each one.
+[[nodiscard]] std::string MissingHelpText(
     const HelpChoice& choice, bool japanese,
     const std::function<std::string(const std::string&)>& pathToUtf8);
 

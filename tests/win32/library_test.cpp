@@ -13,7 +13,7 @@
 #include "common/file_io.h"
 #include "common/mbtext.h"
 #include "common/paths.h"
-#include "common/win32/errors.h"
+#include "common/win32/message_box.h"
 #include "common/win32/handles.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/text.h"
@@ -103,7 +103,8 @@ TEST(UniqueHandle, FreesExactlyOnceWhateverTheMoves) {
 
 TEST(ReportError, TellsTheFileErrorsPathAndTheSystemMessage) {
   std::vector<std::wstring> seen;
-  SetErrorReporterForTesting([&](const std::wstring& t) { seen.push_back(t); });
+  SetMessageBoxHookForTesting(
+      [&](const std::wstring&, const std::wstring& t) { seen.push_back(t); });
   const std::pair<std::function<void()>, std::wstring> cases[] = {
       {[] { throw FileError("C:\\data\\Pinote.dat", "Access is denied."); },
        L"C:\\data\\Pinote.dat\r\n\r\nAccess is denied."},
@@ -115,7 +116,7 @@ TEST(ReportError, TellsTheFileErrorsPathAndTheSystemMessage) {
     EXPECT_FALSE(Guarded(nullptr, raise));
     EXPECT_EQ(seen, std::vector<std::wstring>{text});
   }
-  SetErrorReporterForTesting(nullptr);
+  SetMessageBoxHookForTesting(nullptr);
 }
 
 TEST(TextConversion, RoundTripsAndEdges) {

@@ -51,12 +51,10 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
         {IDC_KEYWORD_LABEL, &ui::kKeyword}, {IDC_ADDRESS_LIST_LABEL, &ui::kAddressList},
         {IDC_MEMO_LABEL, &ui::kMemoForAddress}, {IDC_UNIFY_OK, &okCaption_}, {IDCANCEL, &ui::kCancel}};
     for (const auto& [id, text] : captions) ::SetDlgItemTextW(dlg_, id, Tr(*text).c_str());
-    font_ = CreateStoredFont(LoadFont(sections::kUnifyDialog));
-    SetFontOfChildren(dlg_, font_.get());
-    labelHeight_ = std::max(kLabelHeight, TextHeight(dlg_, font_.get()));
+    labelHeight_ = std::max(kLabelHeight, TextHeight(dlg_, Font()));
     // Centred over the owner, unless a stored placement says otherwise.
     CenterOver(dlg_, owner, kWidth, kHeight);
-    UseStoredPlacement(sections::kUnifyDialog);
+    UseStoredPlacement(sections::kUnifyDialog, true);
     listWidth_ = ReadOption(Settings(), &Options::addressListWidth);
     Layout();
     keywords_ = SplitKeywordHistory(ReadOption(Settings(), &Options::keywordHistory));
@@ -126,7 +124,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     lines_ = FilterAddresses(store_, keyword);
     WindowDc dc(list);
-    SelectGuard select(dc.get(), font_.get());
+    SelectGuard select(dc.get(), Font());
     int widest = 0;
     for (const UnifyLine& line : lines_) {
       const std::wstring text = Widen(line.text);
@@ -201,7 +199,6 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
 
   const MemoStore& store_;
   const UiText& okCaption_;
-  UniqueFont font_;
   int labelHeight_ = kLabelHeight;
   int listWidth_ = 0;
   bool ending_ = false;
