@@ -173,7 +173,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
         if (const EarlierText* t = Selected()) PutOnClipboard(dlg_, Widen(t->memo));
         break;
       case IDC_HISTORY_RESTORE:
-        Restore();
+        RestoreSelected();
         break;
       case IDCANCEL:
         EndModal(IDCANCEL);
@@ -197,7 +197,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
     ::EnableWindow(Item(IDC_HISTORY_RESTORE), t != nullptr);
   }
 
-  void Restore() {
+  void RestoreSelected() {
     const EarlierText* t = Selected();
     if (t == nullptr) return;
     if (currentLost_ && !Ask(dlg_, ui::kRestoreTitle, Tr(ui::kRestoreLosesCurrent),

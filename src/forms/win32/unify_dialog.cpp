@@ -87,17 +87,17 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
   void OnCommand(int id, int code) {
     switch (id) {
       case IDC_UNIFY_OK:
-        if (code == BN_CLICKED) Pick();
+        if (code == BN_CLICKED) PickSelectedLine();
         break;
       case IDOK:  // Enter: OK is not the default button; Enter picks only in the list
-        if (::GetFocus() == Item(IDC_ADDRESS_LIST)) Pick();
+        if (::GetFocus() == Item(IDC_ADDRESS_LIST)) PickSelectedLine();
         break;
       case IDCANCEL:
         End(false);
         break;
       case IDC_ADDRESS_LIST:
         if (code == LBN_SELCHANGE) ShowSelectedMemo();
-        if (code == LBN_DBLCLK) Pick();
+        if (code == LBN_DBLCLK) PickSelectedLine();
         break;
       case IDC_KEYWORD_COMBO:
         if (code == CBN_EDITCHANGE) FillList(Narrow(WindowText(Item(IDC_KEYWORD_COMBO))));
@@ -184,7 +184,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
   }
 
   // Nothing listed, nothing to pick: an OK here would hand the caller a record never shown.
-  void Pick() {
+  void PickSelectedLine() {
     if (const UnifyLine* line = Selected()) {
       pick_ = {true, line->record, line->address};
       End(true);
