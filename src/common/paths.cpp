@@ -70,6 +70,10 @@ std::string ExtensionOf(std::string_view path, const CodePage& cp) {
   return "." + std::string(dot.name);
 }
 
+std::string StemOf(const std::string& name, const CodePage& cp) {
+  return name.substr(0, name.size() - ExtensionOf(name, cp).size());
+}
+
 std::string ChangeFileExt(std::string_view path, std::string_view ext, const CodePage& cp) {
   const PathSplit split = SplitAtLastSeparator(path, kPathSeparators, cp);
   const PathSplit dot = SplitAtLastSeparator(split.name, ".", cp);

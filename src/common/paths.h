@@ -42,6 +42,8 @@ struct PathSplit {
 [[nodiscard]] std::string FileNameOf(std::string_view path, const CodePage& cp);
 // The extension of the file's name, from its last "." on (".dat"); "" when it has none.
 [[nodiscard]] std::string ExtensionOf(std::string_view path, const CodePage& cp);
+// The file's name without its extension ("Pinote" for "C:\\x\\Pinote.dat" named "Pinote.dat").
+[[nodiscard]] std::string StemOf(const std::string& name, const CodePage& cp);
 // Extension (from the last "." after the last separator) replaced by `ext` (".dat"); appended
 // when none.
 [[nodiscard]] std::string ChangeFileExt(std::string_view path, std::string_view ext,

@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "common/ascii.h"
 #include "common/mbtext.h"
 #include "common/paths.h"
 #include "common/sync_copies.h"
@@ -16,7 +17,6 @@ namespace {
 
 constexpr size_t kNone = std::string_view::npos;
 
-char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 bool IsBreak(char c) { return c == '\r' || c == '\n'; }
 
 // Finds a text with ASCII letters in either case, by Horspool's skips over folded bytes: an
@@ -26,7 +26,7 @@ bool IsBreak(char c) { return c == '\r' || c == '\n'; }
 class FoldedSearch {
  public:
   explicit FoldedSearch(std::string_view needle) : needle_(needle) {
-    for (char& c : needle_) c = Fold(c);
+    for (char& c : needle_) c = AsciiUpper(c);
     skip_.fill(needle_.size());
     for (size_t i = 0; i + 1 < needle_.size(); ++i) {
       skip_[static_cast<unsigned char>(needle_[i])] = needle_.size() - 1 - i;
@@ -37,10 +37,10 @@ class FoldedSearch {
     const size_t m = needle_.size();
     if (m == 0) return kNone;
     for (size_t at = from; at + m <= text.size();) {
-      const char last = Fold(text[at + m - 1]);
+      const char last = AsciiUpper(text[at + m - 1]);
       if (last == needle_[m - 1]) {
         size_t i = m - 1;
-        while (i > 0 && Fold(text[at + i - 1]) == needle_[i - 1]) --i;
+        while (i > 0 && AsciiUpper(text[at + i - 1]) == needle_[i - 1]) --i;
         if (i == 0) return at;
       }
       at += skip_[static_cast<unsigned char>(last)];

@@ -26,15 +26,6 @@ std::string DoubledAmpersands(std::string_view text) {
   return out;
 }
 
-// The position of the command `id` in `menu`, or -1.
-int PositionOf(HMENU menu, UINT id) {
-  const int count = ::GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    if (::GetMenuItemID(menu, i) == id) return i;
-  }
-  return -1;
-}
-
 }  // namespace
 
 // Right after Look, checked while the domain's memo is shown; absent before the first address
@@ -44,8 +35,8 @@ void MemoWindow::UpdateDomainItem() {
   if (!IsAddressShown() || view_.domainAddress.empty()) return;
   const std::wstring text = Utf8(FillText(Pick(ui::kDomainMemoItem, IsJapanese()),
                                           {DoubledAmpersands(DomainText(view_.domainAddress))}));
-  ::InsertMenuW(toolMenu_, static_cast<UINT>(PositionOf(toolMenu_, IDM_LOOK) + 1),
-                MF_BYPOSITION | MF_STRING | (view_.domainShown ? MF_CHECKED : MF_UNCHECKED),
+  ::InsertMenuW(toolMenu_, IDM_HISTORY,  // before History: right after Look
+                MF_BYCOMMAND | MF_STRING | (view_.domainShown ? MF_CHECKED : MF_UNCHECKED),
                 IDM_DOMAIN_MEMO, text.c_str());
 }
 
