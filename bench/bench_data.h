@@ -43,9 +43,9 @@ inline std::string StoreText(int records) {
   persons.reserve(static_cast<size_t>(records));
   for (int i = 0; i < records; ++i) {
     auto p = std::make_unique<Person>();
-    p->Addresses = {Address(i, 0), Address(i, 1)};
-    p->Important = i % 7 == 0;
-    p->Memo = MemoFor(i);
+    p->addresses = {Address(i, 0), Address(i, 1)};
+    p->important = i % 7 == 0;
+    p->memo = MemoFor(i);
     persons.push_back(std::move(p));
   }
   return FormatMemoFile(persons);

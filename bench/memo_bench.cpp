@@ -126,7 +126,7 @@ void NaiveWalk(std::vector<Person>& persons, std::string_view text) {
   const std::vector<std::string_view> lines = SplitLines(text);
   std::vector<std::pair<std::string, int>> pairs;
   for (size_t i = 0; i < persons.size(); ++i) {
-    for (const auto& a : persons[i].Addresses) {
+    for (const auto& a : persons[i].addresses) {
       pairs.emplace_back(UpperAnsi(a, CodePage::ShiftJis()), static_cast<int>(i));
     }
   }
@@ -157,11 +157,11 @@ void NaiveWalk(std::vector<Person>& persons, std::string_view text) {
       continue;
     }
     Person& r = persons[static_cast<size_t>(record)];
-    if (r.NameListText.empty()) r.NameListText = text;
+    if (r.nameListText.empty()) r.nameListText = text;
     for (const auto& a : addresses) {
       bool held = false;
-      for (const auto& h : r.Addresses) held = held || SameIgnoringCase(h, a);
-      if (!held) r.Addresses.push_back(a);
+      for (const auto& h : r.addresses) held = held || SameIgnoringCase(h, a);
+      if (!held) r.addresses.push_back(a);
     }
   }
 }

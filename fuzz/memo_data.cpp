@@ -37,7 +37,7 @@ bool Fold(unsigned char c) { return c >= 'a' && c <= 'z'; }
 
 int LinearIndexOf(const pinote::MemoStore& s, const std::string& address) {
   for (int i = 0; i < s.Count(); ++i) {
-    for (const auto& a : s.Get(i)->Addresses) {
+    for (const auto& a : s.Get(i)->addresses) {
       if (a.size() != address.size()) continue;
       bool same = true;
       bool trail = false;
@@ -59,7 +59,7 @@ int LinearIndexOf(const pinote::MemoStore& s, const std::string& address) {
 
 void CheckIndex(const pinote::MemoStore& s) {
   for (int i = 0; i < s.Count(); ++i) {
-    for (const auto& a : s.Get(i)->Addresses) {
+    for (const auto& a : s.Get(i)->addresses) {
       if (s.IndexOfAddress(a) != LinearIndexOf(s, a)) std::abort();
     }
   }
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)store.Load("Pinote.dat");
   CheckIndex(store);
   for (int i = 0; i < store.Count(); ++i) {
-    for (const auto& a : store.Get(i)->Addresses) {
+    for (const auto& a : store.Get(i)->addresses) {
       if (!pinote::IsStorableAddress(a)) std::abort();  // the reader never makes such a line
     }
   }
@@ -85,11 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view rest = input.substr(mark + 2);
     size_t cut;
     while ((cut = rest.find('\x01')) != std::string_view::npos) {
-      extra->Addresses.emplace_back(rest.substr(0, cut));
+      extra->addresses.emplace_back(rest.substr(0, cut));
       rest.remove_prefix(cut + 1);
     }
-    extra->Memo = std::string(rest);
-    extra->Important = size % 2 == 1;
+    extra->memo = std::string(rest);
+    extra->important = size % 2 == 1;
     store.Add(std::move(extra));
   }
 
@@ -98,12 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Person& p = *store.Get(i);
     if (!pinote::IsWrittenOnSave(p)) continue;
     std::string d;
-    for (const auto& a : p.Addresses) {
+    for (const auto& a : p.addresses) {
       if (pinote::IsStorableAddress(a)) d += a + '\x01';
     }
     if (d.empty()) std::abort();  // written, so it has an address the file holds
-    d += p.Important ? "!" : "-";
-    d += ReadBackMemo(p.Memo);
+    d += p.important ? "!" : "-";
+    d += ReadBackMemo(p.memo);
     expected.push_back(d);
   }
 
@@ -116,9 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < again.Count(); ++i) {
     const Person& p = *again.Get(i);
     std::string d;
-    for (const auto& a : p.Addresses) d += a + '\x01';
-    d += p.Important ? "!" : "-";
-    d += p.Memo;
+    for (const auto& a : p.addresses) d += a + '\x01';
+    d += p.important ? "!" : "-";
+    d += p.memo;
     if (d != expected[static_cast<size_t>(i)]) std::abort();
   }
   // What was read saves to the same bytes (an added record may have left lines that no longer

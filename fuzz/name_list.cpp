@@ -43,11 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view g = group;
     size_t cut;
     while ((cut = g.find('\x01')) != std::string_view::npos) {
-      p->Addresses.emplace_back(g.substr(0, cut));
+      p->addresses.emplace_back(g.substr(0, cut));
       g.remove_prefix(cut + 1);
     }
-    p->Addresses.emplace_back(g);
-    p->Memo = "m";
+    p->addresses.emplace_back(g);
+    p->memo = "m";
     store.Add(std::move(p));
   }
   const int before = store.Count();
@@ -61,10 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < store.Count(); ++i) {
     const pinote::Person* p = store.Get(i);
     if (p == nullptr) std::abort();
-    for (const auto& a : p->Addresses) {
+    for (const auto& a : p->addresses) {
       int linear = -1;
       for (int j = 0; j < store.Count() && linear < 0; ++j) {
-        for (const auto& b : store.Get(j)->Addresses) {
+        for (const auto& b : store.Get(j)->addresses) {
           if (SameIgnoringCase(a, b)) {
             linear = j;
             break;
@@ -75,9 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // A record that existed before never holds the same address twice (case ignored).
     if (i < before) {
-      for (size_t x = 0; x < p->Addresses.size(); ++x) {
-        for (size_t y = x + 1; y < p->Addresses.size(); ++y) {
-          if (SameIgnoringCase(p->Addresses[x], p->Addresses[y])) std::abort();
+      for (size_t x = 0; x < p->addresses.size(); ++x) {
+        for (size_t y = x + 1; y < p->addresses.size(); ++y) {
+          if (SameIgnoringCase(p->addresses[x], p->addresses[y])) std::abort();
         }
       }
     }
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < store.Count(); ++i) {
     const pinote::Person& a = *store.Get(i);
     const pinote::Person& b = *loaded.Get(i);
-    if (a.Addresses != b.Addresses || a.NameListText != b.NameListText) std::abort();
+    if (a.addresses != b.addresses || a.nameListText != b.nameListText) std::abort();
   }
   std::vector<std::unique_ptr<pinote::Person>> written;
   for (int i = 0; i < store.Count(); ++i) {

@@ -70,6 +70,10 @@ std::string ExtensionOf(std::string_view path, const CodePage& cp) {
   return "." + std::string(dot.name);
 }
 
+std::string StemOf(const std::string& name, const CodePage& cp) {
+  return name.substr(0, name.size() - ExtensionOf(name, cp).size());
+}
+
 std::string ChangeFileExt(std::string_view path, std::string_view ext, const CodePage& cp) {
   const PathSplit split = SplitAtLastSeparator(path, kPathSeparators, cp);
   const PathSplit dot = SplitAtLastSeparator(split.name, ".", cp);
@@ -108,19 +112,18 @@ HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
   return c;
 }
 
-HelpMessage MissingHelpMessage(const HelpChoice& choice, bool japanese,
-                               const std::function<std::string(const std::string&)>& pathToUtf8) {
-  HelpMessage m;
-  m.captionUtf8 = Pick(ui::kHelpMissingTitle, japanese);
+std::string MissingHelpText(const HelpChoice& choice, bool japanese,
+                            const std::function<std::string(const std::string&)>& pathToUtf8) {
+  std::string text;
   for (const std::string& path : choice.tried) {
     if (japanese) {
-      m.textUtf8 += (m.textUtf8.empty() ? "" : "\r\n") + pathToUtf8(path) + ui::kHelpMissingJapanese;
+      text += (text.empty() ? "" : "\r\n") + pathToUtf8(path) + ui::kHelpMissingJapanese;
     } else {
-      m.textUtf8 += (m.textUtf8.empty() ? "" : ui::kHelpMissingNor) + pathToUtf8(path);
+      text += (text.empty() ? "" : ui::kHelpMissingNor) + pathToUtf8(path);
     }
   }
-  if (!japanese) m.textUtf8 += ui::kHelpMissingEnd;
-  return m;
+  if (!japanese) text += ui::kHelpMissingEnd;
+  return text;
 }
 
 }  // namespace pinote

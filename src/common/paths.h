@@ -42,6 +42,8 @@ struct PathSplit {
 [[nodiscard]] std::string FileNameOf(std::string_view path, const CodePage& cp);
 // The extension of the file's name, from its last "." on (".dat"); "" when it has none.
 [[nodiscard]] std::string ExtensionOf(std::string_view path, const CodePage& cp);
+// The file's name without its extension ("Pinote" for "C:\\x\\Pinote.dat" named "Pinote.dat").
+[[nodiscard]] std::string StemOf(const std::string& name, const CodePage& cp);
 // Extension (from the last "." after the last separator) replaced by `ext` (".dat"); appended
 // when none.
 [[nodiscard]] std::string ChangeFileExt(std::string_view path, std::string_view ext,
@@ -64,13 +66,11 @@ struct HelpChoice {
 // is what opens on Windows versions without WinHelp. None of them: fileToOpen is empty.
 [[nodiscard]] HelpChoice ChooseHelpFile(std::string_view pluginFolder, bool japanese,
                                         const std::function<bool(const std::string&)>& exists);
-// The missing-help message (texts.h) naming every file tried, in order, in UTF-8: in Japanese
-// each path followed by " がありません", a line each; in English the paths with "nor" between
-// them, then "is not found.". The paths are ANSI: `pathToUtf8` converts each one.
-struct HelpMessage {
-  std::string textUtf8, captionUtf8;
-};
-[[nodiscard]] HelpMessage MissingHelpMessage(
+// The missing-help message's text (texts.h; its caption is the table's) naming every file tried,
+// in order, in UTF-8: in Japanese each path followed by " がありません", a line each; in English
+// the paths with "nor" between them, then "is not found.". The paths are ANSI: `pathToUtf8`
+// converts each one.
+[[nodiscard]] std::string MissingHelpText(
     const HelpChoice& choice, bool japanese,
     const std::function<std::string(const std::string&)>& pathToUtf8);
 

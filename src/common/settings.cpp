@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "common/ascii.h"
 #include "common/mbtext.h"
 #include "common/paths.h"
 #include "common/text_lines.h"
@@ -16,24 +17,16 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
-
-int HexValue(char c) noexcept {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // Reads an unsigned decimal number of 1 to `maxDigits` digits at `pos`, advancing it.
 std::optional<int> ReadNumber(std::string_view t, size_t& pos, size_t maxDigits) {
   size_t start = pos;
   int value = 0;
-  while (pos < t.size() && IsDigit(t[pos]) && pos - start < maxDigits) {
+  while (pos < t.size() && IsAsciiDigit(t[pos]) && pos - start < maxDigits) {
     value = value * 10 + (t[pos] - '0');
     ++pos;
   }
-  if (pos == start || (pos < t.size() && IsDigit(t[pos]))) return std::nullopt;
+  if (pos == start || (pos < t.size() && IsAsciiDigit(t[pos]))) return std::nullopt;
   return value;
 }
 
@@ -174,7 +167,7 @@ bool AppendUnescaped(std::string_view t, std::string& out, const CodePage& cp) {
     int value = 0;
     bool hex = digits > 0;
     for (size_t k = 0; k < digits && hex; ++k) {
-      const int h = HexValue(t[i + 1 + k]);
+      const int h = HexDigitValue(t[i + 1 + k]);
       hex = h >= 0;
       value = value * 16 + h;
     }
@@ -204,7 +197,7 @@ std::optional<int32_t> ParseInteger(std::string_view t) {
     if (hex.empty()) return std::nullopt;
     uint64_t value = 0;
     for (char c : hex) {
-      const int h = HexValue(c);
+      const int h = HexDigitValue(c);
       if (h < 0) return std::nullopt;
       value = value * 16 + static_cast<uint64_t>(h);
       if (value > 0xFFFFFFFFu) return std::nullopt;
@@ -220,7 +213,7 @@ std::optional<int32_t> ParseInteger(std::string_view t) {
   if (i == t.size()) return std::nullopt;
   int64_t value = 0;
   for (; i < t.size(); ++i) {
-    if (!IsDigit(t[i])) return std::nullopt;
+    if (!IsAsciiDigit(t[i])) return std::nullopt;
     value = value * 10 + (t[i] - '0');
     if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
   }
@@ -302,7 +295,7 @@ std::string FormatFloat(double v) {
   sci.erase(last, e - last);
   e = last;
   precision = 0;
-  for (size_t k = 0; k < e; ++k) precision += IsDigit(sci[k]) ? 1 : 0;
+  for (size_t k = 0; k < e; ++k) precision += IsAsciiDigit(sci[k]) ? 1 : 0;
   int exponent = 0;
   std::from_chars(sci.data() + e + (sci[e + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);
   // Plain notation within the range where 15 digits show the value without an exponent.
@@ -321,17 +314,17 @@ std::optional<double> ParseFloat(std::string_view t) {
   if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
   const size_t numberStart = i;
   size_t digits = 0;
-  while (i < t.size() && IsDigit(t[i])) ++i, ++digits;
+  while (i < t.size() && IsAsciiDigit(t[i])) ++i, ++digits;
   if (i < t.size() && t[i] == '.') {
     ++i;
-    while (i < t.size() && IsDigit(t[i])) ++i, ++digits;
+    while (i < t.size() && IsAsciiDigit(t[i])) ++i, ++digits;
   }
   if (digits == 0) return std::nullopt;
   if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
     ++i;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
     size_t expDigits = 0;
-    while (i < t.size() && IsDigit(t[i])) ++i, ++expDigits;
+    while (i < t.size() && IsAsciiDigit(t[i])) ++i, ++expDigits;
     if (expDigits == 0) return std::nullopt;
   }
   if (i != t.size()) return std::nullopt;

@@ -19,10 +19,6 @@ constexpr int kMergeRounds = 4;
 constexpr int kCutRereads = 3;
 constexpr int kCutRereadMilliseconds = 100;
 
-std::string StemOf(const std::string& name, const CodePage& cp) {
-  return name.substr(0, name.size() - ExtensionOf(name, cp).size());
-}
-
 int DayNumber(const SettingDate& d) { return d.year * 10000 + d.month * 100 + d.day; }
 
 // A seed no other process draws: the own write times of two copies saving within the same clock

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/ascii.h"
 #include "common/mbtext.h"
 #include "common/paths.h"
 #include "common/settings.h"
@@ -34,20 +35,6 @@ const std::vector<SyncToolRule> kRules = {
 
 constexpr const char* kOneDrive = "OneDrive";
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-bool IsAlnum(char c) { return IsDigit(c) || IsUpper(c) || (c >= 'a' && c <= 'z'); }
-char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-
-// Whether `t` starts with `word`, ASCII letters in either case; double-byte characters exactly.
-bool StartsWithFolded(std::string_view t, std::string_view word) {
-  if (t.size() < word.size()) return false;
-  for (size_t i = 0; i < word.size(); ++i) {
-    if (Fold(t[i]) != Fold(word[i])) return false;
-  }
-  return true;
-}
-
 class Matcher {
  public:
   Matcher(std::string_view text, const CodePage& cp) : text_(text), cp_(cp) {}
@@ -55,7 +42,7 @@ class Matcher {
     if (pattern.empty()) return at == text_.size();
     const std::string_view rest = text_.substr(at);
     if (pattern[0] == '#') {
-      return !rest.empty() && IsDigit(rest[0]) && Match(pattern.substr(1), at + 1);
+      return !rest.empty() && IsAsciiDigit(rest[0]) && Match(pattern.substr(1), at + 1);
     }
     if (pattern[0] == '*') {
       // Every character boundary, so that no match starts on the second byte of a character.
@@ -70,20 +57,22 @@ class Matcher {
       const std::string_view after = pattern.substr(close + 1);
       if (token == "copy") {
         for (const char* word : kConflictedCopyWords) {
-          if (StartsWithFolded(rest, word) && Match(after, at + std::strlen(word))) return true;
+          if (StartsWithAsciiFolded(rest, word) && Match(after, at + std::strlen(word))) return true;
         }
         return false;
       }
       return MatchRun(token, after, at);
     }
-    return !rest.empty() && Fold(rest[0]) == Fold(pattern[0]) && Match(pattern.substr(1), at + 1);
+    return !rest.empty() && AsciiUpper(rest[0]) == AsciiUpper(pattern[0]) &&
+           Match(pattern.substr(1), at + 1);
   }
 
  private:
   // {id} and {n}: the longest run first, then shorter ones.
   bool MatchRun(std::string_view token, std::string_view after, size_t at) const {
     size_t end = at;
-    while (end < text_.size() && (token == "n" ? IsDigit(text_[end]) : IsAlnum(text_[end]))) {
+    while (end < text_.size() && (IsAsciiDigit(text_[end]) ||
+                                  (token != "n" && IsAsciiLetter(text_[end])))) {
       ++end;
     }
     for (; end > at; --end) {
@@ -97,7 +86,7 @@ class Matcher {
 };
 
 bool AllDigits(std::string_view t) {
-  return !t.empty() && std::all_of(t.begin(), t.end(), IsDigit);
+  return !t.empty() && std::all_of(t.begin(), t.end(), IsAsciiDigit);
 }
 
 // What the text after "Pinote-" says of a OneDrive copy, by how Windows names computers: at most
@@ -116,9 +105,9 @@ CopyName OneDriveCopy(std::string_view host) {
   for (const char c : host) {
     if (c >= 'a' && c <= 'z') {
       lower = true;
-    } else if (IsUpper(c)) {
+    } else if (IsAsciiUpper(c)) {
       upper = true;
-    } else if (IsDigit(c)) {
+    } else if (IsAsciiDigit(c)) {
       digit = true;
     } else if (c == '-') {
       hyphen = true;
@@ -144,14 +133,10 @@ std::string DayDigits(const SettingDate& d) {
   return Digits(d.year, 4) + Digits(d.month, 2) + Digits(d.day, 2);
 }
 
-std::string StemOf(const std::string& name, const CodePage& cp) {
-  return name.substr(0, name.size() - ExtensionOf(name, cp).size());
-}
-
 // The date in `digits`: "yyyymmdd" or "yyyymmddhhnnss"; nullopt unless every byte is a digit.
 std::optional<SettingDate> DateOfDigits(std::string_view digits) {
   for (const char c : digits) {
-    if (!IsDigit(c)) return std::nullopt;
+    if (!IsAsciiDigit(c)) return std::nullopt;
   }
   const auto part = [&](size_t at, size_t width) {
     return at + width <= digits.size() ? ParseInteger(digits.substr(at, width)).value_or(0) : 0;

@@ -37,6 +37,10 @@ namespace ui {
 // The face of the default font, when no font is stored for the language (9 points).
 inline constexpr UiText kDefaultFontFace{"ＭＳ Ｐゴシック", "Arial"};
 inline constexpr UiText kDescription{"メモ書きプラグイン", "Memo Plugin"};
+// Message boxes without a caption of their own (what happened to the files, failures) carry the
+// plug-in's name; the version-mismatch box keeps the library's short name.
+inline constexpr UiText kPluginNameTitle{kPluginName, kPluginName};
+inline constexpr UiText kVersionMismatchTitle{"Pinote", "Pinote"};
 inline constexpr UiText kVersionMismatch{
     "Quillet for Becky!2 のバージョンと\r\nBecky! のバージョンが合っていないようです。\r\n\r\n"
     "Quillet for Becky!2 のバージョンは\r\n" PINOTE_VERSION_TEXT " です。",

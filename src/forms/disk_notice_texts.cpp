@@ -23,7 +23,7 @@ bool IsSettingsCopy(std::string_view path) {
   return ext == ".ini";
 }
 
-std::string Count(int n, bool settings, bool japanese) {
+std::string CountText(int n, bool settings, bool japanese) {
   if (n == 1) return Pick(settings ? ui::kOneSetting : ui::kOnePerson, japanese);
   return FillText(Pick(settings ? ui::kSettings : ui::kPeople, japanese), {std::to_string(n)});
 }
@@ -36,7 +36,7 @@ std::string DiskNoticeText(const DiskNotices& notices, bool japanese) {
     parts.push_back(FillText(Pick(ui::kConflictCopyNotice, japanese), {path}));
   }
   for (const MergedCopy& c : notices.mergedCopies) {
-    const std::string count = Count(c.merged, IsSettingsCopy(c.path), japanese);
+    const std::string count = CountText(c.merged, IsSettingsCopy(c.path), japanese);
     const bool moved = !c.movedTo.empty();
     parts.push_back(FillText(Pick(moved ? ui::kCopyMergedAndMoved : ui::kCopyMergedNotMoved,
                                   japanese),

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/ascii.h"
 #include "common/mbtext.h"
 #include "common/text_lines.h"
 
@@ -68,15 +69,7 @@ std::string AsciiLower(std::string_view t) {
   return out;
 }
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-int HexValue(char c) {
-  if (IsDigit(c)) return c - '0';
-  return (c | 0x20) - 'a' + 10;
-}
 
 template <size_t N>
 bool Contains(const std::string_view (&set)[N], std::string_view value) {
@@ -100,7 +93,7 @@ size_t FindChar(std::string_view t, char c, size_t from, const CodePage& cp) {
 std::string_view SchemeOf(std::string_view target) {
   if (target.empty() || !IsAsciiLetter(target[0])) return {};
   size_t i = 1;
-  while (i < target.size() && (IsAsciiLetter(target[i]) || IsDigit(target[i]) ||
+  while (i < target.size() && (IsAsciiLetter(target[i]) || IsAsciiDigit(target[i]) ||
                                target[i] == '+' || target[i] == '-' || target[i] == '.')) {
     ++i;
   }
@@ -128,10 +121,6 @@ bool HasNamespacePrefix(std::string_view path) {
   if (path.size() < 4 || !IsSeparator(path[0]) || !IsSeparator(path[3])) return false;
   return (IsSeparator(path[1]) && (path[2] == '?' || path[2] == '.')) ||
          (path[1] == '?' && path[2] == '?');
-}
-
-bool StartsWithFolded(std::string_view t, std::string_view lowerWord) {
-  return t.size() >= lowerWord.size() && AsciiLower(t.substr(0, lowerWord.size())) == lowerWord;
 }
 
 // The names between "\" and "/" separators, walked by character.
@@ -174,7 +163,7 @@ bool IsDeviceName(std::string_view name, const CodePage& cp) {
   if (Contains(kDeviceNames, base)) return true;
   // COM1 to COM9 and LPT1 to LPT9, also with the superscript digits of the Western pages.
   return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
-         (IsDigit(base[3]) || static_cast<unsigned char>(base[3]) >= 0x80);
+         (IsAsciiDigit(base[3]) || static_cast<unsigned char>(base[3]) >= 0x80);
 }
 
 // "PROGRA~1", "EVIL~1.APP": the short (8.3) form of a longer name, whose real extension the
@@ -182,7 +171,7 @@ bool IsDeviceName(std::string_view name, const CodePage& cp) {
 bool LooksLikeShortName(std::string_view name, const CodePage& cp) {
   for (size_t i = FindChar(name, '~', 0, cp); i != std::string_view::npos;
        i = FindChar(name, '~', i + 1, cp)) {
-    if (i + 1 < name.size() && IsDigit(name[i + 1])) return true;
+    if (i + 1 < name.size() && IsAsciiDigit(name[i + 1])) return true;
   }
   return false;
 }
@@ -194,7 +183,7 @@ bool IsClassIdName(std::string_view name) {
   if (name.size() < kShape.size()) return false;
   const std::string_view tail = name.substr(name.size() - kShape.size());
   for (size_t i = 0; i < kShape.size(); ++i) {
-    if (kShape[i] == '0' ? !IsHexDigit(tail[i]) : tail[i] != kShape[i]) return false;
+    if (kShape[i] == '0' ? HexDigitValue(tail[i]) < 0 : tail[i] != kShape[i]) return false;
   }
   return true;
 }
@@ -203,8 +192,9 @@ bool IsClassIdName(std::string_view name) {
 std::string PercentDecoded(std::string_view t) {
   std::string out;
   for (size_t i = 0; i < t.size(); ++i) {
-    if (t[i] == '%' && i + 2 < t.size() && IsHexDigit(t[i + 1]) && IsHexDigit(t[i + 2])) {
-      out += static_cast<char>(HexValue(t[i + 1]) * 16 + HexValue(t[i + 2]));
+    if (t[i] == '%' && i + 2 < t.size() && HexDigitValue(t[i + 1]) >= 0 &&
+        HexDigitValue(t[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigitValue(t[i + 1]) * 16 + HexDigitValue(t[i + 2]));
       i += 2;
     } else {
       out += t[i];
@@ -234,7 +224,7 @@ void AppendUtf8(char32_t c, std::string& out) {
 int Base64Value(char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A';
   if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (IsDigit(c)) return c - '0' + 52;
+  if (IsAsciiDigit(c)) return c - '0' + 52;
   if (c == '+') return 62;
   if (c == '/') return 63;
   return -1;
@@ -403,7 +393,7 @@ class LinkJudge {
     }
     if (HasNamespacePrefix(path)) {
       const std::string_view after = path.substr(4);
-      return StartsWithFolded(after, "unc") && after.size() > 3 && IsSeparator(after[3])
+      return StartsWithAsciiFolded(after, "unc") && after.size() > 3 && IsSeparator(after[3])
                  ? LinkRisk::kNetworkPath
                  : LinkRisk::kUnusualName;
     }

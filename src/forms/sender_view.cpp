@@ -16,10 +16,10 @@ SenderView ChooseSenderView(const MemoStore& store, std::string_view senderAddre
   if (domain.record == own) domain = {};
   view.domainAddress = domain.record >= 0 ? domain.address : candidates.front();
   const Person* domainRecord = store.Get(domain.record);
-  const bool domainHasMemo = domainRecord != nullptr && !domainRecord->Memo.empty();
+  const bool domainHasMemo = domainRecord != nullptr && !domainRecord->memo.empty();
   const Person* person = store.Get(own);
   const bool ownShowsSomething =
-      person != nullptr && (!person->Memo.empty() || !person->NameListText.empty());
+      person != nullptr && (!person->memo.empty() || !person->nameListText.empty());
   view.domainShown = request == SenderViewRequest::kDomain ||
                      (request == SenderViewRequest::kAuto && domainHasMemo && !ownShowsSomething);
   if (view.domainShown) {

@@ -13,8 +13,8 @@ namespace {
 // character ("@" inside "ァ", 83 40).
 bool RecordMatches(const Person& person, std::string_view keyword, const CodePage& cp) {
   if (keyword.empty()) return true;
-  if (MbPos(keyword, person.Memo, cp) > 0) return true;
-  return std::any_of(person.Addresses.begin(), person.Addresses.end(),
+  if (MbPos(keyword, person.memo, cp) > 0) return true;
+  return std::any_of(person.addresses.begin(), person.addresses.end(),
                      [&](const std::string& a) { return MbPos(keyword, a, cp) > 0; });
 }
 
@@ -25,8 +25,8 @@ std::vector<UnifyLine> FilterAddresses(const MemoStore& data, std::string_view k
   for (int r = 0; r < data.Count(); ++r) {
     const Person* person = data.Get(r);
     if (person == nullptr || !RecordMatches(*person, keyword, data.TextCodePage())) continue;
-    for (size_t a = 0; a < person->Addresses.size(); ++a) {
-      lines.push_back({r, static_cast<int>(a), person->Addresses[a]});
+    for (size_t a = 0; a < person->addresses.size(); ++a) {
+      lines.push_back({r, static_cast<int>(a), person->addresses[a]});
     }
   }
   return lines;

@@ -83,7 +83,7 @@ DomainMatch FindDomainRecord(const MemoStore& store, std::string_view address) {
     const int record = store.IndexOfAddress(candidate);
     if (record < 0) continue;
     // The record's own spelling of it, for the window to show.
-    const std::vector<std::string>& held = store.Get(record)->Addresses;
+    const std::vector<std::string>& held = store.Get(record)->addresses;
     const auto stored = std::find_if(held.begin(), held.end(), [&](const std::string& a) {
       return SameAddressKey(a, candidate, cp);
     });
@@ -95,10 +95,10 @@ DomainMatch FindDomainRecord(const MemoStore& store, std::string_view address) {
 bool MixesPersonAndDomain(std::string_view shownAddress, const Person* shownRecord,
                           const Person& picked) {
   const std::vector<std::string> shown =
-      shownRecord != nullptr ? shownRecord->Addresses
+      shownRecord != nullptr ? shownRecord->addresses
                              : std::vector<std::string>{std::string(shownAddress)};
-  return (HoldsDomain(shown) && HoldsPerson(picked.Addresses)) ||
-         (HoldsPerson(shown) && HoldsDomain(picked.Addresses));
+  return (HoldsDomain(shown) && HoldsPerson(picked.addresses)) ||
+         (HoldsPerson(shown) && HoldsDomain(picked.addresses));
 }
 
 }  // namespace pinote

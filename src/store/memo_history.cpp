@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "common/ascii.h"
 #include "common/mbtext.h"
 #include "common/paths.h"
 #include "common/sync_copies.h"
@@ -16,7 +17,6 @@ namespace {
 
 constexpr size_t kNone = std::string_view::npos;
 
-char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 bool IsBreak(char c) { return c == '\r' || c == '\n'; }
 
 // Finds a text with ASCII letters in either case, by Horspool's skips over folded bytes: an
@@ -26,7 +26,7 @@ bool IsBreak(char c) { return c == '\r' || c == '\n'; }
 class FoldedSearch {
  public:
   explicit FoldedSearch(std::string_view needle) : needle_(needle) {
-    for (char& c : needle_) c = Fold(c);
+    for (char& c : needle_) c = AsciiUpper(c);
     skip_.fill(needle_.size());
     for (size_t i = 0; i + 1 < needle_.size(); ++i) {
       skip_[static_cast<unsigned char>(needle_[i])] = needle_.size() - 1 - i;
@@ -37,10 +37,10 @@ class FoldedSearch {
     const size_t m = needle_.size();
     if (m == 0) return kNone;
     for (size_t at = from; at + m <= text.size();) {
-      const char last = Fold(text[at + m - 1]);
+      const char last = AsciiUpper(text[at + m - 1]);
       if (last == needle_[m - 1]) {
         size_t i = m - 1;
-        while (i > 0 && Fold(text[at + i - 1]) == needle_[i - 1]) --i;
+        while (i > 0 && AsciiUpper(text[at + i - 1]) == needle_[i - 1]) --i;
         if (i == 0) return at;
       }
       at += skip_[static_cast<unsigned char>(last)];
@@ -84,12 +84,12 @@ size_t BlockEnd(std::string_view text, size_t line) {
 // A memo as the file gives it back: the lines a save writes, each ending in CR LF.
 std::string AsStored(std::string_view memo) {
   Person p;
-  p.Addresses = {"a"};
-  p.Memo = std::string(memo);
+  p.addresses = {"a"};
+  p.memo = std::string(memo);
   std::string bytes;
   AppendRecordBytes(p, bytes);
   const std::vector<std::unique_ptr<Person>> read = ParseMemoFile(bytes);
-  return read.empty() ? std::string() : read[0]->Memo;
+  return read.empty() ? std::string() : read[0]->memo;
 }
 
 struct KeptFile {
@@ -201,14 +201,14 @@ MemoHistory GatherMemoHistory(FileSystem& fs, const std::string& dataPath,
       continue;
     }
     for (std::unique_ptr<Person>& record : RecordsHoldingAny(text, addresses, cp)) {
-      if (record->Memo.empty()) continue;
-      if (record->Memo == current) {
+      if (record->memo.empty()) continue;
+      if (record->memo == current) {
         history.currentKept = true;
         continue;
       }
-      if (!listed.insert(record->Memo).second) continue;  // newer files came first
-      history.texts.push_back({std::move(record->Memo), file.when, file.source, file.shownName,
-                               std::move(record->Addresses)});
+      if (!listed.insert(record->memo).second) continue;  // newer files came first
+      history.texts.push_back({std::move(record->memo), file.when, file.source, file.shownName,
+                               std::move(record->addresses)});
     }
   }
   return history;

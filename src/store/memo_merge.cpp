@@ -109,36 +109,36 @@ std::string JoinMemos(const std::string& first, const std::string& second) {
 }
 
 bool Holds(const Person& p, std::string_view address, const CodePage& cp) {
-  return std::any_of(p.Addresses.begin(), p.Addresses.end(),
+  return std::any_of(p.addresses.begin(), p.addresses.end(),
                      [&](const std::string& a) { return SameAddressKey(a, address, cp); });
 }
 
 bool Shares(const Person& a, const Person& b, const CodePage& cp) {
-  return std::any_of(a.Addresses.begin(), a.Addresses.end(),
+  return std::any_of(a.addresses.begin(), a.addresses.end(),
                      [&](const std::string& x) { return Holds(b, x, cp); });
 }
 
 // The same person with the same text, however the lines break and the addresses are ordered.
 bool SameComparable(const Person& a, const Person& b, const CodePage& cp) {
-  if (a.Important != b.Important || a.Addresses.size() != b.Addresses.size()) return false;
-  for (const std::string& x : a.Addresses) {
+  if (a.important != b.important || a.addresses.size() != b.addresses.size()) return false;
+  for (const std::string& x : a.addresses) {
     if (!Holds(b, x, cp)) return false;
   }
-  return ComparableMemo(a.Memo) == ComparableMemo(b.Memo);
+  return ComparableMemo(a.memo) == ComparableMemo(b.memo);
 }
 
 // `from` joined into `into`: its addresses that `into` lacks, its memo, its mark.
 void JoinPerson(Person& into, const Person& from, const CodePage& cp) {
-  for (const std::string& a : from.Addresses) {
-    if (!Holds(into, a, cp)) into.Addresses.push_back(a);
+  for (const std::string& a : from.addresses) {
+    if (!Holds(into, a, cp)) into.addresses.push_back(a);
   }
-  into.Memo = JoinMemos(into.Memo, from.Memo);
-  into.Important = into.Important || from.Important;
+  into.memo = JoinMemos(into.memo, from.memo);
+  into.important = into.important || from.important;
 }
 
 std::unique_ptr<Person> FileCopyOf(const Person& p) {
   auto copy = std::make_unique<Person>(p);
-  copy->NameListText.clear();
+  copy->nameListText.clear();
   return copy;
 }
 
@@ -175,16 +175,16 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
   for (const auto& p : removed_) bases.push_back(p.get());
   AddressIndex touched(codePage_);
   for (const Local& l : locals) {
-    for (const std::string& a : l.now->Addresses) touched.Insert(a, 0);
+    for (const std::string& a : l.now->addresses) touched.Insert(a, 0);
   }
   for (const Person* b : bases) {
-    for (const std::string& a : b->Addresses) touched.Insert(a, 0);
+    for (const std::string& a : b->addresses) touched.Insert(a, 0);
   }
 
   const auto addressesOf = [&plan](const Record& t, std::vector<std::string_view>& out) {
     out.clear();
     if (const Person* p = t.body.person()) {
-      out.assign(p->Addresses.begin(), p->Addresses.end());
+      out.assign(p->addresses.begin(), p->addresses.end());
     } else {
       ForEachCrLfLine(
           SplitExactBlock(std::string_view(plan.image).substr(t.begin, t.size)).addressLines,
@@ -216,7 +216,7 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
   for (size_t u = 0; u < untouched.size(); ++u) {
     untouchedBase.push_back(FileVersionOf(records_[static_cast<size_t>(untouched[u])]));
     if (!untouchedBase.back()) untouchedBase.back() = std::make_unique<Person>();
-    for (const std::string& a : untouchedBase.back()->Addresses) {
+    for (const std::string& a : untouchedBase.back()->addresses) {
       untouchedKeys.Insert(a, static_cast<int>(u));
     }
   }
@@ -336,7 +336,7 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
         // Records this copy did not touch stay, though the other side's version of them went.
         for (size_t u = 0; u < untouched.size(); ++u) {
           const Person& base = *untouchedBase[u];
-          if (untouchedShown[u] || untouchedPut[u] || base.Addresses.empty() ||
+          if (untouchedShown[u] || untouchedPut[u] || base.addresses.empty() ||
               !Shares(th, base, codePage_)) {
             continue;
           }
@@ -353,7 +353,7 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
             continue;
           }
           JoinPerson(*host, *l.now, codePage_);
-          if (host->NameListText.empty()) host->NameListText = l.now->NameListText;
+          if (host->nameListText.empty()) host->nameListText = l.now->nameListText;
           l.placed = true;
         }
         put(std::move(host), FileCopyOf(*theirs[i]));
@@ -433,11 +433,11 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
   if (changes) {
     for (const PcRecord::Change& c : *changes) {
       for (auto& p : ParseMemoFile(c.before)) {
-        for (const std::string& a : p->Addresses) changedHere.Insert(a, 0);
+        for (const std::string& a : p->addresses) changedHere.Insert(a, 0);
         ownBefores.push_back(std::move(p));
       }
       for (auto& p : ParseMemoFile(c.after)) {
-        for (const std::string& a : p->Addresses) changedHere.Insert(a, 0);
+        for (const std::string& a : p->addresses) changedHere.Insert(a, 0);
       }
     }
   }
@@ -456,7 +456,7 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
   {
     std::vector<std::pair<int, size_t>> holders;  // store record, copy record
     for (size_t i = 0; i < records.size(); ++i) {
-      for (const std::string& a : records[i]->Addresses) {
+      for (const std::string& a : records[i]->addresses) {
         const int h = IndexOfAddress(a);
         if (h >= 0) holders.push_back({h, i});
       }
@@ -484,7 +484,7 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
     const auto holdersNow = [&]() {
       std::vector<int> found;
       for (const Person* c : members) {
-        for (const std::string& a : c->Addresses) {
+        for (const std::string& a : c->addresses) {
           const int h = IndexOfAddress(a);
           if (h >= 0 && std::find(found.begin(), found.end(), h) == found.end()) found.push_back(h);
         }
@@ -495,10 +495,10 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
     std::vector<int> holders = holdersNow();
     bool touchedHere = false;
     for (const Person* c : members) {
-      for (const std::string& a : c->Addresses) touchedHere = touchedHere || changedHere.Find(a) >= 0;
+      for (const std::string& a : c->addresses) touchedHere = touchedHere || changedHere.Find(a) >= 0;
     }
     for (const int h : holders) {
-      for (const std::string& a : Get(h)->Addresses) {
+      for (const std::string& a : Get(h)->addresses) {
         touchedHere = touchedHere || changedHere.Find(a) >= 0;
       }
     }
@@ -516,9 +516,9 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
         for (const Person* c : members) Add(FileCopyOf(*c));
       } else {
         Person& target = Edit(holders.front());
-        const std::string names = target.NameListText;
+        const std::string names = target.nameListText;
         target = *members.front();
-        target.NameListText = names;
+        target.nameListText = names;
         for (size_t k = holders.size() - 1; k > 0; --k) Delete(holders[k]);
         for (size_t m = 1; m < members.size(); ++m) Add(FileCopyOf(*members[m]));
         RebuildIndex();
@@ -533,7 +533,7 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
         continue;
       }
       std::vector<int> hs;
-      for (const std::string& a : c->Addresses) {
+      for (const std::string& a : c->addresses) {
         const int h = IndexOfAddress(a);
         if (h >= 0 && std::find(hs.begin(), hs.end(), h) == hs.end()) hs.push_back(h);
       }
@@ -550,26 +550,26 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
       // person this PC changed keeps the groups this PC gave it.
       for (size_t k = hs.size() - 1; !changes && k > 0; --k) {
         const Person joining = *Get(hs[k]);
-        for (const std::string& a : joining.Addresses) {
+        for (const std::string& a : joining.addresses) {
           if (!Holds(*Get(target), a, codePage_)) AppendAddress(target, a);
         }
-        SetImportant(target, Get(target)->Important || joining.Important);
-        SetMemo(target, JoinMemos(Get(target)->Memo, joining.Memo));
+        SetImportant(target, Get(target)->important || joining.important);
+        SetMemo(target, JoinMemos(Get(target)->memo, joining.memo));
         Delete(hs[k]);
         changed = true;
       }
-      for (const std::string& a : c->Addresses) {
+      for (const std::string& a : c->addresses) {
         if (IndexOfAddress(a) < 0 && IsStorableAddress(a)) {
           AppendAddress(target, a);
           changed = true;
         }
       }
-      if (c->Important && !Get(target)->Important) {
+      if (c->important && !Get(target)->important) {
         SetImportant(target, true);
         changed = true;
       }
-      const std::string& memo = Get(target)->Memo;
-      if (!MemoHolds(memo, c->Memo)) {
+      const std::string& memo = Get(target)->memo;
+      if (!MemoHolds(memo, c->memo)) {
         std::string joined = memo;
         if (!ComparableMemo(joined).empty()) {
           if (!EndsWithBreak(joined)) joined += kCrLf;
@@ -578,7 +578,7 @@ int RecordTable::MergeCopy(std::string_view text, std::string_view marker,
         } else {
           joined.clear();
         }
-        joined += c->Memo;
+        joined += c->memo;
         SetMemo(target, std::move(joined));
         changed = true;
       }

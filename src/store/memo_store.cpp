@@ -16,11 +16,11 @@ constexpr std::string_view kCrLf = "\r\n";
 
 // What a record carries into the file beyond its address.
 bool HasFileContent(const Person& person) noexcept {
-  return !person.Memo.empty() || person.Addresses.size() > 1;
+  return !person.memo.empty() || person.addresses.size() > 1;
 }
 
 bool HasStorableAddress(const Person& person) noexcept {
-  return std::any_of(person.Addresses.begin(), person.Addresses.end(),
+  return std::any_of(person.addresses.begin(), person.addresses.end(),
                      [](const std::string& a) { return IsStorableAddress(a); });
 }
 
@@ -39,23 +39,23 @@ bool IsWrittenOnSave(const Person& person) noexcept {
 }
 
 bool IsKeptOnSave(const Person& person) noexcept {
-  return HasFileContent(person) || (!person.NameListText.empty() && !person.Addresses.empty());
+  return HasFileContent(person) || (!person.nameListText.empty() && !person.addresses.empty());
 }
 
 void AppendRecordBytes(const Person& person, std::string& out) {
   if (!HasStorableAddress(person)) return;
-  for (const auto& a : person.Addresses) {
+  for (const auto& a : person.addresses) {
     // An address the format cannot hold would end the record, mark it, turn into memo text
     // or, with a NUL, cut off every record after it; it is left out instead.
     if (!IsStorableAddress(a)) continue;
     out += a;
     out += kCrLf;
   }
-  if (person.Important) {
+  if (person.important) {
     out += kImportantLine;
     out += kCrLf;
   }
-  ForEachLine(BeforeNul(person.Memo), [&out](std::string_view line) {
+  ForEachLine(BeforeNul(person.memo), [&out](std::string_view line) {
     out += ' ';
     out += line;
     out += kCrLf;
@@ -66,8 +66,8 @@ void AppendRecordBytes(const Person& person, std::string& out) {
 std::string FormatMemoFile(const std::vector<std::unique_ptr<Person>>& persons) {
   size_t size = 0;
   for (const auto& p : persons) {
-    for (const auto& a : p->Addresses) size += a.size() + 2;
-    size += p->Memo.size() + p->Memo.size() / 4 + kImportantLine.size() + 6;
+    for (const auto& a : p->addresses) size += a.size() + 2;
+    size += p->memo.size() + p->memo.size() / 4 + kImportantLine.size() + 6;
   }
   std::string out;
   out.reserve(size);

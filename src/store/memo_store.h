@@ -23,10 +23,10 @@
 namespace pinote {
 
 struct Person {
-  std::vector<std::string> Addresses;  // as received: case kept, not trimmed
-  bool Important = false;
-  std::string Memo;          // lines separated by CR LF
-  std::string NameListText;  // from the name-list file; never written to Pinote.dat
+  std::vector<std::string> addresses;  // as received: case kept, not trimmed
+  bool important = false;
+  std::string memo;          // lines separated by CR LF
+  std::string nameListText;  // from the name-list file; never written to Pinote.dat
 };
 
 // A name-list count line: optional leading spaces, then ParseInteger's syntax (settings.h).

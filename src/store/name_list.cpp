@@ -233,12 +233,12 @@ void RecordTable::MergeNameListText(std::string_view text) {
     size_t entryBytes = 0;
     for (uint32_t i = 0; i < e.addressCount; ++i) entryBytes += entryAddresses(i).size();
     if (person != nullptr) {
-      if (person->NameListText.empty()) {
-        person->NameListText.assign(nameListBytes_, textBegin, textSize);
+      if (person->nameListText.empty()) {
+        person->nameListText.assign(nameListBytes_, textBegin, textSize);
       }
       nameListBytes_.resize(textBegin);
       // The views of its addresses below must not move while it grows.
-      person->Addresses.reserve(person->Addresses.size() + e.addressCount);
+      person->addresses.reserve(person->addresses.size() + e.addressCount);
     } else {
       NameListPart& part = r.body.part() != 0 ? nameListParts_[r.body.part() - 1] : newPart(r);
       if (part.textSize == 0) {
@@ -276,7 +276,7 @@ void RecordTable::MergeNameListText(std::string_view text) {
       if (!add) continue;
       if (person != nullptr) {
         KeepFileVersion(r);  // what the name list adds is no change of the file's record
-        person->Addresses.emplace_back(address);
+        person->addresses.emplace_back(address);
       } else {
         addToPart(nameListParts_[r.body.part() - 1], address);
       }

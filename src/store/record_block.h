@@ -62,14 +62,14 @@ void ForEachCrLfLine(std::string_view lines, Fn&& fn) {
 [[nodiscard]] inline std::unique_ptr<Person> PersonOfBlock(std::string_view block) {
   auto p = std::make_unique<Person>();
   const ExactBlock parts = SplitExactBlock(block);
-  p->Addresses.reserve(CrLfLineCount(parts.addressLines));
-  ForEachCrLfLine(parts.addressLines, [&p](std::string_view a) { p->Addresses.emplace_back(a); });
-  p->Important = parts.important;
+  p->addresses.reserve(CrLfLineCount(parts.addressLines));
+  ForEachCrLfLine(parts.addressLines, [&p](std::string_view a) { p->addresses.emplace_back(a); });
+  p->important = parts.important;
   // The memo is its lines without their leading spaces.
-  p->Memo.reserve(parts.memoLines.size());
+  p->memo.reserve(parts.memoLines.size());
   ForEachCrLfLine(parts.memoLines, [&p](std::string_view line) {
-    if (!line.empty()) p->Memo.append(line.substr(1));
-    p->Memo += "\r\n";
+    if (!line.empty()) p->memo.append(line.substr(1));
+    p->memo += "\r\n";
   });
   return p;
 }

@@ -12,10 +12,10 @@ namespace pinote {
 std::optional<std::string> PickedAddress(const MemoStore& store, int record, int address) {
   const Person* person = store.Get(record);
   if (person == nullptr || address < 0 ||
-      static_cast<size_t>(address) >= person->Addresses.size()) {
+      static_cast<size_t>(address) >= person->addresses.size()) {
     return std::nullopt;
   }
-  return person->Addresses[static_cast<size_t>(address)];
+  return person->addresses[static_cast<size_t>(address)];
 }
 
 UnifyOutcome Unify(MemoStore& store, std::string_view shownAddress, int pickedRecord,
@@ -38,9 +38,9 @@ UnifyOutcome Unify(MemoStore& store, std::string_view shownAddress, int pickedRe
   } else {
     const Person& joining = *store.Get(shownRecord);
     const Person& into = *store.Get(pickedRecord);
-    const bool important = into.Important || joining.Important;
-    std::string memo = into.Memo + joining.Memo;  // joined as they are, no separator
-    for (const std::string& a : joining.Addresses) store.AppendAddress(pickedRecord, a);
+    const bool important = into.important || joining.important;
+    std::string memo = into.memo + joining.memo;  // joined as they are, no separator
+    for (const std::string& a : joining.addresses) store.AppendAddress(pickedRecord, a);
     store.SetImportant(pickedRecord, important);
     store.SetMemo(pickedRecord, std::move(memo));
     store.Delete(shownRecord);
@@ -53,13 +53,13 @@ SeparateOutcome Separate(MemoStore& store, std::string_view shownAddress, std::s
   const int group = store.IndexOfAddress(shownAddress);
   const Person* person = store.Get(group);
   // Taking the only address out would leave a record nobody can reach.
-  if (person == nullptr || person->Addresses.size() < 2) return SeparateOutcome::kNotInGroup;
+  if (person == nullptr || person->addresses.size() < 2) return SeparateOutcome::kNotInGroup;
   if (!IsStorableAddress(shownAddress)) return SeparateOutcome::kAddressNotStored;
   store.RemoveAddress(group, shownAddress);
   auto own = std::make_unique<Person>();
-  own->Addresses.emplace_back(shownAddress);
-  own->Important = important;
-  own->Memo = std::move(memo);
+  own->addresses.emplace_back(shownAddress);
+  own->important = important;
+  own->memo = std::move(memo);
   store.Add(std::move(own));
   return SeparateOutcome::kSeparated;
 }
@@ -104,10 +104,10 @@ bool StoreTypedMemo(MemoStore& store, std::string_view address, std::string memo
   int record = store.IndexOfAddress(address);
   if (record < 0) {
     auto person = std::make_unique<Person>();
-    person->Addresses.emplace_back(address);
+    person->addresses.emplace_back(address);
     record = store.Add(std::move(person));
-  } else if (shown != nullptr && store.Get(record)->Memo != *shown) {
-    memo = LayTypedOnto(*shown, memo, store.Get(record)->Memo);
+  } else if (shown != nullptr && store.Get(record)->memo != *shown) {
+    memo = LayTypedOnto(*shown, memo, store.Get(record)->memo);
   }
   store.SetImportant(record, important);
   store.SetMemo(record, std::move(memo));

@@ -31,11 +31,11 @@ struct Block {
 
 std::unique_ptr<Person> PersonOfParsed(const Block& b) {
   auto p = std::make_unique<Person>();
-  p->Addresses.assign(b.addresses.begin(), b.addresses.end());
-  p->Important = b.important;
+  p->addresses.assign(b.addresses.begin(), b.addresses.end());
+  p->important = b.important;
   for (const std::string_view line : b.memoLines) {
-    p->Memo.append(line);
-    p->Memo += kCrLf;
+    p->memo.append(line);
+    p->memo += kCrLf;
   }
   return p;
 }
@@ -141,9 +141,9 @@ Person& RecordTable::PersonOf(const Record& r) const {
     const std::string_view bytes = nameListBytes_;
     for (uint32_t i = part->firstAddress; i != 0; i = addedAddresses_[i - 1].next) {
       const AddedAddress& a = addedAddresses_[i - 1];
-      p->Addresses.emplace_back(bytes.substr(a.begin, a.size));
+      p->addresses.emplace_back(bytes.substr(a.begin, a.size));
     }
-    p->NameListText.assign(bytes.substr(part->textBegin, part->textSize));
+    p->nameListText.assign(bytes.substr(part->textBegin, part->textSize));
   }
   Person& made = *p;
   r.body.SetPerson(std::move(p));
@@ -152,7 +152,7 @@ Person& RecordTable::PersonOf(const Record& r) const {
 
 void RecordTable::AppendAddressesOf(const Record& r, std::vector<std::string_view>& out) const {
   if (const Person* p = r.body.person()) {
-    out.insert(out.end(), p->Addresses.begin(), p->Addresses.end());
+    out.insert(out.end(), p->addresses.begin(), p->addresses.end());
     return;
   }
   ForEachCrLfLine(SplitExactBlock(KeptBytes(r)).addressLines,
@@ -196,7 +196,7 @@ std::unique_ptr<Person> RecordTable::FileVersionOf(const Record& r) const {
     return std::make_unique<Person>(*it->second);
   }
   auto copy = std::make_unique<Person>(*p);
-  copy->NameListText.clear();
+  copy->nameListText.clear();
   return copy;
 }
 
@@ -241,7 +241,7 @@ int RecordTable::Add(std::unique_ptr<Person> person) {
   changed_.emplace(person.get(), nullptr);
   records_.emplace_back(std::move(person));
   // Appended last, so it holds only the keys that no earlier record holds.
-  for (const auto& a : records_.back().body.person()->Addresses) index_.Insert(a, index);
+  for (const auto& a : records_.back().body.person()->addresses) index_.Insert(a, index);
   return index;
 }
 
@@ -254,37 +254,37 @@ void RecordTable::Delete(int index) {
 
 void RecordTable::SetMemo(int index, std::string memo) {
   if (index < 0 || index >= Count()) return;
-  if (PersonOf(records_[static_cast<size_t>(index)]).Memo == memo) return;
-  Edit(index).Memo = std::move(memo);
+  if (PersonOf(records_[static_cast<size_t>(index)]).memo == memo) return;
+  Edit(index).memo = std::move(memo);
 }
 
 void RecordTable::SetImportant(int index, bool important) {
   if (index < 0 || index >= Count()) return;
-  if (PersonOf(records_[static_cast<size_t>(index)]).Important == important) return;
-  Edit(index).Important = important;
+  if (PersonOf(records_[static_cast<size_t>(index)]).important == important) return;
+  Edit(index).important = important;
 }
 
 void RecordTable::SetNameListText(int index, std::string text) {
   if (index < 0 || index >= Count()) return;
-  PersonOf(records_[static_cast<size_t>(index)]).NameListText = std::move(text);
+  PersonOf(records_[static_cast<size_t>(index)]).nameListText = std::move(text);
   records_[static_cast<size_t>(index)].stale = true;  // whether Save keeps the record may change
 }
 
 void RecordTable::AppendAddress(int index, std::string address) {
   if (index < 0 || index >= Count()) return;
   index_.Claim(address, index);
-  Edit(index).Addresses.push_back(std::move(address));
+  Edit(index).addresses.push_back(std::move(address));
 }
 
 bool RecordTable::RemoveAddress(int index, std::string_view address) {
   if (index < 0 || index >= Count()) return false;
-  auto& addresses = PersonOf(records_[static_cast<size_t>(index)]).Addresses;
+  auto& addresses = PersonOf(records_[static_cast<size_t>(index)]).addresses;
   const auto it =
       std::find_if(addresses.begin(), addresses.end(),
                    [&](const std::string& a) { return SameAddressKey(a, address, codePage_); });
   if (it == addresses.end()) return false;
   const auto at = it - addresses.begin();
-  Edit(index).Addresses.erase(addresses.begin() + at);
+  Edit(index).addresses.erase(addresses.begin() + at);
   RebuildIndex();  // a later record, or none, holds the key now
   return true;
 }

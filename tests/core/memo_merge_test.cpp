@@ -27,15 +27,15 @@ std::string FileOf(std::string_view described) {
     auto p = std::make_unique<Person>();
     std::string_view addresses = one.substr(0, one.find('='));
     if (!addresses.empty() && addresses.back() == '!') {
-      p->Important = true;
+      p->important = true;
       addresses.remove_suffix(1);
     }
     while (!addresses.empty()) {
       const size_t comma = addresses.find(',');
-      p->Addresses.emplace_back(addresses.substr(0, comma));
+      p->addresses.emplace_back(addresses.substr(0, comma));
       addresses = comma == std::string_view::npos ? "" : addresses.substr(comma + 1);
     }
-    for (const char c : one.substr(one.find('=') + 1)) p->Memo += c == '/' ? "\r\n" : std::string(1, c);
+    for (const char c : one.substr(one.find('=') + 1)) p->memo += c == '/' ? "\r\n" : std::string(1, c);
     persons.push_back(std::move(p));
   }
   return FormatMemoFile(persons);

@@ -175,7 +175,7 @@ TEST(IncrementalSave, CompactingPassesRecordsWithoutBytes) {
   ASSERT_TRUE(store.Save().ok());
   EXPECT_EQ(fs.Content("d"), "typed@x\r\n short\r\n\r\nbig@x\r\n small\r\n\r\n");
   EXPECT_EQ(test::CheckSaved(store, fs), "");
-  EXPECT_EQ(store.Get(2)->NameListText, "Only a name");
+  EXPECT_EQ(store.Get(2)->nameListText, "Only a name");
   EXPECT_EQ(store.IndexOfAddress("NAMED@X"), 2);
 }
 

@@ -171,7 +171,7 @@ TEST(MemoIndexOfAddress, IgnoresCaseAndKeepsStoredForm) {
     SCOPED_TRACE(c.query);
     EXPECT_EQ(store.IndexOfAddress(c.query), c.expected);
   }
-  EXPECT_EQ(store.Get(0)->Addresses[0], "Taro.Yamada@Example.JP");
+  EXPECT_EQ(store.Get(0)->addresses[0], "Taro.Yamada@Example.JP");
 }
 
 TEST(MemoIndexOfAddress, LongAddressesAreFound) {
@@ -219,7 +219,7 @@ TEST(MemoIndexOfAddress, AddressInTwoRecordsResolvesToEarlier) {
   EXPECT_EQ(store.IndexOfAddress("other"), 1);
   store.Delete(0);
   EXPECT_EQ(store.IndexOfAddress("x@Y"), 0);
-  EXPECT_EQ(store.Get(0)->Memo, "second\r\n");
+  EXPECT_EQ(store.Get(0)->memo, "second\r\n");
 }
 
 TEST(MemoIndexOfAddress, FollowsEveryChangeAtOnce) {
@@ -295,16 +295,16 @@ TEST(MemoSave, PrunesRecordsWithEmptyMemoAndAtMostOneAddress) {
     MemoStore store(CodePage::ShiftJis(), fs);
     EXPECT_TRUE(store.Load("d").ok());
     auto p = std::make_unique<Person>();
-    p->Addresses = c.addresses;
-    p->Memo = c.memo;
-    p->Important = c.important;
-    p->NameListText = c.nameList;
+    p->addresses = c.addresses;
+    p->memo = c.memo;
+    p->important = c.important;
+    p->nameListText = c.nameList;
     store.Add(std::move(p));
     EXPECT_TRUE(store.Save().ok());
     EXPECT_EQ(store.Count(), c.inMemory ? 1 : 0);
     EXPECT_EQ(fs.files["d"], c.written);
     if (c.inMemory) {
-      EXPECT_EQ(store.Get(0)->NameListText, c.nameList);
+      EXPECT_EQ(store.Get(0)->nameListText, c.nameList);
       if (!c.addresses.empty()) {
         EXPECT_EQ(store.IndexOfAddress(c.addresses.back()), 0);
       }
@@ -323,7 +323,7 @@ TEST(MemoSave, NameListTextHoldsAcrossLaterSaves) {
     store.SetMemo(0, "m" + std::to_string(keystroke));
     EXPECT_TRUE(store.Save().ok());
     ASSERT_EQ(store.IndexOfAddress("SOLO@x"), 1);
-    EXPECT_EQ(store.Get(1)->NameListText, "Solo");
+    EXPECT_EQ(store.Get(1)->nameListText, "Solo");
   }
   EXPECT_EQ(fs.files["d"], "a@x\r\n m2\r\n\r\n");
   // Typed into, the record is written from then on; cleared again, only the text holds it.
@@ -478,7 +478,7 @@ TEST(MemoSave, NameListRecordsMadeMeanwhileKeepTheFilesMemo) {
   EXPECT_TRUE(store.Save().ok());
   // No change of this copy's: the file's record stays, and the name list adds to it again.
   EXPECT_EQ(fs.Content("d"), "a@x\r\nb@x\r\n@Important\r\n kept\r\n\r\n");
-  EXPECT_EQ(store.Get(0)->NameListText, "Book");
+  EXPECT_EQ(store.Get(0)->nameListText, "Book");
 }
 
 TEST(MemoSave, TwoAddressesOfOneGroupTypedIntoStayOneRecord) {
@@ -534,7 +534,7 @@ struct LinearIndex {
   void Rebuild(const MemoStore& s) {
     pairs.clear();
     for (int i = 0; i < s.Count(); ++i) {
-      for (const auto& a : s.Get(i)->Addresses) pairs.emplace_back(a, i);
+      for (const auto& a : s.Get(i)->addresses) pairs.emplace_back(a, i);
     }
   }
   int Find(const std::string& address) const {
@@ -570,8 +570,8 @@ TEST(MemoIndexOfAddress, AgreesWithLinearScanOverRandomStores) {
         case 0:
         case 1: {
           auto p = std::make_unique<Person>();
-          for (unsigned n = rng() % 3; n > 0; --n) p->Addresses.push_back(randomAddress());
-          if (rng() % 2 != 0) p->Memo = "m";
+          for (unsigned n = rng() % 3; n > 0; --n) p->addresses.push_back(randomAddress());
+          if (rng() % 2 != 0) p->memo = "m";
           store.Add(std::move(p));
           reference.Rebuild(store);
           break;
@@ -587,8 +587,8 @@ TEST(MemoIndexOfAddress, AgreesWithLinearScanOverRandomStores) {
           if (store.Get(static_cast<int>(rng() % (store.Count() + 1))) != nullptr) {
             const int i = static_cast<int>(rng() % store.Count());
             const Person& p = *store.Get(i);
-            if (!p.Addresses.empty() && rng() % 2 != 0) {
-              store.RemoveAddress(i, p.Addresses[rng() % p.Addresses.size()]);
+            if (!p.addresses.empty() && rng() % 2 != 0) {
+              store.RemoveAddress(i, p.addresses[rng() % p.addresses.size()]);
             } else {
               store.AppendAddress(i, randomAddress());
             }

@@ -15,10 +15,10 @@ inline std::unique_ptr<Person> MakePerson(std::initializer_list<std::string> add
                                        std::string memo = "", bool important = false,
                                        std::string nameList = "") {
   auto p = std::make_unique<Person>();
-  p->Addresses = addresses;
-  p->Memo = std::move(memo);
-  p->Important = important;
-  p->NameListText = std::move(nameList);
+  p->addresses = addresses;
+  p->memo = std::move(memo);
+  p->important = important;
+  p->nameListText = std::move(nameList);
   return p;
 }
 
@@ -26,18 +26,18 @@ inline std::unique_ptr<Person> MakePerson(std::initializer_list<std::string> add
 // CR LF shown as "/"; records joined by "|". Name-list text is not shown.
 inline std::string Describe(const Person& p) {
   std::string out;
-  for (size_t i = 0; i < p.Addresses.size(); ++i) {
+  for (size_t i = 0; i < p.addresses.size(); ++i) {
     if (i > 0) out += ',';
-    out += p.Addresses[i];
+    out += p.addresses[i];
   }
-  if (p.Important) out += '!';
+  if (p.important) out += '!';
   out += '=';
-  for (size_t i = 0; i < p.Memo.size(); ++i) {
-    if (p.Memo.compare(i, 2, "\r\n") == 0) {
+  for (size_t i = 0; i < p.memo.size(); ++i) {
+    if (p.memo.compare(i, 2, "\r\n") == 0) {
       out += '/';
       ++i;
     } else {
-      out += p.Memo[i];
+      out += p.memo[i];
     }
   }
   return out;

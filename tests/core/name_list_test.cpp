@@ -63,7 +63,7 @@ std::string DescribeWithText(const MemoStore& store) {
   std::string out;
   for (int i = 0; i < store.Count(); ++i) {
     if (i > 0) out += '|';
-    out += Describe(*store.Get(i)) + "=" + store.Get(i)->NameListText;
+    out += Describe(*store.Get(i)) + "=" + store.Get(i)->nameListText;
   }
   return out;
 }
@@ -180,7 +180,7 @@ TEST(NameListMerge, FirstEntryNamesTheRecord) {
   EXPECT_EQ(DescribeWithText(store), "a@x,b@x=m=One");
   store.SetNameListText(0, "");
   store.MergeNameListText(NameList({{"Three", {"B@x"}}}));
-  EXPECT_EQ(store.Get(0)->NameListText, "Three");
+  EXPECT_EQ(store.Get(0)->nameListText, "Three");
 }
 
 TEST(NameListMerge, EntryTextIsUnescaped) {
@@ -203,8 +203,8 @@ TEST(NameListMerge, EntryTextIsUnescaped) {
     MemoStore store(CodePage::ShiftJis());
     store.MergeNameListText(NameList({{c.line, {"a@x"}}, {"after", {"b@x"}}}));
     ASSERT_EQ(store.Count(), 2);
-    EXPECT_EQ(store.Get(0)->NameListText, c.expected);
-    EXPECT_EQ(store.Get(1)->NameListText, "after");
+    EXPECT_EQ(store.Get(0)->nameListText, c.expected);
+    EXPECT_EQ(store.Get(1)->nameListText, "after");
     EXPECT_EQ(store.IndexOfAddress("b@x"), 1);
   }
 }
@@ -355,7 +355,7 @@ TEST(NameListMerge, IntoRecordsReadFromTheFile) {
     EXPECT_EQ(fs.Content("d"), c.saved);
     EXPECT_EQ(DescribeWithText(store), c.records);
     for (int i = 0; i < store.Count(); ++i) {
-      for (const std::string& a : store.Get(i)->Addresses) {
+      for (const std::string& a : store.Get(i)->addresses) {
         if (!a.empty()) {
           EXPECT_LE(store.IndexOfAddress(a), i) << a;
         }
@@ -486,7 +486,7 @@ TEST(NameListMerge, AgreesWithAPlainWalkOnRandomLists) {
       RefPerson p;
       for (unsigned n = rng() % 3; n > 0; --n) p.addresses.push_back(pool[rng() % pool.size()]);
       auto person = std::make_unique<Person>();
-      person->Addresses = p.addresses;
+      person->addresses = p.addresses;
       store.Add(std::move(person));
       start.push_back(p);
     }
@@ -519,7 +519,7 @@ TEST(NameListMerge, AgreesWithAPlainWalkOnRandomLists) {
       if (p.addresses.empty()) continue;
       written.push_back(p);
       persons.push_back(MakePerson({}, "m"));
-      persons.back()->Addresses = p.addresses;
+      persons.back()->addresses = p.addresses;
     }
     FakeFileSystem fs;
     fs.files["d"] = FormatMemoFile(persons);
@@ -543,8 +543,8 @@ TEST(NameListMerge, AgreesWithAPlainWalkOnRandomLists) {
       }
       ASSERT_EQ(merged->Count(), static_cast<int>(expected.size()));
       for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(merged->Get(static_cast<int>(i))->Addresses, expected[i].addresses);
-        EXPECT_EQ(merged->Get(static_cast<int>(i))->NameListText, expected[i].text);
+        EXPECT_EQ(merged->Get(static_cast<int>(i))->addresses, expected[i].addresses);
+        EXPECT_EQ(merged->Get(static_cast<int>(i))->nameListText, expected[i].text);
       }
     }
   }

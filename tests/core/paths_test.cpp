@@ -196,30 +196,27 @@ TEST(ChooseHelpFile, HlpFirstThenTheHtmlOfTheLanguageThenTheOther) {
 }
 
 // The message names every file tried, in the order tried, each converted on its own.
-TEST(MissingHelpMessage, NamesEveryFileTried) {
+TEST(MissingHelpText, NamesEveryFileTried) {
   const std::string dir = "C:\\\x83\x5C\\";  // ソ
   const auto marked = [](const std::string& path) { return "<" + path + ">"; };
   struct Case {
     bool japanese;
-    std::string text, caption;
+    std::string text;
   } cases[] = {
       {true,
        "<" + dir + "Pinote.hlp> がありません\r\n<" + dir + "Pinote.html> がありません\r\n<" + dir +
-           "PinoteE.html> がありません",
-       "エラー"},
+           "PinoteE.html> がありません"},
       {false,
        "<" + dir + "PinoteE.hlp>\r\nnor\r\n<" + dir + "Pinote.hlp>\r\nnor\r\n<" + dir +
-           "PinoteE.html>\r\nnor\r\n<" + dir + "Pinote.html>\r\nis not found.",
-       "Error"},
+           "PinoteE.html>\r\nnor\r\n<" + dir + "Pinote.html>\r\nis not found."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.japanese);
     const HelpChoice h = ChooseHelpFile(dir, c.japanese, [](const std::string&) { return false; });
-    const HelpMessage m = MissingHelpMessage(h, c.japanese, marked);
-    EXPECT_EQ(m.textUtf8, c.text);
-    EXPECT_EQ(m.captionUtf8, c.caption);
+    const std::string text = MissingHelpText(h, c.japanese, marked);
+    EXPECT_EQ(text, c.text);
     for (const std::string& path : h.tried) {
-      EXPECT_NE(m.textUtf8.find(marked(path)), std::string::npos) << path;
+      EXPECT_NE(text.find(marked(path)), std::string::npos) << path;
     }
   }
 }

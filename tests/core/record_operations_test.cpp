@@ -86,7 +86,7 @@ TEST(Unify, OutcomesAndTheMergedRecords) {
     EXPECT_EQ(f.fs.writes, f.writes + 1);
     // Only b@x's record had name-list text: it left with the record when that one joined.
     const Person& b = *f.store.Get(f.store.IndexOfAddress("b@x"));
-    EXPECT_EQ(b.NameListText, c.shown == "B@X" ? "" : "B from the list");
+    EXPECT_EQ(b.nameListText, c.shown == "B@X" ? "" : "B from the list");
     EXPECT_EQ(test::CheckSaved(f.store, f.fs), "");  // the file and the index follow
   }
 }
@@ -197,8 +197,8 @@ TEST(StoreTypedMemo, AfterAnUnreadableFileTheRecordShowsTheFilesMemoFirst) {
   ASSERT_TRUE(StoreTypedMemo(store, "a@x", "typed2", false));
   EXPECT_TRUE(store.Save().ok());
   ASSERT_EQ(store.IndexOfAddress("a@x"), 0);
-  EXPECT_EQ(store.Get(0)->Memo, "from the file\r\ntyped2");
-  EXPECT_TRUE(store.Get(0)->Important);
+  EXPECT_EQ(store.Get(0)->memo, "from the file\r\ntyped2");
+  EXPECT_TRUE(store.Get(0)->important);
 }
 
 // Typing into a box that shows an older memo than the record holds now (its refill was put off
@@ -228,7 +228,7 @@ TEST(LayTypedOnto, KeepsBothChangesOrBothTexts) {
   ASSERT_TRUE(store.Load("d").ok());
   const std::string shown = "a\r\n";
   ASSERT_TRUE(StoreTypedMemo(store, "a@x", "ax\r\n", false, &shown));
-  EXPECT_EQ(store.Get(0)->Memo, "ax\r\nnew\r\n");
+  EXPECT_EQ(store.Get(0)->memo, "ax\r\nnew\r\n");
 }
 
 }  // namespace

@@ -70,10 +70,10 @@ inline std::string CheckSaved(const MemoStore& store, const testing::FakeFileSys
     return "the file differs from a fresh format of the records";
   }
   for (int i = 0; i < store.Count(); ++i) {
-    for (const std::string& a : store.Get(i)->Addresses) {
+    for (const std::string& a : store.Get(i)->addresses) {
       int first = -1;
       for (int j = 0; j < store.Count() && first < 0; ++j) {
-        for (const std::string& b : store.Get(j)->Addresses) {
+        for (const std::string& b : store.Get(j)->addresses) {
           if (SameKey(a, b)) {
             first = j;
             break;
@@ -106,21 +106,21 @@ inline std::string OtherWritersFile(const std::string& file, EditSource& src) {
     const size_t at = records.empty() ? 0 : src.Below(static_cast<int>(records.size()));
     switch (src.Below(4)) {
       case 0:
-        if (at < records.size()) records[at]->Memo = src.Text();
+        if (at < records.size()) records[at]->memo = src.Text();
         break;
       case 1:
         if (at < records.size()) records.erase(records.begin() + static_cast<ptrdiff_t>(at));
         break;
       case 2:
         if (at + 1 < records.size()) {
-          for (auto& a : records[at + 1]->Addresses) records[at]->Addresses.push_back(a);
+          for (auto& a : records[at + 1]->addresses) records[at]->addresses.push_back(a);
           records.erase(records.begin() + static_cast<ptrdiff_t>(at) + 1);
         }
         break;
       default: {
         auto p = std::make_unique<Person>();
-        p->Addresses.push_back(src.Address());
-        p->Memo = src.Text();
+        p->addresses.push_back(src.Address());
+        p->memo = src.Text();
         records.push_back(std::move(p));
       }
     }
@@ -150,10 +150,10 @@ inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs, 
         break;
       case 2: {
         auto p = std::make_unique<Person>();
-        for (int n = src.Below(4); n > 0; --n) p->Addresses.push_back(src.Address());
-        p->Memo = src.Text();
-        p->Important = src.Byte() & 1;
-        if (src.Byte() & 1) p->NameListText = src.Text();
+        for (int n = src.Below(4); n > 0; --n) p->addresses.push_back(src.Address());
+        p->memo = src.Text();
+        p->important = src.Byte() & 1;
+        if (src.Byte() & 1) p->nameListText = src.Text();
         store.Add(std::move(p));
         break;
       }

@@ -11,8 +11,8 @@ namespace {
 
 std::unique_ptr<Person> MakePerson(std::vector<std::string> addresses, std::string memo) {
   auto p = std::make_unique<Person>();
-  p->Addresses = std::move(addresses);
-  p->Memo = std::move(memo);
+  p->addresses = std::move(addresses);
+  p->memo = std::move(memo);
   return p;
 }
 
@@ -30,11 +30,11 @@ std::vector<UnifyLine> Reference(const MemoStore& data, const std::string& keywo
   std::vector<UnifyLine> out;
   for (int r = 0; r < data.Count(); ++r) {
     const Person& p = *data.Get(r);
-    bool take = keyword.empty() || p.Memo.find(keyword) != std::string::npos;
-    for (const std::string& a : p.Addresses) take = take || a.find(keyword) != std::string::npos;
+    bool take = keyword.empty() || p.memo.find(keyword) != std::string::npos;
+    for (const std::string& a : p.addresses) take = take || a.find(keyword) != std::string::npos;
     if (!take) continue;
-    for (size_t i = 0; i < p.Addresses.size(); ++i) {
-      out.push_back({r, static_cast<int>(i), p.Addresses[i]});
+    for (size_t i = 0; i < p.addresses.size(); ++i) {
+      out.push_back({r, static_cast<int>(i), p.addresses[i]});
     }
   }
   return out;

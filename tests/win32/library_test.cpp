@@ -1,5 +1,4 @@
-// The library as a program that is no host sees it, the handle owners, the error reports, the
-// text conversions and the plug-in's own path (the issue of Japanese folder names).
+// The library as a program that is no host sees it, the handle owners, the text conversions and the plug-in's own path (the issue of Japanese folder names).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,7 +12,6 @@
 #include "common/file_io.h"
 #include "common/mbtext.h"
 #include "common/paths.h"
-#include "common/win32/errors.h"
 #include "common/win32/handles.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/text.h"
@@ -99,23 +97,6 @@ TEST(UniqueHandle, FreesExactlyOnceWhateverTheMoves) {
     EXPECT_FALSE(empty);
   }
   EXPECT_EQ(g_freed, (std::vector<int>{2, 1}));
-}
-
-TEST(ReportError, TellsTheFileErrorsPathAndTheSystemMessage) {
-  std::vector<std::wstring> seen;
-  SetErrorReporterForTesting([&](const std::wstring& t) { seen.push_back(t); });
-  const std::pair<std::function<void()>, std::wstring> cases[] = {
-      {[] { throw FileError("C:\\data\\Pinote.dat", "Access is denied."); },
-       L"C:\\data\\Pinote.dat\r\n\r\nAccess is denied."},
-      {[] { throw std::runtime_error("plain failure"); }, L"plain failure"},
-      {[] { throw 42; }, L"Quillet for Becky!2: unknown error"},
-  };
-  for (const auto& [raise, text] : cases) {
-    seen.clear();
-    EXPECT_FALSE(Guarded(nullptr, raise));
-    EXPECT_EQ(seen, std::vector<std::wstring>{text});
-  }
-  SetErrorReporterForTesting(nullptr);
 }
 
 TEST(TextConversion, RoundTripsAndEdges) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/win32/errors.h"
+#include "common/win32/message_box.h"
 #include "common/win32/text.h"
 #include "dialog_script.h"
 #include "forms/win32/memo_window.h"
@@ -25,11 +25,12 @@ class MemoWindowSyncTest : public ::testing::Test {
     folder_ = FreshSettingsFolder("pinote-memo-sync-test");
     RemoveOldFiles();
     SetForegroundHookForTesting([](HWND) {});
-    SetErrorReporterForTesting([this](const std::wstring& text) { told_.push_back(text); });
+    SetMessageBoxHookForTesting(
+        [this](const std::wstring&, const std::wstring& text) { told_.push_back(text); });
   }
   void TearDown() override {
-    form_.reset();
-    SetErrorReporterForTesting(nullptr);
+    window_.reset();
+    SetMessageBoxHookForTesting(nullptr);
     SetForegroundHookForTesting(nullptr);
     DestroySettingsStore();
     SetPluginFileNameForTesting("");
@@ -50,27 +51,27 @@ class MemoWindowSyncTest : public ::testing::Test {
   // The window shows Alice's record of a file holding `memoLines` for her.
   void ShowAlice(const std::string& memoLines) {
     WriteDat("alice@example.com\r\n" + memoLines + "\r\n");
-    form_ = MemoWindow::Create();
-    form_->ShowMemo(nullptr, "alice@example.com", "Alice", true);
+    window_ = MemoWindow::Create();
+    window_->ShowMemo(nullptr, "alice@example.com", "Alice", true);
   }
   // Activated as by a click; the look at the disk is posted, so the queue is emptied.
   void Activate() {
-    ::SendMessageW(form_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    ::SendMessageW(window_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
   }
   std::pair<DWORD, DWORD> Selection() const {
     DWORD start = 0, end = 0;
-    ::SendMessageW(form_->Control(IDC_MEMO_EDIT), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+    ::SendMessageW(window_->Control(IDC_MEMO_EDIT), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                    reinterpret_cast<LPARAM>(&end));
     return {start, end};
   }
   bool NoteShown() const {
-    return (::GetWindowLongPtrW(form_->Control(IDC_SAVE_NOTE_LABEL), GWL_STYLE) & WS_VISIBLE) != 0;
+    return (::GetWindowLongPtrW(window_->Control(IDC_SAVE_NOTE_LABEL), GWL_STYLE) & WS_VISIBLE) != 0;
   }
 
   std::string folder_;
-  std::unique_ptr<MemoWindow> form_;
+  std::unique_ptr<MemoWindow> window_;
   std::vector<std::wstring> told_;
 };
 
@@ -92,18 +93,18 @@ TEST_F(MemoWindowSyncTest, ActivationShowsAnotherWritersTextKeepingTheCaret) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ShowAlice(c.before);
-    ::SendMessageW(form_->Control(IDC_MEMO_EDIT), EM_SETSEL, c.selStart, c.selEnd);
+    ::SendMessageW(window_->Control(IDC_MEMO_EDIT), EM_SETSEL, c.selStart, c.selEnd);
     WriteDat("alice@example.com\r\n" + c.after + "\r\nbob@example.org\r\n Added elsewhere\r\n\r\n");
     Activate();
-    EXPECT_EQ(form_->MemoText(), c.shown);
+    EXPECT_EQ(window_->MemoText(), c.shown);
     EXPECT_EQ(Selection(), c.sel);
-    EXPECT_EQ(form_->IsImportantChecked(), c.after.find("@Important") != std::string::npos);
+    EXPECT_EQ(window_->IsImportantChecked(), c.after.find("@Important") != std::string::npos);
     EXPECT_TRUE(told_.empty());
     // Looking again when nothing changed leaves the box alone.
-    ::SendMessageW(form_->Control(IDC_MEMO_EDIT), EM_SETSEL, 1, 3);
+    ::SendMessageW(window_->Control(IDC_MEMO_EDIT), EM_SETSEL, 1, 3);
     Activate();
     EXPECT_EQ(Selection(), std::make_pair(DWORD{1}, DWORD{3}));
-    form_.reset();
+    window_.reset();
   }
 }
 
@@ -112,10 +113,10 @@ TEST_F(MemoWindowSyncTest, ASaveRefusedByAHeldLockIsToldOnceAndWrittenAtALaterLo
   HANDLE lock = ::CreateFileA((folder_ + "\\Pinote.dat.lock").c_str(),
                               GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-  form_->SetMemoText("Typed 1");
-  form_->SetMemoText("Typed 2");
+  window_->SetMemoText("Typed 1");
+  window_->SetMemoText("Typed 2");
   Activate();  // the look cannot write either
-  EXPECT_EQ(form_->MemoText(), "Typed 2");
+  EXPECT_EQ(window_->MemoText(), "Typed 2");
   EXPECT_TRUE(NoteShown());
   ASSERT_EQ(told_.size(), 1u);
   EXPECT_NE(told_[0].find(L"Another program is saving the memo file"), std::wstring::npos)
@@ -124,7 +125,7 @@ TEST_F(MemoWindowSyncTest, ASaveRefusedByAHeldLockIsToldOnceAndWrittenAtALaterLo
   ::CloseHandle(lock);
   Activate();
   EXPECT_FALSE(NoteShown());
-  EXPECT_EQ(form_->MemoText(), "Typed 2");
+  EXPECT_EQ(window_->MemoText(), "Typed 2");
   EXPECT_EQ(ReadFileBytes(folder_ + "\\Pinote.dat"), "alice@example.com\r\n Typed 2\r\n\r\n");
   EXPECT_EQ(told_.size(), 1u);
 }
@@ -152,13 +153,13 @@ TEST_F(MemoWindowSyncTest, AUnifyOrSeparateTheSaveRefusedShowsTheRecordAsItStand
     WriteDat(c.command == IDM_UNIFY
                  ? "alice@example.com\r\n Alice\r\n\r\nbob@example.org\r\n Bob\r\n\r\n"
                  : "bob@example.org\r\nalice@example.com\r\n Both\r\n\r\n");
-    form_ = MemoWindow::Create();
-    form_->ShowMemo(nullptr, "alice@example.com", "Alice", true);
+    window_ = MemoWindow::Create();
+    window_->ShowMemo(nullptr, "alice@example.com", "Alice", true);
     HANDLE lock = ::CreateFileA((folder_ + "\\Pinote.dat.lock").c_str(),
                                 GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
                                 nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    auto command = [&] { return ::SendMessageW(form_->Handle(), WM_COMMAND, c.command, 0) == 0; };
+    auto command = [&] { return ::SendMessageW(window_->Handle(), WM_COMMAND, c.command, 0) == 0; };
     if (c.command == IDM_UNIFY) {
       RunMarkedScript(IDC_ADDRESS_LIST,
                       {{IDC_ADDRESS_LIST,
@@ -173,12 +174,12 @@ TEST_F(MemoWindowSyncTest, AUnifyOrSeparateTheSaveRefusedShowsTheRecordAsItStand
     } else {
       command();
     }
-    EXPECT_EQ(form_->MemoText(), c.shownAfter);
+    EXPECT_EQ(window_->MemoText(), c.shownAfter);
     EXPECT_EQ(told_.size(), 1u);
     ::CloseHandle(lock);
-    form_->SetMemoText(form_->MemoText() + "!");
+    window_->SetMemoText(window_->MemoText() + "!");
     EXPECT_EQ(ReadFileBytes(folder_ + "\\Pinote.dat"), c.written);
-    form_.reset();
+    window_.reset();
   }
 }
 

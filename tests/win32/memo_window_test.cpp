@@ -29,7 +29,7 @@ class MemoWindowTest : public ::testing::Test {
     SetForegroundHookForTesting([this](HWND w) { foreground_.push_back(w); });
   }
   void TearDown() override {
-    form_.reset();
+    window_.reset();
     SetForegroundHookForTesting(nullptr);
     DestroySettingsStore();
     SetPluginFileNameForTesting("");
@@ -37,42 +37,42 @@ class MemoWindowTest : public ::testing::Test {
   // A memo window over a data file holding `dat` ("": none).
   void Create(const std::string& dat = "") {
     if (!dat.empty()) Write("\\Pinote.dat", dat);
-    form_ = MemoWindow::Create();
+    window_ = MemoWindow::Create();
   }
   void Write(const char* name, const std::string& bytes) {
     std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen((folder_ + name).c_str(), "wb"), &std::fclose);
     std::fwrite(bytes.data(), 1, bytes.size(), f.get());
   }
   std::string Read(const char* name) const { return ReadFileBytes(folder_ + name); }
-  HWND C(int id) const { return form_->Control(id); }
-  bool Visible() const { return HasStyle(form_->Handle(), WS_VISIBLE); }
+  HWND C(int id) const { return window_->Control(id); }
+  bool Visible() const { return HasStyle(window_->Handle(), WS_VISIBLE); }
   RECT Rect(int id) const { return ChildRect(C(id)); }
 
   std::string folder_;
-  std::unique_ptr<MemoWindow> form_;
+  std::unique_ptr<MemoWindow> window_;
   std::vector<HWND> foreground_;
 };
 
 TEST_F(MemoWindowTest, CreatesHiddenWithDisabledMemoMenusAndDefaultPlacement) {
   Create();
   EXPECT_FALSE(Visible());
-  EXPECT_FALSE(form_->IsAddressShown());
-  EXPECT_EQ(WindowText(form_->Handle()), L"Quillet for Becky!2");
+  EXPECT_FALSE(window_->IsAddressShown());
+  EXPECT_EQ(WindowText(window_->Handle()), L"Quillet for Becky!2");
   wchar_t cls[64] = {};
-  ::GetClassNameW(form_->Handle(), cls, 64);
+  ::GetClassNameW(window_->Handle(), cls, 64);
   EXPECT_STREQ(cls, L"" MEMO_WINDOW_CLASS);
   RECT r{};
-  ::GetWindowRect(form_->Handle(), &r);
+  ::GetWindowRect(window_->Handle(), &r);
   // Flush with the screen's right edge, full screen height, the design width.
   EXPECT_EQ(r.right - r.left, 242);
   EXPECT_EQ(r.right, ::GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(r.bottom - r.top, ::GetSystemMetrics(SM_CYSCREEN));
   for (int id : {IDM_LOOK, IDM_HISTORY, IDM_UNIFY, IDM_SEPARATE, IDM_HIDE, IDM_OPTIONS,
                  IDM_HELP_CONTENTS, IDM_ABOUT}) {
-    EXPECT_NE(::GetMenuState(::GetMenu(form_->Handle()), id, MF_BYCOMMAND), UINT(-1)) << id;
+    EXPECT_NE(::GetMenuState(::GetMenu(window_->Handle()), id, MF_BYCOMMAND), UINT(-1)) << id;
   }
-  form_->SetMemoText("orphan");  // no address shown yet: not an edit
-  EXPECT_EQ(form_->MemoText(), "");
+  window_->SetMemoText("orphan");  // no address shown yet: not an edit
+  EXPECT_EQ(window_->MemoText(), "");
 }
 
 // Showing the window by the rules hands the foreground back to the host's window, but only when
@@ -97,9 +97,9 @@ TEST_F(MemoWindowTest, ForegroundGoesBackToTheHostOnlyWhenTheWindowComesUp) {
     SCOPED_TRACE(::testing::Message() << c.show << c.hide << c.address << c.startVisible);
     Settings().Write("Show", "Load", c.show);
     Settings().Write("Hide", "Load", c.hide);
-    ::ShowWindow(form_->Handle(), c.startVisible ? SW_SHOWNOACTIVATE : SW_HIDE);
+    ::ShowWindow(window_->Handle(), c.startVisible ? SW_SHOWNOACTIVATE : SW_HIDE);
     foreground_.clear();
-    form_->ShowMemo(host.get(), c.address, "", c.force);
+    window_->ShowMemo(host.get(), c.address, "", c.force);
     EXPECT_EQ(Visible(), c.visible);
     EXPECT_EQ(foreground_, c.handBack ? std::vector<HWND>{host.get()} : std::vector<HWND>{});
   }
@@ -110,8 +110,8 @@ TEST_F(MemoWindowTest, ShowingNeverWritesAndEditsSaveAgainAfterwards) {
   const std::string original = "a@x\r\n@Flag\r\n memo a\r\n\r\n\r\n\r\nb@x\r\n\r\n";
   Create(original);
   for (const char* address : {"a@x", "b@x", "none@x", "A@X"}) {
-    form_->ShowMemo(nullptr, address, "x", false);
-    form_->ShowMemo(nullptr, address, "x", true);
+    window_->ShowMemo(nullptr, address, "x", false);
+    window_->ShowMemo(nullptr, address, "x", true);
   }
   EXPECT_EQ(Read("\\Pinote.dat"), original);
   ::SendMessageW(C(IDC_MEMO_EDIT), WM_CHAR, L'!', 1);  // an edit of a@x's record
@@ -127,12 +127,12 @@ TEST_F(MemoWindowTest, AnOlderDataFileMovesToTheDatNameUnlessThatExists) {
   const Case cases[] = {{"", "from before\r\n", false}, {"new@x\r\n new\r\n\r\n", "", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.dat);
-    form_.reset();
+    window_.reset();
     ::DeleteFileA((folder_ + "\\Pinote.dat").c_str());
     Write("\\Pinotedat", "old@x\r\n from before\r\n\r\n");
     Create(c.dat);
-    form_->ShowMemo(nullptr, "old@x", "", true);
-    EXPECT_EQ(form_->MemoText(), c.shown);
+    window_->ShowMemo(nullptr, "old@x", "", true);
+    EXPECT_EQ(window_->MemoText(), c.shown);
     EXPECT_EQ(::GetFileAttributesA((folder_ + "\\Pinotedat").c_str()) != INVALID_FILE_ATTRIBUTES,
               c.olderLeft);
   }
@@ -148,12 +148,12 @@ TEST_F(MemoWindowTest, OtherAddressesAreAlwaysThoseOfThePersonShown) {
   } steps[] = {{"a@x", true, L"(b@x)"}, {"c@x", true, nullptr}, {"a@x", false, nullptr},
                {"c@x", false, nullptr}, {"c@x", true, nullptr}, {"a@x", true, L"(b@x)"}};
   Create("a@x\r\nb@x\r\n m\r\n\r\nc@x\r\n n\r\n\r\n");
-  ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);  // children of a hidden window read hidden
+  ::ShowWindow(window_->Handle(), SW_SHOWNOACTIVATE);  // children of a hidden window read hidden
   for (const Step& step : steps) {
     SCOPED_TRACE(::testing::Message() << step.address << " " << step.showOthers);
     WriteOption(Settings(), &Options::showOtherAddresses, step.showOthers);
-    form_->ShowMemo(nullptr, step.address, "", true);
-    form_->ApplyOptions(CurrentOptions());
+    window_->ShowMemo(nullptr, step.address, "", true);
+    window_->ApplyOptions(CurrentOptions());
     HWND line = C(IDC_OTHER_ADDRESS_LABEL);
     EXPECT_EQ(::IsWindowVisible(line) != FALSE, step.line != nullptr);
     if (step.line) EXPECT_EQ(WindowText(line), step.line);
@@ -166,8 +166,8 @@ TEST_F(MemoWindowTest, OtherAddressesAreAlwaysThoseOfThePersonShown) {
 // the splitter, which sits directly on the name-list box at the bottom.
 TEST_F(MemoWindowTest, LayoutStacksTheShownPartsAndGivesTheMemoTheRest) {
   Create("listed@x\r\nsecond@x\r\n memo\r\n\r\nplain@x\r\n memo\r\n\r\n");
-  form_->Store().SetNameListText(0, "Listed Person");
-  ::SetWindowPos(form_->Handle(), nullptr, 0, 0, 300, 500, SWP_NOMOVE | SWP_NOZORDER);
+  window_->Store().SetNameListText(0, "Listed Person");
+  ::SetWindowPos(window_->Handle(), nullptr, 0, 0, 300, 500, SWP_NOMOVE | SWP_NOZORDER);
   const std::pair<const char*, int> parts[] = {{"Importance", IDC_IMPORTANT_CHECK},
                                                {"Sender", IDC_SENDER_LABEL},
                                                {"Address", IDC_ADDRESS_LABEL},
@@ -176,10 +176,10 @@ TEST_F(MemoWindowTest, LayoutStacksTheShownPartsAndGivesTheMemoTheRest) {
     for (const char* address : {"listed@x", "plain@x"}) {
       SCOPED_TRACE(::testing::Message() << "parts " << shown << " " << address);
       for (int i = 0; i < 4; ++i) Settings().Write(parts[i].first, "Visible", (shown >> i & 1) != 0);
-      form_->ApplyOptions(CurrentOptions());
-      form_->ShowMemo(nullptr, address, "Sender", true);
+      window_->ApplyOptions(CurrentOptions());
+      window_->ShowMemo(nullptr, address, "Sender", true);
       RECT client{};
-      ::GetClientRect(form_->Handle(), &client);
+      ::GetClientRect(window_->Handle(), &client);
       int top = 0;
       for (int i = 0; i < 4; ++i) {
         // The other addresses show only for the record that has them.
@@ -207,8 +207,8 @@ TEST_F(MemoWindowTest, LayoutStacksTheShownPartsAndGivesTheMemoTheRest) {
     }
   }
   Settings().Write("Memo", "AlwaysTop", true);
-  form_->ApplyOptions(CurrentOptions());
-  EXPECT_TRUE((::GetWindowLongPtrW(form_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+  window_->ApplyOptions(CurrentOptions());
+  EXPECT_TRUE((::GetWindowLongPtrW(window_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
 }
 
 // A typed character the code page cannot hold becomes what is saved ("?") where it was typed,
@@ -229,17 +229,17 @@ TEST_F(MemoWindowTest, UnkeptCharactersAreReplacedWhereTheyWereTypedAndToldOnceP
     int told = 0;
     MSG msg;
     const UINT tell = MemoWindow::kTellUnkeptMessage;
-    while (::PeekMessageW(&msg, form_->Handle(), tell, tell, PM_REMOVE)) ++told;
+    while (::PeekMessageW(&msg, window_->Handle(), tell, tell, PM_REMOVE)) ++told;
     return told;
   };
-  form_->ShowMemo(nullptr, "a@x", "", true);
+  window_->ShowMemo(nullptr, "a@x", "", true);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.memo);
-    form_->SetMemoText("abcd");
+    window_->SetMemoText("abcd");
     HWND edit = C(IDC_MEMO_EDIT);
     ::SendMessageW(edit, EM_SETSEL, c.selStart, c.selEnd);
     ::SendMessageW(edit, WM_CHAR, c.typed, 1);
-    EXPECT_EQ(form_->MemoText(), c.memo);
+    EXPECT_EQ(window_->MemoText(), c.memo);
     EXPECT_EQ(WindowText(edit), Widen(c.memo)) << "the box shows what is saved";
     DWORD start = 0, end = 0;
     ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
@@ -248,7 +248,7 @@ TEST_F(MemoWindowTest, UnkeptCharactersAreReplacedWhereTheyWereTypedAndToldOnceP
     EXPECT_NE(Read("\\Pinote.dat").find(std::string("a@x\r\n ") + c.memo + "\r\n"), std::string::npos);
   }
   EXPECT_EQ(toldCount(), 1) << "once for a@x's memo";
-  form_->ShowMemo(nullptr, "b@x", "", true);
+  window_->ShowMemo(nullptr, "b@x", "", true);
   ::SendMessageW(C(IDC_MEMO_EDIT), WM_CHAR, 0xD55C, 1);
   EXPECT_EQ(toldCount(), 1) << "once again for b@x's";
 }
@@ -260,7 +260,7 @@ TEST_F(MemoWindowTest, ShowingInTheVisibleWindowPaintsOnlyWhatChangedAndKeepsItV
   std::string memo;
   for (int i = 0; i < 60; ++i) memo += " line " + std::to_string(i) + "\r\n";
   Create("long@x\r\n" + memo + "\r\nshort@x\r\n short\r\n\r\n");
-  ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
+  ::ShowWindow(window_->Handle(), SW_SHOWNOACTIVATE);
   struct Case {
     const char* address;
     bool caretAtEnd;  // the caret put at the end of the memo before showing
@@ -276,8 +276,8 @@ TEST_F(MemoWindowTest, ShowingInTheVisibleWindowPaintsOnlyWhatChangedAndKeepsItV
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.address << " " << c.caretAtEnd);
     if (c.caretAtEnd) ::SendMessageW(C(IDC_MEMO_EDIT), EM_SETSEL, 0x7fffffff, 0x7fffffff);
-    ::RedrawWindow(form_->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    form_->ShowMemo(nullptr, c.address, "Sender", true);  // the rules would hide it for "@bad"
+    ::RedrawWindow(window_->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    window_->ShowMemo(nullptr, c.address, "Sender", true);  // the rules would hide it for "@bad"
     EXPECT_TRUE(Visible());
     EXPECT_EQ(::GetUpdateRect(C(IDC_MEMO_EDIT), nullptr, FALSE) != FALSE, c.repainted);
     DWORD begin = 1, end = 1;
@@ -294,8 +294,8 @@ TEST_F(MemoWindowTest, ShowingInTheVisibleWindowPaintsOnlyWhatChangedAndKeepsItV
 // writes the height and the placement, as destroying it does.
 TEST_F(MemoWindowTest, TheSplitterSizesTheNameListAndClosingWritesItsHeight) {
   Create("listed@x\r\n memo\r\n\r\n");
-  form_->Store().SetNameListText(0, "Listed Person");
-  form_->ShowMemo(nullptr, "listed@x", "", true);
+  window_->Store().SetNameListText(0, "Listed Person");
+  window_->ShowMemo(nullptr, "listed@x", "", true);
   const RECT before = Rect(IDC_MEMO_EDIT);
   HWND splitter = C(IDC_NAME_LIST_SPLITTER);
   ::SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 2));
@@ -305,12 +305,12 @@ TEST_F(MemoWindowTest, TheSplitterSizesTheNameListAndClosingWritesItsHeight) {
   EXPECT_EQ(list.bottom - list.top, 100);
   EXPECT_EQ(memo.bottom, before.bottom - 30);
   EXPECT_EQ(Rect(IDC_NAME_LIST_SPLITTER).bottom, list.top);
-  ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+  ::SendMessageW(window_->Handle(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(Visible());
   EXPECT_NE(Read("\\Pinote.ini").find("Meibo\\Height=Integer:100\r\n"), std::string::npos);
   EXPECT_NE(Read("\\Pinote.ini").find("MainForm\\Width="), std::string::npos);
   Settings().Write("Meibo", "Height", 5);
-  form_.reset();
+  window_.reset();
   EXPECT_NE(Read("\\Pinote.ini").find("Meibo\\Height=Integer:100\r\n"), std::string::npos);
 }
 

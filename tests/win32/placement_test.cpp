@@ -93,7 +93,7 @@ TEST_F(PlacementTest, SaveWritesTheNormalRectangleAndTheState) {
     HWND handle = wnd.get();
     if (c.show > 0) ::ShowWindow(handle, c.show);
     if (c.show < 0) wnd.reset();
-    SaveFormPlacement(handle, "Saved", c.resizable);
+    SaveWindowPlacement(handle, "Saved", c.resizable);
     EXPECT_EQ(Stored("Saved", "Left"), c.state != nullptr);
     EXPECT_EQ(Stored("Saved", "Width"), c.state != nullptr && c.resizable);
     if (c.state != nullptr) {
@@ -131,7 +131,7 @@ TEST_F(PlacementTest, LoadMovesSizesAndKeepsTheWindowOnTheScreen) {
       Settings().Write("Load", key, c.stored ? SettingValue(int32_t{v}) : SettingValue());
     }
     UniqueWindow wnd = MakeWindow(c.resizable, 200, 150, 150, 100);
-    LoadFormPlacement(wnd.get(), "Load", c.resizable);
+    LoadWindowPlacement(wnd.get(), "Load", c.resizable);
     const RECT r = WindowRect(wnd.get());
     const int w = r.right - r.left, h = r.bottom - r.top;
     EXPECT_EQ(w, c.resizable ? c.width : 150);
@@ -157,7 +157,7 @@ TEST_F(PlacementTest, StateIsComparedWithLetterCase) {
                        c.stored ? SettingValue(std::string(c.stored)) : SettingValue());
       UniqueWindow wnd = MakeWindow(true, 30, 40, 300, 200);
       if (visible) ::ShowWindow(wnd.get(), SW_SHOWNOACTIVATE);
-      LoadFormPlacement(wnd.get(), "StateForm", true);
+      LoadWindowPlacement(wnd.get(), "StateForm", true);
       if (visible) {
         EXPECT_EQ(::IsZoomed(wnd.get()) != FALSE, c.zoomed);
         EXPECT_EQ(::IsIconic(wnd.get()) != FALSE, c.iconic);
@@ -187,9 +187,9 @@ TEST_F(PlacementTest, StoredStateIsTakenAtTheFirstShowingAndKeptUntilThen) {
     SCOPED_TRACE(c.stored);
     Settings().Write("FirstShow", "State", SettingValue(std::string(c.stored)));
     UniqueWindow wnd = MakeWindow(true, 30, 40, 300, 200);
-    LoadFormPlacement(wnd.get(), "FirstShow", true);
+    LoadWindowPlacement(wnd.get(), "FirstShow", true);
     Settings().Write("FirstShow", "State", SettingValue());
-    SaveFormPlacement(wnd.get(), "FirstShow", true);
+    SaveWindowPlacement(wnd.get(), "FirstShow", true);
     const std::string kept = c.zoomed ? "Maximized" : c.iconic ? "Minimized" : "Normal";
     EXPECT_EQ(Settings().ReadString("FirstShow", "State", ""), kept) << "before it was shown";
     ShowWithStoredState(wnd.get(), SW_SHOWNOACTIVATE);

@@ -16,8 +16,8 @@ using namespace testing_dialogs;
 
 std::unique_ptr<Person> MakePerson(std::vector<std::string> addresses, std::string memo) {
   auto p = std::make_unique<Person>();
-  p->Addresses = std::move(addresses);
-  p->Memo = std::move(memo);
+  p->addresses = std::move(addresses);
+  p->memo = std::move(memo);
   return p;
 }
 

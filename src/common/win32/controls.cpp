@@ -78,6 +78,15 @@ LRESULT CALLBACK SplitterProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+// Whether `wnd` or one of its children waits to be painted.
+bool HasPendingPaint(HWND wnd) {
+  if (::GetUpdateRect(wnd, nullptr, FALSE)) return true;
+  for (HWND c = ::GetWindow(wnd, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    if (::GetUpdateRect(c, nullptr, FALSE)) return true;
+  }
+  return false;
+}
+
 // A sz_Or_Ord field of a dialog template: 0 (none), 0xFFFF and an ordinal, or a string.
 const WORD* SkipNameOrOrdinal(const WORD* p) {
   if (*p == 0xFFFF) return p + 2;
@@ -113,9 +122,141 @@ std::vector<WORD> DialogTemplateWithFont(HINSTANCE module, int id, const StoredF
   return result;
 }
 
+HWND CreateChild(HWND parent, int id, const wchar_t* cls, DWORD style, DWORD exStyle,
+                 const wchar_t* text, HFONT font) {
+  HWND child = ::CreateWindowExW(exStyle, cls, text, style, 0, 0, 0, 0, parent,
+                                 reinterpret_cast<HMENU>(INT_PTR{id}), PluginInstance(), nullptr);
+  if (child == nullptr) throw std::runtime_error("CreateWindowExW failed for a control");
+  if (font != nullptr) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
+}
+
+UniqueMenu CreateMenuBar(std::initializer_list<MenuEntry> entries) {
+  UniqueMenu bar(::CreateMenu());
+  HMENU popup = nullptr;
+  for (const MenuEntry& e : entries) {
+    if (e.id == 0) {
+      popup = ::CreatePopupMenu();
+      ::AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(popup), Tr(*e.text).c_str());
+    } else {
+      ::AppendMenuW(popup, e.text ? MF_STRING : MF_SEPARATOR, e.text ? e.id : 0,
+                    e.text ? Tr(*e.text).c_str() : nullptr);
+    }
+  }
+  return bar;
+}
+
 void Place(HWND wnd, int x, int y, int width, int height) {
   ::SetWindowPos(wnd, nullptr, x, y, std::max(width, 0), std::max(height, 0),
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+bool HasVisibleStyle(HWND wnd) { return (::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+bool SetVisible(HWND wnd, bool visible) {
+  if (HasVisibleStyle(wnd) == visible) return false;
+  ::ShowWindow(wnd, visible ? SW_SHOWNA : SW_HIDE);
+  return true;
+}
+
+bool SetText(HWND wnd, const std::wstring& text) {
+  if (WindowText(wnd) == text) return false;
+  ::SetWindowTextW(wnd, text.c_str());
+  return true;
+}
+
+bool SetBoxText(HWND box, const std::wstring& text) {
+  DWORD begin = 1, end = 1;
+  ::SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&begin), reinterpret_cast<LPARAM>(&end));
+  const bool atStart = begin == 0 && end == 0 &&
+                       ::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 &&
+                       ::GetScrollPos(box, SB_HORZ) == 0;
+  if (atStart && WindowText(box) == text) {
+    ::SendMessageW(box, EM_EMPTYUNDOBUFFER, 0, 0);
+    ::SendMessageW(box, EM_SETMODIFY, FALSE, 0);
+    return false;
+  }
+  ::SetWindowTextW(box, text.c_str());
+  return true;
+}
+
+bool SetCheck(HWND button, bool checked) {
+  const WPARAM state = checked ? BST_CHECKED : BST_UNCHECKED;
+  if (::SendMessageW(button, BM_GETCHECK, 0, 0) == static_cast<LRESULT>(state)) return false;
+  ::SendMessageW(button, BM_SETCHECK, state, 0);
+  return true;
+}
+
+bool SetReadOnly(HWND box, bool readOnly) {
+  if (((::GetWindowLongPtrW(box, GWL_STYLE) & ES_READONLY) != 0) == readOnly) return false;
+  ::SendMessageW(box, EM_SETREADONLY, readOnly, 0);
+  return true;
+}
+
+bool SetEnabled(HWND wnd, bool enabled) {
+  if ((::IsWindowEnabled(wnd) != FALSE) == enabled) return false;
+  ::EnableWindow(wnd, enabled);
+  return true;
+}
+
+bool PlaceIfMoved(HWND wnd, int x, int y, int width, int height) {
+  const RECT r = ChildRect(wnd);
+  if (r.left == x && r.top == y && r.right - r.left == std::max(width, 0) &&
+      r.bottom - r.top == std::max(height, 0)) {
+    return false;
+  }
+  Place(wnd, x, y, width, height);
+  return true;
+}
+
+PaintHold::PaintHold(HWND wnd, const bool& changed) : wnd_(wnd), changed_(changed) {
+  held_ = HasVisibleStyle(wnd);
+  if (!held_) return;
+  pending_ = HasPendingPaint(wnd);
+  ::SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+}
+
+void PaintHold::End() {
+  if (!held_) return;
+  held_ = false;
+  ::SendMessageW(wnd_, WM_SETREDRAW, TRUE, 0);
+  if (!changed_ && !pending_) return;
+  // The client area with the children's frames (the boxes' edges and scroll bars), not the
+  // window's own caption and menu bar, which the controls' changes leave alone.
+  RECT client{};
+  ::GetClientRect(wnd_, &client);
+  ::RedrawWindow(wnd_, &client, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+std::vector<std::wstring> KeepAnsiTextOnly(HWND edit, const std::wstring& shown,
+                                           const std::string& ansi) {
+  std::vector<std::wstring> lost;
+  for (size_t i = 0; i < shown.size();) {
+    const bool pair = IS_HIGH_SURROGATE(shown[i]) && i + 1 < shown.size() &&
+                      IS_LOW_SURROGATE(shown[i + 1]);
+    const std::wstring c = shown.substr(i, pair ? 2 : 1);
+    i += c.size();
+    if (Widen(Narrow(c)) != c && std::find(lost.begin(), lost.end(), c) == lost.end()) {
+      lost.push_back(c);
+    }
+  }
+  DWORD start = 0, end = 0;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const auto keptLength = [&](DWORD units) {
+    return static_cast<WPARAM>(Widen(Narrow(shown.substr(0, units))).size());
+  };
+  ::SetWindowTextW(edit, Widen(ansi).c_str());
+  ::SendMessageW(edit, EM_SETSEL, keptLength(start), static_cast<LPARAM>(keptLength(end)));
+  ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  return lost;
+}
+
+std::wstring CaretLine(HWND edit) {
+  DWORD caret = 0;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+  const std::wstring text = WindowText(edit);
+  const size_t begin = caret == 0 ? 0 : text.rfind(L'\n', caret - 1) + 1;  // npos + 1 is 0
+  return text.substr(begin, text.find_first_of(L"\r\n", begin) - begin);
 }
 
 RECT ChildRect(HWND child) {

@@ -1,8 +1,9 @@
 // The file seam on Windows. Paths arrive as byte strings in the system code page and are widened
-// here for the wide API.
+// here for the wide API (common/win32/text.h, which joins the core with this file).
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -10,6 +11,7 @@
 
 #include "common/file_io.h"
 #include "common/win32/handles.h"
+#include "common/win32/text.h"
 
 namespace pinote {
 
@@ -29,26 +31,12 @@ std::string SystemMessage(DWORD err) {
   throw FileError(path, SystemMessage(err));
 }
 
-std::wstring Wide(const std::string& ansi) {
-  if (ansi.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                      nullptr, 0);
-  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) {
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), out.data(), n);
-  }
-  return out;
-}
-
-// The name in the system code page; false when a character has no place in it (such a name
-// cannot be opened through an ANSI path).
-bool Narrow(const wchar_t* wide, std::string& out) {
-  BOOL lossy = FALSE;
-  const int n = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, &lossy);
-  if (n <= 1 || lossy) return false;
-  out.assign(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, wide, -1, out.data(), n, nullptr, nullptr);
-  out.resize(static_cast<size_t>(n - 1));
+// A file name as the system's code page spells it; false when a character has no place in it
+// (such a name cannot be opened through an ANSI path).
+bool ExactAnsiName(const wchar_t* wide, std::string& out) {
+  std::optional<std::string> ansi = NarrowExactly(wide);
+  if (!ansi || ansi->empty()) return false;
+  out = std::move(*ansi);
   return true;
 }
 
@@ -60,7 +48,7 @@ int64_t FromFileTime(const FILETIME& t) noexcept {
 UniqueKernelHandle OpenFile(const std::string& path, DWORD access, DWORD share,
                             DWORD disposition, DWORD flags) {
   HANDLE h =
-      ::CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+      ::CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
   return UniqueKernelHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
@@ -126,7 +114,7 @@ class Win32Lock final : public FileLock {
 // Puts the temporary file `temp` in the place of `path`.
 void PutInPlace(const std::string& temp, const std::string& path, const std::string& keepOldAs,
                 bool hadOld) {
-  const std::wstring target = Wide(path), replacement = Wide(temp);
+  const std::wstring target = Widen(path), replacement = Widen(temp);
   if (!hadOld) {
     if (!::MoveFileExW(replacement.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -139,7 +127,7 @@ void PutInPlace(const std::string& temp, const std::string& path, const std::str
   // time (the old file, attributes and all, goes to the backup name), which is why the temporary
   // file is made with the old file's attributes. Over a read-only file both refuse (access
   // denied); the failure codes are the documented ones.
-  const std::wstring backup = Wide(keepOldAs);
+  const std::wstring backup = Widen(keepOldAs);
   if (::ReplaceFileW(target.c_str(), replacement.c_str(),
                      keepOldAs.empty() ? nullptr : backup.c_str(),
                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
@@ -200,7 +188,7 @@ class Win32FileSystem final : public FileSystem {
   void WritePiecesSafely(const std::string& path, const std::vector<std::string_view>& pieces,
                          const std::string& keepOldAs = std::string(),
                          int64_t writeTime = 0) override {
-    const DWORD attrs = ::GetFileAttributesW(Wide(path).c_str());
+    const DWORD attrs = ::GetFileAttributesW(Widen(path).c_str());
     const bool hadOld = attrs != INVALID_FILE_ATTRIBUTES;
     if (hadOld) {
       if (attrs & FILE_ATTRIBUTE_DIRECTORY) ThrowLastError(path, ERROR_ACCESS_DENIED);
@@ -232,27 +220,27 @@ class Win32FileSystem final : public FileSystem {
         if (!::CloseHandle(h)) ThrowLastError(path, ::GetLastError());
       } catch (...) {
         file.reset();
-        ::DeleteFileW(Wide(temp).c_str());
+        ::DeleteFileW(Widen(temp).c_str());
         throw;
       }
     }
     try {
       PutInPlace(temp, path, keepOldAs, hadOld);
     } catch (...) {
-      ::DeleteFileW(Wide(temp).c_str());
+      ::DeleteFileW(Widen(temp).c_str());
       throw;
     }
   }
 
   bool Exists(const std::string& path) override {
     if (path.empty()) return false;
-    const DWORD attrs = ::GetFileAttributesW(Wide(path).c_str());
+    const DWORD attrs = ::GetFileAttributesW(Widen(path).c_str());
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
   }
 
   void Rename(const std::string& from, const std::string& to) override {
     // MoveFileW without MOVEFILE_REPLACE_EXISTING fails when `to` exists.
-    if (!::MoveFileW(Wide(from).c_str(), Wide(to).c_str())) {
+    if (!::MoveFileW(Widen(from).c_str(), Widen(to).c_str())) {
       ThrowLastError(from, ::GetLastError());
     }
   }
@@ -260,7 +248,7 @@ class Win32FileSystem final : public FileSystem {
   FileStamp Stat(const std::string& path) override {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (path.empty()) return {};
-    if (!::GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
+    if (!::GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) {
       const DWORD err = ::GetLastError();
       if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return {};
       ThrowLastError(path, err);
@@ -279,7 +267,7 @@ class Win32FileSystem final : public FileSystem {
     WIN32_FIND_DATAW found{};
     // The system filters by the prefix; a short (8.3) name may match where the long one does
     // not, so the long names are checked again.
-    UniqueFind find(::FindFirstFileW(Wide(folder + namePrefix + "*").c_str(), &found));
+    UniqueFind find(::FindFirstFileW(Widen(folder + namePrefix + "*").c_str(), &found));
     std::vector<std::string> names;
     if (!find) {
       const DWORD err = ::GetLastError();
@@ -289,7 +277,7 @@ class Win32FileSystem final : public FileSystem {
     do {
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
       std::string name;
-      if (Narrow(found.cFileName, name) && NameStartsWith(name, namePrefix)) {
+      if (ExactAnsiName(found.cFileName, name) && NameStartsWith(name, namePrefix)) {
         names.push_back(std::move(name));
       }
     } while (::FindNextFileW(find.get(), &found));
@@ -304,9 +292,9 @@ class Win32FileSystem final : public FileSystem {
   }
 
   void CreateFolder(const std::string& path) override {
-    if (::CreateDirectoryW(Wide(path).c_str(), nullptr)) return;
+    if (::CreateDirectoryW(Widen(path).c_str(), nullptr)) return;
     const DWORD err = ::GetLastError();
-    const DWORD attrs = ::GetFileAttributesW(Wide(path).c_str());
+    const DWORD attrs = ::GetFileAttributesW(Widen(path).c_str());
     if (err == ERROR_ALREADY_EXISTS && attrs != INVALID_FILE_ATTRIBUTES &&
         (attrs & FILE_ATTRIBUTE_DIRECTORY)) {
       return;
@@ -315,7 +303,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   void Remove(const std::string& path) override {
-    if (!::DeleteFileW(Wide(path).c_str())) ThrowLastError(path, ::GetLastError());
+    if (!::DeleteFileW(Widen(path).c_str())) ThrowLastError(path, ::GetLastError());
   }
 
   std::unique_ptr<FileLock> Lock(const std::string& path, int waitMilliseconds) override {

@@ -1,6 +1,7 @@
 #include "common/win32/module_paths.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <optional>
 
@@ -8,6 +9,7 @@
 #include "common/paths.h"
 #include "common/texts.h"
 #include "common/win32/handles.h"
+#include "common/win32/message_box.h"
 #include "common/win32/text.h"
 
 namespace pinote {
@@ -92,6 +94,23 @@ std::string HostFolder() { return FolderOf(HostExePath(), SystemCodePage()); }
 
 void ClearPathCaches() { g_pluginFileKnown = false; }
 
+std::string PcRecordFolder() {
+  // The environment's LOCALAPPDATA first (set in every user session), so that a process started
+  // with another one keeps its records there; the shell's folder otherwise.
+  std::wstring folder;
+  wchar_t buffer[MAX_PATH];
+  const DWORD n = ::GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) {
+    folder.assign(buffer, n);
+  } else if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr,
+                                          SHGFP_TYPE_CURRENT, buffer))) {
+    folder = buffer;
+  }
+  if (folder.empty()) return {};
+  if (folder.back() != L'\\') folder += L'\\';
+  return NarrowExactly(folder + L"Quillet\\").value_or(std::string());
+}
+
 void ShowHelp(HWND owner) {
   const bool japanese = IsJapanese();
   const HelpChoice choice = ChooseHelpFile(PluginFolder(), japanese, [](const std::string& path) {
@@ -102,9 +121,8 @@ void ShowHelp(HWND owner) {
     ::ShellExecuteW(owner, L"OPEN", Widen(choice.fileToOpen).c_str(), L"", L"", SW_SHOW);
     return;
   }
-  const HelpMessage m = MissingHelpMessage(choice, japanese, &AnsiToUtf8);
-  ::MessageBoxW(owner, Utf8(m.textUtf8).c_str(), Utf8(m.captionUtf8).c_str(),
-                MB_OK | MB_ICONEXCLAMATION);
+  Tell(owner, ui::kHelpMissingTitle, Utf8(MissingHelpText(choice, japanese, &AnsiToUtf8)),
+       MB_ICONEXCLAMATION);
 }
 
 void SetPluginFileSearch(std::string (*search)()) { g_search = search; }

@@ -1,6 +1,6 @@
 // Where the plug-in lives: its module handle, its own file (from which the settings, memo and
-// help file names are formed, resolved once per load), the host program's path, and the help
-// file beside the plug-in. Paths are ANSI byte strings with every name as stored on disk.
+// help file names are formed, resolved once per load), the host program's path, the folder of
+// this PC's own records, and the help file beside the plug-in. Paths are ANSI byte strings with every name as stored on disk.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +31,12 @@ void SetPluginFileNameForTesting(std::string path);
 // itself when that cannot be resolved (a hidden folder on the way, say): the system named that
 // file, so no other file is ever taken for it.
 [[nodiscard]] std::string StoredNamesOf(const std::string& ansiPath);
+
+// Where this PC keeps its own records of the shared files (common/pc_record.h), under the user's
+// local application data, which no sync tool carries to another PC: "<local application
+// data>\Quillet\" in the system code page; "" when there is none or its path cannot be written
+// in the code page (the records are then kept in memory only).
+[[nodiscard]] std::string PcRecordFolder();
 
 // Opens Pinote.hlp (Japanese) or PinoteE.hlp (English, else Pinote.hlp) beside the plug-in
 // through the shell's "open" verb, or shows the missing-help message owned by `owner`.

@@ -21,23 +21,23 @@ RECT WindowRect(HWND wnd) {
   return r;
 }
 
-void MoveTo(HWND form, int left, int top) {
-  ::SetWindowPos(form, nullptr, left, top, 0, 0,
+void MoveTo(HWND wnd, int left, int top) {
+  ::SetWindowPos(wnd, nullptr, left, top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
-void ApplyState(HWND form, WindowState state) {
+void ApplyState(HWND wnd, WindowState state) {
   const int command = state == WindowState::Maximized   ? SW_SHOWMAXIMIZED
                       : state == WindowState::Minimized ? SW_SHOWMINNOACTIVE
                                                         : SW_SHOWNORMAL;
-  if (!::IsWindowVisible(form)) {
-    ::SetPropW(form, kPendingStateProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(command)));
+  if (!::IsWindowVisible(wnd)) {
+    ::SetPropW(wnd, kPendingStateProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(command)));
     return;
   }
-  const bool already = (state == WindowState::Minimized && ::IsIconic(form)) ||
-                       (state == WindowState::Maximized && ::IsZoomed(form)) ||
-                       (state == WindowState::Normal && !::IsIconic(form) && !::IsZoomed(form));
-  if (!already) ::ShowWindow(form, command == SW_SHOWNORMAL ? SW_RESTORE : command);
+  const bool already = (state == WindowState::Minimized && ::IsIconic(wnd)) ||
+                       (state == WindowState::Maximized && ::IsZoomed(wnd)) ||
+                       (state == WindowState::Normal && !::IsIconic(wnd) && !::IsZoomed(wnd));
+  if (!already) ::ShowWindow(wnd, command == SW_SHOWNORMAL ? SW_RESTORE : command);
 }
 
 }  // namespace
@@ -104,66 +104,66 @@ COLORREF ResolveColor(uint32_t color) {
 
 namespace {
 
-// The state a form is in, or, while it waits for its first showing, the state it will take:
-// a form never shown keeps the stored state instead of writing "Normal" over it.
-WindowState CurrentState(HWND form) {
-  switch (static_cast<int>(reinterpret_cast<INT_PTR>(::GetPropW(form, kPendingStateProp)))) {
+// The state a window is in, or, while it waits for its first showing, the state it will take:
+// a window never shown keeps the stored state instead of writing "Normal" over it.
+WindowState CurrentState(HWND wnd) {
+  switch (static_cast<int>(reinterpret_cast<INT_PTR>(::GetPropW(wnd, kPendingStateProp)))) {
     case SW_SHOWMAXIMIZED: return WindowState::Maximized;
     case SW_SHOWMINNOACTIVE: return WindowState::Minimized;
     case SW_SHOWNORMAL: return WindowState::Normal;
     default: break;
   }
-  return ::IsIconic(form)   ? WindowState::Minimized
-         : ::IsZoomed(form) ? WindowState::Maximized
+  return ::IsIconic(wnd)   ? WindowState::Minimized
+         : ::IsZoomed(wnd) ? WindowState::Maximized
                             : WindowState::Normal;
 }
 
 }  // namespace
 
-void SaveFormPlacement(HWND form, std::string_view section, bool resizable) {
+void SaveWindowPlacement(HWND wnd, std::string_view section, bool resizable) {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof(wp);
-  if (!::GetWindowPlacement(form, &wp)) return;
+  if (!::GetWindowPlacement(wnd, &wp)) return;
   const RECT& r = wp.rcNormalPosition;
-  const WindowState state = CurrentState(form);
+  const WindowState state = CurrentState(wnd);
   WritePlacement(Settings(), section, {r.left, r.top, r.right - r.left, r.bottom - r.top, state},
                  resizable);
 }
 
-void LoadFormPlacement(HWND form, std::string_view section, bool resizable) {
-  RECT r = WindowRect(form);
+void LoadWindowPlacement(HWND wnd, std::string_view section, bool resizable) {
+  RECT r = WindowRect(wnd);
   const StoredPlacement p = ReadPlacement(
       Settings(), section, {r.left, r.top, r.right - r.left, r.bottom - r.top}, resizable);
   int left = p.left, top = p.top;
-  MoveTo(form, left, top);
+  MoveTo(wnd, left, top);
   // The stored numbers are work-area coordinates: shift by the work area's offset, which the
   // difference between the screen position and the normal rectangle reveals.
   WINDOWPLACEMENT wp{};
   wp.length = sizeof(wp);
-  if (::GetWindowPlacement(form, &wp)) {
+  if (::GetWindowPlacement(wnd, &wp)) {
     left += p.left - wp.rcNormalPosition.left;
     top += p.top - wp.rcNormalPosition.top;
   }
   if (resizable) {
-    ::SetWindowPos(form, nullptr, 0, 0, p.width, p.height,
+    ::SetWindowPos(wnd, nullptr, 0, 0, p.width, p.height,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
   }
-  r = WindowRect(form);  // the system may have enforced a minimum size
-  MoveTo(form, KeepOnScreen(left, r.right - r.left, ::GetSystemMetrics(SM_CXSCREEN)),
+  r = WindowRect(wnd);  // the system may have enforced a minimum size
+  MoveTo(wnd, KeepOnScreen(left, r.right - r.left, ::GetSystemMetrics(SM_CXSCREEN)),
          KeepOnScreen(top, r.bottom - r.top, ::GetSystemMetrics(SM_CYSCREEN)));
-  ApplyState(form, p.state);
+  ApplyState(wnd, p.state);
 }
 
-int TakePendingShowCommand(HWND form) {
-  return static_cast<int>(reinterpret_cast<INT_PTR>(::RemovePropW(form, kPendingStateProp)));
+int TakePendingShowCommand(HWND wnd) {
+  return static_cast<int>(reinterpret_cast<INT_PTR>(::RemovePropW(wnd, kPendingStateProp)));
 }
 
-void ShowWithStoredState(HWND form, int command) {
-  const int pending = TakePendingShowCommand(form);
-  ::ShowWindow(form, command);
+void ShowWithStoredState(HWND wnd, int command) {
+  const int pending = TakePendingShowCommand(wnd);
+  ::ShowWindow(wnd, command);
   // Maximized or minimized only now that the window is mapped: Wine's X11 driver fails when a
   // window maximized before it was ever mapped is hidden again.
-  if (pending == SW_SHOWMAXIMIZED || pending == SW_SHOWMINNOACTIVE) ::ShowWindow(form, pending);
+  if (pending == SW_SHOWMAXIMIZED || pending == SW_SHOWMINNOACTIVE) ::ShowWindow(wnd, pending);
 }
 
 }  // namespace pinote

@@ -30,17 +30,17 @@ namespace pinote {
 
 // Writes the window's normal rectangle (work-area coordinates) and state under `section`
 // (memory only); nothing when the system cannot tell the placement.
-void SaveFormPlacement(HWND form, std::string_view section, bool resizable);
+void SaveWindowPlacement(HWND wnd, std::string_view section, bool resizable);
 // Moves (and sizes) the window from the stored keys, shifted by the work area's offset and kept
 // on the primary screen, and sets the stored state. A hidden window keeps the state for its
 // first showing (TakePendingShowCommand): maximizing a window that was never mapped trips
 // Wine's X11 driver when it is hidden again, and would flash it on Windows.
-void LoadFormPlacement(HWND form, std::string_view section, bool resizable);
-// The ShowWindow command that the last LoadFormPlacement left for a hidden `form`
+void LoadWindowPlacement(HWND wnd, std::string_view section, bool resizable);
+// The ShowWindow command that the last LoadWindowPlacement left for a hidden `wnd`
 // (SW_SHOWNORMAL, SW_SHOWMAXIMIZED or SW_SHOWMINNOACTIVE), once; 0 when none is pending.
-[[nodiscard]] int TakePendingShowCommand(HWND form);
-// Shows `form` with `command`; at its first showing it then takes the state LoadFormPlacement
+[[nodiscard]] int TakePendingShowCommand(HWND wnd);
+// Shows `wnd` with `command`; at its first showing it then takes the state LoadWindowPlacement
 // left (maximized or minimized), once the window is mapped. Later calls just show it.
-void ShowWithStoredState(HWND form, int command);
+void ShowWithStoredState(HWND wnd, int command);
 
 }  // namespace pinote

@@ -5,7 +5,6 @@
 #include "common/file_io.h"
 #include "common/paths.h"
 #include "common/win32/module_paths.h"
-#include "common/win32/pc_folder.h"
 #include "common/win32/placement.h"
 #include "common/win32/text.h"
 

@@ -26,12 +26,6 @@ std::string ToMultiByte(UINT codePage, std::wstring_view wide, DWORD flags, BOOL
   return out;
 }
 
-std::string ToAnsi(std::wstring_view wide, DWORD flags, BOOL* lossy) {
-  return ToMultiByte(CP_ACP, wide, flags, lossy);
-}
-
-}  // namespace
-
 CodePage ReadSystemCodePage() {
   CPINFOEXW info{};
   if (!::GetCPInfoExW(CP_ACP, 0, &info)) return CodePage::Known(::GetACP());
@@ -41,6 +35,8 @@ CodePage ReadSystemCodePage() {
     return ::IsDBCSLeadByteEx(CP_ACP, b) != FALSE;
   });
 }
+
+}  // namespace
 
 const CodePage& SystemCodePage() {
   static const CodePage page = ReadSystemCodePage();
@@ -59,7 +55,7 @@ bool IsJapanese() {
 
 std::wstring Widen(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
 std::wstring Utf8(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
-std::string Narrow(std::wstring_view wide) { return ToAnsi(wide, 0, nullptr); }
+std::string Narrow(std::wstring_view wide) { return ToMultiByte(CP_ACP, wide, 0, nullptr); }
 std::string Utf8ToAnsi(std::string_view utf8) { return Narrow(Utf8(utf8)); }
 std::string ToUtf8(std::wstring_view wide) { return ToMultiByte(CP_UTF8, wide, 0, nullptr); }
 std::string AnsiToUtf8(std::string_view ansi) { return ToUtf8(Widen(ansi)); }
@@ -73,7 +69,7 @@ std::optional<std::string> NarrowExactly(std::wstring_view wide) {
     return utf8.empty() && !wide.empty() ? std::nullopt : std::optional<std::string>(utf8);
   }
   BOOL lossy = FALSE;
-  std::string ansi = ToAnsi(wide, WC_NO_BEST_FIT_CHARS, &lossy);
+  std::string ansi = ToMultiByte(CP_ACP, wide, WC_NO_BEST_FIT_CHARS, &lossy);
   return lossy ? std::nullopt : std::optional<std::string>(std::move(ansi));
 }
 

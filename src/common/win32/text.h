@@ -14,11 +14,10 @@
 
 namespace pinote {
 
-// The system's ANSI code page as the core walks text in it: read from the system at the first
-// call, which the library's load makes, and the same for the rest of the process.
+// The system's ANSI code page as the core walks text in it (GetCPInfoEx, IsDBCSLeadByteEx): read
+// from the system at the first call, which the library's load makes, and the same for the rest
+// of the process.
 [[nodiscard]] const CodePage& SystemCodePage();
-// The ANSI code page as the system describes it now (GetCPInfoEx, IsDBCSLeadByteEx).
-[[nodiscard]] CodePage ReadSystemCodePage();
 
 // From the host's command line and the system's default language name (see language.h).
 [[nodiscard]] bool IsJapanese();

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/win32/controls.h"
-#include "common/win32/errors.h"
+#include "common/win32/message_box.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/placement.h"
 
@@ -86,17 +86,22 @@ class DialogBase {
   // Enables the other windows first, so that activation returns to them. A dialog placed by
   // UseStoredPlacement records where it stands first.
   void EndModal(INT_PTR result) {
-    if (placementSection_ != nullptr) SaveFormPlacement(dlg_, placementSection_, true);
+    if (placementSection_ != nullptr) SaveWindowPlacement(dlg_, placementSection_, resizable_);
     others_->Restore();
     ::EndDialog(dlg_, result);
   }
-  // For a resizable dialog: moves and sizes it from the placement stored under `section`, and
-  // from then on records its placement there (in memory) whenever it loses activation.
-  void UseStoredPlacement(const char* section) {
+  // Moves (and, when `resizable`, sizes) the dialog from the placement stored under `section`,
+  // and from then on records its placement there (in memory) whenever it loses activation.
+  void UseStoredPlacement(const char* section, bool resizable) {
     placementSection_ = section;
-    LoadFormPlacement(dlg_, section, true);
+    resizable_ = resizable;
+    LoadWindowPlacement(dlg_, section, resizable);
   }
   [[nodiscard]] HWND Item(int id) const { return ::GetDlgItem(dlg_, id); }
+  // The font the dialog manager made from the template's (the stored one).
+  [[nodiscard]] HFONT Font() const {
+    return reinterpret_cast<HFONT>(::SendMessageW(dlg_, WM_GETFONT, 0, 0));
+  }
 
   static INT_PTR CALLBACK Procedure(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
@@ -113,7 +118,7 @@ class DialogBase {
     if (ApplyStoredStateOnFirstShow(dlg, msg, wp)) return TRUE;
     // Losing activation, closing included, records where the dialog stands.
     if (msg == WM_ACTIVATE && LOWORD(wp) == WA_INACTIVE && self->placementSection_ != nullptr) {
-      SaveFormPlacement(dlg, self->placementSection_, true);
+      SaveWindowPlacement(dlg, self->placementSection_, self->resizable_);
     }
     INT_PTR result = FALSE;
     if (!Guarded(dlg, [&] { result = self->HandleMessage(msg, wp, lp); }) && msg == WM_INITDIALOG) {
@@ -125,7 +130,7 @@ class DialogBase {
   HWND dlg_ = nullptr;
 
  private:
-  // The dialog manager shows a modal dialog itself, normal; the state its LoadFormPlacement
+  // The dialog manager shows a modal dialog itself, normal; the state its LoadWindowPlacement
   // stored (maximized, minimized) follows once it is on the screen.
   static constexpr UINT kApplyStoredState = WM_APP + 0x51;
   static bool ApplyStoredStateOnFirstShow(HWND dlg, UINT msg, WPARAM wp) {
@@ -137,6 +142,7 @@ class DialogBase {
 
   ThreadWindowsDisabled* others_ = nullptr;
   const char* placementSection_ = nullptr;  // UseStoredPlacement's
+  bool resizable_ = false;
   UniqueFont fullFont_;  // the stored font where the template's could not say it all
 };
 

@@ -16,6 +16,10 @@ namespace pinote {
 // on its name-list page. True when it closed with OK, after every option was written and the
 // settings file saved; Cancel, Esc and the close box write nothing.
 bool RunOptionsDialog();
+// The options dialog, from the memo window's menu and from the host's set-up alike: on OK the
+// options apply to `window` (when there is one), and a changed name-list path reloads its store.
+class MemoWindow;
+void ChangeOptions(MemoWindow* window);
 
 // The unify dialog, owned by `owner`, its OK button saying `okCaption`: a keyword-filtered list
 // of every stored address with the memo of the selected one. The store is only read. OK, a
@@ -23,7 +27,7 @@ bool RunOptionsDialog();
 struct UnifyPick {
   bool ok = false;  // closed by picking a listed line
   int record = 0;   // the picked record's index in the store
-  int address = 0;  // the picked address's index within that record's Addresses
+  int address = 0;  // the picked address's index within that record's addresses
 };
 [[nodiscard]] UnifyPick RunUnifyDialog(HWND owner, const MemoStore& store, const UiText& okCaption);
 

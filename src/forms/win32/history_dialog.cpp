@@ -14,6 +14,7 @@
 #include "common/settings.h"
 #include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
+#include "common/win32/message_box.h"
 #include "common/win32/placement.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
@@ -95,17 +96,15 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
                                                       {IDCANCEL, &ui::kClose}};
     for (const auto& [id, text] : captions) ::SetDlgItemTextW(dlg_, id, Tr(*text).c_str());
     ::SetDlgItemTextW(dlg_, IDC_HISTORY_STATUS, StatusText(history_).c_str());
-    font_ = CreateStoredFont(LoadFont(sections::kHistoryDialog));
-    SetFontOfChildren(dlg_, font_.get());
     memoFont_ = CreateStoredFont(CurrentOptions().memoFont);
     ::SendDlgItemMessageW(dlg_, IDC_HISTORY_TEXT, WM_SETFONT,
                           reinterpret_cast<WPARAM>(memoFont_.get()), FALSE);
-    labelHeight_ = std::max(kLabelHeight, TextHeight(dlg_, font_.get()));
-    whenWidth_ = TextWidth(dlg_, font_.get(), L"0000/00/00 00:00:00") + 16;
+    labelHeight_ = std::max(kLabelHeight, TextHeight(dlg_, Font()));
+    whenWidth_ = TextWidth(dlg_, Font(), L"0000/00/00 00:00:00") + 16;
     FillList();
     // Centred over the owner, unless a stored placement says otherwise.
     CenterOver(dlg_, owner, kWidth, kHeight);
-    UseStoredPlacement(sections::kHistoryDialog);
+    UseStoredPlacement(sections::kHistoryDialog, true);
     Layout();
   }
 
@@ -139,7 +138,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
   }
 
   int ButtonWidth(int id) const {
-    return std::max(kButtonWidth, TextWidth(dlg_, font_.get(), WindowText(Item(id))) + 16);
+    return std::max(kButtonWidth, TextWidth(dlg_, Font(), WindowText(Item(id))) + 16);
   }
 
   // The list in the upper two fifths, the selected text below it, then the status line and the
@@ -174,7 +173,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
         if (const EarlierText* t = Selected()) PutOnClipboard(dlg_, Widen(t->memo));
         break;
       case IDC_HISTORY_RESTORE:
-        Restore();
+        RestoreSelected();
         break;
       case IDCANCEL:
         EndModal(IDCANCEL);
@@ -198,12 +197,11 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
     ::EnableWindow(Item(IDC_HISTORY_RESTORE), t != nullptr);
   }
 
-  void Restore() {
+  void RestoreSelected() {
     const EarlierText* t = Selected();
     if (t == nullptr) return;
-    if (currentLost_ && ::MessageBoxW(dlg_, Tr(ui::kRestoreLosesCurrent).c_str(),
-                                      Tr(ui::kRestoreTitle).c_str(),
-                                      MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+    if (currentLost_ && !Ask(dlg_, ui::kRestoreTitle, Tr(ui::kRestoreLosesCurrent),
+                             MB_ICONWARNING | MB_DEFBUTTON2)) {
       return;
     }
     restored_ = t->memo;
@@ -213,7 +211,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
   const MemoHistory& history_;
   const std::string& address_;
   const bool currentLost_;
-  UniqueFont font_, memoFont_;
+  UniqueFont memoFont_;
   int labelHeight_ = kLabelHeight, whenWidth_ = 120;
   std::optional<std::string> restored_;
 };
@@ -224,8 +222,8 @@ std::optional<std::string> RunHistoryDialog(HWND owner, const MemoStore& store,
                                             const std::string& address) {
   const Person* record = store.Get(store.IndexOfAddress(address));
   const std::vector<std::string> addresses =
-      record != nullptr ? record->Addresses : std::vector<std::string>{address};
-  const std::string current = record != nullptr ? record->Memo : std::string();
+      record != nullptr ? record->addresses : std::vector<std::string>{address};
+  const std::string current = record != nullptr ? record->memo : std::string();
   // Seven backups of a large store are read: a moment, not an instant.
   const HCURSOR cursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
   const MemoHistory history =

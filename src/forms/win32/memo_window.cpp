@@ -3,24 +3,21 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <optional>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
 #include "common/file_io.h"
 #include "common/paths.h"
 #include "common/texts.h"
 #include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
+#include "common/win32/message_box.h"
 #include "common/win32/module_paths.h"
-#include "common/win32/pc_folder.h"
 #include "common/win32/placement.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "forms/show_rule.h"
 #include "forms/win32/control_ids.h"
-#include "forms/memo_link.h"
 #include "forms/win32/dialogs.h"
 #include "forms/win32/memo_link_question.h"
 #include "store/address_index.h"
@@ -34,21 +31,6 @@ constexpr int kDesignWidth = 242, kDesignHeight = 345, kCheckHeight = 17, kLineH
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX;
 constexpr DWORD kMemoStyle = WS_CHILD | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
-
-// The menu bar: a popup has no id, an item its command; an item without text is a separator.
-struct MenuEntry {
-  int id;
-  const UiText* text;
-};
-constexpr MenuEntry kLine{-1, nullptr};
-constexpr MenuEntry kMenuBar[] = {
-    {0, &ui::kToolMenu},       {IDM_LOOK, &ui::kLookItem},         {IDM_HISTORY, &ui::kHistoryItem},
-    kLine,                     {IDM_UNIFY, &ui::kUnifyItem},       {IDM_SEPARATE, &ui::kSeparateItem},
-    kLine,
-    {IDM_HIDE, &ui::kHideItem}, kLine,                              {IDM_OPTIONS, &ui::kOptionItem},
-    {0, &ui::kHelpMenu},       {IDM_HELP_CONTENTS, &ui::kContentsItem}, kLine,
-    {IDM_ABOUT, &ui::kVersionItem},
-};
 
 // The child controls from the top; the labels and boxes take the mouse actions below.
 struct Child {
@@ -71,170 +53,13 @@ const Child kChildren[] = {
 
 std::function<void(HWND)> g_foregroundHook;
 
-bool HasVisibleStyle(HWND wnd) { return (::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VISIBLE) != 0; }
-bool IsBox(int id) { return id == IDC_MEMO_EDIT || id == IDC_NAME_LIST_EDIT; }
-
-// Under Wine a label and the check box paint themselves at once on every new text or state, and
-// an edit control its scroll bars on every new text, size or read-only state, even when nothing
-// differs: that was most of the time an opened mail took. So what a control holds already is not
-// set again (each helper says whether it changed anything), and the rest changes while the
-// window's painting is held (PaintHold).
-bool Show(HWND wnd, bool show) {
-  if (HasVisibleStyle(wnd) == show) return false;
-  ::ShowWindow(wnd, show ? SW_SHOWNA : SW_HIDE);
-  return true;
-}
-
-bool SetChangedText(HWND wnd, const std::wstring& text) {
-  if (WindowText(wnd) == text) return false;
-  ::SetWindowTextW(wnd, text.c_str());
-  return true;
-}
-
-// A box given a text has its caret at the start, is scrolled to the top left and has nothing to
-// undo: a box holding `text` that way already only loses its undo.
-bool SetBoxText(HWND box, const std::wstring& text) {
-  DWORD begin = 1, end = 1;
-  ::SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&begin), reinterpret_cast<LPARAM>(&end));
-  const bool atStart = begin == 0 && end == 0 &&
-                       ::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 &&
-                       ::GetScrollPos(box, SB_HORZ) == 0;
-  if (atStart && WindowText(box) == text) {
-    ::SendMessageW(box, EM_EMPTYUNDOBUFFER, 0, 0);
-    ::SendMessageW(box, EM_SETMODIFY, FALSE, 0);
-    return false;
-  }
-  ::SetWindowTextW(box, text.c_str());
-  return true;
-}
-
-bool SetCheck(HWND button, bool checked) {
-  const WPARAM state = checked ? BST_CHECKED : BST_UNCHECKED;
-  if (::SendMessageW(button, BM_GETCHECK, 0, 0) == static_cast<LRESULT>(state)) return false;
-  ::SendMessageW(button, BM_SETCHECK, state, 0);
-  return true;
-}
-
-bool SetReadOnly(HWND box, bool readOnly) {
-  if (((::GetWindowLongPtrW(box, GWL_STYLE) & ES_READONLY) != 0) == readOnly) return false;
-  ::SendMessageW(box, EM_SETREADONLY, readOnly, 0);
-  return true;
-}
-
-bool SetEnabled(HWND wnd, bool enabled) {
-  if ((::IsWindowEnabled(wnd) != FALSE) == enabled) return false;
-  ::EnableWindow(wnd, enabled);
-  return true;
-}
-
-// Place, unless the child lies there already at that size: a move to the same place still sends
-// its messages, on which an edit control redraws its scroll bars.
-bool PlaceIfMoved(HWND wnd, int x, int y, int width, int height) {
-  const RECT r = ChildRect(wnd);
-  if (r.left == x && r.top == y && r.right - r.left == std::max(width, 0) &&
-      r.bottom - r.top == std::max(height, 0)) {
-    return false;
-  }
-  Place(wnd, x, y, width, height);
-  return true;
-}
-
-// Whether `wnd` or one of its children waits to be painted.
-bool HasPendingPaint(HWND wnd) {
-  if (::GetUpdateRect(wnd, nullptr, FALSE)) return true;
-  for (HWND c = ::GetWindow(wnd, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
-    if (::GetUpdateRect(c, nullptr, FALSE)) return true;
-  }
-  return false;
-}
-
-// Holds the painting of a visible window while its controls change, so that none of them paints
-// at once; ending the hold has the window painted once, with the host's next messages, when
-// anything changed (`changed` is read then) or was waiting to be painted (switching redraw off
-// forgets that). WM_SETREDRAW takes WS_VISIBLE away from the window meanwhile, and giving it
-// back would show a hidden window: so a hidden window is not held, and the window's own
-// visibility is read before the hold or after its end.
-class PaintHold {
- public:
-  PaintHold(HWND wnd, const bool& changed) : wnd_(wnd), changed_(changed) {
-    held_ = HasVisibleStyle(wnd);
-    if (!held_) return;
-    pending_ = HasPendingPaint(wnd);
-    ::SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
-  }
-  PaintHold(const PaintHold&) = delete;
-  PaintHold& operator=(const PaintHold&) = delete;
-  ~PaintHold() { End(); }
-  void End() {
-    if (!held_) return;
-    held_ = false;
-    ::SendMessageW(wnd_, WM_SETREDRAW, TRUE, 0);
-    if (!changed_ && !pending_) return;
-    // The client area with the children's frames (the boxes' edges and scroll bars), not the
-    // window's own caption and menu bar, which nothing here changed.
-    RECT client{};
-    ::GetClientRect(wnd_, &client);
-    ::RedrawWindow(wnd_, &client, nullptr,
-                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-  }
-
- private:
-  HWND wnd_;
-  const bool& changed_;
-  bool held_ = false, pending_ = false;
-};
-
-void Warn(HWND owner, const UiText& title, const UiText& text) {
-  ::MessageBoxW(owner, Tr(text).c_str(), Tr(title).c_str(), MB_OK | MB_ICONWARNING);
-}
-
-// The line of `edit` that holds the caret (the start of the selection). The boxes do not wrap,
-// so their lines are the text's.
-std::wstring CaretLine(HWND edit) {
-  DWORD caret = 0;
-  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
-  const std::wstring text = WindowText(edit);
-  const size_t begin = caret == 0 ? 0 : text.rfind(L'\n', caret - 1) + 1;  // npos + 1 is 0
-  return text.substr(begin, text.find_first_of(L"\r\n", begin) - begin);
-}
-
-// The characters of `text` (a surrogate pair is one) that the system's code page cannot hold,
-// each once, in their order.
-std::vector<std::wstring> UnkeptCharacters(const std::wstring& text) {
-  std::vector<std::wstring> unkept;
-  for (size_t i = 0; i < text.size();) {
-    const bool pair = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() &&
-                      IS_LOW_SURROGATE(text[i + 1]);
-    const std::wstring c = text.substr(i, pair ? 2 : 1);
-    i += c.size();
-    if (Widen(Narrow(c)) == c) continue;
-    if (std::find(unkept.begin(), unkept.end(), c) == unkept.end()) unkept.push_back(c);
-  }
-  return unkept;
-}
-
 }  // namespace
-
-// The labels' right button and the boxes' double-click, which their own notifications lack.
-LRESULT CALLBACK MemoWindow::MouseSubclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                           DWORD_PTR window) {
-  auto& memo = *reinterpret_cast<MemoWindow*>(window);
-  const bool box = IsBox(::GetDlgCtrlID(wnd));
-  if (msg == WM_RBUTTONDOWN && !box) {
-    Guarded(memo.wnd_, [&] { memo.CopyLabel(wnd); });
-    return 0;
-  }
-  if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(wnd, &MouseSubclass, 1);
-  const LRESULT result = ::DefSubclassProc(wnd, msg, wp, lp);
-  if (msg == WM_LBUTTONDBLCLK && box) Guarded(memo.wnd_, [&] { memo.OpenMemoLink(wnd); });
-  return result;
-}
 
 void SetForegroundHookForTesting(std::function<void(HWND)> hook) {
   g_foregroundHook = std::move(hook);
 }
 
-void UnregisterFormClasses() {
+void UnregisterWindowClasses() {
   ::UnregisterClassW(L"" MEMO_WINDOW_CLASS, PluginInstance());
   ::UnregisterClassW(L"" SPLITTER_CLASS, PluginInstance());
 }
@@ -243,18 +68,8 @@ std::unique_ptr<MemoWindow> MemoWindow::Create() {
   RegisterSplitterClass(L"" SPLITTER_CLASS);
   RegisterWindowClass(L"" MEMO_WINDOW_CLASS, &MemoWindow::Procedure, IDC_ARROW, true);
   std::unique_ptr<MemoWindow> window(new MemoWindow());
-  UniqueMenu bar(::CreateMenu());
-  HMENU popup = nullptr;
-  for (const MenuEntry& e : kMenuBar) {
-    if (e.id == 0) {
-      popup = ::CreatePopupMenu();
-      if (window->toolMenu_ == nullptr) window->toolMenu_ = popup;
-      ::AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(popup), Tr(*e.text).c_str());
-    } else {
-      ::AppendMenuW(popup, e.text ? MF_STRING : MF_SEPARATOR, e.text ? e.id : 0,
-                    e.text ? Tr(*e.text).c_str() : nullptr);
-    }
-  }
+  UniqueMenu bar = CreateMenus();
+  window->toolMenu_ = ::GetSubMenu(bar.get(), 0);
   if (!::CreateWindowExW(0, L"" MEMO_WINDOW_CLASS, Utf8(kPluginName).c_str(),
                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                          kDesignWidth, kDesignHeight, nullptr, bar.get(), PluginInstance(),
@@ -267,27 +82,23 @@ std::unique_ptr<MemoWindow> MemoWindow::Create() {
 }
 
 void MemoWindow::OnCreate() {
-  formFont_ = CreateDesignFont();
+  designFont_ = CreateDesignFont();
   for (const Child& c : kChildren) {
-    HWND child = ::CreateWindowExW(c.exStyle, c.cls, c.text ? Tr(*c.text).c_str() : L"", c.style,
-                                   0, 0, 0, 0, wnd_, reinterpret_cast<HMENU>(INT_PTR{c.id}),
-                                   PluginInstance(), nullptr);
-    if (child == nullptr) throw std::runtime_error("CreateWindowExW failed for a control");
-    if (c.id != IDC_MEMO_EDIT) {
-      ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
-    }
+    HWND child = CreateChild(wnd_, c.id, c.cls, c.style, c.exStyle,
+                             c.text ? Tr(*c.text).c_str() : L"",
+                             c.id != IDC_MEMO_EDIT ? designFont_.get() : nullptr);
     if (c.id >= IDC_SENDER_LABEL && c.id != IDC_NAME_LIST_SPLITTER) {
       ::SetWindowSubclass(child, &MouseSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
     }
     // Both boxes hold whole files' worth of text, beyond the edit control's default limit.
-    if (IsBox(c.id)) ::SendMessageW(child, EM_SETLIMITTEXT, 0, 0);
+    if ((c.style & ES_MULTILINE) != 0) ::SendMessageW(child, EM_SETLIMITTEXT, 0, 0);
   }
-  lineHeight_ = std::max(kLineHeight, TextHeight(wnd_, formFont_.get()));
+  lineHeight_ = std::max(kLineHeight, TextHeight(wnd_, designFont_.get()));
   LoadData();
   // By default flush with the screen's right edge and as tall as the screen.
   ::SetWindowPos(wnd_, nullptr, ::GetSystemMetrics(SM_CXSCREEN) - kDesignWidth, 0, kDesignWidth,
                  ::GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | SWP_NOACTIVATE);
-  LoadFormPlacement(wnd_, sections::kMemoWindow, true);
+  LoadWindowPlacement(wnd_, sections::kMemoWindow, true);
   nameListHeight_ = ReadOption(Settings(), &Options::nameListHeight);
   ApplyOptions(CurrentOptions());
 }
@@ -393,18 +204,7 @@ LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void MemoWindow::OnCommand(int id, int code, HWND control) {
   if (control == nullptr && code == 0) {  // a menu item, not an accelerator
-    switch (id) {
-      case IDM_LOOK: OnLook(); break;
-      case IDM_HISTORY: OnHistory(); break;
-      case IDM_UNIFY: OnUnify(); break;
-      case IDM_SEPARATE: OnSeparate(); break;
-      case IDM_HIDE: Hide(); break;
-      case IDM_OPTIONS: ChangeOptions(this); break;
-      case IDM_HELP_CONTENTS: ShowHelp(wnd_); break;
-      case IDM_ABOUT: ShowAbout(); break;
-      case IDM_DOMAIN_MEMO: SwitchDomainMemo(); break;
-      default: break;
-    }
+    OnMenuCommand(id);
   } else if ((id == IDC_MEMO_EDIT && code == EN_CHANGE) ||
              (id == IDC_IMPORTANT_CHECK && code == BN_CLICKED)) {
     OnMemoChanged();
@@ -423,11 +223,11 @@ void MemoWindow::OnCommand(int id, int code, HWND control) {
 void MemoWindow::ApplyOptions(const Options& options) {
   ::SetWindowPos(wnd_, options.alwaysTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  Show(Control(IDC_IMPORTANT_CHECK), options.showImportance);
-  Show(Control(IDC_SENDER_LABEL), options.showSender);
-  Show(Control(IDC_ADDRESS_LABEL), options.showAddress);
+  SetVisible(Control(IDC_IMPORTANT_CHECK), options.showImportance);
+  SetVisible(Control(IDC_SENDER_LABEL), options.showSender);
+  SetVisible(Control(IDC_ADDRESS_LABEL), options.showAddress);
   HWND others = Control(IDC_OTHER_ADDRESS_LABEL);
-  Show(others, options.showOtherAddresses && ::GetWindowTextLengthW(others) > 0);
+  SetVisible(others, options.showOtherAddresses && ::GetWindowTextLengthW(others) > 0);
   ApplyStorable();  // the note for an address that cannot be stored stays visible
   if (UniqueFont font = CreateStoredFont(options.memoFont)) {
     ::SendMessageW(Control(IDC_MEMO_EDIT), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
@@ -441,32 +241,32 @@ void MemoWindow::ApplyOptions(const Options& options) {
 }
 
 void MemoWindow::SetOtherAddresses(const std::wstring& text) {
-  repaint_ |= SetChangedText(Control(IDC_OTHER_ADDRESS_LABEL), text);
+  repaint_ |= SetText(Control(IDC_OTHER_ADDRESS_LABEL), text);
   otherAddressLines_ = 1 + static_cast<int>(std::count(text.begin(), text.end(), L'\n'));
 }
 
 void MemoWindow::FillRecord(int index) {
   const Person* record = store_.Get(index);
-  shownMemo_ = record ? record->Memo : std::string();
-  repaint_ |= SetBoxText(Control(IDC_MEMO_EDIT), record ? Widen(record->Memo) : std::wstring());
-  repaint_ |= SetCheck(Control(IDC_IMPORTANT_CHECK), record && record->Important);
+  shownMemo_ = record ? record->memo : std::string();
+  repaint_ |= SetBoxText(Control(IDC_MEMO_EDIT), record ? Widen(record->memo) : std::wstring());
+  repaint_ |= SetCheck(Control(IDC_IMPORTANT_CHECK), record && record->important);
   // The record's other addresses, one "(address)" a line.
   std::string others;
-  for (size_t i = 0; record != nullptr && i < record->Addresses.size(); ++i) {
-    if (SameAddressKey(record->Addresses[i], address_, store_.TextCodePage())) continue;
-    others += (others.empty() ? "(" : "\r\n(") + record->Addresses[i] + ")";
+  for (size_t i = 0; record != nullptr && i < record->addresses.size(); ++i) {
+    if (SameAddressKey(record->addresses[i], address_, store_.TextCodePage())) continue;
+    others += (others.empty() ? "(" : "\r\n(") + record->addresses[i] + ")";
   }
   const bool showOthers = !others.empty() && ReadOption(Settings(), &Options::showOtherAddresses);
   // The label holds the shown record's addresses also while hidden, so that showing it later
   // never brings back another's. For an address that cannot be stored it holds ApplyStorable's
   // note instead: it is not hidden in between (that would paint it twice).
   if (storable_) SetOtherAddresses(Widen(others));
-  if (storable_) repaint_ |= Show(Control(IDC_OTHER_ADDRESS_LABEL), showOthers);
+  if (storable_) repaint_ |= SetVisible(Control(IDC_OTHER_ADDRESS_LABEL), showOthers);
   // Without name-list text the box and its splitter go; their old text stays in the hidden box.
-  const bool hasName = record != nullptr && !record->NameListText.empty();
-  if (hasName) repaint_ |= SetBoxText(Control(IDC_NAME_LIST_EDIT), Widen(record->NameListText));
-  repaint_ |= Show(Control(IDC_NAME_LIST_EDIT), hasName);
-  repaint_ |= Show(Control(IDC_NAME_LIST_SPLITTER), hasName);
+  const bool hasName = record != nullptr && !record->nameListText.empty();
+  if (hasName) repaint_ |= SetBoxText(Control(IDC_NAME_LIST_EDIT), Widen(record->nameListText));
+  repaint_ |= SetVisible(Control(IDC_NAME_LIST_EDIT), hasName);
+  repaint_ |= SetVisible(Control(IDC_NAME_LIST_SPLITTER), hasName);
 }
 
 // An address that Pinote.dat cannot hold (empty, or starting with a space or "@"...) gets a
@@ -477,7 +277,7 @@ void MemoWindow::ApplyStorable() {
   repaint_ |= SetEnabled(Control(IDC_IMPORTANT_CHECK), storable_);
   if (storable_) return;
   SetOtherAddresses(Tr(ui::kCannotKeep));
-  repaint_ |= Show(Control(IDC_OTHER_ADDRESS_LABEL), true);
+  repaint_ |= SetVisible(Control(IDC_OTHER_ADDRESS_LABEL), true);
 }
 
 void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
@@ -496,8 +296,8 @@ void MemoWindow::ShowMemo(HWND hostWindow, const std::string& address,
   senderAddress_ = address;
   view_ = std::move(view);
   address_ = view_.address;
-  repaint_ |= SetChangedText(Control(IDC_SENDER_LABEL), Widen(senderName));
-  repaint_ |= SetChangedText(Control(IDC_ADDRESS_LABEL), Widen(address_));
+  repaint_ |= SetText(Control(IDC_SENDER_LABEL), Widen(senderName));
+  repaint_ |= SetText(Control(IDC_ADDRESS_LABEL), Widen(address_));
   storable_ = IsStorableAddress(address_);
   FillRecord(store_.IndexOfAddress(address_));
   ShowDomainHint();
@@ -535,25 +335,14 @@ void MemoWindow::OnMemoChanged() {
   ShowOutcome(store_.Save(), true);
 }
 
-// Pinote.dat holds the system's code page: the box is set to what will be saved (the caret and
-// selection kept on the same characters), and the user is told once per memo which characters
-// were lost. Told by a posted message: the keystroke finishes first.
+// Pinote.dat holds the system's code page: the box is set to what will be saved, and the user is
+// told once per memo which characters were lost. Told by a posted message: the keystroke
+// finishes first.
 void MemoWindow::KeepOnlyStorableText(const std::wstring& shown, const std::string& stored) {
-  HWND edit = Control(IDC_MEMO_EDIT);
-  DWORD start = 0, end = 0;
-  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  const auto keptLength = [&](DWORD units) {
-    return static_cast<WPARAM>(Widen(Narrow(shown.substr(0, units))).size());
-  };
-  for (const std::wstring& c : UnkeptCharacters(shown)) {
+  ScopedFlag loading(loading_);
+  for (const std::wstring& c : KeepAnsiTextOnly(Control(IDC_MEMO_EDIT), shown, stored)) {
     if (unkept_.find(c) == std::wstring::npos) unkept_ += c;
   }
-  {
-    ScopedFlag loading(loading_);
-    ::SetWindowTextW(edit, Widen(stored).c_str());
-  }
-  ::SendMessageW(edit, EM_SETSEL, keptLength(start), static_cast<LPARAM>(keptLength(end)));
-  ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
   if (!toldUnkept_ && !unkept_.empty()) {
     toldUnkept_ = true;
     ::PostMessageW(wnd_, kTellUnkeptMessage, 0, 0);
@@ -562,8 +351,8 @@ void MemoWindow::KeepOnlyStorableText(const std::wstring& shown, const std::stri
 
 void MemoWindow::TellUnkeptCharacters() {
   if (unkept_.empty()) return;
-  const std::wstring text = Tr(ui::kUnkeptCharacters) + L"\r\n\r\n" + unkept_;
-  ::MessageBoxW(wnd_, text.c_str(), Utf8(kPluginName).c_str(), MB_OK | MB_ICONWARNING);
+  Tell(wnd_, ui::kPluginNameTitle, Tr(ui::kUnkeptCharacters) + L"\r\n\r\n" + unkept_,
+       MB_ICONWARNING);
 }
 
 void MemoWindow::ReloadData(const std::string& nameListPath) {
@@ -578,7 +367,7 @@ void MemoWindow::ReloadData(const std::string& nameListPath) {
 
 void MemoWindow::RecordWindowSettings() {
   WriteOption(Settings(), &Options::nameListHeight, nameListHeight_);
-  SaveFormPlacement(wnd_, sections::kMemoWindow, true);
+  SaveWindowPlacement(wnd_, sections::kMemoWindow, true);
   SaveSettingsFile();
 }
 
@@ -590,96 +379,6 @@ void MemoWindow::SetMemoText(const std::string& text) {
   ::SetWindowTextW(Control(IDC_MEMO_EDIT), Widen(text).c_str());
   // A multi-line edit sends no EN_CHANGE for WM_SETTEXT, so the change is stored here.
   Guarded(wnd_, [this] { OnMemoChanged(); });
-}
-
-void MemoWindow::OnLook() {
-  const UnifyPick pick = RunUnifyDialog(wnd_, store_, ui::kLookButton);
-  if (!pick.ok) return;
-  if (const auto picked = PickedAddress(store_, pick.record, pick.address)) {
-    ShowMemo(wnd_, *picked, "", true, SenderViewRequest::kPerson);
-  }
-}
-
-void MemoWindow::OnUnify() {
-  if (!IsAddressShown()) return;
-  const UnifyPick pick = RunUnifyDialog(wnd_, store_, ui::kUnifyButton);
-  if (!pick.ok) return;
-  const std::string shown = address_;
-  switch (Unify(store_, shown, pick.record, pick.address)) {
-    case UnifyOutcome::kSameAddress: Warn(wnd_, ui::kSameAddressTitle, ui::kSameAddress); break;
-    case UnifyOutcome::kAlreadyUnified: Warn(wnd_, ui::kUnifiedTitle, ui::kUnified); break;
-    case UnifyOutcome::kAddressNotStored:
-      Warn(wnd_, ui::kCannotUnifyTitle, ui::kCannotUnify);
-      break;
-    case UnifyOutcome::kPersonAndDomain:
-      Warn(wnd_, ui::kPersonAndDomainTitle, ui::kPersonAndDomain);
-      break;
-    case UnifyOutcome::kUnified:
-      // Shown again also when the save failed: unified in memory, the box must show the joined
-      // memo, or the next keystroke would store the shown address's old memo over it.
-      ShowOutcome(store_.Save(), false);
-      ShowSameView();
-      break;
-    case UnifyOutcome::kNothingPicked: break;
-  }
-}
-
-void MemoWindow::OnSeparate() {
-  const std::string shown = address_;
-  if (!IsAddressShown()) return;
-  if (Separate(store_, shown, MemoText(), IsImportantChecked()) != SeparateOutcome::kSeparated) {
-    return;
-  }
-  // Shown again also when the save failed: the separation stands in memory.
-  ShowOutcome(store_.Save(), false);
-  ShowSameView();
-}
-
-// The earlier texts of the shown memo; one restored is stored as the user's edit would be.
-void MemoWindow::OnHistory() {
-  if (!IsAddressShown()) return;
-  if (const auto text = RunHistoryDialog(wnd_, store_, address_)) SetMemoText(*text);
-}
-
-// The Tool menu is about to open: Look needs a record, History a shown address that can be kept
-// (its memo may have been emptied, and its record gone with it), Unify two records, Separate a
-// shown address whose record has more than one address.
-void MemoWindow::EnableToolMenu() {
-  const Person* shown = IsAddressShown() ? store_.Get(store_.IndexOfAddress(address_)) : nullptr;
-  const std::pair<int, bool> items[] = {{IDM_LOOK, store_.Count() > 0},
-                                        {IDM_HISTORY, IsAddressShown() && storable_},
-                                        {IDM_UNIFY, store_.Count() > 1},
-                                        {IDM_SEPARATE, shown && shown->Addresses.size() > 1}};
-  for (const auto& [id, on] : items) {
-    ::EnableMenuItem(toolMenu_, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-  }
-  UpdateDomainItem();
-}
-
-// Double-click or right button on a label: asks whether to copy its text to the clipboard.
-void MemoWindow::CopyLabel(HWND label) {
-  const std::wstring text = WindowText(label);
-  if (!IsAddressShown() || text.empty()) return;
-  const std::wstring question = Tr(ui::kCopyQuestion) + L"\r\r" + text;
-  if (::MessageBoxW(wnd_, question.c_str(), Tr(ui::kCopyTitle).c_str(), MB_YESNO) == IDYES) {
-    PutOnClipboard(wnd_, text);
-  }
-}
-
-// Double-click in a memo box: opens what its caret line names after its last "!". A double-click
-// also selects a word, and memo text can come from received mail, so what could start a program
-// is opened only after the user said yes to it.
-void MemoWindow::OpenMemoLink(HWND box) {
-  const auto link = IsAddressShown() ? ParseMemoLink(Narrow(CaretLine(box))) : std::nullopt;
-  if (link) pinote::OpenMemoLink(wnd_, *link);
-}
-
-void ChangeOptions(MemoWindow* window) {
-  const std::string oldPath = ReadOption(Settings(), &Options::nameListPath);
-  if (!RunOptionsDialog() || window == nullptr) return;
-  window->ApplyOptions(CurrentOptions());
-  const std::string newPath = ReadOption(Settings(), &Options::nameListPath);
-  if (newPath != oldPath) window->ReloadData(newPath);
 }
 
 }  // namespace pinote

@@ -85,8 +85,6 @@ class MemoWindow : public WindowBase<MemoWindow> {
   static constexpr UINT kCatchUpMessage = WM_APP + 1;
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK MouseSubclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                        DWORD_PTR window);
   void OnCreate();
   void LoadData();
   void Layout();
@@ -98,7 +96,11 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void FillRecord(int index);
   void SetOtherAddresses(const std::wstring& text);
   void ApplyStorable();
-  // The menu commands (the store changes are store/record_operations.h) and the mouse actions.
+  // The menu bar, its commands and the mouse actions (memo_window_commands.cpp).
+  static UniqueMenu CreateMenus();
+  void OnMenuCommand(int id);
+  static LRESULT CALLBACK MouseSubclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                        DWORD_PTR window);
   void OnLook();
   void OnHistory();
   void OnUnify();
@@ -112,7 +114,7 @@ class MemoWindow : public WindowBase<MemoWindow> {
   // Shows the record of the same sender again, in the same view (after a unify or separate).
   void ShowSameView();
   void CopyLabel(HWND label);
-  void OpenMemoLink(HWND box);
+  void OpenCaretLineLink(HWND box);
   // Memory and Pinote.dat kept together when others write it too (memo_window_sync.cpp): the
   // look at both shared files (with `refillShown`, the shown record shown again when something
   // was merged, keeping the caret), and what a look or a save came to: a failed save told once
@@ -148,14 +150,10 @@ class MemoWindow : public WindowBase<MemoWindow> {
   int otherAddressLines_ = 1;
   int lineHeight_ = 12;
   HMENU toolMenu_ = nullptr;  // owned by the window's menu bar
-  UniqueFont formFont_, memoFont_;
+  UniqueFont designFont_, memoFont_;
   UniqueBrush memoBrush_;
   COLORREF memoTextColor_ = 0, memoBackColor_ = 0;
 };
-
-// The options dialog, from the memo window's menu and from the host's set-up alike: on OK the
-// options apply to `window` (when there is one), and a changed name-list path reloads its store.
-void ChangeOptions(MemoWindow* window);
 
 // Test seam: receives the window that the memo window hands the foreground to, instead of
 // SetForegroundWindow (empty: the real call again).
@@ -163,6 +161,6 @@ void SetForegroundHookForTesting(std::function<void(HWND)> hook);
 
 // Removes the memo window's and the splitter's classes when the library goes (a library's
 // classes outlive it otherwise).
-void UnregisterFormClasses();
+void UnregisterWindowClasses();
 
 }  // namespace pinote

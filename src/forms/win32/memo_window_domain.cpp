@@ -2,10 +2,8 @@
 // menu's item that switches between it and the sender's own memo, and the hint line that tells
 // of it while the sender's own memo is shown. Neither exists for a window that never showed an
 // address with a domain, so a user without domain memos sees the window as it always was.
-#include <stdexcept>
-
 #include "common/texts.h"
-#include "common/win32/module_paths.h"
+#include "common/win32/controls.h"
 #include "common/win32/text.h"
 #include "forms/win32/memo_window.h"
 #include "store/domain_memo.h"
@@ -28,15 +26,6 @@ std::string DoubledAmpersands(std::string_view text) {
   return out;
 }
 
-// The position of the command `id` in `menu`, or -1.
-int PositionOf(HMENU menu, UINT id) {
-  const int count = ::GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    if (::GetMenuItemID(menu, i) == id) return i;
-  }
-  return -1;
-}
-
 }  // namespace
 
 // Right after Look, checked while the domain's memo is shown; absent before the first address
@@ -46,8 +35,8 @@ void MemoWindow::UpdateDomainItem() {
   if (!IsAddressShown() || view_.domainAddress.empty()) return;
   const std::wstring text = Utf8(FillText(Pick(ui::kDomainMemoItem, IsJapanese()),
                                           {DoubledAmpersands(DomainText(view_.domainAddress))}));
-  ::InsertMenuW(toolMenu_, static_cast<UINT>(PositionOf(toolMenu_, IDM_LOOK) + 1),
-                MF_BYPOSITION | MF_STRING | (view_.domainShown ? MF_CHECKED : MF_UNCHECKED),
+  ::InsertMenuW(toolMenu_, IDM_HISTORY,  // before History: right after Look
+                MF_BYCOMMAND | MF_STRING | (view_.domainShown ? MF_CHECKED : MF_UNCHECKED),
                 IDM_DOMAIN_MEMO, text.c_str());
 }
 
@@ -66,31 +55,19 @@ void MemoWindow::ShowSameView() {
 
 void MemoWindow::ShowDomainHint() {
   HWND hint = Control(IDC_DOMAIN_HINT_LABEL);
-  const bool visible = hint != nullptr && (::GetWindowLongPtrW(hint, GWL_STYLE) & WS_VISIBLE) != 0;
   if (!view_.hint) {
-    if (visible) ::ShowWindow(hint, SW_HIDE);
-    repaint_ |= visible;
+    if (hint != nullptr) repaint_ |= SetVisible(hint, false);
     return;
   }
+  // Made at the first need only, as the save note is.
   if (hint == nullptr) {
-    // Made at the first need only, as the save note is.
-    hint = ::CreateWindowExW(0, L"STATIC", L"",
-                             WS_CHILD | SS_NOTIFY | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 0, 0, 0,
-                             wnd_, reinterpret_cast<HMENU>(INT_PTR{IDC_DOMAIN_HINT_LABEL}),
-                             PluginInstance(), nullptr);
-    if (hint == nullptr) throw std::runtime_error("CreateWindowExW failed for the domain hint");
-    ::SendMessageW(hint, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+    hint = CreateChild(wnd_, IDC_DOMAIN_HINT_LABEL, L"STATIC",
+                       WS_CHILD | SS_NOTIFY | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, L"",
+                       designFont_.get());
   }
-  const std::wstring text = Utf8(FillText(Pick(ui::kDomainMemoHint, IsJapanese()),
-                                          {DomainText(view_.domainAddress)}));
-  if (WindowText(hint) != text) {
-    ::SetWindowTextW(hint, text.c_str());
-    repaint_ = true;
-  }
-  if (!visible) {
-    ::ShowWindow(hint, SW_SHOWNA);
-    repaint_ = true;
-  }
+  repaint_ |= SetText(hint, Utf8(FillText(Pick(ui::kDomainMemoHint, IsJapanese()),
+                                          {DomainText(view_.domainAddress)})));
+  repaint_ |= SetVisible(hint, true);
 }
 
 }  // namespace pinote

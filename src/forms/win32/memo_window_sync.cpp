@@ -7,11 +7,9 @@
 
 #include <imm.h>
 
-#include <stdexcept>
-
 #include "common/file_io.h"
-#include "common/win32/errors.h"
-#include "common/win32/module_paths.h"
+#include "common/win32/message_box.h"
+#include "common/win32/controls.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "forms/disk_notice_texts.h"
@@ -75,7 +73,8 @@ void MemoWindow::ShowOutcome(const DiskOutcome& out, bool refill) {
   TellNotices(out.notices);
   for (const PossibleCopy& copy : out.notices.possibleCopies) {
     const PossibleCopy shown{AnsiToUtf8(copy.path), copy.tool, AnsiToUtf8(copy.of)};
-    const bool merge = AskUser(wnd_, Utf8(PossibleCopyQuestion(shown, IsJapanese())));
+    const bool merge = Ask(wnd_, ui::kPluginNameTitle, Utf8(PossibleCopyQuestion(shown, IsJapanese())),
+                           MB_ICONQUESTION | MB_DEFBUTTON2);
     SharedFile& file = copy.of == store_.FileName() ? store_.File() : Settings().File();
     ShowOutcome(file.DecideOnCopy(copy.path, merge), true);
   }
@@ -85,43 +84,37 @@ void MemoWindow::ShowSaveTrouble(bool busy, const std::string& path, const std::
   const bool japanese = IsJapanese();
   const SaveTrouble trouble = busy ? SaveTrouble::kBusy : SaveTrouble::kFailed;
   HWND note = Control(IDC_SAVE_NOTE_LABEL);
+  // Made at the first failure only: a window that never needs it has no control more to lay out
+  // or fill.
   if (note == nullptr) {
-    // Made at the first failure only: a window that never needs it has no control more to lay
-    // out or fill.
-    note = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 0,
-                             0, 0, wnd_, reinterpret_cast<HMENU>(INT_PTR{IDC_SAVE_NOTE_LABEL}),
-                             PluginInstance(), nullptr);
-    if (note == nullptr) throw std::runtime_error("CreateWindowExW failed for the save note");
-    ::SendMessageW(note, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+    note = CreateChild(wnd_, IDC_SAVE_NOTE_LABEL, L"STATIC", WS_CHILD | SS_NOPREFIX |
+                       SS_LEFTNOWORDWRAP, 0, L"", designFont_.get());
   }
   ::SetWindowTextW(note, Utf8(SaveTroubleNote(trouble, japanese)).c_str());
-  if ((::GetWindowLongPtrW(note, GWL_STYLE) & WS_VISIBLE) == 0) {
-    ::ShowWindow(note, SW_SHOWNA);
-    Layout();
-  }
+  if (SetVisible(note, true)) Layout();
   // One box per run of failures: typing on must not raise one per keystroke.
   if (saveTrouble_) return;
   saveTrouble_ = true;
-  TellUser(wnd_, Utf8(SaveTroubleText(trouble, AnsiToUtf8(path), AnsiToUtf8(message), japanese)),
-           MB_ICONWARNING);
+  Tell(wnd_, ui::kPluginNameTitle,
+       Utf8(SaveTroubleText(trouble, AnsiToUtf8(path), AnsiToUtf8(message), japanese)),
+       MB_ICONWARNING);
 }
 
 void MemoWindow::ClearSaveTrouble() {
-  HWND note = Control(IDC_SAVE_NOTE_LABEL);
   saveTrouble_ = false;
-  if (note == nullptr || (::GetWindowLongPtrW(note, GWL_STYLE) & WS_VISIBLE) == 0) return;
-  ::ShowWindow(note, SW_HIDE);
-  Layout();
+  HWND note = Control(IDC_SAVE_NOTE_LABEL);
+  if (note != nullptr && SetVisible(note, false)) Layout();
 }
 
 void MemoWindow::TellNotices(const DiskNotices& notices) {
   const std::string text = DiskNoticeText(InUtf8(notices), IsJapanese());
-  if (!text.empty()) TellUser(wnd_, Utf8(text), MB_ICONINFORMATION);
+  if (!text.empty()) Tell(wnd_, ui::kPluginNameTitle, Utf8(text), MB_ICONINFORMATION);
 }
 
 void MemoWindow::TellLoadFailure(const DiskOutcome& out) {
   if (out.ok()) return;
-  TellUser(wnd_, Widen(out.path) + L"\r\n\r\n" + Widen(out.message), MB_ICONERROR);
+  Tell(wnd_, ui::kPluginNameTitle, Widen(out.path) + L"\r\n\r\n" + Widen(out.message),
+       MB_ICONERROR);
 }
 
 void MemoWindow::SaveLeftEdits() {
@@ -129,10 +122,10 @@ void MemoWindow::SaveLeftEdits() {
   const DiskOutcome out = store_.Save();
   if (!out.ok()) {
     const std::string& file = store_.FileName();
-    TellUser(wnd_,
-             Utf8(NotSavedAtEndText(AnsiToUtf8(file), AnsiToUtf8(FailureMessage(out, file)),
-                                    IsJapanese())),
-             MB_ICONERROR);
+    Tell(wnd_, ui::kPluginNameTitle,
+         Utf8(NotSavedAtEndText(AnsiToUtf8(file), AnsiToUtf8(FailureMessage(out, file)),
+                                IsJapanese())),
+         MB_ICONERROR);
     return;
   }
   TellNotices(out.notices);
@@ -146,10 +139,10 @@ void MemoWindow::RefillShownRecord() {
   HWND memo = Control(IDC_MEMO_EDIT);
   const Person* record = store_.Get(store_.IndexOfAddress(address_));
   const std::wstring before = WindowText(memo);
-  const std::wstring after = record != nullptr ? Widen(record->Memo) : std::wstring();
-  const bool important = record != nullptr && record->Important;
+  const std::wstring after = record != nullptr ? Widen(record->memo) : std::wstring();
+  const bool important = record != nullptr && record->important;
   if (before == after && IsImportantChecked() == important) {
-    shownMemo_ = record != nullptr ? record->Memo : std::string();
+    shownMemo_ = record != nullptr ? record->memo : std::string();
     return;
   }
   // The next keystroke lays the typing onto the record (StoreTypedMemo), as shownMemo_ tells.

@@ -19,6 +19,7 @@
 #include "common/win32/window_base.h"
 #include "forms/show_rule.h"
 #include "forms/win32/control_ids.h"
+#include "forms/win32/memo_window.h"
 
 namespace pinote {
 namespace {
@@ -67,7 +68,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
         if (HIWORD(wp) != BN_CLICKED) return FALSE;
         switch (LOWORD(wp)) {
           case IDOK: OnOk(); break;
-          case IDCANCEL: End(IDCANCEL); break;
+          case IDCANCEL: EndModal(IDCANCEL); break;
           case IDC_HELP_BUTTON: ShowHelp(dlg_); break;
           case IDC_FONT_BUTTON: OnFontButton(); break;
           case IDC_BACKGROUND_BUTTON: OnBackgroundButton(); break;
@@ -122,7 +123,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
       ::SendMessageW(tabs, TCM_INSERTITEMW, &page - kPages, reinterpret_cast<LPARAM>(&item));
     }
     for (const auto& [id, text] : kCaptions) ::SetDlgItemTextW(dlg_, id, Tr(*text).c_str());
-    LoadFormPlacement(dlg_, sections::kOptionsDialog, false);
+    UseStoredPlacement(sections::kOptionsDialog, false);
     const Options options = CurrentOptions();
     ForEachOption([&](const auto& row) {
       if (row.control != 0) ShowValue(row.control, options.*row.field);
@@ -253,12 +254,7 @@ class OptionsDialog : public DialogBase<OptionsDialog> {
     // The options stay in effect even when the file cannot be written: the error is reported
     // and the next save (at the latest when the host exits) tries again.
     Guarded(dlg_, [] { SaveSettingsFile(); });
-    End(IDOK);
-  }
-
-  void End(INT_PTR result) {
-    SaveFormPlacement(dlg_, sections::kOptionsDialog, false);
-    EndModal(result);
+    EndModal(IDOK);
   }
 
   StoredFont dialogFont_;
@@ -275,6 +271,14 @@ bool RunOptionsDialog() {
   ::InitCommonControlsEx(&controls);
   const StoredFont font = LoadFont(sections::kOptionsDialog);
   return OptionsDialog(font).RunModal(nullptr, IDD_OPTIONS, font) == IDOK;
+}
+
+void ChangeOptions(MemoWindow* window) {
+  const std::string oldPath = ReadOption(Settings(), &Options::nameListPath);
+  if (!RunOptionsDialog() || window == nullptr) return;
+  window->ApplyOptions(CurrentOptions());
+  const std::string newPath = ReadOption(Settings(), &Options::nameListPath);
+  if (newPath != oldPath) window->ReloadData(newPath);
 }
 
 }  // namespace pinote

@@ -51,12 +51,10 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
         {IDC_KEYWORD_LABEL, &ui::kKeyword}, {IDC_ADDRESS_LIST_LABEL, &ui::kAddressList},
         {IDC_MEMO_LABEL, &ui::kMemoForAddress}, {IDC_UNIFY_OK, &okCaption_}, {IDCANCEL, &ui::kCancel}};
     for (const auto& [id, text] : captions) ::SetDlgItemTextW(dlg_, id, Tr(*text).c_str());
-    font_ = CreateStoredFont(LoadFont(sections::kUnifyDialog));
-    SetFontOfChildren(dlg_, font_.get());
-    labelHeight_ = std::max(kLabelHeight, TextHeight(dlg_, font_.get()));
+    labelHeight_ = std::max(kLabelHeight, TextHeight(dlg_, Font()));
     // Centred over the owner, unless a stored placement says otherwise.
     CenterOver(dlg_, owner, kWidth, kHeight);
-    UseStoredPlacement(sections::kUnifyDialog);
+    UseStoredPlacement(sections::kUnifyDialog, true);
     listWidth_ = ReadOption(Settings(), &Options::addressListWidth);
     Layout();
     keywords_ = SplitKeywordHistory(ReadOption(Settings(), &Options::keywordHistory));
@@ -89,17 +87,17 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
   void OnCommand(int id, int code) {
     switch (id) {
       case IDC_UNIFY_OK:
-        if (code == BN_CLICKED) Pick();
+        if (code == BN_CLICKED) PickSelectedLine();
         break;
       case IDOK:  // Enter: OK is not the default button; Enter picks only in the list
-        if (::GetFocus() == Item(IDC_ADDRESS_LIST)) Pick();
+        if (::GetFocus() == Item(IDC_ADDRESS_LIST)) PickSelectedLine();
         break;
       case IDCANCEL:
         End(false);
         break;
       case IDC_ADDRESS_LIST:
         if (code == LBN_SELCHANGE) ShowSelectedMemo();
-        if (code == LBN_DBLCLK) Pick();
+        if (code == LBN_DBLCLK) PickSelectedLine();
         break;
       case IDC_KEYWORD_COMBO:
         if (code == CBN_EDITCHANGE) FillList(Narrow(WindowText(Item(IDC_KEYWORD_COMBO))));
@@ -126,7 +124,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     lines_ = FilterAddresses(store_, keyword);
     WindowDc dc(list);
-    SelectGuard select(dc.get(), font_.get());
+    SelectGuard select(dc.get(), Font());
     int widest = 0;
     for (const UnifyLine& line : lines_) {
       const std::wstring text = Widen(line.text);
@@ -153,7 +151,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
 
   void ShowSelectedMemo() {
     const Person* person = Selected() ? store_.Get(Selected()->record) : nullptr;
-    ::SetDlgItemTextW(dlg_, IDC_MEMO_PREVIEW, person ? Widen(person->Memo).c_str() : L"");
+    ::SetDlgItemTextW(dlg_, IDC_MEMO_PREVIEW, person ? Widen(person->memo).c_str() : L"");
   }
 
   // At CBN_SELCHANGE the edit still holds the old text: the chosen item is the keyword.
@@ -186,7 +184,7 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
   }
 
   // Nothing listed, nothing to pick: an OK here would hand the caller a record never shown.
-  void Pick() {
+  void PickSelectedLine() {
     if (const UnifyLine* line = Selected()) {
       pick_ = {true, line->record, line->address};
       End(true);
@@ -201,7 +199,6 @@ class UnifyDialog : public DialogBase<UnifyDialog> {
 
   const MemoStore& store_;
   const UiText& okCaption_;
-  UniqueFont font_;
   int labelHeight_ = kLabelHeight;
   int listWidth_ = 0;
   bool ending_ = false;

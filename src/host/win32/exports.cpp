@@ -8,10 +8,11 @@
 
 #include "common/language.h"
 #include "common/win32/controls.h"
-#include "common/win32/errors.h"
+#include "common/win32/message_box.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
+#include "forms/win32/dialogs.h"
 #include "forms/win32/memo_window.h"
 #include "host/mail_header.h"
 #include "host/plugin_info.h"
@@ -86,7 +87,7 @@ void UnloadLibraryState(bool processEnding) {
     (void)state.memoWindow.release();
   } else {
     state.memoWindow.reset();
-    UnregisterFormClasses();
+    UnregisterWindowClasses();
   }
   state = PluginState{};
   ClearPathCaches();

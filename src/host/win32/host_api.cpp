@@ -2,6 +2,7 @@
 
 #include "common/texts.h"
 #include "common/win32/handles.h"
+#include "common/win32/message_box.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/text.h"
 
@@ -78,7 +79,7 @@ void TellVersionMismatchOnce() noexcept {
   if (!g_mismatchUntold) return;
   g_mismatchUntold = false;  // before the box: a call arriving while it is open tells nothing
   try {
-    ::MessageBoxW(nullptr, Tr(ui::kVersionMismatch).c_str(), L"Pinote", MB_OK | MB_ICONEXCLAMATION);
+    Tell(nullptr, ui::kVersionMismatchTitle, Tr(ui::kVersionMismatch), MB_ICONEXCLAMATION);
   } catch (...) {
     // Out of memory for the text: the unbound library stays quiet and harmless.
   }

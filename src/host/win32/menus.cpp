@@ -1,9 +1,8 @@
 #include "host/win32/menus.h"
 
-#include <cstring>
-
 #include "common/texts.h"
-#include "common/win32/errors.h"
+#include "common/win32/clipboard.h"
+#include "common/win32/message_box.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/text.h"
 #include "forms/win32/dialogs.h"
@@ -65,14 +64,6 @@ void AddSharedEntry(HMENU help, const std::vector<std::string>& lookFor, int ins
 // The popup that AddToolGroup hands out when the host has no Tool menu: attached nowhere, so
 // the plug-in keeps and frees it (each main-menu build replaces the previous one).
 UniqueMenu g_detachedToolPopup;
-
-// Right after the host's copy the clipboard can still be held for a moment.
-bool OpenClipboardSoon() {
-  for (int attempt = 0; attempt < 5; ++attempt, ::Sleep(20)) {
-    if (::OpenClipboard(nullptr)) return true;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -150,19 +141,6 @@ void AddAppendItem(HMENU menu, int type) {
   ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   const int id = RegisterCommand("AppendMemo", type, &AppendMemoCommand);
   ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), Tr(ui::kAppendItem).c_str());
-}
-
-std::string ReadClipboardAnsi() {
-  if (!OpenClipboardSoon()) return {};
-  std::string result;
-  HANDLE data = ::GetClipboardData(CF_TEXT);
-  if (const auto* text = data ? static_cast<const char*>(::GlobalLock(data)) : nullptr) {
-    // The block may lack its terminating zero; never read past its size.
-    result.assign(text, strnlen(text, ::GlobalSize(data)));
-    ::GlobalUnlock(data);
-  }
-  ::CloseClipboard();
-  return result;
 }
 
 bool AppendSelectionToMemo(HWND window, const std::function<MemoWindow*()>& memoWindow) {

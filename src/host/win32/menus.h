@@ -43,7 +43,5 @@ void WINAPI AppendMemoCommand(HWND window, LPARAM param);
 // selected: what is there was copied earlier, elsewhere), when it holds no text, or when there
 // is no memo window any more.
 bool AppendSelectionToMemo(HWND window, const std::function<MemoWindow*()>& memoWindow);
-// The clipboard's CF_TEXT contents, "" when there are none or the clipboard is busy.
-[[nodiscard]] std::string ReadClipboardAnsi();
 
 }  // namespace pinote
