@@ -143,7 +143,7 @@ screenshot shots/unify.bmp #32770@305
 click #32770@305 2
 wait 600
 # Tool > History... of the memo window: the earlier texts of the shown memo, the newest selected.
-command PinoteMemoWindow 208
+command PinoteMemoWindow 209
 waitwindow #32770@601
 wait 800
 screenshot shots/history.bmp #32770@601
