@@ -31,17 +31,12 @@ std::string SystemMessage(DWORD err) {
   throw FileError(path, SystemMessage(err));
 }
 
-// A file name as the system's code page spells it; false when a character has no place in it
-// (such a name cannot be opened through an ANSI path).
-bool ExactAnsiName(const wchar_t* wide, std::string& out) {
-  std::optional<std::string> ansi = NarrowExactly(wide);
-  if (!ansi || ansi->empty()) return false;
-  out = std::move(*ansi);
-  return true;
-}
-
 int64_t FromFileTime(const FILETIME& t) noexcept {
   return static_cast<int64_t>((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime);
+}
+FILETIME ToFileTime(int64_t time) noexcept {
+  return {static_cast<DWORD>(static_cast<uint64_t>(time)),
+          static_cast<DWORD>(static_cast<uint64_t>(time) >> 32)};
 }
 
 // CreateFileW reports failure as INVALID_HANDLE_VALUE; the owner wants null for "none".
@@ -211,8 +206,7 @@ class Win32FileSystem final : public FileSystem {
         if (writeTime != 0) {
           // Set after the last write, so no write moves it again; a time that does not stick
           // (FAT keeps two seconds) is no failure: Stat shows what the file system kept.
-          const FILETIME t{static_cast<DWORD>(static_cast<uint64_t>(writeTime)),
-                           static_cast<DWORD>(static_cast<uint64_t>(writeTime) >> 32)};
+          const FILETIME t = ToFileTime(writeTime);
           (void)::SetFileTime(file.get(), nullptr, nullptr, &t);
         }
         if (!::FlushFileBuffers(file.get())) ThrowLastError(path, ::GetLastError());
@@ -276,9 +270,10 @@ class Win32FileSystem final : public FileSystem {
     }
     do {
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      std::string name;
-      if (ExactAnsiName(found.cFileName, name) && NameStartsWith(name, namePrefix)) {
-        names.push_back(std::move(name));
+      // A name the code page cannot spell cannot be opened through an ANSI path: not listed.
+      std::optional<std::string> name = NarrowExactly(found.cFileName);
+      if (name && !name->empty() && NameStartsWith(*name, namePrefix)) {
+        names.push_back(std::move(*name));
       }
     } while (::FindNextFileW(find.get(), &found));
     return names;
@@ -341,8 +336,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   SettingDate LocalTime(int64_t time) override {
-    FILETIME ft{static_cast<DWORD>(static_cast<uint64_t>(time)),
-                static_cast<DWORD>(static_cast<uint64_t>(time) >> 32)};
+    const FILETIME ft = ToFileTime(time);
     SYSTEMTIME utc{}, local{};
     if (!::FileTimeToSystemTime(&ft, &utc) ||
         !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {

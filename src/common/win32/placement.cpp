@@ -26,18 +26,32 @@ void MoveTo(HWND wnd, int left, int top) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
+// The ShowWindow command of each state, in WindowState's order (Normal, Minimized, Maximized).
+constexpr int kShowCommands[] = {SW_SHOWNORMAL, SW_SHOWMINNOACTIVE, SW_SHOWMAXIMIZED};
+
+WindowState ShownState(HWND wnd) {
+  return ::IsIconic(wnd)   ? WindowState::Minimized
+         : ::IsZoomed(wnd) ? WindowState::Maximized
+                            : WindowState::Normal;
+}
+
 void ApplyState(HWND wnd, WindowState state) {
-  const int command = state == WindowState::Maximized   ? SW_SHOWMAXIMIZED
-                      : state == WindowState::Minimized ? SW_SHOWMINNOACTIVE
-                                                        : SW_SHOWNORMAL;
+  const int command = kShowCommands[static_cast<int>(state)];
   if (!::IsWindowVisible(wnd)) {
     ::SetPropW(wnd, kPendingStateProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(command)));
-    return;
+  } else if (ShownState(wnd) != state) {
+    ::ShowWindow(wnd, command == SW_SHOWNORMAL ? SW_RESTORE : command);
   }
-  const bool already = (state == WindowState::Minimized && ::IsIconic(wnd)) ||
-                       (state == WindowState::Maximized && ::IsZoomed(wnd)) ||
-                       (state == WindowState::Normal && !::IsIconic(wnd) && !::IsZoomed(wnd));
-  if (!already) ::ShowWindow(wnd, command == SW_SHOWNORMAL ? SW_RESTORE : command);
+}
+
+// The state a window is in, or, while it waits for its first showing, the state it will take:
+// a window never shown keeps the stored state instead of writing "Normal" over it.
+WindowState CurrentState(HWND wnd) {
+  const auto pending = reinterpret_cast<INT_PTR>(::GetPropW(wnd, kPendingStateProp));
+  for (int state = 0; state < 3; ++state) {
+    if (pending == kShowCommands[state]) return static_cast<WindowState>(state);
+  }
+  return ShownState(wnd);
 }
 
 }  // namespace
@@ -54,11 +68,9 @@ StoredFont LoadFont(std::string_view section) {
 }
 
 int ScreenPixelsPerInch() {
-  constexpr int kDefaultPixelsPerInch = 96;
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-  if (screen != nullptr) ::ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : kDefaultPixelsPerInch;
+  WindowDc screen(nullptr);
+  const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : 96;  // the usual, where the screen does not tell
 }
 
 LOGFONTW ToLogFont(const StoredFont& font, int pixelsPerInch) {
@@ -101,24 +113,6 @@ COLORREF ResolveColor(uint32_t color) {
   if ((color & 0x80000000u) != 0) return ::GetSysColor(static_cast<int>(color & 0xFF));
   return color & 0x00FFFFFF;
 }
-
-namespace {
-
-// The state a window is in, or, while it waits for its first showing, the state it will take:
-// a window never shown keeps the stored state instead of writing "Normal" over it.
-WindowState CurrentState(HWND wnd) {
-  switch (static_cast<int>(reinterpret_cast<INT_PTR>(::GetPropW(wnd, kPendingStateProp)))) {
-    case SW_SHOWMAXIMIZED: return WindowState::Maximized;
-    case SW_SHOWMINNOACTIVE: return WindowState::Minimized;
-    case SW_SHOWNORMAL: return WindowState::Normal;
-    default: break;
-  }
-  return ::IsIconic(wnd)   ? WindowState::Minimized
-         : ::IsZoomed(wnd) ? WindowState::Maximized
-                            : WindowState::Normal;
-}
-
-}  // namespace
 
 void SaveWindowPlacement(HWND wnd, std::string_view section, bool resizable) {
   WINDOWPLACEMENT wp{};

@@ -60,6 +60,9 @@ std::string Utf8ToAnsi(std::string_view utf8) { return Narrow(Utf8(utf8)); }
 std::string ToUtf8(std::wstring_view wide) { return ToMultiByte(CP_UTF8, wide, 0, nullptr); }
 std::string AnsiToUtf8(std::string_view ansi) { return ToUtf8(Widen(ansi)); }
 std::wstring Tr(const UiText& text) { return Utf8(Pick(text, IsJapanese())); }
+std::wstring Tr(const UiText& pattern, std::initializer_list<std::string_view> args) {
+  return Utf8(FillText(Pick(pattern, IsJapanese()), args));
+}
 
 std::optional<std::string> NarrowExactly(std::wstring_view wide) {
   if (SystemCodePage().IsUtf8()) {

@@ -33,8 +33,9 @@ namespace pinote {
 [[nodiscard]] std::string ToUtf8(std::wstring_view wide);
 // ANSI -> UTF-8 (for texts filled into the UTF-8 table's patterns).
 [[nodiscard]] std::string AnsiToUtf8(std::string_view ansi);
-// The text of the current language.
+// The text of the current language; with arguments (UTF-8) put in for its %1, %2...
 [[nodiscard]] std::wstring Tr(const UiText& text);
+[[nodiscard]] std::wstring Tr(const UiText& pattern, std::initializer_list<std::string_view> args);
 
 // The window's text ("" for none or a null window).
 [[nodiscard]] std::wstring WindowText(HWND wnd);

@@ -9,7 +9,6 @@
 #include "common/file_io.h"
 #include "common/paths.h"
 #include "common/texts.h"
-#include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
 #include "common/win32/message_box.h"
 #include "common/win32/module_paths.h"
@@ -19,7 +18,6 @@
 #include "forms/show_rule.h"
 #include "forms/win32/control_ids.h"
 #include "forms/win32/dialogs.h"
-#include "forms/win32/memo_link_question.h"
 #include "store/address_index.h"
 #include "store/record_operations.h"
 
