@@ -2,7 +2,7 @@
 // here for the wide API (common/win32/text.h, which joins the core with this file).
 #include <windows.h>
 
-#include <atomic>
+#include <algorithm>
 #include <optional>
 #include <chrono>
 #include <string>
@@ -45,12 +45,6 @@ UniqueKernelHandle OpenFile(const std::string& path, DWORD access, DWORD share,
   HANDLE h =
       ::CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
   return UniqueKernelHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
-}
-
-std::string TempNameFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  return path + ".tmp" + std::to_string(::GetCurrentProcessId()) + "-" +
-         std::to_string(++counter);
 }
 
 void WriteFully(HANDLE file, std::string_view data, const std::string& path) {
@@ -149,31 +143,17 @@ class Win32FileSystem final : public FileSystem {
         OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (!file) ThrowLastError(path, ::GetLastError());
-    // Read straight into a string of the file's size: what it is read into is often kept as
-    // long as the file is. A file that grows meanwhile is read on to its end.
     LARGE_INTEGER size{};
-    std::string out;
-    if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
-        static_cast<unsigned long long>(size.QuadPart) < out.max_size()) {
-      out.resize(static_cast<size_t>(size.QuadPart));
-    }
-    size_t got = 0;
-    for (;;) {
-      char more[65536];
-      const bool full = got == out.size();
-      const size_t room = out.size() - got;
-      const DWORD ask =
-          full ? DWORD{sizeof more} : static_cast<DWORD>(room > (1u << 30) ? (1u << 30) : room);
+    const bool sized = ::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
+                       static_cast<unsigned long long>(size.QuadPart) < std::string().max_size();
+    return ReadToEnd(sized ? static_cast<size_t>(size.QuadPart) : 0, [&](char* to, size_t room) {
       DWORD n = 0;
-      if (!::ReadFile(file.get(), full ? more : out.data() + got, ask, &n, nullptr)) {
+      if (!::ReadFile(file.get(), to, static_cast<DWORD>(std::min<size_t>(room, 1u << 30)), &n,
+                      nullptr)) {
         ThrowLastError(path, ::GetLastError());
       }
-      if (n == 0) break;
-      if (full) out.append(more, n);
-      got += n;
-    }
-    out.resize(got);
-    return out;
+      return size_t{n};
+    });
   }
 
   void WriteAllSafely(const std::string& path, std::string_view data) override {
@@ -191,7 +171,7 @@ class Win32FileSystem final : public FileSystem {
       // ourselves so that a file the user protected is never replaced.
       if (attrs & FILE_ATTRIBUTE_READONLY) ThrowLastError(path, ERROR_ACCESS_DENIED);
     }
-    const std::string temp = TempNameFor(path);
+    const std::string temp = TempNameFor(path, ::GetCurrentProcessId());
     // The attributes the user gave the file (hidden, say) survive the replace also under Wine.
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                             FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;

@@ -12,10 +12,8 @@
 
 #include "common/options.h"
 #include "common/settings.h"
-#include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
 #include "common/win32/message_box.h"
-#include "common/win32/placement.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"

@@ -13,7 +13,7 @@
 
 #include "common/options.h"
 #include "common/win32/handles.h"
-#include "common/win32/placement.h"
+#include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"
 #include "forms/sender_view.h"

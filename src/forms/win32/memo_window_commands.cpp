@@ -9,7 +9,6 @@
 #include <commctrl.h>
 
 #include "common/texts.h"
-#include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
 #include "common/win32/message_box.h"
 #include "common/win32/module_paths.h"
