@@ -1,5 +1,6 @@
 #include "common/file_io.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -14,6 +15,11 @@ bool NameStartsWith(std::string_view name, std::string_view prefix) noexcept {
     if (a != b) return false;
   }
   return true;
+}
+
+std::string TempNameFor(const std::string& path, unsigned long processId) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".tmp" + std::to_string(processId) + "-" + std::to_string(++counter);
 }
 
 void FileSystem::Wait(int milliseconds) {

@@ -40,6 +40,30 @@ class FileBusyError : public FileError {
 // on Windows); other bytes exactly.
 [[nodiscard]] bool NameStartsWith(std::string_view name, std::string_view prefix) noexcept;
 
+// A name beside `path` for the temporary file of a safe write, which no other writer in this
+// process or another one (`processId` tells them apart) will pick.
+[[nodiscard]] std::string TempNameFor(const std::string& path, unsigned long processId);
+
+// A file's content read to its end through `read(buffer, room)`, which returns how many bytes it
+// read (0 at the end) and throws on failure: straight into a string of `expectedSize` (what it
+// is read into is often kept as long as the file is), and on past it when the file grew
+// meanwhile. For the platforms' ReadAll.
+template <class Read>
+[[nodiscard]] std::string ReadToEnd(size_t expectedSize, Read&& read) {
+  std::string out(expectedSize, '\0');
+  size_t got = 0;
+  for (;;) {
+    char more[65536];
+    const bool full = got == out.size();
+    const size_t n = full ? read(more, sizeof more) : read(out.data() + got, out.size() - got);
+    if (n == 0) break;
+    if (full) out.append(more, n);
+    got += n;
+  }
+  out.resize(got);
+  return out;
+}
+
 // File times count 100-nanosecond steps since 1601-01-01 UTC, as Windows file times do.
 constexpr int64_t kFileTimeSecond = 10'000'000;
 

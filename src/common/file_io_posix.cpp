@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -54,12 +53,6 @@ std::string FolderPart(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A name beside the target that no other writer in this process or another one will pick.
-std::string TempNameFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  return path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
 }
 
 // Writes the pieces in order, as many at a time as one writev takes, resuming after short writes.
@@ -106,25 +99,14 @@ class PosixFileSystem final : public FileSystem {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) ThrowErrno(path, errno);
     if (S_ISDIR(st.st_mode)) ThrowErrno(path, EISDIR);
-    // Read straight into a string of the file's size: what it is read into is often kept as long
-    // as the file is. A file that grows meanwhile is read on to its end.
-    std::string out(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0, '\0');
-    size_t got = 0;
-    for (;;) {
-      char more[65536];
-      const bool full = got == out.size();
-      const ssize_t n = full ? ::read(fd.get(), more, sizeof more)
-                             : ::read(fd.get(), out.data() + got, out.size() - got);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        ThrowErrno(path, errno);
+    const auto readSome = [&](char* to, size_t room) {
+      for (;;) {
+        const ssize_t n = ::read(fd.get(), to, room);
+        if (n >= 0) return static_cast<size_t>(n);
+        if (errno != EINTR) ThrowErrno(path, errno);
       }
-      if (n == 0) break;
-      if (full) out.append(more, static_cast<size_t>(n));
-      got += static_cast<size_t>(n);
-    }
-    out.resize(got);
-    return out;
+    };
+    return ReadToEnd(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0, readSome);
   }
 
   void WriteAllSafely(const std::string& path, std::string_view data) override {
@@ -141,7 +123,7 @@ class PosixFileSystem final : public FileSystem {
     // so that a file the user protected is never overwritten.
     if (hadOld && ::access(path.c_str(), W_OK) != 0) ThrowErrno(path, errno);
 
-    const std::string temp = TempNameFor(path);
+    const std::string temp = TempNameFor(path, static_cast<unsigned long>(::getpid()));
     const mode_t mode = hadOld ? (old.st_mode & 07777) : 0666;
     Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
     if (fd.get() < 0) ThrowErrno(path, errno);

@@ -30,23 +30,26 @@ std::string CountText(int n, bool settings, bool japanese) {
 
 }  // namespace
 
-std::string DiskNoticeText(const DiskNotices& notices, bool japanese) {
+std::string DiskNoticeText(const DiskNotices& notices, bool japanese, const ToUtf8Fn& toUtf8) {
   std::vector<std::string> parts;
   for (const std::string& path : notices.conflictCopies) {
-    parts.push_back(FillText(Pick(ui::kConflictCopyNotice, japanese), {path}));
+    parts.push_back(FillText(Pick(ui::kConflictCopyNotice, japanese), {toUtf8(path)}));
   }
   for (const MergedCopy& c : notices.mergedCopies) {
-    const std::string count = CountText(c.merged, IsSettingsCopy(c.path), japanese);
+    const std::string path = toUtf8(c.path);
+    const std::string count = CountText(c.merged, IsSettingsCopy(path), japanese);
     const bool moved = !c.movedTo.empty();
     parts.push_back(FillText(Pick(moved ? ui::kCopyMergedAndMoved : ui::kCopyMergedNotMoved,
                                   japanese),
-                             {count, NameOf(c.path), c.tool, moved ? c.movedTo : c.moveError}));
+                             {count, NameOf(path), c.tool,
+                              toUtf8(moved ? c.movedTo : c.moveError)}));
   }
   for (const CopyLeftAlone& c : notices.copiesLeftAlone) {
+    const std::string path = toUtf8(c.path);
     parts.push_back(c.reason == CopyLeftReason::kNotOwnKind
-                        ? FillText(Pick(ui::kCopyNotMemoFile, japanese), {NameOf(c.path), c.tool})
+                        ? FillText(Pick(ui::kCopyNotMemoFile, japanese), {NameOf(path), c.tool})
                         : FillText(Pick(ui::kCopyUnreadable, japanese),
-                                   {NameOf(c.path), c.tool, c.message}));
+                                   {NameOf(path), c.tool, toUtf8(c.message)}));
   }
   std::string text;
   for (const std::string& p : parts) text += (text.empty() ? "" : "\r\n\r\n") + p;
@@ -67,11 +70,13 @@ std::string SaveTroubleNote(SaveTrouble trouble, bool japanese) {
   return Pick(trouble == SaveTrouble::kBusy ? ui::kBusyNote : ui::kFailedNote, japanese);
 }
 
-std::string PossibleCopyQuestion(const PossibleCopy& copy, bool japanese) {
-  const std::string_view of = NameOf(copy.of);
+std::string PossibleCopyQuestion(const PossibleCopy& copy, bool japanese,
+                                 const ToUtf8Fn& toUtf8) {
+  const std::string path = toUtf8(copy.path), ofPath = toUtf8(copy.of);
+  const std::string_view of = NameOf(ofPath);
   const std::string_view stem = of.substr(0, of.rfind('.'));
   return FillText(Pick(ui::kPossibleCopyQuestion, japanese),
-                  {NameOf(copy.path), copy.tool, of, MergedFolderName(stem)});
+                  {NameOf(path), copy.tool, of, MergedFolderName(stem)});
 }
 
 }  // namespace pinote

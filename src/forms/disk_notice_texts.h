@@ -3,6 +3,7 @@
 // from the bilingual table; the paths and system messages put in are UTF-8 like it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,11 @@ namespace pinote {
 // an empty line: conflict copies, sync-tool copies merged (a settings copy, named *.ini, counts
 // settings, a memo copy people), copies left alone. "" when there is nothing to tell: a reload
 // alone is shown in the window, not told, and possible copies are asked about one by one.
-// Strings in `notices` must be UTF-8.
-[[nodiscard]] std::string DiskNoticeText(const DiskNotices& notices, bool japanese);
+// The paths and messages in `notices` are put in through `toUtf8` (the system's code page to the
+// table's UTF-8).
+using ToUtf8Fn = std::function<std::string(const std::string&)>;
+[[nodiscard]] std::string DiskNoticeText(const DiskNotices& notices, bool japanese,
+                                         const ToUtf8Fn& toUtf8);
 
 enum class SaveTrouble {
   kBusy,    // another writer held the lock through the wait
@@ -31,7 +35,9 @@ enum class SaveTrouble {
                                             bool japanese);
 // The one-line note the window shows until a save succeeds again.
 [[nodiscard]] std::string SaveTroubleNote(SaveTrouble trouble, bool japanese);
-// The question about a file that may be a sync tool's copy (UTF-8 paths), default No.
-[[nodiscard]] std::string PossibleCopyQuestion(const PossibleCopy& copy, bool japanese);
+// The question about a file that may be a sync tool's copy, default No; its paths put in
+// through `toUtf8`.
+[[nodiscard]] std::string PossibleCopyQuestion(const PossibleCopy& copy, bool japanese,
+                                               const ToUtf8Fn& toUtf8);
 
 }  // namespace pinote

@@ -33,6 +33,9 @@ TEST(FillText, PutsArgumentsInPlaceOfTheirNumbersOnly) {
   }
 }
 
+// The paths here are UTF-8 already.
+std::string Same(const std::string& s) { return s; }
+
 DiskNotices Conflict(std::string path) {
   DiskNotices n;
   n.conflictCopies.push_back(std::move(path));
@@ -108,7 +111,7 @@ TEST(DiskNoticeText, TellsEachKindInEitherLanguage) {
        false, "Pinote-PC2.dat (a OneDrive conflict copy) holds no memo and was left alone."},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(DiskNoticeText(c.notices, c.japanese), c.want) << c.name;
+    EXPECT_EQ(DiskNoticeText(c.notices, c.japanese, Same), c.want) << c.name;
   }
 }
 
@@ -121,7 +124,7 @@ TEST(DiskNoticeText, TellsEverythingInOneTextAParagraphEach) {
   const std::string conflict =
       "This memo was also changed elsewhere at the same time. Your text was saved; the other "
       "version is kept in\r\n";
-  EXPECT_EQ(DiskNoticeText(n, false),
+  EXPECT_EQ(DiskNoticeText(n, false, Same),
             conflict + "D\\a.dat\r\n\r\n" + conflict + "D\\a-2.dat\r\n\r\n" +
                 "2 people merged from b.dat (a Syncthing conflict copy), moved to\r\nD\\m\\b.dat"
                 "\r\n\r\nc.dat (a Dropbox conflict copy) holds no memo and was left alone.");
@@ -131,13 +134,13 @@ TEST(DiskNoticeText, TellsEverythingInOneTextAParagraphEach) {
 TEST(PossibleCopyQuestion, NamesTheFileTheToolAndWhereItGoes) {
   DiskNotices n;
   n.possibleCopies.push_back({"C:\\B\\Pinote-Taro-PC.dat", "OneDrive", "C:\\B\\Pinote.dat"});
-  EXPECT_EQ(DiskNoticeText(n, false), "");
-  EXPECT_EQ(PossibleCopyQuestion(n.possibleCopies[0], false),
+  EXPECT_EQ(DiskNoticeText(n, false, Same), "");
+  EXPECT_EQ(PossibleCopyQuestion(n.possibleCopies[0], false, Same),
             "Pinote-Taro-PC.dat may be a conflict copy that OneDrive made of Pinote.dat on another "
             "computer.\r\n\r\nMerge it into Pinote.dat? Its contents are added and the file is "
             "moved to Pinote.merged. If you made this file yourself, answer No: it is left as it "
             "is and not asked about again.");
-  EXPECT_EQ(PossibleCopyQuestion(n.possibleCopies[0], true).rfind("Pinote-Taro-PC.dat は、OneDrive", 0),
+  EXPECT_EQ(PossibleCopyQuestion(n.possibleCopies[0], true, Same).rfind("Pinote-Taro-PC.dat は、OneDrive", 0),
             0u);
 }
 

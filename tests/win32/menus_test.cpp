@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "common/win32/clipboard.h"
 #include "common/win32/handles.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/settings_file.h"

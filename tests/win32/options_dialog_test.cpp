@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/options.h"
-#include "common/win32/placement.h"
+#include "common/win32/settings_file.h"
 #include "dialog_script.h"
 
 namespace pinote {

@@ -1,4 +1,3 @@
-#include "common/win32/placement.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "common/texts.h"
 #include "common/win32/handles.h"
 #include "common/win32/module_paths.h"
-#include "common/win32/placement.h"
+#include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"
 

@@ -2,7 +2,7 @@
 // here for the wide API (common/win32/text.h, which joins the core with this file).
 #include <windows.h>
 
-#include <atomic>
+#include <algorithm>
 #include <optional>
 #include <chrono>
 #include <string>
@@ -31,17 +31,12 @@ std::string SystemMessage(DWORD err) {
   throw FileError(path, SystemMessage(err));
 }
 
-// A file name as the system's code page spells it; false when a character has no place in it
-// (such a name cannot be opened through an ANSI path).
-bool ExactAnsiName(const wchar_t* wide, std::string& out) {
-  std::optional<std::string> ansi = NarrowExactly(wide);
-  if (!ansi || ansi->empty()) return false;
-  out = std::move(*ansi);
-  return true;
-}
-
 int64_t FromFileTime(const FILETIME& t) noexcept {
   return static_cast<int64_t>((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime);
+}
+FILETIME ToFileTime(int64_t time) noexcept {
+  return {static_cast<DWORD>(static_cast<uint64_t>(time)),
+          static_cast<DWORD>(static_cast<uint64_t>(time) >> 32)};
 }
 
 // CreateFileW reports failure as INVALID_HANDLE_VALUE; the owner wants null for "none".
@@ -50,12 +45,6 @@ UniqueKernelHandle OpenFile(const std::string& path, DWORD access, DWORD share,
   HANDLE h =
       ::CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
   return UniqueKernelHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
-}
-
-std::string TempNameFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  return path + ".tmp" + std::to_string(::GetCurrentProcessId()) + "-" +
-         std::to_string(++counter);
 }
 
 void WriteFully(HANDLE file, std::string_view data, const std::string& path) {
@@ -154,31 +143,17 @@ class Win32FileSystem final : public FileSystem {
         OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (!file) ThrowLastError(path, ::GetLastError());
-    // Read straight into a string of the file's size: what it is read into is often kept as
-    // long as the file is. A file that grows meanwhile is read on to its end.
     LARGE_INTEGER size{};
-    std::string out;
-    if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
-        static_cast<unsigned long long>(size.QuadPart) < out.max_size()) {
-      out.resize(static_cast<size_t>(size.QuadPart));
-    }
-    size_t got = 0;
-    for (;;) {
-      char more[65536];
-      const bool full = got == out.size();
-      const size_t room = out.size() - got;
-      const DWORD ask =
-          full ? DWORD{sizeof more} : static_cast<DWORD>(room > (1u << 30) ? (1u << 30) : room);
+    const bool sized = ::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
+                       static_cast<unsigned long long>(size.QuadPart) < std::string().max_size();
+    return ReadToEnd(sized ? static_cast<size_t>(size.QuadPart) : 0, [&](char* to, size_t room) {
       DWORD n = 0;
-      if (!::ReadFile(file.get(), full ? more : out.data() + got, ask, &n, nullptr)) {
+      if (!::ReadFile(file.get(), to, static_cast<DWORD>(std::min<size_t>(room, 1u << 30)), &n,
+                      nullptr)) {
         ThrowLastError(path, ::GetLastError());
       }
-      if (n == 0) break;
-      if (full) out.append(more, n);
-      got += n;
-    }
-    out.resize(got);
-    return out;
+      return size_t{n};
+    });
   }
 
   void WriteAllSafely(const std::string& path, std::string_view data) override {
@@ -196,7 +171,7 @@ class Win32FileSystem final : public FileSystem {
       // ourselves so that a file the user protected is never replaced.
       if (attrs & FILE_ATTRIBUTE_READONLY) ThrowLastError(path, ERROR_ACCESS_DENIED);
     }
-    const std::string temp = TempNameFor(path);
+    const std::string temp = TempNameFor(path, ::GetCurrentProcessId());
     // The attributes the user gave the file (hidden, say) survive the replace also under Wine.
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                             FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -211,8 +186,7 @@ class Win32FileSystem final : public FileSystem {
         if (writeTime != 0) {
           // Set after the last write, so no write moves it again; a time that does not stick
           // (FAT keeps two seconds) is no failure: Stat shows what the file system kept.
-          const FILETIME t{static_cast<DWORD>(static_cast<uint64_t>(writeTime)),
-                           static_cast<DWORD>(static_cast<uint64_t>(writeTime) >> 32)};
+          const FILETIME t = ToFileTime(writeTime);
           (void)::SetFileTime(file.get(), nullptr, nullptr, &t);
         }
         if (!::FlushFileBuffers(file.get())) ThrowLastError(path, ::GetLastError());
@@ -276,9 +250,10 @@ class Win32FileSystem final : public FileSystem {
     }
     do {
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      std::string name;
-      if (ExactAnsiName(found.cFileName, name) && NameStartsWith(name, namePrefix)) {
-        names.push_back(std::move(name));
+      // A name the code page cannot spell cannot be opened through an ANSI path: not listed.
+      std::optional<std::string> name = NarrowExactly(found.cFileName);
+      if (name && !name->empty() && NameStartsWith(*name, namePrefix)) {
+        names.push_back(std::move(*name));
       }
     } while (::FindNextFileW(find.get(), &found));
     return names;
@@ -341,8 +316,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   SettingDate LocalTime(int64_t time) override {
-    FILETIME ft{static_cast<DWORD>(static_cast<uint64_t>(time)),
-                static_cast<DWORD>(static_cast<uint64_t>(time) >> 32)};
+    const FILETIME ft = ToFileTime(time);
     SYSTEMTIME utc{}, local{};
     if (!::FileTimeToSystemTime(&ft, &utc) ||
         !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {

@@ -42,7 +42,7 @@ void ReportCurrentError(HWND owner) noexcept {
     try {
       throw;
     } catch (const FileBusyError& e) {
-      text = Utf8(FillText(Pick(ui::kFileBusy, IsJapanese()), {AnsiToUtf8(e.path())}));
+      text = Tr(ui::kFileBusy, {AnsiToUtf8(e.path())});
     } catch (const FileError& e) {
       text = Widen(e.path()) + L"\r\n\r\n" + Widen(e.systemMessage());
     } catch (const std::exception& e) {

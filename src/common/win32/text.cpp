@@ -1,5 +1,7 @@
 #include "common/win32/text.h"
 
+#include <cstring>
+
 #include "common/language.h"
 
 namespace pinote {
@@ -60,6 +62,9 @@ std::string Utf8ToAnsi(std::string_view utf8) { return Narrow(Utf8(utf8)); }
 std::string ToUtf8(std::wstring_view wide) { return ToMultiByte(CP_UTF8, wide, 0, nullptr); }
 std::string AnsiToUtf8(std::string_view ansi) { return ToUtf8(Widen(ansi)); }
 std::wstring Tr(const UiText& text) { return Utf8(Pick(text, IsJapanese())); }
+std::wstring Tr(const UiText& pattern, std::initializer_list<std::string_view> args) {
+  return Utf8(FillText(Pick(pattern, IsJapanese()), args));
+}
 
 std::optional<std::string> NarrowExactly(std::wstring_view wide) {
   if (SystemCodePage().IsUtf8()) {
@@ -80,6 +85,36 @@ std::wstring WindowText(HWND wnd) {
   const int got = ::GetWindowTextW(wnd, text.data(), n + 1);
   text.resize(static_cast<size_t>(got > 0 ? got : 0));
   return text;
+}
+
+void PutOnClipboard(HWND owner, const std::wstring& text) {
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+  void* p = mem != nullptr ? ::GlobalLock(mem) : nullptr;
+  bool taken = false;
+  if (p != nullptr && ::OpenClipboard(owner)) {
+    std::memcpy(p, text.c_str(), bytes);
+    ::GlobalUnlock(mem);
+    ::EmptyClipboard();
+    taken = ::SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+    ::CloseClipboard();
+  }
+  if (!taken && mem != nullptr) ::GlobalFree(mem);  // ours unless the clipboard took it
+}
+
+std::string ReadClipboardAnsi() {
+  bool open = false;
+  for (int attempt = 0; attempt < 5 && !(open = ::OpenClipboard(nullptr)); ++attempt) ::Sleep(20);
+  if (!open) return {};
+  std::string result;
+  HANDLE data = ::GetClipboardData(CF_TEXT);
+  if (const auto* text = data ? static_cast<const char*>(::GlobalLock(data)) : nullptr) {
+    // The block may lack its terminating zero; never read past its size.
+    result.assign(text, strnlen(text, ::GlobalSize(data)));
+    ::GlobalUnlock(data);
+  }
+  ::CloseClipboard();
+  return result;
 }
 
 }  // namespace pinote

@@ -12,7 +12,7 @@
 #include "common/win32/controls.h"
 #include "common/win32/message_box.h"
 #include "common/win32/module_paths.h"
-#include "common/win32/placement.h"
+#include "common/win32/settings_file.h"
 
 namespace pinote {
 

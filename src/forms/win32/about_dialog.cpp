@@ -6,7 +6,7 @@
 #include "common/texts.h"
 #include "common/win32/controls.h"
 #include "common/win32/module_paths.h"
-#include "common/win32/placement.h"
+#include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"
 #include "forms/win32/control_ids.h"

@@ -1,5 +1,5 @@
-// The plug-in's modal dialogs, run by the dialog manager from the templates of dialogs.rc. Each
-// throws when it cannot be shown.
+// The plug-in's modal dialogs, run by the dialog manager from the templates of dialogs.rc, and
+// the question before a memo line's link is opened. Each throws when it cannot be shown.
 #pragma once
 
 #include <windows.h>
@@ -41,5 +41,11 @@ struct UnifyPick {
 
 // The About dialog, without an owner, until OK, Enter or Esc. Reports a failure itself.
 void ShowAbout();
+
+// Opens what the memo line `line` (ANSI) names after its last "!" (nothing for a line without
+// one) through the shell's "open" verb, parented to `owner`: the target as Windows reads it, at
+// once when the judge finds no risk, else after the Yes/No question that names it (No the
+// default). The shell's answer is not shown.
+void OpenLinkOfLine(HWND owner, const std::string& line);
 
 }  // namespace pinote

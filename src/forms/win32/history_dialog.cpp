@@ -12,10 +12,8 @@
 
 #include "common/options.h"
 #include "common/settings.h"
-#include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
 #include "common/win32/message_box.h"
-#include "common/win32/placement.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"
@@ -29,10 +27,6 @@ namespace {
 // Design sizes in pixels; buttons grow to their captions.
 constexpr int kWidth = 480, kHeight = 320, kButtonRow = 33, kLabelHeight = 12, kButtonWidth = 75;
 
-std::wstring Chosen(const UiText& pattern, std::string_view utf8Argument) {
-  return Utf8(FillText(Pick(pattern, IsJapanese()), {utf8Argument}));
-}
-
 // A backup holds its day as the day began; the other files carry a time.
 std::wstring WhenText(const EarlierText& t) {
   std::string when = FormatDate(t.when);
@@ -44,7 +38,7 @@ std::wstring FromText(const EarlierText& t) {
   const UiText& kind = t.source == EarlierTextSource::kDailyBackup    ? ui::kFromDailyBackup
                        : t.source == EarlierTextSource::kConflictCopy ? ui::kFromConflictCopy
                                                                       : ui::kFromSyncToolCopy;
-  return Chosen(kind, AnsiToUtf8(t.file));
+  return Tr(kind, {AnsiToUtf8(t.file)});
 }
 
 // One line under the text: that nothing was found, and how many files were skipped.
@@ -53,7 +47,7 @@ std::wstring StatusText(const MemoHistory& h) {
   if (h.unreadableFiles > 0) {
     if (!line.empty()) line += L"  ";
     line += h.unreadableFiles == 1 ? Tr(ui::kOneFileUnread)
-                                   : Chosen(ui::kFilesUnread, std::to_string(h.unreadableFiles));
+                                   : Tr(ui::kFilesUnread, {std::to_string(h.unreadableFiles)});
   }
   return line;
 }
@@ -89,7 +83,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
   }
 
   void OnInit(HWND owner) {
-    ::SetWindowTextW(dlg_, Chosen(ui::kHistoryTitle, AnsiToUtf8(address_)).c_str());
+    ::SetWindowTextW(dlg_, Tr(ui::kHistoryTitle, {AnsiToUtf8(address_)}).c_str());
     const std::pair<int, const UiText*> captions[] = {{IDC_HISTORY_TEXT_LABEL, &ui::kHistoryText},
                                                       {IDC_HISTORY_COPY, &ui::kHistoryCopy},
                                                       {IDC_HISTORY_RESTORE, &ui::kHistoryRestore},
@@ -110,30 +104,26 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
 
   void FillList() {
     HWND list = Item(IDC_HISTORY_LIST);
-    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     const UiText* headers[] = {&ui::kHistoryWhen, &ui::kHistoryFrom};
     for (int i = 0; i < 2; ++i) {
       std::wstring header = Tr(*headers[i]);
       LVCOLUMNW column{};
       column.mask = LVCF_TEXT | LVCF_WIDTH;
-      column.pszText = header.data();
       column.cx = whenWidth_;
-      ::SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+      column.pszText = header.data();
+      ListView_InsertColumn(list, i, &column);
     }
-    for (size_t i = 0; i < history_.texts.size(); ++i) {
+    for (int i = 0; i < static_cast<int>(history_.texts.size()); ++i) {
       std::wstring when = WhenText(history_.texts[i]), from = FromText(history_.texts[i]);
       LVITEMW item{};
       item.mask = LVIF_TEXT;
-      item.iItem = static_cast<int>(i);
+      item.iItem = i;
       item.pszText = when.data();
-      ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-      item.iSubItem = 1;
-      item.pszText = from.data();
-      ::SendMessageW(list, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+      ListView_InsertItem(list, &item);
+      ListView_SetItemText(list, i, 1, from.data());
     }
-    LVITEMW first{};
-    first.stateMask = first.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ShowSelected();
   }
 
@@ -161,8 +151,8 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
     // The file's name takes what the time leaves.
     RECT inside{};
     ::GetClientRect(Item(IDC_HISTORY_LIST), &inside);
-    ::SendDlgItemMessageW(dlg_, IDC_HISTORY_LIST, LVM_SETCOLUMNWIDTH, 1,
-                          std::max<LONG>(40, inside.right - whenWidth_));
+    ListView_SetColumnWidth(Item(IDC_HISTORY_LIST), 1,
+                            std::max<LONG>(40, inside.right - whenWidth_));
     ::InvalidateRect(dlg_, nullptr, TRUE);
   }
 
@@ -185,8 +175,7 @@ class HistoryDialog : public DialogBase<HistoryDialog> {
 
   // The selected entry, or null when nothing is listed.
   const EarlierText* Selected() const {
-    const auto i = ::SendDlgItemMessageW(dlg_, IDC_HISTORY_LIST, LVM_GETNEXTITEM,
-                                         static_cast<WPARAM>(-1), LVNI_SELECTED);
+    const int i = ListView_GetNextItem(Item(IDC_HISTORY_LIST), -1, LVNI_SELECTED);
     return i >= 0 && static_cast<size_t>(i) < history_.texts.size() ? &history_.texts[i] : nullptr;
   }
 

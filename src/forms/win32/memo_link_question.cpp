@@ -1,4 +1,6 @@
-#include "forms/win32/memo_link_question.h"
+// Opening what a memo line names: at once when it is surely no program, else only after the user
+// said yes to a question that names it.
+#include "forms/win32/dialogs.h"
 
 #include <shellapi.h>
 

@@ -13,7 +13,7 @@
 
 #include "common/options.h"
 #include "common/win32/handles.h"
-#include "common/win32/placement.h"
+#include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"
 #include "forms/sender_view.h"
@@ -106,13 +106,13 @@ class MemoWindow : public WindowBase<MemoWindow> {
   void OnUnify();
   void OnSeparate();
   void EnableToolMenu();
-  // The memo for everyone at the sender's domain (memo_window_domain.cpp): the Tool menu's item
+  // The memo for everyone at the sender's domain (memo_window_commands.cpp): the Tool menu's item
   // for it, switching between it and the sender's own memo, and the hint line.
   void UpdateDomainItem();
   void SwitchDomainMemo();
   void ShowDomainHint();
-  // Shows the record of the same sender again, in the same view (after a unify or separate).
-  void ShowSameView();
+  // Shows the record of the same sender again: the domain's memo when `domain`, else theirs.
+  void ShowSenderAgain(bool domain);
   void CopyLabel(HWND label);
   void OpenCaretLineLink(HWND box);
   // Memory and Pinote.dat kept together when others write it too (memo_window_sync.cpp): the

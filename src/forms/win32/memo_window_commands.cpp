@@ -1,17 +1,20 @@
 // The memo window's commands: its menu bar and what each item does, and the mouse actions on its
-// labels and boxes. The store changes themselves are store/record_operations.h's.
+// labels and boxes. The store changes themselves are store/record_operations.h's. Also the
+// window's side of the memo for everyone at a domain (store/domain_memo.h): the Tool menu's item
+// that switches between it and the sender's own memo, and the hint line that tells of it while
+// the sender's own memo is shown. Neither exists for a window that never showed an address with
+// a domain, so a user without domain memos sees the window as it always was.
 #include "forms/win32/memo_window.h"
 
 #include <commctrl.h>
 
 #include "common/texts.h"
-#include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
 #include "common/win32/message_box.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/text.h"
 #include "forms/win32/dialogs.h"
-#include "forms/win32/memo_link_question.h"
+#include "store/domain_memo.h"
 #include "store/record_operations.h"
 
 namespace pinote {
@@ -21,6 +24,21 @@ bool IsBox(int id) { return id == IDC_MEMO_EDIT || id == IDC_NAME_LIST_EDIT; }
 
 void Warn(HWND owner, const UiText& title, const UiText& text) {
   Tell(owner, title, Tr(text), MB_ICONWARNING);
+}
+
+// The domain of a domain address, in UTF-8 for the texts table.
+std::string DomainText(std::string_view domainAddress) {
+  return AnsiToUtf8(domainAddress.substr(kDomainAddressPrefix.size()));
+}
+
+// A menu takes "&" for its access key: the domain's own are doubled to be shown.
+std::string DoubledAmpersands(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    out += c;
+    if (c == '&') out += '&';
+  }
+  return out;
 }
 
 }  // namespace
@@ -91,7 +109,7 @@ void MemoWindow::OnUnify() {
       // Shown again also when the save failed: unified in memory, the box must show the joined
       // memo, or the next keystroke would store the shown address's old memo over it.
       ShowOutcome(store_.Save(), false);
-      ShowSameView();
+      ShowSenderAgain(view_.domainShown);
       break;
     case UnifyOutcome::kNothingPicked: break;
   }
@@ -105,7 +123,7 @@ void MemoWindow::OnSeparate() {
   }
   // Shown again also when the save failed: the separation stands in memory.
   ShowOutcome(store_.Save(), false);
-  ShowSameView();
+  ShowSenderAgain(view_.domainShown);
 }
 
 // The earlier texts of the shown memo; one restored is stored as the user's edit would be.
@@ -143,6 +161,46 @@ void MemoWindow::CopyLabel(HWND label) {
 // is opened only after the user said yes to it.
 void MemoWindow::OpenCaretLineLink(HWND box) {
   if (IsAddressShown()) OpenLinkOfLine(wnd_, Narrow(CaretLine(box)));
+}
+
+// Right after Look, checked while the domain's memo is shown; absent before the first address
+// and for an address without a domain.
+void MemoWindow::UpdateDomainItem() {
+  ::DeleteMenu(toolMenu_, IDM_DOMAIN_MEMO, MF_BYCOMMAND);
+  if (!IsAddressShown() || view_.domainAddress.empty()) return;
+  const std::wstring text =
+      Tr(ui::kDomainMemoItem, {DoubledAmpersands(DomainText(view_.domainAddress))});
+  ::InsertMenuW(toolMenu_, IDM_HISTORY,  // before History: right after Look
+                MF_BYCOMMAND | MF_STRING | (view_.domainShown ? MF_CHECKED : MF_UNCHECKED),
+                IDM_DOMAIN_MEMO, text.c_str());
+}
+
+// The menu item and the hint: the domain's memo, or back to the sender's own from it. The next
+// mail decides anew.
+void MemoWindow::SwitchDomainMemo() {
+  if (!IsAddressShown() || view_.domainAddress.empty()) return;
+  ShowSenderAgain(!view_.domainShown);
+}
+
+void MemoWindow::ShowSenderAgain(bool domain) {
+  ShowMemo(wnd_, senderAddress_, sender_, true,
+           domain ? SenderViewRequest::kDomain : SenderViewRequest::kPerson);
+}
+
+void MemoWindow::ShowDomainHint() {
+  HWND hint = Control(IDC_DOMAIN_HINT_LABEL);
+  if (!view_.hint) {
+    if (hint != nullptr) repaint_ |= SetVisible(hint, false);
+    return;
+  }
+  // Made at the first need only, as the save note is.
+  if (hint == nullptr) {
+    hint = CreateChild(wnd_, IDC_DOMAIN_HINT_LABEL, L"STATIC",
+                       WS_CHILD | SS_NOTIFY | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, L"",
+                       designFont_.get());
+  }
+  repaint_ |= SetText(hint, Tr(ui::kDomainMemoHint, {DomainText(view_.domainAddress)}));
+  repaint_ |= SetVisible(hint, true);
 }
 
 }  // namespace pinote

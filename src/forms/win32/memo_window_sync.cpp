@@ -1,8 +1,6 @@
 // The memo window's side of sharing Pinote.dat with other writers (a second host, a sync tool,
-// a text editor). The protocol is SharedFile's (common/shared_file.h); the window only shows
-// what each look and each save came to: a note and one box while saves fail, the notices once,
-// a question about a file that may be a sync tool's copy, and the shown record as memory holds
-// it after every look that merged something and after every save, failed or not.
+// a text editor): the protocol is SharedFile's (common/shared_file.h); the window only shows
+// what each look and each save came to (memo_window.h).
 #include "forms/win32/memo_window.h"
 
 #include <imm.h>
@@ -17,22 +15,6 @@
 
 namespace pinote {
 namespace {
-
-// The notices with every path and message in UTF-8, as the texts table wants them.
-DiskNotices InUtf8(const DiskNotices& notices) {
-  DiskNotices out;
-  for (const std::string& path : notices.conflictCopies) {
-    out.conflictCopies.push_back(AnsiToUtf8(path));
-  }
-  for (const MergedCopy& c : notices.mergedCopies) {
-    out.mergedCopies.push_back({AnsiToUtf8(c.path), c.tool, c.merged, AnsiToUtf8(c.movedTo),
-                                AnsiToUtf8(c.moveError)});
-  }
-  for (const CopyLeftAlone& c : notices.copiesLeftAlone) {
-    out.copiesLeftAlone.push_back({AnsiToUtf8(c.path), c.tool, c.reason, AnsiToUtf8(c.message)});
-  }
-  return out;
-}
 
 // What a failed save of `file` says: the system's message, after the path of the file it failed
 // on when that is another one (the lock or the temporary file).
@@ -72,9 +54,9 @@ void MemoWindow::ShowOutcome(const DiskOutcome& out, bool refill) {
   if (refill && IsAddressShown()) RefillShownRecord();
   TellNotices(out.notices);
   for (const PossibleCopy& copy : out.notices.possibleCopies) {
-    const PossibleCopy shown{AnsiToUtf8(copy.path), copy.tool, AnsiToUtf8(copy.of)};
-    const bool merge = Ask(wnd_, ui::kPluginNameTitle, Utf8(PossibleCopyQuestion(shown, IsJapanese())),
-                           MB_ICONQUESTION | MB_DEFBUTTON2);
+    const bool merge =
+        Ask(wnd_, ui::kPluginNameTitle, Utf8(PossibleCopyQuestion(copy, IsJapanese(), AnsiToUtf8)),
+            MB_ICONQUESTION | MB_DEFBUTTON2);
     SharedFile& file = copy.of == store_.FileName() ? store_.File() : Settings().File();
     ShowOutcome(file.DecideOnCopy(copy.path, merge), true);
   }
@@ -107,7 +89,7 @@ void MemoWindow::ClearSaveTrouble() {
 }
 
 void MemoWindow::TellNotices(const DiskNotices& notices) {
-  const std::string text = DiskNoticeText(InUtf8(notices), IsJapanese());
+  const std::string text = DiskNoticeText(notices, IsJapanese(), AnsiToUtf8);
   if (!text.empty()) Tell(wnd_, ui::kPluginNameTitle, Utf8(text), MB_ICONINFORMATION);
 }
 

@@ -6,7 +6,6 @@
 
 #include "common/options.h"
 #include "common/win32/controls.h"
-#include "common/win32/placement.h"
 #include "common/win32/settings_file.h"
 #include "common/win32/text.h"
 #include "common/win32/window_base.h"

@@ -103,8 +103,8 @@ std::string PluginDescriptionAnsi(bool japanese) {
   return Utf8ToAnsi(PluginDescriptionUtf8(false));
 }
 
-const char kNeverPrecede[4] = {0, 0, 0, 0};
-const char kNeverFollow[4] = {0, 0, 0, 0};
+// NeverPrecede's and NeverFollow's list of other plug-ins: none.
+const char kNoPlugins[4] = {0, 0, 0, 0};
 
 }  // namespace
 
@@ -161,11 +161,11 @@ extern "C" int WINAPI BKC_OnPlugInInfo(PluginInfoRecord* info) {
 
 extern "C" LPCSTR WINAPI NeverPrecede() {
   TellVersionMismatchOnce();
-  return kNeverPrecede;
+  return kNoPlugins;
 }
 extern "C" LPCSTR WINAPI NeverFollow() {
   TellVersionMismatchOnce();
-  return kNeverFollow;
+  return kNoPlugins;
 }
 
 // The exports and the types the host calls them by must agree.

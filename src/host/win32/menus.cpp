@@ -1,7 +1,6 @@
 #include "host/win32/menus.h"
 
 #include "common/texts.h"
-#include "common/win32/clipboard.h"
 #include "common/win32/message_box.h"
 #include "common/win32/module_paths.h"
 #include "common/win32/text.h"

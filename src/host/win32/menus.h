@@ -1,17 +1,28 @@
-// The plug-in's entries in the host's menus and the commands they run.
+// The plug-in's entries in the host's menus and the commands they run, and what the library
+// keeps from load to unload, which the entry points share with those commands.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/win32/handles.h"
 #include "forms/win32/memo_window.h"
 #include "host/menu_rules.h"
-#include "host/win32/plugin_state.h"
 
 namespace pinote {
+
+struct PluginState {
+  std::string description;  // ANSI, fixed at load by the language
+  UniqueBitmap menuBitmap;  // 16 x 16, the menu's background behind the pure green
+  HMENU mainMenu = nullptr;  // the host's menu bar (borrowed), kept for BKC_OnStart
+  bool memoWindowCreated = false;  // by the first main-menu build
+  std::unique_ptr<MemoWindow> memoWindow;  // null before that build and after BKC_OnExit
+};
+[[nodiscard]] PluginState& State();
 
 // Main menu bar (type 0): "About Plugins" and "Plugin Help" entries in the Help menu, the
 // plug-in's submenu in the Tool menu's "ZOLV" group (the popup is returned for AddOpenItem; it
