@@ -154,7 +154,9 @@ TEST(SharedDataFile, BothSidesChangingOnePersonKeepBothTexts) {
   inst.AddSampleMemoData();
   inst.Write(L"theirs.dat", SampleWithAliceMemo(" Their version.\r\n"));
   RunResult r = inst.Run("set msgbox-timeout 700\nopen 0\n" + ShowMemoWindow() + TypeMemo("x") +
-                         "copyfile theirs.dat PlugIns\\Pinote.dat\n" + TypeMemo("y") +
+                         // the look posted at the window's activation is done before the
+                         // other writer's file arrives: only the keystroke may meet it
+                         "sync\ncopyfile theirs.dat PlugIns\\Pinote.dat\n" + TypeMemo("y") +
                          TypeMemo("z") + "open 1\nopen 0\nexit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
   EXPECT_EQ(r.lines.back(), "exit") << r.Text();
