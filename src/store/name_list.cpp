@@ -1,5 +1,6 @@
 // The name-list (address book) reader: integer lines and the merge of its entries into the store.
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
@@ -10,6 +11,7 @@
 #include "common/prefetch.h"
 #include "common/settings.h"
 #include "common/text_lines.h"
+#include "common/word_scan.h"
 #include "store/address_index.h"
 #include "store/domain_memo.h"
 #include "store/record_table.h"
@@ -27,18 +29,20 @@ std::optional<int32_t> ParseCountLine(std::string_view line) {
 
 // The lines of a file's text (ForEachLine's rule; the text ends at its first NUL) asked for by
 // number, going forward only: neither a table nor a count of all lines is made. The last few lines
-// reached are remembered, for the walk looks a few lines ahead before it reads them.
+// reached are remembered, for the walk looks a few lines ahead before it reads them. A name list
+// of a hundred thousand entries has more than a million lines, mostly short and skipped, so the
+// step from one line to the next is kept small.
 class LineWalker {
  public:
-  explicit LineWalker(std::string_view text) : text_(text) {}
+  explicit LineWalker(std::string_view text) : data_(text.data()), size_(text.size()) {}
   // Whether the text has a line `pos`. `pos` is never more than kKept lines below the farthest
   // line asked for so far.
-  bool Has(int64_t pos) { return Reach(pos); }
+  bool Has(int64_t pos) { return pos < reached_ || Reach(pos); }
   // Line `pos`, which Has.
   std::string_view At(int64_t pos) {
-    Reach(pos);
+    (void)Has(pos);
     const Line& l = kept_[static_cast<size_t>(pos) % kKept];
-    return text_.substr(l.begin, l.end - l.begin);
+    return std::string_view(data_ + l.begin, l.end - l.begin);
   }
 
  private:
@@ -47,27 +51,25 @@ class LineWalker {
     size_t begin = 0, end = 0;
   };
   bool Reach(int64_t pos) {
-    while (reached_ < pos) {
-      if (next_ >= text_.size()) return false;
-      const size_t brk = FindLineBreak<true>(text_.data(), next_, text_.size());
-      if (brk < text_.size() && text_[brk] == '\0') {
-        text_ = text_.substr(0, brk);  // nothing after a NUL is read
+    while (reached_ <= pos) {
+      if (next_ >= size_) return false;
+      const size_t brk = FindLineBreak<true>(data_, next_, size_);
+      if (brk < size_ && data_[brk] == '\0') {
+        size_ = brk;  // nothing after a NUL is read
         if (brk == next_) return false;
       }
-      ++reached_;
       kept_[static_cast<size_t>(reached_) % kKept] = {next_, brk};
-      next_ = brk == text_.size() ? brk
-                                  : brk + (text_[brk] == '\r' && brk + 1 < text_.size() &&
-                                                   text_[brk + 1] == '\n'
-                                               ? 2
-                                               : 1);
+      ++reached_;
+      // Past the end when the line was the last: the next Reach stops there.
+      next_ = brk + (brk + 1 < size_ && data_[brk] == '\r' && data_[brk + 1] == '\n' ? 2 : 1);
     }
     return true;
   }
-  std::string_view text_;
+  const char* data_;
+  size_t size_;
   Line kept_[kKept];
-  size_t next_ = 0;       // where the line after the farthest one reached begins
-  int64_t reached_ = -1;  // the farthest line reached
+  size_t next_ = 0;      // where the line after the last one reached begins
+  int64_t reached_ = 0;  // how many lines were reached: lines 0 to reached_ - 1
 };
 
 // One entry of the list that the walk reads: its text as written, its addresses (a run of the
@@ -86,6 +88,14 @@ constexpr size_t kAhead = 8;
 }  // namespace
 
 bool IsInteger(std::string_view line) { return ParseCountLine(line).has_value(); }
+
+std::string RecordTable::NameListTextOf(std::string_view written) const {
+  // A bad escape leaves the text as written rather than losing it.
+  std::string text;
+  text.reserve(written.size());
+  if (!AppendUnescaped(written, text, codePage_)) text.assign(written);
+  return text;
+}
 
 int32_t IntegerValue(std::string_view line) { return ParseCountLine(line).value_or(0); }
 
@@ -136,6 +146,16 @@ void RecordTable::MergeNameListText(std::string_view text) {
     }
   }
 
+  // Every address of the list folded and hashed once: for its look-up here, and for the claim
+  // of those the merge adds to the index at the end.
+  AddressIndex::FoldedKeys keys(codePage_);
+  {
+    size_t bytes = 0;
+    for (const std::string_view a : addresses) bytes += a.size();
+    keys.Reserve(addresses.size(), bytes);
+    for (const std::string_view a : addresses) keys.Add(a);
+  }
+
   // The record each entry joins: the first of its addresses the store holds. The table is asked
   // for a few entries ahead, so that its misses to memory overlap.
   const int before = Count();
@@ -143,12 +163,12 @@ void RecordTable::MergeNameListText(std::string_view text) {
     if (k + kAhead < entries.size()) {
       const ListEntry& ahead = entries[k + kAhead];
       for (uint32_t i = 0; i < ahead.addressCount && i < 2; ++i) {
-        index_.Prefetch(addresses[ahead.firstAddress + i]);
+        index_.Prefetch(keys, ahead.firstAddress + i);
       }
     }
     ListEntry& e = entries[k];
     for (uint32_t i = 0; i < e.addressCount && e.record < 0; ++i) {
-      const int found = IndexOfAddress(addresses[e.firstAddress + i]);
+      const int found = index_.Find(keys, e.firstAddress + i);
       if (found >= 0 && found < before) e.record = found;
     }
   }
@@ -159,7 +179,7 @@ void RecordTable::MergeNameListText(std::string_view text) {
   constexpr size_t kScanLimit = 8;
   std::unordered_map<int, AddressIndex> held;
   // Every address added to a record or given to a new one, for the index once the walk ends.
-  std::vector<AddressIndex::Entry> claims;
+  std::vector<AddressIndex::KeyClaim> claims;
   std::vector<std::string_view> recordAddresses;
   // Offsets into nameListBytes_ are kept in 32 bits.
   const auto checkRange = [this](size_t more) {
@@ -167,18 +187,22 @@ void RecordTable::MergeNameListText(std::string_view text) {
       throw std::length_error("a name list of this size cannot be kept");
     }
   };
-  // Appends `bytes` to nameListBytes_ and returns where they begin.
-  const auto keep = [this, &checkRange](std::string_view bytes) {
-    checkRange(bytes.size());
+  // Appends `bytes` (and CR LF after them with `line`) to nameListBytes_ and returns where they
+  // begin. The room for all of them is made below, before the first: views of what it holds
+  // stay valid through the merge.
+  const auto keep = [this, &checkRange](std::string_view bytes, bool line) {
+    checkRange(bytes.size() + 2);
     const auto at = static_cast<uint32_t>(nameListBytes_.size());
-    nameListBytes_.append(bytes);
+    char* to = nameListBytes_.Extend(bytes.size() + (line ? 2 : 0));
+    word_scan::CopyBytes(to, bytes.data(), bytes.size());
+    if (line) std::memcpy(to + bytes.size(), "\r\n", 2);
     return at;
   };
   const auto addToPart = [this, &keep](NameListPart& part, std::string_view address) {
     // A line holds no line break nor NUL: only its start can make it unstorable.
     part.unstorable = part.unstorable || address.empty() || address.front() == ' ' ||
                       address.front() == '@';
-    addedAddresses_.push_back({keep(address), static_cast<uint32_t>(address.size()), 0});
+    addedAddresses_.push_back({keep(address, true), static_cast<uint32_t>(address.size()), 0});
     const auto added = static_cast<uint32_t>(addedAddresses_.size());
     if (part.lastAddress != 0) {
       addedAddresses_[part.lastAddress - 1].next = added;
@@ -187,6 +211,9 @@ void RecordTable::MergeNameListText(std::string_view text) {
     }
     part.lastAddress = added;
   };
+  // Every text and address kept is a line of `text`, and each address gains a CR LF.
+  checkRange(text.size() + 2 * addresses.size());
+  nameListBytes_.Reserve(nameListBytes_.size() + text.size() + 2 * addresses.size());
   const auto newPart = [this](Record& r) -> NameListPart& {
     nameListParts_.emplace_back();
     r.body.SetPart(static_cast<uint32_t>(nameListParts_.size()));
@@ -208,12 +235,13 @@ void RecordTable::MergeNameListText(std::string_view text) {
     }
     const ListEntry& e = entries[k];
     const auto entryAddresses = [&](uint32_t i) { return addresses[e.firstAddress + i]; };
-    // The entry's text, unescaped at the end of nameListBytes_; a bad escape leaves it as
-    // written rather than losing the entry. Taken back below when nothing keeps it.
+    // The entry's text as written, at the end of nameListBytes_: it is unescaped when its
+    // record is first asked for (PersonOf), and most records of a large store never are. A text
+    // is empty as written exactly when it is empty unescaped. Taken back below when nothing
+    // keeps it.
     const size_t textBegin = nameListBytes_.size();
-    if (!AppendUnescaped(e.text, nameListBytes_, codePage_)) nameListBytes_.append(e.text);
-    const size_t textSize = nameListBytes_.size() - textBegin;
-    checkRange(0);
+    (void)keep(e.text, false);
+    const size_t textSize = e.text.size();
 
     if (e.record < 0) {
       Record made;
@@ -222,7 +250,7 @@ void RecordTable::MergeNameListText(std::string_view text) {
       part.textSize = static_cast<uint32_t>(textSize);
       for (uint32_t i = 0; i < e.addressCount; ++i) {
         addToPart(part, entryAddresses(i));
-        claims.push_back({entryAddresses(i), Count()});
+        claims.push_back({e.firstAddress + i, Count()});
       }
       records_.push_back(std::move(made));
       continue;
@@ -230,13 +258,9 @@ void RecordTable::MergeNameListText(std::string_view text) {
     const int record = e.record;
     Record& r = records_[static_cast<size_t>(record)];
     Person* person = r.body.person();
-    size_t entryBytes = 0;
-    for (uint32_t i = 0; i < e.addressCount; ++i) entryBytes += entryAddresses(i).size();
     if (person != nullptr) {
-      if (person->NameListText.empty()) {
-        person->NameListText.assign(nameListBytes_, textBegin, textSize);
-      }
-      nameListBytes_.resize(textBegin);
+      if (person->NameListText.empty()) person->NameListText = NameListTextOf(e.text);
+      nameListBytes_.Truncate(textBegin);
       // The views of its addresses below must not move while it grows.
       person->Addresses.reserve(person->Addresses.size() + e.addressCount);
     } else {
@@ -245,11 +269,8 @@ void RecordTable::MergeNameListText(std::string_view text) {
         part.textBegin = static_cast<uint32_t>(textBegin);
         part.textSize = static_cast<uint32_t>(textSize);
       } else {
-        nameListBytes_.resize(textBegin);
+        nameListBytes_.Truncate(textBegin);
       }
-      // Likewise for the addresses its part holds already.
-      checkRange(entryBytes);
-      nameListBytes_.reserve(nameListBytes_.size() + entryBytes);
     }
     recordAddresses.clear();
     AppendAddressesOf(r, recordAddresses);
@@ -283,13 +304,13 @@ void RecordTable::MergeNameListText(std::string_view text) {
       // Views of the list's own text: the record's copies may move while it grows.
       if (it == held.end()) recordAddresses.push_back(address);
       ++known;
-      claims.push_back({address, record});
+      claims.push_back({e.firstAddress + i, record});
       r.stale = true;
     }
   }
   // The addresses added, laid onto the index as the store now holds them: the first record
   // holding a key keeps it, as a rebuild would give.
-  index_.ClaimAll(claims);
+  index_.ClaimAll(keys, claims);
 }
 
 }  // namespace pinote

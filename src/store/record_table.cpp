@@ -1,15 +1,46 @@
 #include "store/record_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <utility>
 
 #include "common/mbtext.h"
 #include "common/text_lines.h"
+#include "common/word_scan.h"
 #include "store/record_block.h"
 
 namespace pinote {
+
+// Copies runs of bytes one after the other into a buffer sized for them, joining runs that lie
+// one after the other where they come from (a record left as it was between the parts of the
+// records around it, all read from the old image): a large store is copied in a few calls.
+class RunWriter {
+ public:
+  explicit RunWriter(char* to) noexcept : to_(to) {}
+  void Add(const char* from, size_t n) noexcept {
+    if (n == 0) return;
+    if (from == runEnd_) {
+      runEnd_ += n;
+      return;
+    }
+    Flush();
+    run_ = from;
+    runEnd_ = from + n;
+  }
+  void Flush() noexcept {
+    const auto n = static_cast<size_t>(runEnd_ - run_);
+    word_scan::CopyBytes(to_, run_, n);
+    to_ += n;
+    run_ = runEnd_ = nullptr;
+  }
+
+ private:
+  char* to_;
+  const char* run_ = nullptr;
+  const char* runEnd_ = nullptr;
+};
 
 namespace {
 
@@ -138,12 +169,12 @@ Person& RecordTable::PersonOf(const Record& r) const {
     std::unique_ptr<Person> fileVersion;
     if (part->firstAddress != 0 && r.onDisk) fileVersion = std::make_unique<Person>(*p);
     if (fileVersion) fileVersions_.emplace(p.get(), std::move(fileVersion));
-    const std::string_view bytes = nameListBytes_;
+    const std::string_view bytes = nameListBytes_.view();
     for (uint32_t i = part->firstAddress; i != 0; i = addedAddresses_[i - 1].next) {
       const AddedAddress& a = addedAddresses_[i - 1];
       p->Addresses.emplace_back(bytes.substr(a.begin, a.size));
     }
-    p->NameListText.assign(bytes.substr(part->textBegin, part->textSize));
+    p->NameListText = NameListTextOf(bytes.substr(part->textBegin, part->textSize));
   }
   Person& made = *p;
   r.body.SetPerson(std::move(p));
@@ -158,7 +189,7 @@ void RecordTable::AppendAddressesOf(const Record& r, std::vector<std::string_vie
   ForEachCrLfLine(SplitExactBlock(KeptBytes(r)).addressLines,
                   [&out](std::string_view a) { out.push_back(a); });
   if (const NameListPart* part = PartOf(r)) {
-    const std::string_view bytes = nameListBytes_;
+    const std::string_view bytes = nameListBytes_.view();
     for (uint32_t i = part->firstAddress; i != 0; i = addedAddresses_[i - 1].next) {
       out.push_back(bytes.substr(addedAddresses_[i - 1].begin, addedAddresses_[i - 1].size));
     }
@@ -166,7 +197,7 @@ void RecordTable::AppendAddressesOf(const Record& r, std::vector<std::string_vie
 }
 
 void RecordTable::ClearNameListParts() noexcept {
-  nameListBytes_ = std::string();
+  nameListBytes_.Release();
   nameListParts_ = std::vector<NameListPart>();
   addedAddresses_ = std::vector<AddedAddress>();
 }
@@ -379,12 +410,16 @@ std::vector<std::string_view> RecordTable::Pieces() {
   // Only records changed since the last save are formatted, and only their pruning moves the
   // others, so the index is rebuilt only then; the common case, one memo edited, touches one
   // record. The index stands before the write, so it stays right when the write fails.
+  // Many records to format (the first save after the name list gave half the people an
+  // address) would be formatted into edits_ and then copied again by the compaction the file's
+  // many pieces call for: they go with the others into a new image at once.
   const size_t stale = static_cast<size_t>(
       std::count_if(records_.begin(), records_.end(), [](const Record& r) { return r.stale; }));
-  if (FormatStaleRecords(stale >= kMaxPieces / 2)) RebuildIndex();
+  const bool dropped = stale >= kMaxPieces / 2 ? WriteNewImage() : FormatStaleRecords();
+  if (dropped) RebuildIndex();
   std::vector<std::string_view> pieces = FilePieces();
   if (pieces.empty()) {
-    Compact();
+    (void)WriteNewImage();  // nothing is stale now: the kept bytes compacted
     pieces.assign(1, image_);
   }
   return pieces;
@@ -411,104 +446,101 @@ void RecordTable::Written(PcRecord* record, int64_t when) {
   ClearChanges();
 }
 
-bool RecordTable::FormatRecord(Record& r, std::string& out, bool outIsEdits) {
-  NameListPart* part = r.body.part() == 0 ? nullptr : &nameListParts_[r.body.part() - 1];
-  const std::string_view names = nameListBytes_;
-  // What the name list added: how many addresses, how many bytes their lines take.
-  size_t added = 0, addedBytes = 0;
+RecordTable::PartLayout RecordTable::LayOutPart(const Record& r) const {
+  // IsKeptOnSave and IsWrittenOnSave read off the parts: every address line is storable.
+  const NameListPart* part = PartOf(r);
+  PartLayout l;
+  size_t added = 0;
   for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
     ++added;
-    addedBytes += addedAddresses_[i - 1].size + kCrLf.size();
+    l.size += addedAddresses_[i - 1].size + kCrLf.size();
   }
+  const ExactBlock parts = SplitExactBlock(KeptBytes(r));
+  const size_t addresses = parts.addressCount + added;
+  const bool content = !parts.memoLines.empty() || addresses > 1;
+  const bool text = part != nullptr && part->textSize > 0;
+  l.kept = content || (text && addresses > 0);
+  if (!content) {
+    l.size = 0;  // kept for its name-list text alone, not written
+    return l;
+  }
+  l.split = parts.addressLines.size();
+  // A record without bytes (made by the name list) gets its closing empty line here.
+  l.size += r.size == 0 ? kCrLf.size() : r.size;
+  return l;
+}
+
+void RecordTable::WritePart(Record& r, const PartLayout& l, RunWriter& out, size_t at,
+                            bool inEdits) {
+  const std::string_view kept = KeptBytes(r);
+  r.begin = static_cast<uint32_t>(at);
+  r.inEdits = inEdits;
+  r.stale = false;
+  r.onDisk = l.size > 0;
+  // Without bytes, its part keeps holding its address (a record read from the file always has
+  // bytes, for it is always written).
+  if (l.size == 0) return;
+  out.Add(kept.data(), l.split);
+  NameListPart* part = r.body.part() == 0 ? nullptr : &nameListParts_[r.body.part() - 1];
+  const char* names = nameListBytes_.data();
+  for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
+    // The address and the CR LF kept after it.
+    out.Add(names + addedAddresses_[i - 1].begin, addedAddresses_[i - 1].size + kCrLf.size());
+  }
+  if (kept.empty()) {
+    out.Add(kCrLf.data(), kCrLf.size());
+  } else {
+    out.Add(kept.data() + l.split, kept.size() - l.split);
+  }
+  r.size = static_cast<uint32_t>(l.size);
+  if (part != nullptr) part->firstAddress = part->lastAddress = 0;  // in the bytes now
+}
+
+void RecordTable::PersonForUnstorable(const Record& r) const {
   // An address the file cannot hold stays in memory in its place among the others: only a
   // Person keeps that order once the bytes are written without it.
-  if (part != nullptr && part->unstorable && added > 0) PersonOf(r);
+  const NameListPart* part = PartOf(r);
+  if (part != nullptr && part->unstorable && part->firstAddress != 0) PersonOf(r);
+}
+
+bool RecordTable::FormatRecord(Record& r, std::string& out) {
+  PersonForUnstorable(r);
   if (const Person* p = r.body.person()) {
     if (!IsKeptOnSave(*p)) return false;
     // Typing goes on in one memo: its bytes are the last ones formatted, and take their own
     // place again instead of piling up.
-    if (outIsEdits && r.inEdits && size_t{r.begin} + r.size == out.size()) out.resize(r.begin);
+    if (r.inEdits && size_t{r.begin} + r.size == out.size()) out.resize(r.begin);
     const size_t begin = out.size();
     if (IsWrittenOnSave(*p)) AppendRecordBytes(*p, out);
     CheckKeptSize(out.size() - begin, out.size());
     r.size = static_cast<uint32_t>(out.size() - begin);
     r.begin = static_cast<uint32_t>(begin);
-    r.inEdits = outIsEdits;
+    r.inEdits = true;
     r.stale = false;
     // Taken as written: a write that fails leaves every change of this copy's noted anyway.
     r.onDisk = r.size > 0;
     return true;
   }
-  // No Person: its bytes, then the addresses the name list added (all storable here).
-  // IsKeptOnSave and IsWrittenOnSave read off the parts: every address line is storable.
-  const ExactBlock parts = SplitExactBlock(KeptBytes(r));
-  const size_t addresses = CrLfLineCount(parts.addressLines) + added;
-  const bool content = !parts.memoLines.empty() || addresses > 1;
-  const bool text = part != nullptr && part->textSize > 0;
-  if (!content && !(text && addresses > 0)) return false;
-  if (!content) {
-    // Kept for its name-list text alone, not written: it has no bytes (a record read from the
-    // file is always written), so its part keeps holding its address.
-    r.begin = static_cast<uint32_t>(out.size());
-    r.size = 0;
-    r.inEdits = outIsEdits;
-    r.stale = false;
-    r.onDisk = false;
-    return true;
-  }
-  // Room first: the old bytes may lie in `out` itself (edits_), and are read while appending.
-  const size_t size = r.size + addedBytes + (r.size == 0 ? kCrLf.size() : 0);
-  CheckKeptSize(size, out.size() + size);
-  if (out.capacity() < out.size() + size) {
-    out.reserve(std::max(out.size() + size, 2 * out.capacity()));
-  }
-  const ExactBlock kept = SplitExactBlock(KeptBytes(r));
+  const PartLayout l = LayOutPart(r);
+  if (!l.kept) return false;
+  // Room first: the old bytes may lie in `out` itself, and are read while it grows.
   const size_t begin = out.size();
-  out += kept.addressLines;
-  for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
-    out += names.substr(addedAddresses_[i - 1].begin, addedAddresses_[i - 1].size);
-    out += kCrLf;
-  }
-  if (kept.important) {
-    out += kImportantLine;
-    out += kCrLf;
-  }
-  out += kept.memoLines;
-  out += kCrLf;
-  r.begin = static_cast<uint32_t>(begin);
-  r.size = static_cast<uint32_t>(out.size() - begin);
-  r.inEdits = outIsEdits;
-  r.stale = false;
-  r.onDisk = true;
-  if (part != nullptr) part->firstAddress = part->lastAddress = 0;  // in the bytes now
+  CheckKeptSize(l.size, begin + l.size);
+  if (out.capacity() < begin + l.size) out.reserve(std::max(begin + l.size, 2 * out.capacity()));
+  out.resize(begin + l.size);
+  RunWriter writer(out.data() + begin);
+  WritePart(r, l, writer, begin, true);
+  writer.Flush();
   return true;
 }
 
-bool RecordTable::FormatStaleRecords(bool intoNewImage) {
-  // Many records to format (the first save after the name list gave half the people an address)
-  // would be formatted into edits_ and then copied again by the compaction the file's many
-  // pieces call for: they go with the others into a new image at once.
-  std::string image;
-  if (intoNewImage) {
-    CheckKeptSize(0, image_.size() + edits_.size() + nameListBytes_.size());
-    image.reserve(image_.size() + edits_.size() + nameListBytes_.size() +
-                  kCrLf.size() * (addedAddresses_.size() + records_.size()));
-  }
-  std::string& out = intoNewImage ? image : edits_;
+bool RecordTable::FormatStaleRecords() {
   size_t kept = 0;
   for (size_t i = 0; i < records_.size(); ++i) {
     Record& r = records_[i];
-    if (r.stale) {
-      if (!FormatRecord(r, out, !intoNewImage)) {
-        NoteRemoved(r);
-        continue;
-      }
-    } else if (intoNewImage) {
-      const std::string_view bytes = KeptBytes(r);
-      CheckKeptSize(0, out.size() + bytes.size());
-      r.begin = static_cast<uint32_t>(out.size());
-      r.inEdits = false;
-      out += bytes;
+    if (r.stale && !FormatRecord(r, edits_)) {
+      NoteRemoved(r);
+      continue;
     }
     // One stable pass; erasing one by one is quadratic on a large store.
     if (kept != i) records_[kept] = std::move(r);
@@ -516,13 +548,85 @@ bool RecordTable::FormatStaleRecords(bool intoNewImage) {
   }
   const bool dropped = kept != records_.size();
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(kept), records_.end());
-  if (intoNewImage) {
-    image_ = std::move(image);
-    edits_ = std::string();
-  }
   return dropped;
 }
 
+bool RecordTable::WriteNewImage() {
+  // First what each record comes to, and so the image's size: it is made once, and filled by
+  // few calls (a stale record is read where its parts lie; a run of bytes lying one after the
+  // other in the old image is copied at once). Records with a Person are formatted meanwhile
+  // into `formatted`; the dropped ones go.
+  struct Planned {
+    uint32_t size;
+    uint32_t at;  // a Person's bytes in `formatted`; a part's split
+  };
+  std::vector<Planned> plans;  // of the stale records, in order
+  std::string formatted;
+  size_t total = 0, kept = 0;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    Record& r = records_[i];
+    if (r.stale) {
+      PersonForUnstorable(r);
+      Planned plan{};
+      bool keep = true;
+      if (const Person* p = r.body.person()) {
+        keep = IsKeptOnSave(*p);
+        const size_t begin = formatted.size();
+        if (keep && IsWrittenOnSave(*p)) AppendRecordBytes(*p, formatted);
+        CheckKeptSize(formatted.size() - begin, formatted.size());
+        plan = {static_cast<uint32_t>(formatted.size() - begin), static_cast<uint32_t>(begin)};
+      } else {
+        const PartLayout l = LayOutPart(r);
+        keep = l.kept;
+        plan = {static_cast<uint32_t>(l.size), static_cast<uint32_t>(l.split)};
+      }
+      if (!keep) {
+        NoteRemoved(r);
+        continue;
+      }
+      plans.push_back(plan);
+    }
+    total += r.stale ? plans.back().size : r.size;
+    CheckKeptSize(0, total);
+    // One stable pass; erasing one by one is quadratic on a large store.
+    if (kept != i) records_[kept] = std::move(r);
+    ++kept;
+  }
+  const bool dropped = kept != records_.size();
+  records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(kept), records_.end());
+
+  std::string image(total, '\0');
+  RunWriter out(image.data());
+  size_t at = 0, next = 0;
+  for (Record& r : records_) {
+    if (!r.stale) {
+      // A record without bytes may tell a place that edits_ no longer reaches.
+      if (r.size > 0) out.Add(KeptBytes(r).data(), r.size);
+      r.begin = static_cast<uint32_t>(at);
+      r.inEdits = false;
+    } else if (r.body.person() != nullptr) {
+      const Planned& plan = plans[next++];
+      out.Add(formatted.data() + plan.at, plan.size);
+      r.begin = static_cast<uint32_t>(at);
+      r.size = plan.size;
+      r.inEdits = false;
+      r.stale = false;
+      r.onDisk = plan.size > 0;
+    } else {
+      const Planned& plan = plans[next++];
+      PartLayout l;
+      l.kept = true;
+      l.size = plan.size;
+      l.split = plan.at;
+      WritePart(r, l, out, at, false);
+    }
+    at += r.size;
+  }
+  out.Flush();
+  image_ = std::move(image);
+  edits_ = std::string();
+  return dropped;
+}
 
 std::vector<std::string_view> RecordTable::FilePieces() const {
   std::vector<std::string_view> pieces;
@@ -544,30 +648,6 @@ std::vector<std::string_view> RecordTable::FilePieces() const {
   if (held - live > std::max(kMinSlack, live / 16)) return {};
   if (pieces.empty()) pieces.emplace_back();  // an empty file
   return pieces;
-}
-
-void RecordTable::Compact() {
-  size_t live = 0;
-  for (const Record& r : records_) live += r.size;
-  CheckKeptSize(0, live);
-  std::string image;
-  image.reserve(live);
-  for (Record& r : records_) {
-    if (r.size == 0) {
-      // Its place may lie beyond what edits_ holds now: the record typed into before it may
-      // have taken its own place again with fewer bytes.
-      r.begin = 0;
-      r.inEdits = false;
-      continue;
-    }
-    const std::string& from = r.inEdits ? edits_ : image_;
-    const size_t begin = image.size();
-    image.append(from, r.begin, r.size);
-    r.begin = static_cast<uint32_t>(begin);
-    r.inEdits = false;
-  }
-  image_ = std::move(image);
-  edits_ = std::string();
 }
 
 size_t RecordTable::KeptBytesMemory() const noexcept {
