@@ -121,6 +121,10 @@ bool MemoStore::RemoveAddress(int index, std::string_view address) {
 }
 void MemoStore::LoadNameList(const std::string& path) { table_->LoadNameList(path); }
 void MemoStore::MergeNameListText(std::string_view text) { table_->MergeNameListText(text); }
+void MemoStore::MergeNameList(const std::string& path,
+                              const std::function<std::unique_ptr<NameListScan>()>& read) {
+  table_->MergeNameList(path, read);
+}
 
 std::string MemoStore::MergeWithFile(std::string text) {
   std::string conflicts;

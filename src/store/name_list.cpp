@@ -14,6 +14,7 @@
 #include "common/word_scan.h"
 #include "store/address_index.h"
 #include "store/domain_memo.h"
+#include "store/name_list_scan.h"
 #include "store/record_table.h"
 
 namespace pinote {
@@ -72,15 +73,6 @@ class LineWalker {
   int64_t reached_ = 0;  // how many lines were reached: lines 0 to reached_ - 1
 };
 
-// One entry of the list that the walk reads: its text as written, its addresses (a run of the
-// walk's list of addresses) and the record an address of it finds in the store, or -1.
-struct ListEntry {
-  std::string_view text;
-  uint32_t firstAddress;
-  uint32_t addressCount;
-  int record;
-};
-
 // How many entries ahead memory is asked for: enough to cover a miss to memory.
 constexpr size_t kAhead = 8;
 
@@ -99,77 +91,108 @@ std::string RecordTable::NameListTextOf(std::string_view written) const {
 
 int32_t IntegerValue(std::string_view line) { return ParseCountLine(line).value_or(0); }
 
+namespace {
+
+// Fills `scan` from the lines of scan.text.
+void WalkNameList(NameListScan* scan) {
+  const std::string_view text = scan->text;
+  // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
+  std::vector<NameListScan::Entry>& entries = scan->entries;
+  std::vector<std::string_view>& addresses = scan->addresses;
+  LineWalker lines(text);
+  // The count line at `pos`, when it exists and is an integer.
+  const auto countAt = [&](int64_t pos) -> std::optional<int32_t> {
+    if (!lines.Has(pos)) return std::nullopt;
+    return ParseCountLine(lines.At(pos));
+  };
+  int64_t pos = 1;
+  while (lines.Has(pos + 5)) {
+    const std::string_view rawText = lines.At(pos);
+    pos += 3;
+    const auto n = countAt(pos);
+    if (!n) continue;
+    if (*n < 0) break;  // a negative skip would walk backwards, maybe forever: stop here
+    pos += 3 * static_cast<int64_t>(*n) + 1;
+    const auto m = countAt(pos);
+    if (!m) continue;
+    if (*m < 0) break;
+    const size_t first = addresses.size();
+    const int64_t endAddress = pos + 1 + static_cast<int64_t>(*m);
+    for (int64_t i = pos + 1; i < endAddress && lines.Has(i); ++i) {
+      // An address book's "*@domain" would join a person to a domain memo: left out.
+      if (!IsDomainAddress(lines.At(i))) addresses.push_back(lines.At(i));
+    }
+    pos += static_cast<int64_t>(*m) + 1;
+    const auto p = countAt(pos);
+    if (!p || *p < 0) addresses.resize(first);
+    if (!p) continue;
+    if (*p < 0) break;
+    pos += 2 * static_cast<int64_t>(*p) + 2;
+    entries.push_back({rawText, static_cast<uint32_t>(first),
+                       static_cast<uint32_t>(addresses.size() - first)});
+  }
+  // Every address folded and hashed once: for its look-up in the store, and for the claim of
+  // those the merge adds to the index.
+  size_t bytes = 0;
+  for (const std::string_view a : addresses) bytes += a.size();
+  scan->keys.Reserve(addresses.size(), bytes);
+  for (const std::string_view a : addresses) (void)scan->keys.Add(a);
+}
+
+}  // namespace
+
+std::unique_ptr<NameListScan> ScanNameList(std::string_view text, const CodePage& codePage) {
+  auto scan = std::make_unique<NameListScan>(codePage);
+  scan->text = text;
+  WalkNameList(scan.get());
+  return scan;
+}
+
+std::unique_ptr<NameListScan> ReadNameList(FileSystem& fs, const std::string& path,
+                                           const CodePage& codePage) {
+  if (!fs.Exists(path)) return nullptr;
+  auto scan = std::make_unique<NameListScan>(codePage);
+  scan->owned = fs.ReadAll(path);
+  scan->text = scan->owned;
+  WalkNameList(scan.get());
+  return scan;
+}
+
 void RecordTable::LoadNameList(const std::string& path) {
-  nameListPath_ = path;
-  if (!fs_.Exists(path)) return;
-  MergeNameListText(fs_.ReadAll(path));
+  MergeNameList(path, [&] { return ReadNameList(fs_, path, codePage_); });
 }
 
 void RecordTable::MergeNameListText(std::string_view text) {
-  // The walk over the lines first, with nothing looked up: which lines are entries depends on
-  // the counts alone, and the look-ups below see the store as it was before any entry came in.
-  // Positions in 64 bits: 3 * N + 1 with N near INT32_MAX must neither wrap nor go back.
-  std::vector<ListEntry> entries;
-  std::vector<std::string_view> addresses;
-  {
-    LineWalker lines(text);
-    // The count line at `pos`, when it exists and is an integer.
-    const auto countAt = [&](int64_t pos) -> std::optional<int32_t> {
-      if (!lines.Has(pos)) return std::nullopt;
-      return ParseCountLine(lines.At(pos));
-    };
-    int64_t pos = 1;
-    while (lines.Has(pos + 5)) {
-      const std::string_view rawText = lines.At(pos);
-      pos += 3;
-      const auto n = countAt(pos);
-      if (!n) continue;
-      if (*n < 0) break;  // a negative skip would walk backwards, maybe forever: stop here
-      pos += 3 * static_cast<int64_t>(*n) + 1;
-      const auto m = countAt(pos);
-      if (!m) continue;
-      if (*m < 0) break;
-      const size_t first = addresses.size();
-      const int64_t endAddress = pos + 1 + static_cast<int64_t>(*m);
-      for (int64_t i = pos + 1; i < endAddress && lines.Has(i); ++i) {
-        // An address book's "*@domain" would join a person to a domain memo: left out.
-        if (!IsDomainAddress(lines.At(i))) addresses.push_back(lines.At(i));
-      }
-      pos += static_cast<int64_t>(*m) + 1;
-      const auto p = countAt(pos);
-      if (!p || *p < 0) addresses.resize(first);
-      if (!p) continue;
-      if (*p < 0) break;
-      pos += 2 * static_cast<int64_t>(*p) + 2;
-      entries.push_back({rawText, static_cast<uint32_t>(first),
-                         static_cast<uint32_t>(addresses.size() - first), -1});
-    }
-  }
+  MergeNameListScan(*ScanNameList(text, codePage_));
+}
 
-  // Every address of the list folded and hashed once: for its look-up here, and for the claim
-  // of those the merge adds to the index at the end.
-  AddressIndex::FoldedKeys keys(codePage_);
-  {
-    size_t bytes = 0;
-    for (const std::string_view a : addresses) bytes += a.size();
-    keys.Reserve(addresses.size(), bytes);
-    for (const std::string_view a : addresses) keys.Add(a);
-  }
+void RecordTable::MergeNameList(const std::string& path,
+                                const std::function<std::unique_ptr<NameListScan>()>& read) {
+  nameListPath_ = path;  // kept even when the file cannot be read now
+  if (const std::unique_ptr<NameListScan> scan = read()) MergeNameListScan(*scan);
+}
 
-  // The record each entry joins: the first of its addresses the store holds. The table is asked
-  // for a few entries ahead, so that its misses to memory overlap.
+void RecordTable::MergeNameListScan(NameListScan& scan) {
+  const std::string_view text = scan.text;
+  const std::vector<NameListScan::Entry>& entries = scan.entries;
+  const std::vector<std::string_view>& addresses = scan.addresses;
+  const AddressIndex::FoldedKeys& keys = scan.keys;
+  // The record each entry joins, or -1: the first of its addresses the store holds. Look-ups see
+  // the store as it was before any entry came in.
+  std::vector<int> joined(entries.size(), -1);
+  // The table is asked for a few entries ahead, so that its misses to memory overlap.
   const int before = Count();
   for (size_t k = 0; k < entries.size(); ++k) {
     if (k + kAhead < entries.size()) {
-      const ListEntry& ahead = entries[k + kAhead];
+      const NameListScan::Entry& ahead = entries[k + kAhead];
       for (uint32_t i = 0; i < ahead.addressCount && i < 2; ++i) {
         index_.Prefetch(keys, ahead.firstAddress + i);
       }
     }
-    ListEntry& e = entries[k];
-    for (uint32_t i = 0; i < e.addressCount && e.record < 0; ++i) {
+    const NameListScan::Entry& e = entries[k];
+    for (uint32_t i = 0; i < e.addressCount && joined[k] < 0; ++i) {
       const int found = index_.Find(keys, e.firstAddress + i);
-      if (found >= 0 && found < before) e.record = found;
+      if (found >= 0 && found < before) joined[k] = found;
     }
   }
 
@@ -226,14 +249,14 @@ void RecordTable::MergeNameListText(std::string_view text) {
   // a Person of its own.
   for (size_t k = 0; k < entries.size(); ++k) {
     // The records ahead and then their bytes, as for the look-ups.
-    if (k + 2 * kAhead < entries.size() && entries[k + 2 * kAhead].record >= 0) {
-      PrefetchMemory(&records_[static_cast<size_t>(entries[k + 2 * kAhead].record)]);
+    if (k + 2 * kAhead < entries.size() && joined[k + 2 * kAhead] >= 0) {
+      PrefetchMemory(&records_[static_cast<size_t>(joined[k + 2 * kAhead])]);
     }
-    if (k + kAhead < entries.size() && entries[k + kAhead].record >= 0) {
-      const Record& ahead = records_[static_cast<size_t>(entries[k + kAhead].record)];
+    if (k + kAhead < entries.size() && joined[k + kAhead] >= 0) {
+      const Record& ahead = records_[static_cast<size_t>(joined[k + kAhead])];
       if (ahead.size > 0) PrefetchMemory(KeptBytes(ahead).data());
     }
-    const ListEntry& e = entries[k];
+    const NameListScan::Entry& e = entries[k];
     const auto entryAddresses = [&](uint32_t i) { return addresses[e.firstAddress + i]; };
     // The entry's text as written, at the end of nameListBytes_: it is unescaped when its
     // record is first asked for (PersonOf), and most records of a large store never are. A text
@@ -243,7 +266,7 @@ void RecordTable::MergeNameListText(std::string_view text) {
     (void)keep(e.text, false);
     const size_t textSize = e.text.size();
 
-    if (e.record < 0) {
+    if (joined[k] < 0) {
       Record made;
       NameListPart& part = newPart(made);
       part.textBegin = static_cast<uint32_t>(textBegin);
@@ -255,7 +278,7 @@ void RecordTable::MergeNameListText(std::string_view text) {
       records_.push_back(std::move(made));
       continue;
     }
-    const int record = e.record;
+    const int record = joined[k];
     Record& r = records_[static_cast<size_t>(record)];
     Person* person = r.body.person();
     if (person != nullptr) {

@@ -22,6 +22,7 @@
 namespace pinote {
 
 class RunWriter;
+struct NameListScan;
 
 class RecordTable final : public SharedContent {
  public:
@@ -45,6 +46,8 @@ class RecordTable final : public SharedContent {
   bool RemoveAddress(int index, std::string_view address);
   void LoadNameList(const std::string& path);
   void MergeNameListText(std::string_view text);
+  void MergeNameList(const std::string& path,
+                     const std::function<std::unique_ptr<NameListScan>()>& read);
   [[nodiscard]] size_t KeptBytesMemory() const noexcept;
   [[nodiscard]] const CodePage& TextCodePage() const noexcept { return codePage_; }
 
@@ -142,6 +145,8 @@ class RecordTable final : public SharedContent {
     std::string conflicts;        // the file's version of what both sides changed differently
   };
 
+  // Merges the entries of `scan` (see MemoStore::MergeNameListText).
+  void MergeNameListScan(NameListScan& scan);
   // The name-list text of an entry whose text the list writes as `written` (escaped).
   [[nodiscard]] std::string NameListTextOf(std::string_view written) const;
   // The record's Person, made from its bytes and name-list part when it has none yet.

@@ -12,6 +12,7 @@
 #include "fake_file_system.h"
 #include "memo_test_util.h"
 #include "store/memo_store.h"
+#include "store/name_list_scan.h"
 
 namespace pinote {
 namespace {
@@ -372,6 +373,11 @@ TEST(NameListLoad, ReadsTheFileWithAnyLineBreak) {
     MemoStore store(CodePage::ShiftJis(), fs);
     store.LoadNameList("list.dat");
     EXPECT_EQ(DescribeWithText(store), "a@x,b@x==One|c@x==Two");
+    // Read ahead (as on another thread while the store loads), then merged: the same.
+    MemoStore aside(CodePage::ShiftJis(), fs);
+    std::unique_ptr<NameListScan> scan = ReadNameList(fs, "list.dat", CodePage::ShiftJis());
+    aside.MergeNameList("list.dat", [&scan] { return std::move(scan); });
+    EXPECT_EQ(DescribeWithText(aside), DescribeWithText(store));
   }
 }
 
@@ -383,6 +389,7 @@ TEST(NameListLoad, MissingFileChangesNothing) {
   for (const std::string path : {"", "missing.dat"}) {
     SCOPED_TRACE(path);
     store.LoadNameList(path);
+    EXPECT_EQ(ReadNameList(fs, path, CodePage::ShiftJis()), nullptr);
     EXPECT_EQ(Describe(store), "a@x,b@x=m");
     EXPECT_EQ(store.IndexOfAddress("b@x"), 0);
   }
@@ -395,6 +402,7 @@ TEST(NameListLoad, UnreadableFileThrows) {
   fs.failRead.insert("list.dat");
   MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_THROW(store.LoadNameList("list.dat"), FileError);
+  EXPECT_THROW((void)ReadNameList(fs, "list.dat", CodePage::ShiftJis()), FileError);
   EXPECT_EQ(store.Count(), 0);
 }
 

@@ -243,6 +243,7 @@ std::unique_ptr<MemoWindow> MemoWindow::Create() {
   RegisterSplitterClass(L"" SPLITTER_CLASS);
   RegisterWindowClass(L"" MEMO_WINDOW_CLASS, &MemoWindow::Procedure, IDC_ARROW, true);
   std::unique_ptr<MemoWindow> window(new MemoWindow());
+  window->StartLoading();
   UniqueMenu bar(::CreateMenu());
   HMENU popup = nullptr;
   for (const MenuEntry& e : kMenuBar) {
@@ -283,29 +284,66 @@ void MemoWindow::OnCreate() {
     if (IsBox(c.id)) ::SendMessageW(child, EM_SETLIMITTEXT, 0, 0);
   }
   lineHeight_ = std::max(kLineHeight, TextHeight(wnd_, formFont_.get()));
-  LoadData();
   // By default flush with the screen's right edge and as tall as the screen.
   ::SetWindowPos(wnd_, nullptr, ::GetSystemMetrics(SM_CXSCREEN) - kDesignWidth, 0, kDesignWidth,
                  ::GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | SWP_NOACTIVATE);
   LoadFormPlacement(wnd_, sections::kMemoWindow, true);
   nameListHeight_ = ReadOption(Settings(), &Options::nameListHeight);
   ApplyOptions(CurrentOptions());
+  // Last: the window is laid out meanwhile, while the reads run.
+  LoadData();
 }
 
 MemoWindow::~MemoWindow() {
+  WaitForLoading();
   if (wnd_ != nullptr) Guarded(wnd_, [this] { SaveLeftEdits(); });
   // Destroyed while the object is whole, so WM_DESTROY still records the window's settings.
   if (wnd_ != nullptr) ::DestroyWindow(wnd_);
 }
 
-// Loads the store (an older data file without the dot, "Pinotedat", moved to its ".dat" name
-// first) and merges the name list.
-void MemoWindow::LoadData() {
+namespace {
+
+// Runs `f` on a thread of its own; where none can be started, on the first wait for its result.
+template <typename F>
+auto RunAside(F&& f) {
+  try {
+    return std::async(std::launch::async, std::forward<F>(f));
+  } catch (const std::system_error&) {
+    return std::async(std::launch::deferred, std::forward<F>(f));
+  }
+}
+
+}  // namespace
+
+// The store (an older data file without the dot, "Pinotedat", moved to its ".dat" name first)
+// and the name list take as long to read as the window takes to make, and neither touches the
+// other, nor the window, until LoadData: three threads share the wait. Paths and options are
+// read here, on the window's thread.
+void MemoWindow::StartLoading() {
   const std::string& library = PluginFileName();
   if (library.empty()) return;  // no known home: nothing to read, and no stray relative file
-  TellLoadFailure(store_.Load(DataPathFor(library, SystemCodePage()), PcRecordFolder(),
-                              LegacyDataPathFor(library, SystemCodePage())));
-  Guarded(wnd_, [&] { store_.LoadNameList(ReadOption(Settings(), &Options::nameListPath)); });
+  const CodePage& cp = SystemCodePage();
+  nameListPath_ = ReadOption(Settings(), &Options::nameListPath);
+  storeRead_ = RunAside([this, path = DataPathFor(library, cp), pc = PcRecordFolder(),
+                         older = LegacyDataPathFor(library, cp)] {
+    return store_.Load(path, pc, older);
+  });
+  nameListRead_ = RunAside([path = nameListPath_, codePage = store_.TextCodePage()] {
+    return ReadNameList(SystemFileSystem(), path, codePage);
+  });
+}
+
+void MemoWindow::WaitForLoading() noexcept {
+  if (storeRead_.valid()) storeRead_.wait();
+  if (nameListRead_.valid()) nameListRead_.wait();
+}
+
+void MemoWindow::LoadData() {
+  if (!storeRead_.valid()) return;
+  TellLoadFailure(storeRead_.get());
+  Guarded(wnd_, [&] {
+    store_.MergeNameList(nameListPath_, [this] { return nameListRead_.get(); });
+  });
   // Sync tools' copies of the files beside the plug-in are merged here, at start.
   CatchUpWithDisk(false);
 }
