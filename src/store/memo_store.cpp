@@ -97,6 +97,7 @@ DiskOutcome MemoStore::Reload(const std::string& nameListPath) {
 }
 
 DiskOutcome MemoStore::Save() { return file_.Save(); }
+void MemoStore::PrepareSave(size_t fewestStale) { table_->PrepareSave(fewestStale); }
 
 bool MemoStore::HasUnsavedChanges() const noexcept { return table_->HasChanges(); }
 int MemoStore::Count() const noexcept { return table_->Count(); }

@@ -87,6 +87,13 @@ class MemoStore {
   // rejects are dropped from memory; the file holds the records IsWrittenOnSave accepts, in
   // store order. On failure every change stays in memory for the next save.
   [[nodiscard]] DiskOutcome Save();
+  // Formats ahead, in memory, what the next Save would format, when `fewestStale` records or
+  // more wait for it (the name list gave half the people an address): done while nothing else
+  // is asked, that save then mostly writes. Changes nothing the store tells or writes; records
+  // changed meanwhile are formatted by the save itself, and a merge or a reload drops what was
+  // made.
+  static constexpr size_t kWorthPreparing = 512;
+  void PrepareSave(size_t fewestStale = kWorthPreparing);
   // The shared file itself, for the memo window's look (SyncWithDisk) and its questions.
   [[nodiscard]] SharedFile& File() noexcept { return file_; }
   // True while changes made through the store since the last read or write are not on disk.

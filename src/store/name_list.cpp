@@ -173,6 +173,7 @@ void RecordTable::MergeNameList(const std::string& path,
 }
 
 void RecordTable::MergeNameListScan(NameListScan& scan) {
+  prepared_.reset();  // records come and parts grow
   const std::string_view text = scan.text;
   const std::vector<NameListScan::Entry>& entries = scan.entries;
   const std::vector<std::string_view>& addresses = scan.addresses;

@@ -245,6 +245,7 @@ Person& RecordTable::Edit(int index) {
     fileVersions_.erase(p);
   }
   r.stale = true;
+  Touched(index);
   return *p;
 }
 
@@ -280,6 +281,7 @@ void RecordTable::Delete(int index) {
   if (index < 0 || index >= Count()) return;
   NoteRemoved(records_[static_cast<size_t>(index)]);
   records_.erase(records_.begin() + index);
+  prepared_.reset();
   RebuildIndex();
 }
 
@@ -299,6 +301,7 @@ void RecordTable::SetNameListText(int index, std::string text) {
   if (index < 0 || index >= Count()) return;
   PersonOf(records_[static_cast<size_t>(index)]).NameListText = std::move(text);
   records_[static_cast<size_t>(index)].stale = true;  // whether Save keeps the record may change
+  Touched(index);
 }
 
 void RecordTable::AppendAddress(int index, std::string address) {
@@ -355,6 +358,7 @@ std::vector<RecordTable::Record> RecordTable::ParseRecords(std::string& image, A
 }
 
 void RecordTable::AdoptFileText(std::string text) {
+  prepared_.reset();
   records_.clear();
   ClearNameListParts();
   edits_ = std::string();
@@ -363,6 +367,7 @@ void RecordTable::AdoptFileText(std::string text) {
 }
 
 void RecordTable::Clear() {
+  prepared_.reset();
   records_.clear();
   ClearNameListParts();
   index_.Clear();
@@ -378,6 +383,7 @@ void RecordTable::Adopt(std::string text) {
 
 void RecordTable::AdoptMissing() {
   // No file: what is in memory is what the first save writes, as this copy's own records.
+  prepared_.reset();
   ClearChanges();
   for (Record& r : records_) {
     r.onDisk = 0;
@@ -401,6 +407,11 @@ bool RecordTable::LooksCut(std::string_view text) const {
   return ParseMemoFile(text).empty();
 }
 
+size_t RecordTable::StaleCount() const noexcept {
+  return static_cast<size_t>(
+      std::count_if(records_.begin(), records_.end(), [](const Record& r) { return r.stale; }));
+}
+
 bool RecordTable::BaseHasEntries() const {
   if (!removed_.empty()) return true;
   return std::any_of(records_.begin(), records_.end(), [](const Record& r) { return r.onDisk; });
@@ -413,9 +424,15 @@ std::vector<std::string_view> RecordTable::Pieces() {
   // Many records to format (the first save after the name list gave half the people an
   // address) would be formatted into edits_ and then copied again by the compaction the file's
   // many pieces call for: they go with the others into a new image at once.
-  const size_t stale = static_cast<size_t>(
-      std::count_if(records_.begin(), records_.end(), [](const Record& r) { return r.stale; }));
-  const bool dropped = stale >= kMaxPieces / 2 ? WriteNewImage() : FormatStaleRecords();
+  // A new image made ahead (PrepareSave) is taken as it is; the records changed since are
+  // formatted into edits_.
+  const std::unique_ptr<PreparedImage> prepared = std::move(prepared_);
+  bool dropped;
+  if (prepared && CanTakeImage(prepared->placed)) {
+    dropped = TakeImage(std::move(prepared->image), prepared->placed);
+  } else {
+    dropped = StaleCount() >= kMaxPieces / 2 ? WriteNewImage() : FormatStaleRecords();
+  }
   if (dropped) RebuildIndex();
   std::vector<std::string_view> pieces = FilePieces();
   if (pieces.empty()) {
@@ -470,18 +487,13 @@ RecordTable::PartLayout RecordTable::LayOutPart(const Record& r) const {
   return l;
 }
 
-void RecordTable::WritePart(Record& r, const PartLayout& l, RunWriter& out, size_t at,
-                            bool inEdits) {
-  const std::string_view kept = KeptBytes(r);
-  r.begin = static_cast<uint32_t>(at);
-  r.inEdits = inEdits;
-  r.stale = false;
-  r.onDisk = l.size > 0;
+void RecordTable::WritePartBytes(const Record& r, const PartLayout& l, RunWriter& out) const {
   // Without bytes, its part keeps holding its address (a record read from the file always has
   // bytes, for it is always written).
   if (l.size == 0) return;
+  const std::string_view kept = KeptBytes(r);
   out.Add(kept.data(), l.split);
-  NameListPart* part = r.body.part() == 0 ? nullptr : &nameListParts_[r.body.part() - 1];
+  const NameListPart* part = PartOf(r);
   const char* names = nameListBytes_.data();
   for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
     // The address and the CR LF kept after it.
@@ -492,8 +504,23 @@ void RecordTable::WritePart(Record& r, const PartLayout& l, RunWriter& out, size
   } else {
     out.Add(kept.data() + l.split, kept.size() - l.split);
   }
-  r.size = static_cast<uint32_t>(l.size);
-  if (part != nullptr) part->firstAddress = part->lastAddress = 0;  // in the bytes now
+}
+
+void RecordTable::TakePlace(Record& r, size_t begin, size_t size, bool inEdits) {
+  if (r.stale) {
+    r.stale = false;
+    // Taken as written: a write that fails leaves every change of this copy's noted anyway.
+    r.onDisk = size > 0;
+    // The name list's addresses are in the bytes now; a record without bytes keeps them in its
+    // part.
+    if (size > 0 && r.body.part() != 0) {
+      NameListPart& part = nameListParts_[r.body.part() - 1];
+      part.firstAddress = part.lastAddress = 0;
+    }
+  }
+  r.begin = static_cast<uint32_t>(begin);
+  r.size = static_cast<uint32_t>(size);
+  r.inEdits = inEdits;
 }
 
 void RecordTable::PersonForUnstorable(const Record& r) const {
@@ -513,12 +540,7 @@ bool RecordTable::FormatRecord(Record& r, std::string& out) {
     const size_t begin = out.size();
     if (IsWrittenOnSave(*p)) AppendRecordBytes(*p, out);
     CheckKeptSize(out.size() - begin, out.size());
-    r.size = static_cast<uint32_t>(out.size() - begin);
-    r.begin = static_cast<uint32_t>(begin);
-    r.inEdits = true;
-    r.stale = false;
-    // Taken as written: a write that fails leaves every change of this copy's noted anyway.
-    r.onDisk = r.size > 0;
+    TakePlace(r, begin, out.size() - begin, true);
     return true;
   }
   const PartLayout l = LayOutPart(r);
@@ -529,8 +551,9 @@ bool RecordTable::FormatRecord(Record& r, std::string& out) {
   if (out.capacity() < begin + l.size) out.reserve(std::max(begin + l.size, 2 * out.capacity()));
   out.resize(begin + l.size);
   RunWriter writer(out.data() + begin);
-  WritePart(r, l, writer, begin, true);
+  WritePartBytes(r, l, writer);
   writer.Flush();
+  TakePlace(r, begin, l.size, true);
   return true;
 }
 
@@ -552,80 +575,119 @@ bool RecordTable::FormatStaleRecords() {
 }
 
 bool RecordTable::WriteNewImage() {
+  std::vector<Placed> placed;
+  std::string image = MakeImage(placed);
+  return TakeImage(std::move(image), placed);
+}
+
+std::string RecordTable::MakeImage(std::vector<Placed>& placed) const {
   // First what each record comes to, and so the image's size: it is made once, and filled by
   // few calls (a stale record is read where its parts lie; a run of bytes lying one after the
   // other in the old image is copied at once). Records with a Person are formatted meanwhile
-  // into `formatted`; the dropped ones go.
-  struct Planned {
-    uint32_t size;
-    uint32_t at;  // a Person's bytes in `formatted`; a part's split
-  };
-  std::vector<Planned> plans;  // of the stale records, in order
+  // into `formatted`; until the image is filled, a stale record's `begin` tells where its
+  // bytes lie there, or (a record without a Person) where its address lines end.
+  placed.assign(records_.size(), Placed{});
   std::string formatted;
-  size_t total = 0, kept = 0;
+  size_t total = 0;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    const Record& r = records_[i];
+    Placed& p = placed[i];
+    if (!r.stale) {
+      p.size = r.size;
+    } else if (PersonForUnstorable(r); const Person* person = r.body.person()) {
+      p.kept = IsKeptOnSave(*person);
+      const size_t begin = formatted.size();
+      if (p.kept && IsWrittenOnSave(*person)) AppendRecordBytes(*person, formatted);
+      CheckKeptSize(formatted.size() - begin, formatted.size());
+      p.begin = static_cast<uint32_t>(begin);
+      p.size = static_cast<uint32_t>(formatted.size() - begin);
+    } else {
+      const PartLayout l = LayOutPart(r);
+      p.kept = l.kept;
+      p.begin = static_cast<uint32_t>(l.split);
+      p.size = static_cast<uint32_t>(l.size);
+    }
+    if (p.kept) total += p.size;
+    CheckKeptSize(0, total);
+  }
+
+  std::string image(total, '\0');
+  RunWriter out(image.data());
+  size_t at = 0;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    const Record& r = records_[i];
+    Placed& p = placed[i];
+    if (!p.kept) continue;
+    if (!r.stale) {
+      // A record without bytes may tell a place that edits_ no longer reaches.
+      if (r.size > 0) out.Add(KeptBytes(r).data(), r.size);
+    } else if (r.body.person() != nullptr) {
+      out.Add(formatted.data() + p.begin, p.size);
+    } else {
+      PartLayout l;
+      l.kept = true;
+      l.split = p.begin;
+      l.size = p.size;
+      WritePartBytes(r, l, out);
+    }
+    p.begin = static_cast<uint32_t>(at);
+    at += p.size;
+  }
+  out.Flush();
+  return image;
+}
+
+bool RecordTable::CanTakeImage(const std::vector<Placed>& placed) const noexcept {
+  // A record changed since, or added, is formatted anew from its Person; every such record has
+  // one (it was edited through it), and is stale.
+  for (size_t i = 0; i < records_.size(); ++i) {
+    if (i < placed.size() && placed[i].current) continue;
+    if (!records_[i].stale || records_[i].body.person() == nullptr) return false;
+  }
+  return true;
+}
+
+bool RecordTable::TakeImage(std::string image, const std::vector<Placed>& placed) {
+  std::string edits;
+  size_t kept = 0;
   for (size_t i = 0; i < records_.size(); ++i) {
     Record& r = records_[i];
-    if (r.stale) {
-      PersonForUnstorable(r);
-      Planned plan{};
-      bool keep = true;
-      if (const Person* p = r.body.person()) {
-        keep = IsKeptOnSave(*p);
-        const size_t begin = formatted.size();
-        if (keep && IsWrittenOnSave(*p)) AppendRecordBytes(*p, formatted);
-        CheckKeptSize(formatted.size() - begin, formatted.size());
-        plan = {static_cast<uint32_t>(formatted.size() - begin), static_cast<uint32_t>(begin)};
-      } else {
-        const PartLayout l = LayOutPart(r);
-        keep = l.kept;
-        plan = {static_cast<uint32_t>(l.size), static_cast<uint32_t>(l.split)};
-      }
-      if (!keep) {
+    if (i < placed.size() && placed[i].current) {
+      if (!placed[i].kept) {
         NoteRemoved(r);
         continue;
       }
-      plans.push_back(plan);
+      TakePlace(r, placed[i].begin, placed[i].size, false);
+    } else {
+      r.inEdits = false;  // its old bytes are not read: they may lie anywhere in `edits`
+      if (!FormatRecord(r, edits)) {
+        NoteRemoved(r);
+        continue;
+      }
     }
-    total += r.stale ? plans.back().size : r.size;
-    CheckKeptSize(0, total);
     // One stable pass; erasing one by one is quadratic on a large store.
     if (kept != i) records_[kept] = std::move(r);
     ++kept;
   }
   const bool dropped = kept != records_.size();
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(kept), records_.end());
-
-  std::string image(total, '\0');
-  RunWriter out(image.data());
-  size_t at = 0, next = 0;
-  for (Record& r : records_) {
-    if (!r.stale) {
-      // A record without bytes may tell a place that edits_ no longer reaches.
-      if (r.size > 0) out.Add(KeptBytes(r).data(), r.size);
-      r.begin = static_cast<uint32_t>(at);
-      r.inEdits = false;
-    } else if (r.body.person() != nullptr) {
-      const Planned& plan = plans[next++];
-      out.Add(formatted.data() + plan.at, plan.size);
-      r.begin = static_cast<uint32_t>(at);
-      r.size = plan.size;
-      r.inEdits = false;
-      r.stale = false;
-      r.onDisk = plan.size > 0;
-    } else {
-      const Planned& plan = plans[next++];
-      PartLayout l;
-      l.kept = true;
-      l.size = plan.size;
-      l.split = plan.at;
-      WritePart(r, l, out, at, false);
-    }
-    at += r.size;
-  }
-  out.Flush();
   image_ = std::move(image);
-  edits_ = std::string();
+  edits_ = std::move(edits);
   return dropped;
+}
+
+void RecordTable::PrepareSave(size_t fewestStale) {
+  prepared_.reset();
+  if (StaleCount() < fewestStale) return;
+  auto prepared = std::make_unique<PreparedImage>();
+  prepared->image = MakeImage(prepared->placed);
+  prepared_ = std::move(prepared);
+}
+
+void RecordTable::Touched(int index) noexcept {
+  if (prepared_ && static_cast<size_t>(index) < prepared_->placed.size()) {
+    prepared_->placed[static_cast<size_t>(index)].current = false;
+  }
 }
 
 std::vector<std::string_view> RecordTable::FilePieces() const {
@@ -651,7 +713,7 @@ std::vector<std::string_view> RecordTable::FilePieces() const {
 }
 
 size_t RecordTable::KeptBytesMemory() const noexcept {
-  return image_.capacity() + edits_.capacity() +
+  return image_.capacity() + edits_.capacity() + (prepared_ ? prepared_->image.capacity() : 0) +
          records_.capacity() * (sizeof(Record) - sizeof(std::unique_ptr<Person>));
 }
 

@@ -48,6 +48,7 @@ class RecordTable final : public SharedContent {
   void MergeNameListText(std::string_view text);
   void MergeNameList(const std::string& path,
                      const std::function<std::unique_ptr<NameListScan>()>& read);
+  void PrepareSave(size_t fewestStale);
   [[nodiscard]] size_t KeptBytesMemory() const noexcept;
   [[nodiscard]] const CodePage& TextCodePage() const noexcept { return codePage_; }
 
@@ -182,9 +183,11 @@ class RecordTable final : public SharedContent {
     size_t size = 0;
   };
   [[nodiscard]] PartLayout LayOutPart(const Record& r) const;
-  // Writes such a record by `layout` at position `at` of the image (inEdits: of edits_), and
-  // marks it written.
-  void WritePart(Record& r, const PartLayout& layout, RunWriter& out, size_t at, bool inEdits);
+  // Writes the bytes of such a record by `layout`.
+  void WritePartBytes(const Record& r, const PartLayout& layout, RunWriter& out) const;
+  // The record's bytes are now [begin, begin + size) of image_ (inEdits: of edits_); a stale one
+  // is taken as written.
+  void TakePlace(Record& r, size_t begin, size_t size, bool inEdits);
   // A record whose name-list part holds an address the file cannot hold gets its Person.
   void PersonForUnstorable(const Record& r) const;
   // Formats a stale record onto edits_ (`out`); false when Save drops it (IsKeptOnSave).
@@ -200,9 +203,37 @@ class RecordTable final : public SharedContent {
   // Every record's bytes into a new image_ (the stale ones formatted, the others copied), edits_
   // emptied; drops what IsKeptOnSave rejects; true when records were dropped.
   bool WriteNewImage();
+  // A record's place in a new image (MakeImage): not `kept` when Save drops it; not `current`
+  // when the record changed after the image was made.
+  struct Placed {
+    uint32_t begin = 0;
+    uint32_t size = 0;
+    bool kept = true;
+    bool current = true;
+  };
+  // Every record's bytes as Save writes them, one after the other, and each one's place; no
+  // record changes (but records whose part holds an unstorable address get their Persons).
+  [[nodiscard]] std::string MakeImage(std::vector<Placed>& placed) const;
+  // Whether TakeImage can take an image made earlier: every record changed or added since is
+  // stale and has its Person.
+  [[nodiscard]] bool CanTakeImage(const std::vector<Placed>& placed) const noexcept;
+  // The image becomes image_, each current record in its place there (dropped when not kept);
+  // the others are formatted into a new edits_. True when records were dropped.
+  bool TakeImage(std::string image, const std::vector<Placed>& placed);
+  // Record `index` changed: its place in a prepared image no longer holds.
+  void Touched(int index) noexcept;
+  [[nodiscard]] size_t StaleCount() const noexcept;
   // The pieces of the file in record order, contiguous runs joined; empty when there are too many
   // and the kept bytes should be compacted first.
   [[nodiscard]] std::vector<std::string_view> FilePieces() const;
+
+  // The image PrepareSave made for the next save; dropped whenever records come or go otherwise
+  // than by Add, or the name list or a merge changes them.
+  struct PreparedImage {
+    std::string image;
+    std::vector<Placed> placed;
+  };
+  std::unique_ptr<PreparedImage> prepared_;
 
   FileSystem& fs_;
   CodePage codePage_;

@@ -156,6 +156,15 @@ TEST(IncrementalSave, RecordsNeverAskedForWriteWhatReadOnesWrite) {
       ASSERT_EQ(test::RunEditScript(store, fs, src, &unread, false), "");
       ASSERT_EQ(unread, checked) << "round " << round;
       EXPECT_EQ(test::CheckSaved(store, fs), "");
+      // Formatted ahead of every step: the same files.
+      std::vector<std::string> prepared;
+      FakeFileSystem ahead;
+      ahead.files["d"] = start;
+      MemoStore early(CodePage::ShiftJis(), ahead);
+      EXPECT_TRUE(early.Load("d").ok());
+      test::EditSource again(script);
+      ASSERT_EQ(test::RunEditScript(early, ahead, again, &prepared, true, true), "");
+      ASSERT_EQ(prepared, checked) << "round " << round;
     }
   }
 }

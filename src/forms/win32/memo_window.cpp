@@ -346,6 +346,7 @@ void MemoWindow::LoadData() {
   });
   // Sync tools' copies of the files beside the plug-in are merged here, at start.
   CatchUpWithDisk(false);
+  ::PostMessageW(wnd_, kPrepareSaveMessage, 0, 0);
 }
 
 // Top down: the note of a save not done, the mark, the sender, the address, the other addresses
@@ -410,6 +411,13 @@ LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
       if (LOWORD(wp) != WA_INACTIVE) ::PostMessageW(wnd_, kCatchUpMessage, 0, 0);
       break;
+    case kPrepareSaveMessage:
+      try {
+        store_.PrepareSave();
+      } catch (const std::exception&) {
+        // Only work done ahead: the save formats the records itself.
+      }
+      return 0;
     case kCatchUpMessage:
       // Not while a dialog of ours is open over the window (it is disabled then): the unify
       // dialog holds record numbers that a merge would move.
@@ -612,6 +620,7 @@ void MemoWindow::ReloadData(const std::string& nameListPath) {
   } else {
     TellLoadFailure(out);
   }
+  ::PostMessageW(wnd_, kPrepareSaveMessage, 0, 0);
 }
 
 void MemoWindow::RecordWindowSettings() {

@@ -85,6 +85,9 @@ class MemoWindow : public WindowBase<MemoWindow> {
 
   // Posted at activation: the look at the disk runs once the activation is done.
   static constexpr UINT kCatchUpMessage = WM_APP + 1;
+  // Posted once the store is loaded: what the next save would format is formatted while the
+  // window waits for input (MemoStore::PrepareSave), not at the first keystroke.
+  static constexpr UINT kPrepareSaveMessage = WM_APP + 2;
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK MouseSubclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
