@@ -9,6 +9,7 @@
 
 #include "common/mbtext.h"
 #include "common/prefetch.h"
+#include "common/run_aside.h"
 #include "common/settings.h"
 #include "common/text_lines.h"
 #include "common/word_scan.h"
@@ -75,6 +76,8 @@ class LineWalker {
 
 // How many entries ahead memory is asked for: enough to cover a miss to memory.
 constexpr size_t kAhead = 8;
+// From this many entries on, the merge's look-ups and claims run on two threads.
+constexpr size_t kManyEntries = 20000;
 
 
 }  // namespace
@@ -183,18 +186,29 @@ void RecordTable::MergeNameListScan(NameListScan& scan) {
   std::vector<int> joined(entries.size(), -1);
   // The table is asked for a few entries ahead, so that its misses to memory overlap.
   const int before = Count();
-  for (size_t k = 0; k < entries.size(); ++k) {
-    if (k + kAhead < entries.size()) {
-      const NameListScan::Entry& ahead = entries[k + kAhead];
-      for (uint32_t i = 0; i < ahead.addressCount && i < 2; ++i) {
-        index_.Prefetch(keys, ahead.firstAddress + i);
+  const auto lookUp = [&](size_t from, size_t to) noexcept {
+    for (size_t k = from; k < to; ++k) {
+      if (k + kAhead < to) {
+        const NameListScan::Entry& ahead = entries[k + kAhead];
+        for (uint32_t i = 0; i < ahead.addressCount && i < 2; ++i) {
+          index_.Prefetch(keys, ahead.firstAddress + i);
+        }
+      }
+      const NameListScan::Entry& e = entries[k];
+      for (uint32_t i = 0; i < e.addressCount && joined[k] < 0; ++i) {
+        const int found = index_.Find(keys, e.firstAddress + i);
+        if (found >= 0 && found < before) joined[k] = found;
       }
     }
-    const NameListScan::Entry& e = entries[k];
-    for (uint32_t i = 0; i < e.addressCount && joined[k] < 0; ++i) {
-      const int found = index_.Find(keys, e.firstAddress + i);
-      if (found >= 0 && found < before) joined[k] = found;
-    }
+  };
+  // A large list's look-ups wait mostly for memory: two threads wait together.
+  if (entries.size() >= kManyEntries) {
+    const size_t half = entries.size() / 2;
+    std::future<void> second = RunAside([&] { lookUp(half, entries.size()); });
+    lookUp(0, half);
+    second.get();
+  } else {
+    lookUp(0, entries.size());
   }
 
   // "Not yet contained, case ignored": a short address list is scanned; a record that grows
@@ -238,6 +252,31 @@ void RecordTable::MergeNameListScan(NameListScan& scan) {
   // Every text and address kept is a line of `text`, and each address gains a CR LF.
   checkRange(text.size() + 2 * addresses.size());
   nameListBytes_.Reserve(nameListBytes_.size() + text.size() + 2 * addresses.size());
+  // The tables grow once: a large list would move them several times while they double.
+  const auto made = static_cast<size_t>(std::count(joined.begin(), joined.end(), -1));
+  // The addresses of the records made for entries that join none: known before the merge, they
+  // are laid onto the index meanwhile on another thread (a large list's), for the merge below
+  // never asks the index; the order of claims does not matter (the earliest record keeps a
+  // key).
+  std::future<void> madeClaimed;
+  if (entries.size() >= kManyEntries) {
+    std::vector<AddressIndex::KeyClaim> madeClaims;
+    int record = before;
+    for (size_t k = 0; k < entries.size(); ++k) {
+      if (joined[k] >= 0) continue;
+      for (uint32_t i = 0; i < entries[k].addressCount; ++i) {
+        madeClaims.push_back({entries[k].firstAddress + i, record});
+      }
+      ++record;
+    }
+    madeClaimed = RunAside([this, &keys, claims = std::move(madeClaims)] {
+      index_.ClaimAll(keys, claims);
+    });
+  }
+  records_.reserve(records_.size() + made);
+  nameListParts_.reserve(nameListParts_.size() + entries.size());
+  addedAddresses_.reserve(addedAddresses_.size() + addresses.size());
+  claims.reserve(addresses.size());
   const auto newPart = [this](Record& r) -> NameListPart& {
     nameListParts_.emplace_back();
     r.body.SetPart(static_cast<uint32_t>(nameListParts_.size()));
@@ -274,7 +313,7 @@ void RecordTable::MergeNameListScan(NameListScan& scan) {
       part.textSize = static_cast<uint32_t>(textSize);
       for (uint32_t i = 0; i < e.addressCount; ++i) {
         addToPart(part, entryAddresses(i));
-        claims.push_back({e.firstAddress + i, Count()});
+        if (!madeClaimed.valid()) claims.push_back({e.firstAddress + i, Count()});
       }
       records_.push_back(std::move(made));
       continue;
@@ -334,6 +373,7 @@ void RecordTable::MergeNameListScan(NameListScan& scan) {
   }
   // The addresses added, laid onto the index as the store now holds them: the first record
   // holding a key keeps it, as a rebuild would give.
+  if (madeClaimed.valid()) madeClaimed.get();
   index_.ClaimAll(keys, claims);
 }
 

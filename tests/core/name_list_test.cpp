@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
@@ -556,6 +557,42 @@ TEST(NameListMerge, AgreesWithAPlainWalkOnRandomLists) {
       }
     }
   }
+}
+
+// A list large enough that the merge looks up and claims on two threads: the records made for
+// entries joining none and the addresses others gain share keys, and the earliest record keeps
+// each one.
+TEST(NameListMerge, ALargeListAgreesWithAPlainWalk) {
+  std::vector<RefPerson> start = {{{"s0@x", "shared3@x"}, ""}, {{"s1@x"}, ""}};
+  FakeFileSystem fs;
+  std::vector<std::unique_ptr<Person>> persons;
+  for (const RefPerson& p : start) {
+    persons.push_back(MakePerson({}, "m"));
+    persons.back()->Addresses = p.addresses;
+  }
+  fs.files["d"] = FormatMemoFile(persons);
+  std::vector<Entry> entries;
+  for (int k = 0; k < 30000; ++k) {
+    Entry e{"e" + std::to_string(k), {"u" + std::to_string(k) + "@x"}};
+    if (k % 7 == 0) e.addresses.push_back("SHARED" + std::to_string(k % 5) + "@X");
+    if (k % 11 == 0) e.addresses.insert(e.addresses.begin(), "s" + std::to_string(k % 2) + "@x");
+    entries.push_back(e);
+  }
+  const std::string file = NameList(entries);
+  MemoStore store(CodePage::ShiftJis(), fs);
+  EXPECT_TRUE(store.Load("d").ok());
+  store.MergeNameListText(file);
+  const std::vector<RefPerson> expected = ReferenceWalk(start, file);
+  ASSERT_EQ(store.Count(), static_cast<int>(expected.size()));
+  std::map<std::string, int> first;  // each key's first record (the addresses are ASCII)
+  for (size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(store.Get(static_cast<int>(i))->Addresses, expected[i].addresses) << i;
+    for (std::string a : expected[i].addresses) {
+      for (char& c : a) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      first.emplace(a, static_cast<int>(i));
+    }
+  }
+  for (const auto& [address, record] : first) EXPECT_EQ(store.IndexOfAddress(address), record);
 }
 
 }  // namespace

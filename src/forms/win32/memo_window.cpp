@@ -10,6 +10,7 @@
 
 #include "common/file_io.h"
 #include "common/paths.h"
+#include "common/run_aside.h"
 #include "common/texts.h"
 #include "common/win32/clipboard.h"
 #include "common/win32/controls.h"
@@ -30,7 +31,7 @@ namespace pinote {
 namespace {
 
 // Design sizes in pixels: the window, the check box, the labels' least line height.
-constexpr int kDesignWidth = 242, kDesignHeight = 345, kCheckHeight = 17, kLineHeight = 12;
+constexpr int kDesignWidth = 242, kCheckHeight = 17, kLineHeight = 12;
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX;
 constexpr DWORD kMemoStyle = WS_CHILD | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
@@ -256,9 +257,12 @@ std::unique_ptr<MemoWindow> MemoWindow::Create() {
                     e.text ? Tr(*e.text).c_str() : nullptr);
     }
   }
+  // By default flush with the screen's right edge and as tall as the screen: made there at
+  // once, for a top-level window moved afterwards is laid out and configured twice.
   if (!::CreateWindowExW(0, L"" MEMO_WINDOW_CLASS, Utf8(kPluginName).c_str(),
-                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                         kDesignWidth, kDesignHeight, nullptr, bar.get(), PluginInstance(),
+                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                         ::GetSystemMetrics(SM_CXSCREEN) - kDesignWidth, 0, kDesignWidth,
+                         ::GetSystemMetrics(SM_CYSCREEN), nullptr, bar.get(), PluginInstance(),
                          static_cast<WindowBase*>(window.get()))) {
     throw std::runtime_error("CreateWindowExW failed for the memo window");
   }
@@ -284,9 +288,6 @@ void MemoWindow::OnCreate() {
     if (IsBox(c.id)) ::SendMessageW(child, EM_SETLIMITTEXT, 0, 0);
   }
   lineHeight_ = std::max(kLineHeight, TextHeight(wnd_, formFont_.get()));
-  // By default flush with the screen's right edge and as tall as the screen.
-  ::SetWindowPos(wnd_, nullptr, ::GetSystemMetrics(SM_CXSCREEN) - kDesignWidth, 0, kDesignWidth,
-                 ::GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | SWP_NOACTIVATE);
   LoadFormPlacement(wnd_, sections::kMemoWindow, true);
   nameListHeight_ = ReadOption(Settings(), &Options::nameListHeight);
   ApplyOptions(CurrentOptions());
@@ -300,20 +301,6 @@ MemoWindow::~MemoWindow() {
   // Destroyed while the object is whole, so WM_DESTROY still records the window's settings.
   if (wnd_ != nullptr) ::DestroyWindow(wnd_);
 }
-
-namespace {
-
-// Runs `f` on a thread of its own; where none can be started, on the first wait for its result.
-template <typename F>
-auto RunAside(F&& f) {
-  try {
-    return std::async(std::launch::async, std::forward<F>(f));
-  } catch (const std::system_error&) {
-    return std::async(std::launch::deferred, std::forward<F>(f));
-  }
-}
-
-}  // namespace
 
 // The store (an older data file without the dot, "Pinotedat", moved to its ".dat" name first)
 // and the name list take as long to read as the window takes to make, and neither touches the
