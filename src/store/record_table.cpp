@@ -557,11 +557,12 @@ bool RecordTable::FormatRecord(Record& r, std::string& out) {
   return true;
 }
 
-bool RecordTable::FormatStaleRecords() {
+template <typename Keep>
+bool RecordTable::KeepRecords(Keep&& keep) {
   size_t kept = 0;
   for (size_t i = 0; i < records_.size(); ++i) {
     Record& r = records_[i];
-    if (r.stale && !FormatRecord(r, edits_)) {
+    if (!keep(r, i)) {
       NoteRemoved(r);
       continue;
     }
@@ -572,6 +573,10 @@ bool RecordTable::FormatStaleRecords() {
   const bool dropped = kept != records_.size();
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(kept), records_.end());
   return dropped;
+}
+
+bool RecordTable::FormatStaleRecords() {
+  return KeepRecords([this](Record& r, size_t) { return !r.stale || FormatRecord(r, edits_); });
 }
 
 bool RecordTable::WriteNewImage() {
@@ -649,28 +654,14 @@ bool RecordTable::CanTakeImage(const std::vector<Placed>& placed) const noexcept
 
 bool RecordTable::TakeImage(std::string image, const std::vector<Placed>& placed) {
   std::string edits;
-  size_t kept = 0;
-  for (size_t i = 0; i < records_.size(); ++i) {
-    Record& r = records_[i];
+  const bool dropped = KeepRecords([&](Record& r, size_t i) {
     if (i < placed.size() && placed[i].current) {
-      if (!placed[i].kept) {
-        NoteRemoved(r);
-        continue;
-      }
-      TakePlace(r, placed[i].begin, placed[i].size, false);
-    } else {
-      r.inEdits = false;  // its old bytes are not read: they may lie anywhere in `edits`
-      if (!FormatRecord(r, edits)) {
-        NoteRemoved(r);
-        continue;
-      }
+      if (placed[i].kept) TakePlace(r, placed[i].begin, placed[i].size, false);
+      return placed[i].kept;
     }
-    // One stable pass; erasing one by one is quadratic on a large store.
-    if (kept != i) records_[kept] = std::move(r);
-    ++kept;
-  }
-  const bool dropped = kept != records_.size();
-  records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(kept), records_.end());
+    r.inEdits = false;  // its old bytes are not read: they may lie anywhere in `edits`
+    return FormatRecord(r, edits);
+  });
   image_ = std::move(image);
   edits_ = std::move(edits);
   return dropped;

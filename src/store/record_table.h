@@ -197,6 +197,10 @@ class RecordTable final : public SharedContent {
   void ApplyMerge(MergePlan&& plan);
   // Forgets what this copy changed: everything in memory is what the file holds.
   void ClearChanges() noexcept;
+  // Drops, in one stable pass, every record that `keep(record, index)` rejects, noting it
+  // removed; true when records were dropped.
+  template <typename Keep>
+  bool KeepRecords(Keep&& keep);
   // Formats every stale record into edits_, drops what IsKeptOnSave rejects; true when records
   // were dropped.
   bool FormatStaleRecords();
