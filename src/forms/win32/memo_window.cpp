@@ -311,12 +311,13 @@ void MemoWindow::StartLoading() {
   if (library.empty()) return;  // no known home: nothing to read, and no stray relative file
   const CodePage& cp = SystemCodePage();
   nameListPath_ = ReadOption(Settings(), &Options::nameListPath);
+  // Folded as the store folds its addresses (asked before its thread starts).
+  nameListRead_ = RunAside([path = nameListPath_, codePage = store_.TextCodePage()] {
+    return ReadNameList(SystemFileSystem(), path, codePage);
+  });
   storeRead_ = RunAside([this, path = DataPathFor(library, cp), pc = PcRecordFolder(),
                          older = LegacyDataPathFor(library, cp)] {
     return store_.Load(path, pc, older);
-  });
-  nameListRead_ = RunAside([path = nameListPath_, codePage = store_.TextCodePage()] {
-    return ReadNameList(SystemFileSystem(), path, codePage);
   });
 }
 
