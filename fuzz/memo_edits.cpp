@@ -23,15 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     file = std::string(input.substr(0, mark));
     script = input.substr(mark + 2);
   }
-  std::vector<std::string> files[2];
-  for (int unread = 0; unread < 2; ++unread) {
+  // Checked, then reading no record, then formatted ahead of every step.
+  std::vector<std::string> files[3];
+  for (int run = 0; run < 3; ++run) {
     pinote::testing::FakeFileSystem fs;
     if (mark != std::string_view::npos) fs.files["Pinote.dat"] = file;
     pinote::MemoStore store(pinote::CodePage::ShiftJis(), fs);
     (void)store.Load("Pinote.dat");
     pinote::test::EditSource src(script);
     const std::string failed =
-        pinote::test::RunEditScript(store, fs, src, &files[unread], unread == 0);
+        pinote::test::RunEditScript(store, fs, src, &files[run], run != 1, run == 2);
     if (!failed.empty()) {
       std::fprintf(stderr, "%s\n", failed.c_str());
       std::abort();
@@ -39,6 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (files[0] != files[1]) {
     std::fprintf(stderr, "a run that read no record wrote other files\n");
+    std::abort();
+  }
+  if (files[0] != files[2]) {
+    std::fprintf(stderr, "a run formatted ahead wrote other files\n");
     std::abort();
   }
   return 0;

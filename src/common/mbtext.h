@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "common/code_page.h"
+#include "common/word_scan.h"
 
 namespace pinote {
 
@@ -18,16 +19,17 @@ namespace pinote {
 // Looks at a machine word at a time: the C library's memchr under Wine reads a byte at a time,
 // and files of megabytes are searched here.
 [[nodiscard]] inline size_t FindByte(std::string_view t, char b, size_t from = 0) noexcept {
-  using Word = std::uintptr_t;
-  constexpr Word kOnes = ~Word{0} / 0xFF;
-  constexpr Word kHigh = kOnes * 0x80;
+  using namespace word_scan;
   const Word pattern = kOnes * static_cast<unsigned char>(b);
   size_t i = from;
   for (; i + sizeof(Word) <= t.size(); i += sizeof(Word)) {
     Word w;
     std::memcpy(&w, t.data() + i, sizeof w);
-    w ^= pattern;  // a byte equal to `b` is zero now
-    if (((w - kOnes) & ~w & kHigh) != 0) break;
+    // A byte equal to `b` is zero now, and the lowest flag below 1 is a sure one.
+    const Word flags = BytesBelow(w ^ pattern, 1);
+    if (flags == 0) continue;
+    if (kLittleEndian) return i + LowestFlaggedByte(flags);
+    break;
   }
   while (i < t.size() && t[i] != b) ++i;
   return i < t.size() ? i : t.size();

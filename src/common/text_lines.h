@@ -8,30 +8,35 @@
 #include <string_view>
 #include <vector>
 
+#include "common/word_scan.h"
+
 namespace pinote {
 
 // The position of the first CR or LF in data[from, size), or `size` when there is none; with
 // kNulToo, of the first NUL as well.
 template <bool kNulToo = false>
 [[nodiscard]] inline size_t FindLineBreak(const char* data, size_t from, size_t size) noexcept {
-  // A machine word at a time while no byte of it is below 0x0E (so none is CR or LF): a large
-  // file is mostly such bytes, and a byte at a time costs a comparison or two per byte.
-  using Word = std::uintptr_t;
-  constexpr Word kOnes = ~Word{0} / 0xFF;
-  constexpr Word kHigh = kOnes * 0x80;
+  // A word at a time: a large file is mostly bytes of 0x0E and above (none of them CR, LF or
+  // NUL), and most of its lines are short, so where the search stops matters as much. A flagged
+  // byte is a candidate: it may be another control character, or a borrow's false flag.
+  using namespace word_scan;
+  const auto isBreak = [](char c) { return c == '\r' || c == '\n' || (kNulToo && c == '\0'); };
   size_t i = from;
-  for (;;) {
-    for (; i + sizeof(Word) <= size; i += sizeof(Word)) {
-      Word w;
-      std::memcpy(&w, data + i, sizeof w);
-      if (((w - kOnes * 0x0E) & ~w & kHigh) != 0) break;  // some byte is below 0x0E
+  for (; i + sizeof(Word) <= size; i += sizeof(Word)) {
+    Word w;
+    std::memcpy(&w, data + i, sizeof w);
+    Word flags = BytesBelow(w, 0x0E);
+    if (flags == 0) continue;
+    if (!kLittleEndian) break;
+    for (; flags != 0; flags &= flags - 1) {
+      const size_t at = i + LowestFlaggedByte(flags);
+      if (isBreak(data[at])) return at;
     }
-    const size_t stop = i + sizeof(Word) < size ? i + sizeof(Word) : size;
-    for (; i < stop; ++i) {
-      if (data[i] == '\r' || data[i] == '\n' || (kNulToo && data[i] == '\0')) return i;
-    }
-    if (i >= size) return size;
   }
+  for (; i < size; ++i) {
+    if (isBreak(data[i])) return i;
+  }
+  return size;
 }
 
 // Calls `fn(line)` for every line of `text`, as a view into it. A NUL byte is an ordinary byte

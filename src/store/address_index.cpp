@@ -6,71 +6,131 @@
 
 #include "common/mbtext.h"
 #include "common/prefetch.h"
+#include "common/word_scan.h"
 
 namespace pinote {
 
 namespace {
 
-// Eight bytes of single-byte characters folded as UpperAnsi folds them: add so that the top bit
-// of each byte tells ">= 'a'" and "> 'z'", and clear bit 5 of the bytes between.
-uint64_t UpperWord(uint64_t w) noexcept {
-  constexpr uint64_t kOnes = 0x0101010101010101ull;
-  constexpr uint64_t kHigh = 0x8080808080808080ull;
-  const uint64_t atLeastA = w + kOnes * (0x80 - 'a');
-  const uint64_t aboveZ = w + kOnes * (0x80 - 'z' - 1);
-  return w ^ ((atLeastA & ~aboveZ & kHigh) >> 2);
+// The hash and the folding work a machine word at a time.
+using word_scan::kHigh;
+using word_scan::kLittleEndian;
+using word_scan::Word;
+
+// The bytes of a word of single-byte characters (no byte with the top bit set) folded as
+// UpperAnsi folds them: add so that the top bit of each byte tells ">= 'a'" and "> 'z'", and
+// clear bit 5 of the bytes between.
+template <typename W>
+W UpperWord(W w) noexcept {
+  constexpr W ones = ~W{0} / 0xFF;
+  const W atLeastA = w + ones * (0x80 - 'a');
+  const W aboveZ = w + ones * (0x80 - 'z' - 1);
+  return w ^ ((atLeastA & ~aboveZ & (ones * 0x80)) >> 2);
 }
 
-// Appends UpperAnsi(t, cp) to `out` (which has room for t.size() more bytes).
-char* AppendUpper(std::string_view t, char* out, const CodePage& cp) noexcept {
+// The hash of a folded key, fed its bytes a word at a time: whole words, then what is left (fewer
+// than a word, padded with zero bytes). The slot is taken from the low bits of the 32 kept.
+class KeyHash {
+ public:
+  explicit KeyHash(size_t length) noexcept : h_(static_cast<Word>(length) * kMul) {}
+  void Add(Word w) noexcept {
+    h_ = (h_ ^ w) * kMul;
+    h_ ^= h_ >> (sizeof(Word) * 4 - 3);
+  }
+  [[nodiscard]] uint32_t Finish(Word last) noexcept {
+    Add(last);
+    if constexpr (sizeof(Word) == 8) {
+      uint64_t h = h_;
+      h ^= h >> 32;
+      h *= 0xff51afd7ed558ccdull;
+      h ^= h >> 33;
+      return static_cast<uint32_t>(h ^ (h >> 32));
+    } else {
+      auto h = static_cast<uint32_t>(h_);
+      h ^= h >> 16;
+      h *= 0x85ebca6bu;
+      h ^= h >> 13;
+      h *= 0xc2b2ae35u;
+      h ^= h >> 16;
+      return h;
+    }
+  }
+
+ private:
+  static constexpr Word kMul = static_cast<Word>(0x9E3779B97F4A7C15ull);
+  Word h_;
+};
+
+// The bytes p[from, size) (fewer than a word) as a word: byte k of them in bits 8k to 8k + 7,
+// the bits above zero. A key is mostly longer than a word: its last word, read whole (over
+// bytes before `from`) and shifted, costs no loop.
+Word TailWord(const char* p, size_t from, size_t size) noexcept {
+  const size_t n = size - from;
+  if (n == 0) return 0;
+  if (kLittleEndian && size >= sizeof(Word)) {
+    Word w;
+    std::memcpy(&w, p + size - sizeof(Word), sizeof w);
+    return w >> (8 * (sizeof(Word) - n));
+  }
+  Word w = 0;
+  for (size_t k = 0; k < n; ++k) w |= static_cast<Word>(static_cast<unsigned char>(p[from + k])) << (8 * k);
+  return w;
+}
+
+// Hashes the folded bytes out[from, size) onto `hash`, `from` a whole number of words in.
+uint32_t HashFolded(const char* out, size_t from, size_t size, KeyHash& hash) noexcept {
+  size_t i = from;
+  for (; i + sizeof(Word) <= size; i += sizeof(Word)) {
+    Word w;
+    std::memcpy(&w, out + i, sizeof w);
+    hash.Add(w);
+  }
+  return hash.Finish(TailWord(out, i, size));
+}
+
+// Writes UpperAnsi(t, cp) to `out` (room for t.size() bytes) and returns its hash. Addresses are
+// almost always ASCII: a word of them is folded and hashed at once; from a word with a byte of
+// the top bit set (which may begin a multibyte character, on any code page) on, the rest is
+// folded a character at a time and hashed after.
+uint32_t FoldKey(std::string_view t, char* out, const CodePage& cp) noexcept {
+  const size_t size = t.size();
+  KeyHash hash(size);
   size_t i = 0;
-  // Eight single-byte characters at a time while no byte has its top bit set (then none can be
-  // part of a multibyte character on any code page).
-  constexpr uint64_t kHigh = 0x8080808080808080ull;
-  for (; i + 8 <= t.size(); i += 8) {
-    uint64_t w;
-    std::memcpy(&w, t.data() + i, 8);
+  for (; i + sizeof(Word) <= size; i += sizeof(Word)) {
+    Word w;
+    std::memcpy(&w, t.data() + i, sizeof w);
     if ((w & kHigh) != 0) break;
     w = UpperWord(w);
-    std::memcpy(out, &w, 8);
-    out += 8;
+    std::memcpy(out + i, &w, sizeof w);
+    hash.Add(w);
   }
-  while (i < t.size()) {
-    const size_t n = cp.CharSize(t, i);
+  if (i == size) return hash.Finish(0);
+  if (size - i < sizeof(Word) && kLittleEndian && size >= sizeof(Word)) {
+    // The last word whole: its bytes before `i` are folded already and fold to the same again.
+    Word w;
+    std::memcpy(&w, t.data() + size - sizeof(Word), sizeof w);
+    if ((w & kHigh) == 0) {
+      w = UpperWord(w);
+      std::memcpy(out + size - sizeof(Word), &w, sizeof w);
+      return hash.Finish(w >> (8 * (sizeof(Word) - (size - i))));
+    }
+  }
+  // No character runs across `i`: the bytes before it are all below 0x80.
+  for (size_t k = i; k < size;) {
+    const size_t n = cp.CharSize(t, k);
     if (n > 1) {
-      std::memcpy(out, t.data() + i, n);
-      out += n;
-      i += n;
+      std::memcpy(out + k, t.data() + k, n);
+      k += n;
       continue;
     }
-    const auto b = static_cast<unsigned char>(t[i++]);
-    *out++ = static_cast<char>(b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
+    const auto b = static_cast<unsigned char>(t[k]);
+    out[k++] = static_cast<char>(b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
   }
-  return out;
+  return HashFolded(out, i, size, hash);
 }
 
-// A word-at-a-time hash of an upper-cased key; the slot is taken from its low bits.
-uint64_t HashKey(const char* p, size_t n) noexcept {
-  constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
-  uint64_t h = n * kMul;
-  while (n >= 8) {
-    uint64_t w;
-    std::memcpy(&w, p, 8);
-    h = (h ^ w) * kMul;
-    h ^= h >> 29;
-    p += 8;
-    n -= 8;
-  }
-  uint64_t w = 0;
-  for (size_t i = 0; i < n; ++i) w |= static_cast<uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
-  h = (h ^ w) * kMul;
-  h ^= h >> 32;
-  h *= 0xff51afd7ed558ccdull;
-  h ^= h >> 33;
-  return h;
-}
-
-// UpperAnsi of an address in a stack buffer when it is short (all real addresses are).
+// UpperAnsi of an address in a stack buffer when it is short (all real addresses are), and its
+// hash.
 class UpperKey {
  public:
   UpperKey(std::string_view t, const CodePage& cp) {
@@ -79,19 +139,18 @@ class UpperKey {
       heap_.resize(t.size());
       data = heap_.data();
     }
-    AppendUpper(t, data, cp);
+    hash_ = FoldKey(t, data, cp);
     key_ = std::string_view(data, t.size());
   }
   [[nodiscard]] std::string_view view() const noexcept { return key_; }
+  [[nodiscard]] uint32_t hash() const noexcept { return hash_; }
 
  private:
   char buffer_[256];
   std::string heap_;
   std::string_view key_;
+  uint32_t hash_ = 0;
 };
-
-// Slot positions and the first test of equality come from 32 bits of the 64-bit hash.
-uint32_t Fold32(uint64_t h) noexcept { return static_cast<uint32_t>(h ^ (h >> 32)); }
 
 constexpr size_t kMaxArena = UINT32_MAX;
 
@@ -99,18 +158,33 @@ void CheckArena(size_t bytes) {
   if (bytes > kMaxArena) throw std::length_error("address keys of this size cannot be kept");
 }
 
+// How many keys ahead the table is asked for: enough to cover a miss to memory.
+constexpr size_t kAhead = 16;
+
 }  // namespace
+
+void AddressIndex::FoldedKeys::Reserve(size_t keys, size_t bytes) {
+  keys_.reserve(keys_.size() + keys);
+  bytes_.Reserve(bytes_.size() + bytes);
+}
+
+size_t AddressIndex::FoldedKeys::Add(std::string_view address) {
+  CheckArena(bytes_.size() + address.size());
+  const auto offset = static_cast<uint32_t>(bytes_.size());
+  const uint32_t hash = FoldKey(address, bytes_.Extend(address.size()), codePage_);
+  keys_.push_back({hash, offset, static_cast<uint32_t>(address.size())});
+  return keys_.size() - 1;
+}
 
 bool SameAddressKey(std::string_view a, std::string_view b, const CodePage& cp) noexcept {
   if (a.size() != b.size()) return false;  // folding keeps the length
   size_t i = 0;
-  // Eight bytes at a time while neither has a byte with the top bit set (no multibyte character
-  // can start there, so none runs across the eight).
-  constexpr uint64_t kHigh = 0x8080808080808080ull;
-  for (; i + 8 <= a.size(); i += 8) {
-    uint64_t x, y;
-    std::memcpy(&x, a.data() + i, 8);
-    std::memcpy(&y, b.data() + i, 8);
+  // A word at a time while neither has a byte with the top bit set (no multibyte character can
+  // start there, so none runs across the word).
+  for (; i + sizeof(Word) <= a.size(); i += sizeof(Word)) {
+    Word x, y;
+    std::memcpy(&x, a.data() + i, sizeof x);
+    std::memcpy(&y, b.data() + i, sizeof y);
     if (((x | y) & kHigh) != 0) break;
     if (UpperWord(x) != UpperWord(y)) return false;
   }
@@ -133,14 +207,14 @@ bool SameAddressKey(std::string_view a, std::string_view b, const CodePage& cp) 
 }
 
 void AddressIndex::Clear() noexcept {
-  arena_.clear();
+  arena_.Truncate(0);
   std::fill(slots_.begin(), slots_.end(), Slot{});
   count_ = 0;
 }
 
 void AddressIndex::Reserve(size_t keys, size_t bytes) {
   CheckArena(arena_.size() + bytes);
-  arena_.reserve(arena_.size() + bytes);
+  arena_.Reserve(arena_.size() + bytes);
   size_t slots = 16;
   while (slots / 4 * 3 < count_ + keys) slots *= 2;
   if (slots > slots_.size()) Grow(slots);
@@ -164,10 +238,8 @@ size_t AddressIndex::Probe(uint32_t hash, std::string_view upperKey) const noexc
   while (true) {
     const Slot& s = slots_[at];
     if (s.record < 0) return at;
-    // An empty key may meet an arena that has no storage yet: memcmp must not see its null.
     if (s.hash == hash && s.length == upperKey.size() &&
-        (upperKey.empty() ||
-         std::memcmp(arena_.data() + s.offset, upperKey.data(), upperKey.size()) == 0)) {
+        word_scan::SameBytes(arena_.data() + s.offset, upperKey.data(), upperKey.size())) {
       return at;
     }
     at = (at + 1) & mask;
@@ -182,42 +254,29 @@ bool AddressIndex::Place(uint32_t hash, uint32_t offset, uint32_t length, int re
   return true;
 }
 
-void AddressIndex::ClaimAll(const std::vector<Entry>& entries) {
+void AddressIndex::ClaimAll(const FoldedKeys& keys, const std::vector<KeyClaim>& claims) {
   size_t bytes = 0;
-  for (const Entry& e : entries) bytes += e.address.size();
-  Reserve(entries.size(), bytes);
-  // Folded and hashed in one pass, as by Assign; a key that is there already gives its bytes
-  // back, so the ones kept move down over them.
-  const size_t base = arena_.size();
-  arena_.resize(base + bytes);
-  std::vector<uint32_t> hashes(entries.size());
-  size_t read = base;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const std::string_view a = entries[i].address;
-    AppendUpper(a, arena_.data() + read, codePage_);
-    hashes[i] = Fold32(HashKey(arena_.data() + read, a.size()));
-    read += a.size();
-  }
+  for (const KeyClaim& c : claims) bytes += keys.keys_[c.key].length;
+  Reserve(claims.size(), bytes);
+  // The keys come folded and hashed: only those the table lacks are copied into the arena.
   const size_t mask = slots_.size() - 1;
-  constexpr size_t kAhead = 16;
-  size_t write = base;
-  read = base;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i + kAhead < entries.size()) PrefetchMemory(&slots_[hashes[i + kAhead] & mask]);
-    const auto length = static_cast<uint32_t>(entries[i].address.size());
-    Slot& s = slots_[Probe(hashes[i], std::string_view(arena_.data() + read, length))];
-    if (s.record < 0) {
-      // An empty key's arena may have no storage: memmove must not see its null.
-      if (length > 0) std::memmove(arena_.data() + write, arena_.data() + read, length);
-      s = Slot{hashes[i], static_cast<uint32_t>(write), length, entries[i].record};
-      ++count_;
-      write += length;
-    } else if (s.record > entries[i].record) {
-      s.record = entries[i].record;
+  for (size_t i = 0; i < claims.size(); ++i) {
+    if (i + kAhead < claims.size()) {
+      PrefetchMemory(&slots_[keys.keys_[claims[i + kAhead].key].hash & mask]);
     }
-    read += length;
+    const FoldedKeys::Key& k = keys.keys_[claims[i].key];
+    const std::string_view folded = keys.Bytes(k);
+    Slot& s = slots_[Probe(k.hash, folded)];
+    if (s.record < 0) {
+      const auto offset = static_cast<uint32_t>(arena_.size());
+      char* to = arena_.Extend(k.length);
+      word_scan::CopyBytes(to, folded.data(), k.length);
+      s = Slot{k.hash, offset, k.length, claims[i].record};
+      ++count_;
+    } else if (s.record > claims[i].record) {
+      s.record = claims[i].record;
+    }
   }
-  arena_.resize(write);
 }
 
 void AddressIndex::Assign(const std::vector<Entry>& entries) {
@@ -232,21 +291,20 @@ void AddressIndex::BeginAssign(size_t bytes) {
   Clear();
   pending_.clear();
   CheckArena(bytes);
-  arena_.reserve(bytes);
+  arena_.Reserve(bytes);
 }
 
 void AddressIndex::AddToAssign(std::string_view address, int record) {
   // Folded and hashed as they come, one after the other; placing them afterwards touches the
   // slots in random order, so they are asked for a few keys ahead.
-  const uint32_t offset = AppendKey(address);
-  pending_.push_back({Fold32(HashKey(arena_.data() + offset, address.size())),
-                      static_cast<uint32_t>(address.size()), record});
+  uint32_t hash = 0;
+  (void)AppendKey(address, hash);
+  pending_.push_back({hash, static_cast<uint32_t>(address.size()), record});
 }
 
 void AddressIndex::EndAssign() {
   Reserve(pending_.size(), 0);
   const size_t mask = slots_.size() - 1;
-  constexpr size_t kAhead = 16;
   uint32_t offset = 0;
   for (size_t i = 0; i < pending_.size(); ++i) {
     if (i + kAhead < pending_.size()) PrefetchMemory(&slots_[pending_[i + kAhead].hash & mask]);
@@ -257,51 +315,51 @@ void AddressIndex::EndAssign() {
   pending_ = std::vector<Pending>();
 }
 
-uint32_t AddressIndex::AppendKey(std::string_view address) {
+uint32_t AddressIndex::AppendKey(std::string_view address, uint32_t& hash) {
   const size_t offset = arena_.size();
   CheckArena(offset + address.size());
-  if (offset + address.size() > arena_.capacity()) {
-    arena_.reserve(std::max(offset + address.size(), 2 * arena_.capacity()));
-  }
-  arena_.resize(offset + address.size());
-  AppendUpper(address, arena_.data() + offset, codePage_);
+  hash = FoldKey(address, arena_.Extend(address.size()), codePage_);
   return static_cast<uint32_t>(offset);
 }
 
 bool AddressIndex::Insert(std::string_view address, int record) {
   Reserve(1, 0);
-  const uint32_t offset = AppendKey(address);
-  const uint32_t hash = Fold32(HashKey(arena_.data() + offset, address.size()));
+  uint32_t hash = 0;
+  const uint32_t offset = AppendKey(address, hash);
   if (Place(hash, offset, static_cast<uint32_t>(address.size()), record)) return true;
-  arena_.resize(offset);
+  arena_.Truncate(offset);
   return false;
 }
 
 void AddressIndex::Claim(std::string_view address, int record) {
   Reserve(1, 0);
-  const uint32_t offset = AppendKey(address);
-  const uint32_t hash = Fold32(HashKey(arena_.data() + offset, address.size()));
+  uint32_t hash = 0;
+  const uint32_t offset = AppendKey(address, hash);
   Slot& s = slots_[Probe(hash, std::string_view(arena_.data() + offset, address.size()))];
   if (s.record < 0) {
     s = Slot{hash, offset, static_cast<uint32_t>(address.size()), record};
     ++count_;
     return;
   }
-  arena_.resize(offset);
+  arena_.Truncate(offset);
   if (s.record > record) s.record = record;
 }
 
-void AddressIndex::Prefetch(std::string_view address) const noexcept {
-  char upper[64];
-  if (count_ == 0 || address.size() > sizeof upper) return;
-  AppendUpper(address, upper, codePage_);
-  PrefetchMemory(&slots_[Fold32(HashKey(upper, address.size())) & (slots_.size() - 1)]);
+void AddressIndex::Prefetch(const FoldedKeys& keys, size_t key) const noexcept {
+  if (count_ == 0) return;
+  PrefetchMemory(&slots_[keys.keys_[key].hash & (slots_.size() - 1)]);
+}
+
+int AddressIndex::Find(const FoldedKeys& keys, size_t key) const noexcept {
+  if (count_ == 0) return -1;
+  const FoldedKeys::Key& k = keys.keys_[key];
+  return slots_[Probe(k.hash, keys.Bytes(k))].record;
 }
 
 int AddressIndex::Find(std::string_view address) const noexcept {
   if (count_ == 0) return -1;
   const UpperKey key(address, codePage_);
-  return slots_[Probe(Fold32(HashKey(key.view().data(), key.view().size())), key.view())].record;
+  return slots_[Probe(key.hash(), key.view())].record;
 }
 
 }  // namespace pinote

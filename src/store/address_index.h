@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/byte_arena.h"
 #include "common/code_page.h"
 
 namespace pinote {
@@ -23,6 +24,37 @@ class AddressIndex {
  public:
   struct Entry {
     std::string_view address;
+    int record;
+  };
+
+  // Addresses folded and hashed once for several uses: the name-list merge asks the table about
+  // each of its addresses, a few ahead, then claims some of them.
+  class FoldedKeys {
+   public:
+    explicit FoldedKeys(const CodePage& codePage) noexcept : codePage_(codePage) {}
+    // Room for `keys` keys of `bytes` bytes in all.
+    void Reserve(size_t keys, size_t bytes);
+    // Folds `address` as the table does and returns its number (0, 1, ... in order).
+    size_t Add(std::string_view address);
+    [[nodiscard]] size_t size() const noexcept { return keys_.size(); }
+
+   private:
+    friend class AddressIndex;
+    struct Key {
+      uint32_t hash;
+      uint32_t offset;  // in bytes_
+      uint32_t length;
+    };
+    [[nodiscard]] std::string_view Bytes(const Key& k) const noexcept {
+      return std::string_view(bytes_.data() + k.offset, k.length);
+    }
+    CodePage codePage_;
+    ByteArena bytes_;
+    std::vector<Key> keys_;
+  };
+  // A key of FoldedKeys (by its number) for a record.
+  struct KeyClaim {
+    uint32_t key;
     int record;
   };
 
@@ -47,14 +79,16 @@ class AddressIndex {
   // Records `address` for `record` unless a record at or before it holds the key already: the
   // key of an address added to an earlier record than the one holding it moves to it.
   void Claim(std::string_view address, int record);
-  // Claim of every entry; the same as one by one (the earliest record keeps a key, whatever the
-  // order), faster for many, as the table is asked for a few keys ahead.
-  void ClaimAll(const std::vector<Entry>& entries);
+  // Claim of every claim's key, in order; the same as one by one (the earliest record keeps a
+  // key, whatever the order), faster for many, as the table is asked for a few keys ahead.
+  void ClaimAll(const FoldedKeys& keys, const std::vector<KeyClaim>& claims);
   // The record stored for `address` (case ignored), or -1.
   [[nodiscard]] int Find(std::string_view address) const noexcept;
-  // Asks the memory for where Find(address) starts to look, ahead of the call: a large table is
+  // The record stored for key `key` of `keys`, or -1.
+  [[nodiscard]] int Find(const FoldedKeys& keys, size_t key) const noexcept;
+  // Asks the memory for where Find(keys, key) starts to look, ahead of the call: a large table is
   // mostly not in the cache, and several look-ups asked for at once wait for memory together.
-  void Prefetch(std::string_view address) const noexcept;
+  void Prefetch(const FoldedKeys& keys, size_t key) const noexcept;
   [[nodiscard]] size_t size() const noexcept { return count_; }
 
  private:
@@ -69,8 +103,9 @@ class AddressIndex {
   // Puts the arena key at `offset` into its slot unless the key is there already.
   bool Place(uint32_t hash, uint32_t offset, uint32_t length, int record);
   void Grow(size_t slots);
-  // Appends UpperAnsi(address, codePage_) to the arena, growing it by doubling; returns its offset.
-  uint32_t AppendKey(std::string_view address);
+  // Appends UpperAnsi(address, codePage_) to the arena; returns its offset, and its hash in
+  // `hash`.
+  uint32_t AppendKey(std::string_view address, uint32_t& hash);
 
   // A key of AddToAssign, its bytes in the arena after those placed.
   struct Pending {
@@ -80,7 +115,7 @@ class AddressIndex {
   };
 
   CodePage codePage_;
-  std::vector<char> arena_;  // a vector: its reserve takes what is asked, no more
+  ByteArena arena_;
   std::vector<Slot> slots_;
   std::vector<Pending> pending_;
   size_t count_ = 0;

@@ -394,6 +394,7 @@ RecordTable::MergePlan RecordTable::PlanMerge(std::string text) const {
 }
 
 void RecordTable::ApplyMerge(MergePlan&& plan) {
+  prepared_.reset();
   image_ = std::move(plan.image);
   edits_ = std::string();
   records_ = std::move(plan.records);

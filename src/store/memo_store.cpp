@@ -97,6 +97,7 @@ DiskOutcome MemoStore::Reload(const std::string& nameListPath) {
 }
 
 DiskOutcome MemoStore::Save() { return file_.Save(); }
+void MemoStore::PrepareSave(size_t fewestStale) { table_->PrepareSave(fewestStale); }
 
 bool MemoStore::HasUnsavedChanges() const noexcept { return table_->HasChanges(); }
 int MemoStore::Count() const noexcept { return table_->Count(); }
@@ -121,6 +122,10 @@ bool MemoStore::RemoveAddress(int index, std::string_view address) {
 }
 void MemoStore::LoadNameList(const std::string& path) { table_->LoadNameList(path); }
 void MemoStore::MergeNameListText(std::string_view text) { table_->MergeNameListText(text); }
+void MemoStore::MergeNameList(const std::string& path,
+                              const std::function<std::unique_ptr<NameListScan>()>& read) {
+  table_->MergeNameList(path, read);
+}
 
 std::string MemoStore::MergeWithFile(std::string text) {
   std::string conflicts;

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -58,6 +59,7 @@ void AppendRecordBytes(const Person& person, std::string& out);
 [[nodiscard]] std::vector<std::unique_ptr<Person>> ParseMemoFile(std::string_view text);
 
 class RecordTable;
+struct NameListScan;
 
 class MemoStore {
  public:
@@ -85,6 +87,13 @@ class MemoStore {
   // rejects are dropped from memory; the file holds the records IsWrittenOnSave accepts, in
   // store order. On failure every change stays in memory for the next save.
   [[nodiscard]] DiskOutcome Save();
+  // Formats ahead, in memory, what the next Save would format, when `fewestStale` records or
+  // more wait for it (the name list gave half the people an address): done while nothing else
+  // is asked, that save then mostly writes. Changes nothing the store tells or writes; records
+  // changed meanwhile are formatted by the save itself, and a merge or a reload drops what was
+  // made.
+  static constexpr size_t kWorthPreparing = 512;
+  void PrepareSave(size_t fewestStale = kWorthPreparing);
   // The shared file itself, for the memo window's look (SyncWithDisk) and its questions.
   [[nodiscard]] SharedFile& File() noexcept { return file_; }
   // True while changes made through the store since the last read or write are not on disk.
@@ -116,6 +125,11 @@ class MemoStore {
   // addresses are no change of this copy's (a merge never lets them win over the file's).
   // Throws FileError when it exists but cannot be read.
   void LoadNameList(const std::string& path);
+  // LoadNameList with the file read and scanned by `read` (ReadNameList's result, perhaps made
+  // on another thread meanwhile; nullptr when there is no file): what it throws, this throws,
+  // the path kept.
+  void MergeNameList(const std::string& path,
+                     const std::function<std::unique_ptr<NameListScan>()>& read);
   // The merge itself, over the file's text (used by LoadNameList). Look-ups during the walk see
   // the store as it was before it. A negative count ends the walk; an entry text with a bad
   // escape is kept as written; an entry's domain addresses ("*@example.co.jp") are left out, so

@@ -18,6 +18,7 @@ inline constexpr std::string_view kImportantLine = "@Important";
 
 struct ExactBlock {
   std::string_view addressLines;  // every address line, CR LF included
+  size_t addressCount = 0;        // how many lines addressLines holds
   bool important = false;
   std::string_view memoLines;  // every memo line, its space and CR LF included
 };
@@ -40,6 +41,7 @@ void ForEachCrLfLine(std::string_view lines, Fn&& fn) {
   // Address lines start with neither a space nor "@", and the closing line is empty.
   while (at < block.size() && block[at] != ' ' && block[at] != '@' && block[at] != '\r') {
     at = std::min(FindByte(block, '\r', at) + 2, block.size());
+    ++parts.addressCount;
   }
   parts.addressLines = block.substr(0, at);
   if (at < block.size() && block[at] == '@') {
@@ -51,18 +53,11 @@ void ForEachCrLfLine(std::string_view lines, Fn&& fn) {
   return parts;
 }
 
-// The number of lines of `lines`, each of which ends in CR LF.
-[[nodiscard]] inline size_t CrLfLineCount(std::string_view lines) noexcept {
-  size_t n = 0;
-  ForEachCrLfLine(lines, [&n](std::string_view) { ++n; });
-  return n;
-}
-
 // The record that `block` holds (without name-list text).
 [[nodiscard]] inline std::unique_ptr<Person> PersonOfBlock(std::string_view block) {
   auto p = std::make_unique<Person>();
   const ExactBlock parts = SplitExactBlock(block);
-  p->addresses.reserve(CrLfLineCount(parts.addressLines));
+  p->addresses.reserve(parts.addressCount);
   ForEachCrLfLine(parts.addressLines, [&p](std::string_view a) { p->addresses.emplace_back(a); });
   p->important = parts.important;
   // The memo is its lines without their leading spaces.

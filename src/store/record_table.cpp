@@ -1,15 +1,46 @@
 #include "store/record_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <utility>
 
 #include "common/mbtext.h"
 #include "common/text_lines.h"
+#include "common/word_scan.h"
 #include "store/record_block.h"
 
 namespace pinote {
+
+// Copies runs of bytes one after the other into a buffer sized for them, joining runs that lie
+// one after the other where they come from (a record left as it was between the parts of the
+// records around it, all read from the old image): a large store is copied in a few calls.
+class RunWriter {
+ public:
+  explicit RunWriter(char* to) noexcept : to_(to) {}
+  void Add(const char* from, size_t n) noexcept {
+    if (n == 0) return;
+    if (from == runEnd_) {
+      runEnd_ += n;
+      return;
+    }
+    Flush();
+    run_ = from;
+    runEnd_ = from + n;
+  }
+  void Flush() noexcept {
+    const auto n = static_cast<size_t>(runEnd_ - run_);
+    word_scan::CopyBytes(to_, run_, n);
+    to_ += n;
+    run_ = runEnd_ = nullptr;
+  }
+
+ private:
+  char* to_;
+  const char* run_ = nullptr;
+  const char* runEnd_ = nullptr;
+};
 
 namespace {
 
@@ -138,12 +169,12 @@ Person& RecordTable::PersonOf(const Record& r) const {
     std::unique_ptr<Person> fileVersion;
     if (part->firstAddress != 0 && r.onDisk) fileVersion = std::make_unique<Person>(*p);
     if (fileVersion) fileVersions_.emplace(p.get(), std::move(fileVersion));
-    const std::string_view bytes = nameListBytes_;
+    const std::string_view bytes = nameListBytes_.view();
     for (uint32_t i = part->firstAddress; i != 0; i = addedAddresses_[i - 1].next) {
       const AddedAddress& a = addedAddresses_[i - 1];
       p->addresses.emplace_back(bytes.substr(a.begin, a.size));
     }
-    p->nameListText.assign(bytes.substr(part->textBegin, part->textSize));
+    p->nameListText = NameListTextOf(bytes.substr(part->textBegin, part->textSize));
   }
   Person& made = *p;
   r.body.SetPerson(std::move(p));
@@ -158,7 +189,7 @@ void RecordTable::AppendAddressesOf(const Record& r, std::vector<std::string_vie
   ForEachCrLfLine(SplitExactBlock(KeptBytes(r)).addressLines,
                   [&out](std::string_view a) { out.push_back(a); });
   if (const NameListPart* part = PartOf(r)) {
-    const std::string_view bytes = nameListBytes_;
+    const std::string_view bytes = nameListBytes_.view();
     for (uint32_t i = part->firstAddress; i != 0; i = addedAddresses_[i - 1].next) {
       out.push_back(bytes.substr(addedAddresses_[i - 1].begin, addedAddresses_[i - 1].size));
     }
@@ -166,7 +197,7 @@ void RecordTable::AppendAddressesOf(const Record& r, std::vector<std::string_vie
 }
 
 void RecordTable::ClearNameListParts() noexcept {
-  nameListBytes_ = std::string();
+  nameListBytes_.Release();
   nameListParts_ = std::vector<NameListPart>();
   addedAddresses_ = std::vector<AddedAddress>();
 }
@@ -214,6 +245,7 @@ Person& RecordTable::Edit(int index) {
     fileVersions_.erase(p);
   }
   r.stale = true;
+  Touched(index);
   return *p;
 }
 
@@ -249,6 +281,7 @@ void RecordTable::Delete(int index) {
   if (index < 0 || index >= Count()) return;
   NoteRemoved(records_[static_cast<size_t>(index)]);
   records_.erase(records_.begin() + index);
+  prepared_.reset();
   RebuildIndex();
 }
 
@@ -268,6 +301,7 @@ void RecordTable::SetNameListText(int index, std::string text) {
   if (index < 0 || index >= Count()) return;
   PersonOf(records_[static_cast<size_t>(index)]).nameListText = std::move(text);
   records_[static_cast<size_t>(index)].stale = true;  // whether Save keeps the record may change
+  Touched(index);
 }
 
 void RecordTable::AppendAddress(int index, std::string address) {
@@ -324,6 +358,7 @@ std::vector<RecordTable::Record> RecordTable::ParseRecords(std::string& image, A
 }
 
 void RecordTable::AdoptFileText(std::string text) {
+  prepared_.reset();
   records_.clear();
   ClearNameListParts();
   edits_ = std::string();
@@ -332,6 +367,7 @@ void RecordTable::AdoptFileText(std::string text) {
 }
 
 void RecordTable::Clear() {
+  prepared_.reset();
   records_.clear();
   ClearNameListParts();
   index_.Clear();
@@ -347,6 +383,7 @@ void RecordTable::Adopt(std::string text) {
 
 void RecordTable::AdoptMissing() {
   // No file: what is in memory is what the first save writes, as this copy's own records.
+  prepared_.reset();
   ClearChanges();
   for (Record& r : records_) {
     r.onDisk = 0;
@@ -370,6 +407,11 @@ bool RecordTable::LooksCut(std::string_view text) const {
   return ParseMemoFile(text).empty();
 }
 
+size_t RecordTable::StaleCount() const noexcept {
+  return static_cast<size_t>(
+      std::count_if(records_.begin(), records_.end(), [](const Record& r) { return r.stale; }));
+}
+
 bool RecordTable::BaseHasEntries() const {
   if (!removed_.empty()) return true;
   return std::any_of(records_.begin(), records_.end(), [](const Record& r) { return r.onDisk; });
@@ -379,12 +421,22 @@ std::vector<std::string_view> RecordTable::Pieces() {
   // Only records changed since the last save are formatted, and only their pruning moves the
   // others, so the index is rebuilt only then; the common case, one memo edited, touches one
   // record. The index stands before the write, so it stays right when the write fails.
-  const size_t stale = static_cast<size_t>(
-      std::count_if(records_.begin(), records_.end(), [](const Record& r) { return r.stale; }));
-  if (FormatStaleRecords(stale >= kMaxPieces / 2)) RebuildIndex();
+  // Many records to format (the first save after the name list gave half the people an
+  // address) would be formatted into edits_ and then copied again by the compaction the file's
+  // many pieces call for: they go with the others into a new image at once.
+  // A new image made ahead (PrepareSave) is taken as it is; the records changed since are
+  // formatted into edits_.
+  const std::unique_ptr<PreparedImage> prepared = std::move(prepared_);
+  bool dropped;
+  if (prepared && CanTakeImage(prepared->placed)) {
+    dropped = TakeImage(std::move(prepared->image), prepared->placed);
+  } else {
+    dropped = StaleCount() >= kMaxPieces / 2 ? WriteNewImage() : FormatStaleRecords();
+  }
+  if (dropped) RebuildIndex();
   std::vector<std::string_view> pieces = FilePieces();
   if (pieces.empty()) {
-    Compact();
+    (void)WriteNewImage();  // nothing is stale now: the kept bytes compacted
     pieces.assign(1, image_);
   }
   return pieces;
@@ -411,104 +463,108 @@ void RecordTable::Written(PcRecord* record, int64_t when) {
   ClearChanges();
 }
 
-bool RecordTable::FormatRecord(Record& r, std::string& out, bool outIsEdits) {
-  NameListPart* part = r.body.part() == 0 ? nullptr : &nameListParts_[r.body.part() - 1];
-  const std::string_view names = nameListBytes_;
-  // What the name list added: how many addresses, how many bytes their lines take.
-  size_t added = 0, addedBytes = 0;
+RecordTable::PartLayout RecordTable::LayOutPart(const Record& r) const {
+  // IsKeptOnSave and IsWrittenOnSave read off the parts: every address line is storable.
+  const NameListPart* part = PartOf(r);
+  PartLayout l;
+  size_t added = 0;
   for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
     ++added;
-    addedBytes += addedAddresses_[i - 1].size + kCrLf.size();
+    l.size += addedAddresses_[i - 1].size + kCrLf.size();
   }
+  const ExactBlock parts = SplitExactBlock(KeptBytes(r));
+  const size_t addresses = parts.addressCount + added;
+  const bool content = !parts.memoLines.empty() || addresses > 1;
+  const bool text = part != nullptr && part->textSize > 0;
+  l.kept = content || (text && addresses > 0);
+  if (!content) {
+    l.size = 0;  // kept for its name-list text alone, not written
+    return l;
+  }
+  l.split = parts.addressLines.size();
+  // A record without bytes (made by the name list) gets its closing empty line here.
+  l.size += r.size == 0 ? kCrLf.size() : r.size;
+  return l;
+}
+
+void RecordTable::WritePartBytes(const Record& r, const PartLayout& l, RunWriter& out) const {
+  // Without bytes, its part keeps holding its address (a record read from the file always has
+  // bytes, for it is always written).
+  if (l.size == 0) return;
+  const std::string_view kept = KeptBytes(r);
+  out.Add(kept.data(), l.split);
+  const NameListPart* part = PartOf(r);
+  const char* names = nameListBytes_.data();
+  for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
+    // The address and the CR LF kept after it.
+    out.Add(names + addedAddresses_[i - 1].begin, addedAddresses_[i - 1].size + kCrLf.size());
+  }
+  if (kept.empty()) {
+    out.Add(kCrLf.data(), kCrLf.size());
+  } else {
+    out.Add(kept.data() + l.split, kept.size() - l.split);
+  }
+}
+
+void RecordTable::TakePlace(Record& r, size_t begin, size_t size, bool inEdits) {
+  if (r.stale) {
+    r.stale = false;
+    // Taken as written: a write that fails leaves every change of this copy's noted anyway.
+    r.onDisk = size > 0;
+    // The name list's addresses are in the bytes now; a record without bytes keeps them in its
+    // part.
+    if (size > 0 && r.body.part() != 0) {
+      NameListPart& part = nameListParts_[r.body.part() - 1];
+      part.firstAddress = part.lastAddress = 0;
+    }
+  }
+  r.begin = static_cast<uint32_t>(begin);
+  r.size = static_cast<uint32_t>(size);
+  r.inEdits = inEdits;
+}
+
+void RecordTable::PersonForUnstorable(const Record& r) const {
   // An address the file cannot hold stays in memory in its place among the others: only a
   // Person keeps that order once the bytes are written without it.
-  if (part != nullptr && part->unstorable && added > 0) PersonOf(r);
+  const NameListPart* part = PartOf(r);
+  if (part != nullptr && part->unstorable && part->firstAddress != 0) PersonOf(r);
+}
+
+bool RecordTable::FormatRecord(Record& r, std::string& out) {
+  PersonForUnstorable(r);
   if (const Person* p = r.body.person()) {
     if (!IsKeptOnSave(*p)) return false;
     // Typing goes on in one memo: its bytes are the last ones formatted, and take their own
     // place again instead of piling up.
-    if (outIsEdits && r.inEdits && size_t{r.begin} + r.size == out.size()) out.resize(r.begin);
+    if (r.inEdits && size_t{r.begin} + r.size == out.size()) out.resize(r.begin);
     const size_t begin = out.size();
     if (IsWrittenOnSave(*p)) AppendRecordBytes(*p, out);
     CheckKeptSize(out.size() - begin, out.size());
-    r.size = static_cast<uint32_t>(out.size() - begin);
-    r.begin = static_cast<uint32_t>(begin);
-    r.inEdits = outIsEdits;
-    r.stale = false;
-    // Taken as written: a write that fails leaves every change of this copy's noted anyway.
-    r.onDisk = r.size > 0;
+    TakePlace(r, begin, out.size() - begin, true);
     return true;
   }
-  // No Person: its bytes, then the addresses the name list added (all storable here).
-  // IsKeptOnSave and IsWrittenOnSave read off the parts: every address line is storable.
-  const ExactBlock parts = SplitExactBlock(KeptBytes(r));
-  const size_t addresses = CrLfLineCount(parts.addressLines) + added;
-  const bool content = !parts.memoLines.empty() || addresses > 1;
-  const bool text = part != nullptr && part->textSize > 0;
-  if (!content && !(text && addresses > 0)) return false;
-  if (!content) {
-    // Kept for its name-list text alone, not written: it has no bytes (a record read from the
-    // file is always written), so its part keeps holding its address.
-    r.begin = static_cast<uint32_t>(out.size());
-    r.size = 0;
-    r.inEdits = outIsEdits;
-    r.stale = false;
-    r.onDisk = false;
-    return true;
-  }
-  // Room first: the old bytes may lie in `out` itself (edits_), and are read while appending.
-  const size_t size = r.size + addedBytes + (r.size == 0 ? kCrLf.size() : 0);
-  CheckKeptSize(size, out.size() + size);
-  if (out.capacity() < out.size() + size) {
-    out.reserve(std::max(out.size() + size, 2 * out.capacity()));
-  }
-  const ExactBlock kept = SplitExactBlock(KeptBytes(r));
+  const PartLayout l = LayOutPart(r);
+  if (!l.kept) return false;
+  // Room first: the old bytes may lie in `out` itself, and are read while it grows.
   const size_t begin = out.size();
-  out += kept.addressLines;
-  for (uint32_t i = part ? part->firstAddress : 0; i != 0; i = addedAddresses_[i - 1].next) {
-    out += names.substr(addedAddresses_[i - 1].begin, addedAddresses_[i - 1].size);
-    out += kCrLf;
-  }
-  if (kept.important) {
-    out += kImportantLine;
-    out += kCrLf;
-  }
-  out += kept.memoLines;
-  out += kCrLf;
-  r.begin = static_cast<uint32_t>(begin);
-  r.size = static_cast<uint32_t>(out.size() - begin);
-  r.inEdits = outIsEdits;
-  r.stale = false;
-  r.onDisk = true;
-  if (part != nullptr) part->firstAddress = part->lastAddress = 0;  // in the bytes now
+  CheckKeptSize(l.size, begin + l.size);
+  if (out.capacity() < begin + l.size) out.reserve(std::max(begin + l.size, 2 * out.capacity()));
+  out.resize(begin + l.size);
+  RunWriter writer(out.data() + begin);
+  WritePartBytes(r, l, writer);
+  writer.Flush();
+  TakePlace(r, begin, l.size, true);
   return true;
 }
 
-bool RecordTable::FormatStaleRecords(bool intoNewImage) {
-  // Many records to format (the first save after the name list gave half the people an address)
-  // would be formatted into edits_ and then copied again by the compaction the file's many
-  // pieces call for: they go with the others into a new image at once.
-  std::string image;
-  if (intoNewImage) {
-    CheckKeptSize(0, image_.size() + edits_.size() + nameListBytes_.size());
-    image.reserve(image_.size() + edits_.size() + nameListBytes_.size() +
-                  kCrLf.size() * (addedAddresses_.size() + records_.size()));
-  }
-  std::string& out = intoNewImage ? image : edits_;
+template <typename Keep>
+bool RecordTable::KeepRecords(Keep&& keep) {
   size_t kept = 0;
   for (size_t i = 0; i < records_.size(); ++i) {
     Record& r = records_[i];
-    if (r.stale) {
-      if (!FormatRecord(r, out, !intoNewImage)) {
-        NoteRemoved(r);
-        continue;
-      }
-    } else if (intoNewImage) {
-      const std::string_view bytes = KeptBytes(r);
-      CheckKeptSize(0, out.size() + bytes.size());
-      r.begin = static_cast<uint32_t>(out.size());
-      r.inEdits = false;
-      out += bytes;
+    if (!keep(r, i)) {
+      NoteRemoved(r);
+      continue;
     }
     // One stable pass; erasing one by one is quadratic on a large store.
     if (kept != i) records_[kept] = std::move(r);
@@ -516,13 +572,114 @@ bool RecordTable::FormatStaleRecords(bool intoNewImage) {
   }
   const bool dropped = kept != records_.size();
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(kept), records_.end());
-  if (intoNewImage) {
-    image_ = std::move(image);
-    edits_ = std::string();
-  }
   return dropped;
 }
 
+bool RecordTable::FormatStaleRecords() {
+  return KeepRecords([this](Record& r, size_t) { return !r.stale || FormatRecord(r, edits_); });
+}
+
+bool RecordTable::WriteNewImage() {
+  std::vector<Placed> placed;
+  std::string image = MakeImage(placed);
+  return TakeImage(std::move(image), placed);
+}
+
+std::string RecordTable::MakeImage(std::vector<Placed>& placed) const {
+  // First what each record comes to, and so the image's size: it is made once, and filled by
+  // few calls (a stale record is read where its parts lie; a run of bytes lying one after the
+  // other in the old image is copied at once). Records with a Person are formatted meanwhile
+  // into `formatted`; until the image is filled, a stale record's `begin` tells where its
+  // bytes lie there, or (a record without a Person) where its address lines end.
+  placed.assign(records_.size(), Placed{});
+  std::string formatted;
+  size_t total = 0;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    const Record& r = records_[i];
+    Placed& p = placed[i];
+    if (!r.stale) {
+      p.size = r.size;
+    } else if (PersonForUnstorable(r); const Person* person = r.body.person()) {
+      p.kept = IsKeptOnSave(*person);
+      const size_t begin = formatted.size();
+      if (p.kept && IsWrittenOnSave(*person)) AppendRecordBytes(*person, formatted);
+      CheckKeptSize(formatted.size() - begin, formatted.size());
+      p.begin = static_cast<uint32_t>(begin);
+      p.size = static_cast<uint32_t>(formatted.size() - begin);
+    } else {
+      const PartLayout l = LayOutPart(r);
+      p.kept = l.kept;
+      p.begin = static_cast<uint32_t>(l.split);
+      p.size = static_cast<uint32_t>(l.size);
+    }
+    if (p.kept) total += p.size;
+    CheckKeptSize(0, total);
+  }
+
+  std::string image(total, '\0');
+  RunWriter out(image.data());
+  size_t at = 0;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    const Record& r = records_[i];
+    Placed& p = placed[i];
+    if (!p.kept) continue;
+    if (!r.stale) {
+      // A record without bytes may tell a place that edits_ no longer reaches.
+      if (r.size > 0) out.Add(KeptBytes(r).data(), r.size);
+    } else if (r.body.person() != nullptr) {
+      out.Add(formatted.data() + p.begin, p.size);
+    } else {
+      PartLayout l;
+      l.kept = true;
+      l.split = p.begin;
+      l.size = p.size;
+      WritePartBytes(r, l, out);
+    }
+    p.begin = static_cast<uint32_t>(at);
+    at += p.size;
+  }
+  out.Flush();
+  return image;
+}
+
+bool RecordTable::CanTakeImage(const std::vector<Placed>& placed) const noexcept {
+  // A record changed since, or added, is formatted anew from its Person; every such record has
+  // one (it was edited through it), and is stale.
+  for (size_t i = 0; i < records_.size(); ++i) {
+    if (i < placed.size() && placed[i].current) continue;
+    if (!records_[i].stale || records_[i].body.person() == nullptr) return false;
+  }
+  return true;
+}
+
+bool RecordTable::TakeImage(std::string image, const std::vector<Placed>& placed) {
+  std::string edits;
+  const bool dropped = KeepRecords([&](Record& r, size_t i) {
+    if (i < placed.size() && placed[i].current) {
+      if (placed[i].kept) TakePlace(r, placed[i].begin, placed[i].size, false);
+      return placed[i].kept;
+    }
+    r.inEdits = false;  // its old bytes are not read: they may lie anywhere in `edits`
+    return FormatRecord(r, edits);
+  });
+  image_ = std::move(image);
+  edits_ = std::move(edits);
+  return dropped;
+}
+
+void RecordTable::PrepareSave(size_t fewestStale) {
+  prepared_.reset();
+  if (StaleCount() < fewestStale) return;
+  auto prepared = std::make_unique<PreparedImage>();
+  prepared->image = MakeImage(prepared->placed);
+  prepared_ = std::move(prepared);
+}
+
+void RecordTable::Touched(int index) noexcept {
+  if (prepared_ && static_cast<size_t>(index) < prepared_->placed.size()) {
+    prepared_->placed[static_cast<size_t>(index)].current = false;
+  }
+}
 
 std::vector<std::string_view> RecordTable::FilePieces() const {
   std::vector<std::string_view> pieces;
@@ -546,32 +703,8 @@ std::vector<std::string_view> RecordTable::FilePieces() const {
   return pieces;
 }
 
-void RecordTable::Compact() {
-  size_t live = 0;
-  for (const Record& r : records_) live += r.size;
-  CheckKeptSize(0, live);
-  std::string image;
-  image.reserve(live);
-  for (Record& r : records_) {
-    if (r.size == 0) {
-      // Its place may lie beyond what edits_ holds now: the record typed into before it may
-      // have taken its own place again with fewer bytes.
-      r.begin = 0;
-      r.inEdits = false;
-      continue;
-    }
-    const std::string& from = r.inEdits ? edits_ : image_;
-    const size_t begin = image.size();
-    image.append(from, r.begin, r.size);
-    r.begin = static_cast<uint32_t>(begin);
-    r.inEdits = false;
-  }
-  image_ = std::move(image);
-  edits_ = std::string();
-}
-
 size_t RecordTable::KeptBytesMemory() const noexcept {
-  return image_.capacity() + edits_.capacity() +
+  return image_.capacity() + edits_.capacity() + (prepared_ ? prepared_->image.capacity() : 0) +
          records_.capacity() * (sizeof(Record) - sizeof(std::unique_ptr<Person>));
 }
 

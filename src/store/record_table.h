@@ -21,6 +21,9 @@
 
 namespace pinote {
 
+class RunWriter;
+struct NameListScan;
+
 class RecordTable final : public SharedContent {
  public:
   // Addresses are folded and memos walked in `codePage`.
@@ -43,6 +46,9 @@ class RecordTable final : public SharedContent {
   bool RemoveAddress(int index, std::string_view address);
   void LoadNameList(const std::string& path);
   void MergeNameListText(std::string_view text);
+  void MergeNameList(const std::string& path,
+                     const std::function<std::unique_ptr<NameListScan>()>& read);
+  void PrepareSave(size_t fewestStale);
   [[nodiscard]] size_t KeptBytesMemory() const noexcept;
   [[nodiscard]] const CodePage& TextCodePage() const noexcept { return codePage_; }
 
@@ -115,8 +121,9 @@ class RecordTable final : public SharedContent {
     Record() : size(0), inEdits(0), stale(1), onDisk(0) {}
     explicit Record(std::unique_ptr<Person> p) : Record() { body.SetPerson(std::move(p)); }
   };
-  // What the name list gave a record that has no Person yet: its text and the addresses it added
-  // beyond the record's bytes (a chain through addedAddresses_). Bytes lie in nameListBytes_.
+  // What the name list gave a record that has no Person yet: its text (as the list writes it,
+  // escaped) and the addresses it added beyond the record's bytes (a chain through
+  // addedAddresses_). Bytes lie in nameListBytes_.
   struct NameListPart {
     uint32_t textBegin = 0;
     uint32_t textSize = 0;
@@ -125,8 +132,8 @@ class RecordTable final : public SharedContent {
     bool unstorable = false;    // an address added is one the file cannot hold
   };
   struct AddedAddress {
-    uint32_t begin;
-    uint32_t size;
+    uint32_t begin;  // the address, then CR LF: its line as the file holds it
+    uint32_t size;   // of the address alone
     uint32_t next;  // index + 1 of the next one of the same record; 0: the last
   };
   using Befores = std::unordered_map<const Person*, std::unique_ptr<Person>>;
@@ -139,6 +146,10 @@ class RecordTable final : public SharedContent {
     std::string conflicts;        // the file's version of what both sides changed differently
   };
 
+  // Merges the entries of `scan` (see MemoStore::MergeNameListText).
+  void MergeNameListScan(NameListScan& scan);
+  // The name-list text of an entry whose text the list writes as `written` (escaped).
+  [[nodiscard]] std::string NameListTextOf(std::string_view written) const;
   // The record's Person, made from its bytes and name-list part when it has none yet.
   Person& PersonOf(const Record& r) const;
   [[nodiscard]] std::string_view KeptBytes(const Record& r) const noexcept;
@@ -162,21 +173,71 @@ class RecordTable final : public SharedContent {
   // what Save writes; `image` is cut at its first NUL (nothing after it is read). `index`, when
   // given, is assigned the records' addresses.
   static std::vector<Record> ParseRecords(std::string& image, AddressIndex* index);
-  // Formats a stale record onto `out` (edits_, or a new image of the file); false when Save
-  // drops it (IsKeptOnSave).
-  bool FormatRecord(Record& r, std::string& out, bool outIsEdits);
+  // How a record without a Person is written at a save: its bytes before `split` (its address
+  // lines), the address lines the name list added, then the rest (its mark, memo lines and
+  // closing empty line; that line alone for a record without bytes); `size` bytes in all, none
+  // when it is kept for its name-list text alone; not `kept` when Save drops it.
+  struct PartLayout {
+    bool kept = false;
+    size_t split = 0;
+    size_t size = 0;
+  };
+  [[nodiscard]] PartLayout LayOutPart(const Record& r) const;
+  // Writes the bytes of such a record by `layout`.
+  void WritePartBytes(const Record& r, const PartLayout& layout, RunWriter& out) const;
+  // The record's bytes are now [begin, begin + size) of image_ (inEdits: of edits_); a stale one
+  // is taken as written.
+  void TakePlace(Record& r, size_t begin, size_t size, bool inEdits);
+  // A record whose name-list part holds an address the file cannot hold gets its Person.
+  void PersonForUnstorable(const Record& r) const;
+  // Formats a stale record onto edits_ (`out`); false when Save drops it (IsKeptOnSave).
+  bool FormatRecord(Record& r, std::string& out);
   void AdoptFileText(std::string text);
   [[nodiscard]] MergePlan PlanMerge(std::string text) const;
   void ApplyMerge(MergePlan&& plan);
   // Forgets what this copy changed: everything in memory is what the file holds.
   void ClearChanges() noexcept;
-  // Formats every stale record, drops what IsKeptOnSave rejects; true when records were dropped.
-  // `intoNewImage`: every record's bytes go into a new image_, the stale ones formatted there.
-  bool FormatStaleRecords(bool intoNewImage);
+  // Drops, in one stable pass, every record that `keep(record, index)` rejects, noting it
+  // removed; true when records were dropped.
+  template <typename Keep>
+  bool KeepRecords(Keep&& keep);
+  // Formats every stale record into edits_, drops what IsKeptOnSave rejects; true when records
+  // were dropped.
+  bool FormatStaleRecords();
+  // Every record's bytes into a new image_ (the stale ones formatted, the others copied), edits_
+  // emptied; drops what IsKeptOnSave rejects; true when records were dropped.
+  bool WriteNewImage();
+  // A record's place in a new image (MakeImage): not `kept` when Save drops it; not `current`
+  // when the record changed after the image was made.
+  struct Placed {
+    uint32_t begin = 0;
+    uint32_t size = 0;
+    bool kept = true;
+    bool current = true;
+  };
+  // Every record's bytes as Save writes them, one after the other, and each one's place; no
+  // record changes (but records whose part holds an unstorable address get their Persons).
+  [[nodiscard]] std::string MakeImage(std::vector<Placed>& placed) const;
+  // Whether TakeImage can take an image made earlier: every record changed or added since is
+  // stale and has its Person.
+  [[nodiscard]] bool CanTakeImage(const std::vector<Placed>& placed) const noexcept;
+  // The image becomes image_, each current record in its place there (dropped when not kept);
+  // the others are formatted into a new edits_. True when records were dropped.
+  bool TakeImage(std::string image, const std::vector<Placed>& placed);
+  // Record `index` changed: its place in a prepared image no longer holds.
+  void Touched(int index) noexcept;
+  [[nodiscard]] size_t StaleCount() const noexcept;
   // The pieces of the file in record order, contiguous runs joined; empty when there are too many
   // and the kept bytes should be compacted first.
   [[nodiscard]] std::vector<std::string_view> FilePieces() const;
-  void Compact();
+
+  // The image PrepareSave made for the next save; dropped whenever records come or go otherwise
+  // than by Add, or the name list or a merge changes them.
+  struct PreparedImage {
+    std::string image;
+    std::vector<Placed> placed;
+  };
+  std::unique_ptr<PreparedImage> prepared_;
 
   FileSystem& fs_;
   CodePage codePage_;
@@ -196,7 +257,7 @@ class RecordTable final : public SharedContent {
   // The bytes of records formatted since, appended in the order they were formatted.
   std::string edits_;
   // What the name list gave records that have no Person yet (see NameListPart).
-  std::string nameListBytes_;
+  ByteArena nameListBytes_;
   std::vector<NameListPart> nameListParts_;
   std::vector<AddedAddress> addedAddresses_;
 };

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -156,7 +157,57 @@ TEST(IncrementalSave, RecordsNeverAskedForWriteWhatReadOnesWrite) {
       ASSERT_EQ(test::RunEditScript(store, fs, src, &unread, false), "");
       ASSERT_EQ(unread, checked) << "round " << round;
       EXPECT_EQ(test::CheckSaved(store, fs), "");
+      // Formatted ahead of every step: the same files.
+      std::vector<std::string> prepared;
+      FakeFileSystem ahead;
+      ahead.files["d"] = start;
+      MemoStore early(CodePage::ShiftJis(), ahead);
+      EXPECT_TRUE(early.Load("d").ok());
+      test::EditSource again(script);
+      ASSERT_EQ(test::RunEditScript(early, ahead, again, &prepared, true, true), "");
+      ASSERT_EQ(prepared, checked) << "round " << round;
     }
+  }
+}
+
+// Formatted ahead while many records wait (the name list gave each an address), then changed in
+// each way the memo window may change it before the save: the save writes what one without the
+// preparation writes, byte for byte, and memory agrees with it.
+TEST(IncrementalSave, PreparedSaveWritesWhatAPlainOneWrites) {
+  std::string file, list;
+  for (int i = 0; i < 600; ++i) {
+    file += RecordText(i);
+    list += "u\r\nN" + std::to_string(i) + "\r\nu\r\nu\r\n0\r\n2\r\nuser" + std::to_string(i) +
+            "@example.jp\r\nextra" + std::to_string(i) + "@x\r\n0\r\n";
+  }
+  const std::function<void(MemoStore&, FakeFileSystem&)> changes[] = {
+      [](MemoStore&, FakeFileSystem&) {},
+      [](MemoStore& s, FakeFileSystem&) { s.SetMemo(5, "typed"); },
+      [](MemoStore& s, FakeFileSystem&) { s.SetMemo(5, ""); s.Delete(3); },
+      [](MemoStore& s, FakeFileSystem&) { s.Add(MakePerson({"new@x"}, "m")); },
+      [](MemoStore& s, FakeFileSystem&) { s.SetNameListText(7, ""); s.RemoveAddress(8, "extra8@x"); },
+      [](MemoStore& s, FakeFileSystem&) { s.MergeNameListText(NameListEntry("Late", "late@x")); },
+      [](MemoStore& s, FakeFileSystem& fs) {  // another writer's file, merged at the save
+        fs.Put("d", RecordText(1000) + fs.Content("d"));
+      },
+  };
+  for (size_t c = 0; c < std::size(changes); ++c) {
+    SCOPED_TRACE(c);
+    std::string written[2], memory[2];
+    for (int prepared = 0; prepared < 2; ++prepared) {
+      FakeFileSystem fs;
+      fs.files["d"] = file;
+      MemoStore store(CodePage::ShiftJis(), fs);
+      ASSERT_TRUE(store.Load("d").ok());
+      store.MergeNameListText(list);
+      if (prepared) store.PrepareSave();
+      changes[c](store, fs);
+      ASSERT_TRUE(store.Save().ok());
+      written[prepared] = fs.Content("d");
+      memory[prepared] = Describe(store);
+    }
+    EXPECT_EQ(written[1], written[0]);
+    EXPECT_EQ(memory[1], memory[0]);
   }
 }
 

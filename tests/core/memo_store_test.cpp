@@ -634,6 +634,17 @@ TEST(SameAddressKey, IsEqualityAfterUpperAnsi) {
   }
 }
 
+// The claims of `entries` as ClaimAll takes them, each address one of `keys` (folded in order).
+std::vector<AddressIndex::KeyClaim> FoldedClaims(const std::vector<std::string>& keys,
+                                              const std::vector<AddressIndex::Entry>& entries) {
+  std::vector<AddressIndex::KeyClaim> claims;
+  for (const AddressIndex::Entry& e : entries) {
+    const auto k = std::find(keys.begin(), keys.end(), e.address) - keys.begin();
+    claims.push_back({static_cast<uint32_t>(k), e.record});
+  }
+  return claims;
+}
+
 // Claims laid on in one call (the name-list merge's) end as the same claims one by one do:
 // the earliest record keeps each key, whatever the order, and the table takes no key twice.
 TEST(AddressIndexClaimAll, EndsAsClaimsOneByOne) {
@@ -651,12 +662,15 @@ TEST(AddressIndexClaimAll, EndsAsClaimsOneByOne) {
     AddressIndex bulk(CodePage::ShiftJis()), single(CodePage::ShiftJis());
     bulk.Assign(start);
     single.Assign(start);
-    bulk.ClaimAll(claims);
+    AddressIndex::FoldedKeys folded(CodePage::ShiftJis());
+    for (const std::string& k : keys) folded.Add(k);
+    bulk.ClaimAll(folded, FoldedClaims(keys, claims));
     for (const AddressIndex::Entry& c : claims) single.Claim(c.address, c.record);
     ASSERT_EQ(bulk.size(), single.size()) << "round " << round;
-    for (const std::string& k : keys) {
-      EXPECT_EQ(bulk.Find(k), single.Find(k)) << "round " << round << " key " << k;
-      bulk.Prefetch(k);  // asks the memory only
+    for (size_t k = 0; k < keys.size(); ++k) {
+      EXPECT_EQ(bulk.Find(keys[k]), single.Find(keys[k])) << "round " << round << " key " << k;
+      EXPECT_EQ(bulk.Find(folded, k), bulk.Find(keys[k]));
+      bulk.Prefetch(folded, k);  // asks the memory only
     }
   }
 }
@@ -678,7 +692,10 @@ TEST(AddressIndexClaimAll, EmptyAddressesIntoATableWithoutKeyBytes) {
   for (const Case& c : cases) {
     AddressIndex index(CodePage::ShiftJis());
     index.Assign(c.start);
-    index.ClaimAll(c.claims);
+    const std::vector<std::string> keys = {"", "a@x"};
+    AddressIndex::FoldedKeys folded(CodePage::ShiftJis());
+    for (const std::string& k : keys) folded.Add(k);
+    index.ClaimAll(folded, FoldedClaims(keys, c.claims));
     EXPECT_EQ(index.Find(""), c.emptyFinds);
     EXPECT_EQ(index.size(), c.size);
   }

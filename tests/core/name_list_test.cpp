@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
@@ -12,6 +13,7 @@
 #include "fake_file_system.h"
 #include "memo_test_util.h"
 #include "store/memo_store.h"
+#include "store/name_list_scan.h"
 
 namespace pinote {
 namespace {
@@ -372,6 +374,11 @@ TEST(NameListLoad, ReadsTheFileWithAnyLineBreak) {
     MemoStore store(CodePage::ShiftJis(), fs);
     store.LoadNameList("list.dat");
     EXPECT_EQ(DescribeWithText(store), "a@x,b@x==One|c@x==Two");
+    // Read ahead (as on another thread while the store loads), then merged: the same.
+    MemoStore aside(CodePage::ShiftJis(), fs);
+    std::unique_ptr<NameListScan> scan = ReadNameList(fs, "list.dat", CodePage::ShiftJis());
+    aside.MergeNameList("list.dat", [&scan] { return std::move(scan); });
+    EXPECT_EQ(DescribeWithText(aside), DescribeWithText(store));
   }
 }
 
@@ -383,6 +390,7 @@ TEST(NameListLoad, MissingFileChangesNothing) {
   for (const std::string path : {"", "missing.dat"}) {
     SCOPED_TRACE(path);
     store.LoadNameList(path);
+    EXPECT_EQ(ReadNameList(fs, path, CodePage::ShiftJis()), nullptr);
     EXPECT_EQ(Describe(store), "a@x,b@x=m");
     EXPECT_EQ(store.IndexOfAddress("b@x"), 0);
   }
@@ -395,6 +403,7 @@ TEST(NameListLoad, UnreadableFileThrows) {
   fs.failRead.insert("list.dat");
   MemoStore store(CodePage::ShiftJis(), fs);
   EXPECT_THROW(store.LoadNameList("list.dat"), FileError);
+  EXPECT_THROW((void)ReadNameList(fs, "list.dat", CodePage::ShiftJis()), FileError);
   EXPECT_EQ(store.Count(), 0);
 }
 
@@ -548,6 +557,42 @@ TEST(NameListMerge, AgreesWithAPlainWalkOnRandomLists) {
       }
     }
   }
+}
+
+// A list large enough that the merge looks up and claims on two threads: the records made for
+// entries joining none and the addresses others gain share keys, and the earliest record keeps
+// each one.
+TEST(NameListMerge, ALargeListAgreesWithAPlainWalk) {
+  std::vector<RefPerson> start = {{{"s0@x", "shared3@x"}, ""}, {{"s1@x"}, ""}};
+  FakeFileSystem fs;
+  std::vector<std::unique_ptr<Person>> persons;
+  for (const RefPerson& p : start) {
+    persons.push_back(MakePerson({}, "m"));
+    persons.back()->addresses = p.addresses;
+  }
+  fs.files["d"] = FormatMemoFile(persons);
+  std::vector<Entry> entries;
+  for (int k = 0; k < 30000; ++k) {
+    Entry e{"e" + std::to_string(k), {"u" + std::to_string(k) + "@x"}};
+    if (k % 7 == 0) e.addresses.push_back("SHARED" + std::to_string(k % 5) + "@X");
+    if (k % 11 == 0) e.addresses.insert(e.addresses.begin(), "s" + std::to_string(k % 2) + "@x");
+    entries.push_back(e);
+  }
+  const std::string file = NameList(entries);
+  MemoStore store(CodePage::ShiftJis(), fs);
+  EXPECT_TRUE(store.Load("d").ok());
+  store.MergeNameListText(file);
+  const std::vector<RefPerson> expected = ReferenceWalk(start, file);
+  ASSERT_EQ(store.Count(), static_cast<int>(expected.size()));
+  std::map<std::string, int> first;  // each key's first record (the addresses are ASCII)
+  for (size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(store.Get(static_cast<int>(i))->addresses, expected[i].addresses) << i;
+    for (std::string a : expected[i].addresses) {
+      for (char& c : a) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      first.emplace(a, static_cast<int>(i));
+    }
+  }
+  for (const auto& [address, record] : first) EXPECT_EQ(store.IndexOfAddress(address), record);
 }
 
 }  // namespace

@@ -132,13 +132,16 @@ inline std::string OtherWritersFile(const std::string& file, EditSource& src) {
 // or "" when every save agreed. With `files`, the file after every save is appended there. With
 // `check` false nothing is checked and no record is read, so that the records nobody asked for
 // stay as the store keeps them until then: such a run must write the same files as a checked one.
+// With `prepare`, every step comes after a PrepareSave, which must change none of the files.
 inline std::string RunEditScript(MemoStore& store, testing::FakeFileSystem& fs, EditSource& src,
-                                 std::vector<std::string>* files = nullptr, bool check = true) {
+                                 std::vector<std::string>* files = nullptr, bool check = true,
+                                 bool prepare = false) {
   const auto checkSaved = [&]() -> std::string {
     if (files != nullptr) files->push_back(fs.Content(store.FileName()));
     return check ? CheckSaved(store, fs) : std::string();
   };
   while (!src.Done()) {
+    if (prepare) store.PrepareSave(0);
     const int record = src.Below(store.Count() + 2) - 1;  // -1 and Count included
     bool saved = false;
     switch (src.Below(16)) {

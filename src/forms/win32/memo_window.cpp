@@ -8,6 +8,7 @@
 
 #include "common/file_io.h"
 #include "common/paths.h"
+#include "common/run_aside.h"
 #include "common/texts.h"
 #include "common/win32/controls.h"
 #include "common/win32/message_box.h"
@@ -24,7 +25,7 @@ namespace pinote {
 namespace {
 
 // Design sizes in pixels: the window, the check box, the labels' least line height.
-constexpr int kDesignWidth = 242, kDesignHeight = 345, kCheckHeight = 17, kLineHeight = 12;
+constexpr int kDesignWidth = 242, kCheckHeight = 17, kLineHeight = 12;
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX;
 constexpr DWORD kMemoStyle = WS_CHILD | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
@@ -65,11 +66,15 @@ std::unique_ptr<MemoWindow> MemoWindow::Create() {
   RegisterSplitterClass(L"" SPLITTER_CLASS);
   RegisterWindowClass(L"" MEMO_WINDOW_CLASS, &MemoWindow::Procedure, IDC_ARROW, true);
   std::unique_ptr<MemoWindow> window(new MemoWindow());
+  window->StartLoading();
   UniqueMenu bar = CreateMenus();
   window->toolMenu_ = ::GetSubMenu(bar.get(), 0);
+  // By default flush with the screen's right edge and as tall as the screen: made there at
+  // once, for a top-level window moved afterwards is laid out and configured twice.
   if (!::CreateWindowExW(0, L"" MEMO_WINDOW_CLASS, Utf8(kPluginName).c_str(),
-                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                         kDesignWidth, kDesignHeight, nullptr, bar.get(), PluginInstance(),
+                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                         ::GetSystemMetrics(SM_CXSCREEN) - kDesignWidth, 0, kDesignWidth,
+                         ::GetSystemMetrics(SM_CYSCREEN), nullptr, bar.get(), PluginInstance(),
                          static_cast<WindowBase*>(window.get()))) {
     throw std::runtime_error("CreateWindowExW failed for the memo window");
   }
@@ -91,31 +96,53 @@ void MemoWindow::OnCreate() {
     if ((c.style & ES_MULTILINE) != 0) ::SendMessageW(child, EM_SETLIMITTEXT, 0, 0);
   }
   lineHeight_ = std::max(kLineHeight, TextHeight(wnd_, designFont_.get()));
-  LoadData();
-  // By default flush with the screen's right edge and as tall as the screen.
-  ::SetWindowPos(wnd_, nullptr, ::GetSystemMetrics(SM_CXSCREEN) - kDesignWidth, 0, kDesignWidth,
-                 ::GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | SWP_NOACTIVATE);
   LoadWindowPlacement(wnd_, sections::kMemoWindow, true);
   nameListHeight_ = ReadOption(Settings(), &Options::nameListHeight);
   ApplyOptions(CurrentOptions());
+  // Last: the window is laid out meanwhile, while the reads run.
+  LoadData();
 }
 
 MemoWindow::~MemoWindow() {
+  WaitForLoading();
   if (wnd_ != nullptr) Guarded(wnd_, [this] { SaveLeftEdits(); });
   // Destroyed while the object is whole, so WM_DESTROY still records the window's settings.
   if (wnd_ != nullptr) ::DestroyWindow(wnd_);
 }
 
-// Loads the store (an older data file without the dot, "Pinotedat", moved to its ".dat" name
-// first) and merges the name list.
-void MemoWindow::LoadData() {
+// The store (an older data file without the dot, "Pinotedat", moved to its ".dat" name first)
+// and the name list take as long to read as the window takes to make, and neither touches the
+// other, nor the window, until LoadData: three threads share the wait. Paths and options are
+// read here, on the window's thread.
+void MemoWindow::StartLoading() {
   const std::string& library = PluginFileName();
   if (library.empty()) return;  // no known home: nothing to read, and no stray relative file
-  TellLoadFailure(store_.Load(DataPathFor(library, SystemCodePage()), PcRecordFolder(),
-                              LegacyDataPathFor(library, SystemCodePage())));
-  Guarded(wnd_, [&] { store_.LoadNameList(ReadOption(Settings(), &Options::nameListPath)); });
+  const CodePage& cp = SystemCodePage();
+  nameListPath_ = ReadOption(Settings(), &Options::nameListPath);
+  // Folded as the store folds its addresses (asked before its thread starts).
+  nameListRead_ = RunAside([path = nameListPath_, codePage = store_.TextCodePage()] {
+    return ReadNameList(SystemFileSystem(), path, codePage);
+  });
+  storeRead_ = RunAside([this, path = DataPathFor(library, cp), pc = PcRecordFolder(),
+                         older = LegacyDataPathFor(library, cp)] {
+    return store_.Load(path, pc, older);
+  });
+}
+
+void MemoWindow::WaitForLoading() noexcept {
+  if (storeRead_.valid()) storeRead_.wait();
+  if (nameListRead_.valid()) nameListRead_.wait();
+}
+
+void MemoWindow::LoadData() {
+  if (!storeRead_.valid()) return;
+  TellLoadFailure(storeRead_.get());
+  Guarded(wnd_, [&] {
+    store_.MergeNameList(nameListPath_, [this] { return nameListRead_.get(); });
+  });
   // Sync tools' copies of the files beside the plug-in are merged here, at start.
   CatchUpWithDisk(false);
+  ::PostMessageW(wnd_, kPrepareSaveMessage, 0, 0);
 }
 
 // Top down: the note of a save not done, the mark, the sender, the address, the other addresses
@@ -180,6 +207,13 @@ LRESULT MemoWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
       if (LOWORD(wp) != WA_INACTIVE) ::PostMessageW(wnd_, kCatchUpMessage, 0, 0);
       break;
+    case kPrepareSaveMessage:
+      try {
+        store_.PrepareSave();
+      } catch (const std::exception&) {
+        // Only work done ahead: the save formats the records itself.
+      }
+      return 0;
     case kCatchUpMessage:
       // Not while a dialog of ours is open over the window (it is disabled then): the unify
       // dialog holds record numbers that a merge would move.
@@ -360,6 +394,7 @@ void MemoWindow::ReloadData(const std::string& nameListPath) {
   } else {
     TellLoadFailure(out);
   }
+  ::PostMessageW(wnd_, kPrepareSaveMessage, 0, 0);
 }
 
 void MemoWindow::RecordWindowSettings() {

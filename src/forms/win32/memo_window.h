@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,7 @@
 #include "forms/sender_view.h"
 #include "forms/win32/control_ids.h"
 #include "store/memo_store.h"
+#include "store/name_list_scan.h"
 
 namespace pinote {
 
@@ -83,10 +85,19 @@ class MemoWindow : public WindowBase<MemoWindow> {
 
   // Posted at activation: the look at the disk runs once the activation is done.
   static constexpr UINT kCatchUpMessage = WM_APP + 1;
+  // Posted once the store is loaded: what the next save would format is formatted while the
+  // window waits for input (MemoStore::PrepareSave), not at the first keystroke.
+  static constexpr UINT kPrepareSaveMessage = WM_APP + 2;
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void OnCreate();
+  // Starts reading Pinote.dat and the name list, each on a thread of its own, while the window
+  // is made; LoadData takes what they read (and tells what failed), merges the name list and
+  // the sync tools' copies. Nothing is read when the plug-in's home is not known.
+  void StartLoading();
   void LoadData();
+  // Waits for the reads StartLoading began (a window given up while they run).
+  void WaitForLoading() noexcept;
   void Layout();
   void OnCommand(int id, int code, HWND control);
   void OnMemoChanged();
@@ -153,6 +164,10 @@ class MemoWindow : public WindowBase<MemoWindow> {
   UniqueFont designFont_, memoFont_;
   UniqueBrush memoBrush_;
   COLORREF memoTextColor_ = 0, memoBackColor_ = 0;
+  // StartLoading's reads; after store_, so that they end before it goes.
+  std::string nameListPath_;
+  std::future<DiskOutcome> storeRead_;
+  std::future<std::unique_ptr<NameListScan>> nameListRead_;
 };
 
 // Test seam: receives the window that the memo window hands the foreground to, instead of
