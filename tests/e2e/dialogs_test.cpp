@@ -154,8 +154,8 @@ TEST(MemoCommands, SeparateCopiesMemoAndMarkAndHideHides) {
 }
 
 // Emptied by mistake, then typed into anew: the day's backup still holds the old memo. History
-// shows it (looking writes nothing), and Restore makes it the memo again through the normal save,
-// after asking, as the text it replaces is kept in no file.
+// shows it (looking writes nothing; Copy puts it on the clipboard), and Restore makes it the
+// memo again through the normal save, after asking, as the text it replaces is kept in no file.
 TEST(MemoCommands, HistoryBringsBackAMemoTypedOverFromTheDaysBackup) {
   Installation inst("history");
   const std::string dat = "carol@example.net\r\n Carol - sends the invoices\r\n\r\n";
@@ -167,7 +167,8 @@ TEST(MemoCommands, HistoryBringsBackAMemoTypedOverFromTheDaysBackup) {
       "open 4\n" + WaitWindow(kMemoWindow) + TypeMemo(erase) + TypeMemo("Dave now") +
       "copyfile PlugIns\\Pinote.dat typed.dat\n" + MemoCommand(IDM_HISTORY) + WaitWindow(history) +
       DumpWindow(history) + "sendmsg " + history + " " + std::to_string(IDC_HISTORY_LIST) +
-      " 0x1004 0 0\n" + "copyfile PlugIns\\Pinote.dat looked.dat\n" +
+      " 0x1004 0 0\n" + ClickOn(history, IDC_HISTORY_COPY) + "clipboard\n" +
+      "copyfile PlugIns\\Pinote.dat looked.dat\n" +
       ClickOn(history, IDC_HISTORY_RESTORE) + "msgbox yes\n" + WaitHidden(history) + "wait 300\n" +
       DumpWindow(kMemoWindow) + "exit\n");
   ASSERT_FALSE(r.timed_out) << r.Text();
@@ -178,6 +179,7 @@ TEST(MemoCommands, HistoryBringsBackAMemoTypedOverFromTheDaysBackup) {
   EXPECT_EQ(Child(dumps[0], IDC_HISTORY_STATUS, "text"), Quoted(""));
   EXPECT_EQ(Child(dumps[0], IDC_HISTORY_RESTORE, "enabled"), "1");
   EXPECT_TRUE(r.Has("sendmsg id=" + std::to_string(IDC_HISTORY_LIST) + " msg=0x1004 -> 1")) << r.Text();
+  EXPECT_TRUE(r.Has("clipboard " + Quoted("Carol - sends the invoices\r\n"))) << r.Text();
   EXPECT_EQ(inst.Read(L"typed.dat"), "carol@example.net\r\n Dave now\r\n\r\n");
   EXPECT_EQ(inst.Read(L"looked.dat"), inst.Read(L"typed.dat")) << "looking writes nothing";
   const auto boxes = r.Starting("msgbox caption=");

@@ -314,6 +314,21 @@ bool Run(const std::string& line) {
     auto a = Words(rest, 3, nullptr);
     if (HWND ctl = a.size() == 3 ? Control(a[0], a[1], "dblclick") : nullptr)
       CmdDoubleClick(ctl, Int(a[2]));
+  } else if (cmd == "clipboard") {
+    // What the clipboard holds as Unicode text, as a user pasting it would get it.
+    Ui([] {
+      std::string text;
+      if (OpenClipboard(H().main)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+          if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = Utf8(chars);
+            GlobalUnlock(data);
+          }
+        }
+        CloseClipboard();
+      }
+      Log("clipboard " + Quote(text));
+    });
   } else if (cmd == "sync") {
     // Everything the UI thread was posted before this has been handled.
     if (Ui([] {})) Log("sync");
