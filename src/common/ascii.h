@@ -3,6 +3,8 @@
 // first (mbtext.h) and only bytes that stand alone are tested here.
 #pragma once
 
+#include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace pinote {
@@ -16,6 +18,18 @@ namespace pinote {
 // "a".."z" as "A".."Z"; every other byte as it is.
 [[nodiscard]] constexpr char AsciiUpper(char c) noexcept {
   return IsAsciiLower(c) ? static_cast<char>(c - 'a' + 'A') : c;
+}
+// `t` with "A".."Z" as "a".."z"; every other byte as it is.
+[[nodiscard]] inline std::string AsciiLower(std::string_view t) {
+  std::string out(t);
+  for (char& c : out) {
+    if (IsAsciiUpper(c)) c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+// Whether `t` is one or more digits "0".."9"; "" is not.
+[[nodiscard]] inline bool IsAllAsciiDigits(std::string_view t) noexcept {
+  return !t.empty() && std::all_of(t.begin(), t.end(), IsAsciiDigit);
 }
 // The value of a hexadecimal digit in either case; -1 for any other byte.
 [[nodiscard]] constexpr int HexDigitValue(char c) noexcept {

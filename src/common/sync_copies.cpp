@@ -85,20 +85,16 @@ class Matcher {
   const CodePage& cp_;
 };
 
-bool AllDigits(std::string_view t) {
-  return !t.empty() && std::all_of(t.begin(), t.end(), IsAsciiDigit);
-}
-
 // What the text after "Pinote-" says of a OneDrive copy, by how Windows names computers: at most
 // 15 letters, digits and hyphens, no hyphen at either end, not digits alone.
 CopyName OneDriveCopy(std::string_view host) {
   // OneDrive numbers a second copy from the same computer: "-2" after the name.
   const size_t dash = host.rfind('-');
-  if (dash != std::string_view::npos && dash > 0 && AllDigits(host.substr(dash + 1))) {
+  if (dash != std::string_view::npos && dash > 0 && IsAllAsciiDigits(host.substr(dash + 1))) {
     host = host.substr(0, dash);
   }
   if (host.empty() || host.size() > 15 || host.front() == '-' || host.back() == '-' ||
-      AllDigits(host)) {
+      IsAllAsciiDigits(host)) {
     return {};
   }
   bool lower = false, upper = false, digit = false, hyphen = false;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/ascii.h"
 #include "common/sync_copies.h"
 #include "common/texts.h"
 
@@ -17,10 +18,7 @@ std::string_view NameOf(std::string_view path) {
 
 bool IsSettingsCopy(std::string_view path) {
   const std::string_view name = NameOf(path);
-  if (name.size() < 4) return false;
-  std::string ext(name.substr(name.size() - 4));
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return ext == ".ini";
+  return name.size() >= 4 && AsciiLower(name.substr(name.size() - 4)) == ".ini";
 }
 
 std::string CountText(int n, bool settings, bool japanese) {

@@ -61,14 +61,6 @@ constexpr std::string_view kDeviceNames[] = {"con", "prn", "aux", "nul", "conin$
 // The keys of a folder's desktop.ini that make it a shell object.
 constexpr std::string_view kFolderClassKeys[] = {"clsid", "clsid2", "uiclsid"};
 
-std::string AsciiLower(std::string_view t) {
-  std::string out(t);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 template <size_t N>

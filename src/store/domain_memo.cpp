@@ -2,21 +2,18 @@
 
 #include <algorithm>
 
+#include "common/ascii.h"
 #include "store/address_index.h"
 
 
 namespace pinote {
 namespace {
 
-bool IsAllDigits(std::string_view t) {
-  return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // An address literal, or a dotted IPv4 address: no top-level domain is all digits.
 bool IsHostAddress(std::string_view domain) {
   if (domain.front() == '[') return true;
   const size_t lastDot = domain.rfind('.');
-  return IsAllDigits(lastDot == std::string_view::npos ? domain : domain.substr(lastDot + 1));
+  return IsAllAsciiDigits(lastDot == std::string_view::npos ? domain : domain.substr(lastDot + 1));
 }
 
 // The positions at which the labels of `domain` begin. A dot is never the second byte of a
